@@ -1,0 +1,43 @@
+#pragma once
+// Shell folders, the temporary folder, path forms and the program's own location.
+
+#include <optional>
+#include <string>
+
+namespace vtrl::platform {
+
+// CSIDL numbers of the shell folders the program uses.
+inline constexpr int kCsidlStartup = 0x0007;
+inline constexpr int kCsidlDesktopDirectory = 0x0010;
+inline constexpr int kCsidlCommonPrograms = 0x0017;
+inline constexpr int kCsidlCommonStartup = 0x0018;
+inline constexpr int kCsidlCommonDesktopDirectory = 0x0019;
+inline constexpr int kCsidlAppData = 0x001A;
+inline constexpr int kCsidlWindows = 0x0024;
+inline constexpr int kCsidlSystem = 0x0025;
+inline constexpr int kCsidlProgramFiles = 0x0026;
+
+enum class FolderResult { Ok, InvalidId, DoesNotExist, Failed };
+
+struct FolderAnswer {
+    FolderResult result = FolderResult::Failed;
+    std::wstring path; // set for Ok
+};
+
+class Folders {
+public:
+    virtual ~Folders() = default;
+
+    // The current path of a shell folder, created when missing.
+    virtual FolderAnswer SpecialFolder(int csidl) = 0;
+    // The system's temporary path as reported (usually with a trailing backslash).
+    virtual std::optional<std::wstring> TempPath() = 0;
+    virtual std::optional<std::wstring> LongPath(const std::wstring& path) = 0;
+    virtual std::optional<std::wstring> ShortPath(const std::wstring& path) = 0;
+    // The folder of the running executable (no trailing backslash) and its file name without
+    // ".exe".
+    virtual std::wstring ProgramFolder() = 0;
+    virtual std::wstring ProgramName() = 0;
+};
+
+} // namespace vtrl::platform

@@ -1,0 +1,22 @@
+#pragma once
+// Every Windows facility the core uses, gathered once in the entry and passed by reference.
+
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/locale.h"
+#include "platform/registry.h"
+#include "platform/shell_link.h"
+#include "platform/version_info.h"
+
+namespace vtrl::platform {
+
+struct Platform {
+    Registry& registry;
+    FileSystem& files;
+    Folders& folders;
+    ShellLinks& links;
+    Locale& locale;
+    VersionInfo& version;
+};
+
+} // namespace vtrl::platform

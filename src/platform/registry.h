@@ -1,0 +1,47 @@
+#pragma once
+// The Windows registry as the program sees it: two hives, values addressed by key path and name.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vtrl::platform {
+
+enum class Hive { LocalMachine, CurrentUser };
+
+// Value types by their Windows numbers.
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegDwordBigEndian = 5;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+
+struct RegistryValue {
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data; // raw bytes as stored; strings are UTF-16LE
+};
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+
+    // The names of the key's values in enumeration order, however long each name is;
+    // nullopt when the key cannot be opened for reading.
+    virtual std::optional<std::vector<std::wstring>> ListValueNames(Hive hive,
+                                                                    const std::wstring& key) = 0;
+    // nullopt when the key or the value is missing or cannot be read.
+    virtual std::optional<RegistryValue> QueryValue(Hive hive, const std::wstring& key,
+                                                    const std::wstring& name) = 0;
+    // Creates the key and any missing parents; true when it exists afterwards.
+    virtual bool CreateKey(Hive hive, const std::wstring& key) = 0;
+    // Writes into an existing key; false when the key is missing or the write fails.
+    virtual bool SetValue(Hive hive, const std::wstring& key, const std::wstring& name,
+                          const RegistryValue& value) = 0;
+    virtual bool DeleteValue(Hive hive, const std::wstring& key, const std::wstring& name) = 0;
+    // Deletes a key that has no subkeys.
+    virtual bool DeleteKey(Hive hive, const std::wstring& key) = 0;
+};
+
+} // namespace vtrl::platform

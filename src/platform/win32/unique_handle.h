@@ -1,0 +1,88 @@
+#pragma once
+// One movable, non-copyable owner for every kind of Windows handle; the traits say how to close
+// it and which value means "no handle".
+
+#include <objbase.h>
+#include <windows.h>
+
+#include <utility>
+
+namespace vtrl::win32 {
+
+template <typename Traits> class unique_handle {
+public:
+    using pointer = typename Traits::pointer;
+
+    unique_handle() noexcept = default;
+    explicit unique_handle(pointer value) noexcept : value_(value) {}
+    ~unique_handle() { reset(); }
+
+    unique_handle(const unique_handle&) = delete;
+    unique_handle& operator=(const unique_handle&) = delete;
+    unique_handle(unique_handle&& other) noexcept : value_(other.release()) {}
+    unique_handle& operator=(unique_handle&& other) noexcept {
+        if (this != &other) {
+            reset(other.release());
+        }
+        return *this;
+    }
+
+    pointer get() const noexcept { return value_; }
+    explicit operator bool() const noexcept { return value_ != Traits::invalid(); }
+
+    pointer release() noexcept { return std::exchange(value_, Traits::invalid()); }
+    void reset(pointer value = Traits::invalid()) noexcept {
+        pointer old = std::exchange(value_, value);
+        if (old != Traits::invalid()) {
+            Traits::close(old);
+        }
+    }
+    // For out-parameters: closes the current handle and hands out the slot.
+    pointer* put() noexcept {
+        reset();
+        return &value_;
+    }
+
+private:
+    pointer value_ = Traits::invalid();
+};
+
+struct RegKeyTraits {
+    using pointer = HKEY;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer key) noexcept { RegCloseKey(key); }
+};
+using unique_hkey = unique_handle<RegKeyTraits>;
+
+struct FileHandleTraits {
+    using pointer = HANDLE;
+    static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(pointer handle) noexcept { CloseHandle(handle); }
+};
+using unique_file = unique_handle<FileHandleTraits>;
+
+struct KernelHandleTraits {
+    using pointer = HANDLE;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer handle) noexcept { CloseHandle(handle); }
+};
+using unique_kernel_handle = unique_handle<KernelHandleTraits>;
+
+// Balances CoInitializeEx on the current thread.
+class ComApartment {
+public:
+    ComApartment() noexcept
+        : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (initialized_) {
+            CoUninitialize();
+        }
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialized_;
+};
+
+} // namespace vtrl::win32

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/files.h"
+
+namespace vtrl::win32 {
+
+class Win32FileSystem final : public platform::FileSystem {
+public:
+    bool FileExists(const std::wstring& path) override;
+    bool FolderExists(const std::wstring& path) override;
+    bool CreateFolder(const std::wstring& path) override;
+    std::optional<std::string> ReadAll(const std::wstring& path) override;
+    bool ReplaceAll(const std::wstring& path, std::string_view bytes) override;
+    bool CreateNewEmpty(const std::wstring& path) override;
+    bool Remove(const std::wstring& path) override;
+};
+
+} // namespace vtrl::win32

@@ -1,0 +1,106 @@
+#include "platform/win32/win32_folders.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <vector>
+
+namespace vtrl::win32 {
+
+namespace {
+
+bool Usable(const std::wstring& path) {
+    return !path.empty() && path.find(L'\0') == std::wstring::npos;
+}
+
+// Runs a "fill this buffer" path function that reports the length it needs when the buffer is
+// too small; tries once more with the reported size.
+template <typename Call> std::optional<std::wstring> GrowingPathCall(Call call) {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return std::nullopt;
+        }
+        if (length < buffer.size()) {
+            return std::wstring(buffer.data(), length);
+        }
+        buffer.assign(static_cast<std::size_t>(length) + 1, L'\0');
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::wstring OwnExecutablePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < buffer.size()) {
+            return std::wstring(buffer.data(), length);
+        }
+        if (buffer.size() >= 32768) {
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+platform::FolderAnswer Win32Folders::SpecialFolder(int csidl) {
+    wchar_t buffer[MAX_PATH] = {};
+    const HRESULT result =
+        SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buffer);
+    if (result == S_OK) {
+        return {platform::FolderResult::Ok, std::wstring(buffer)};
+    }
+    if (result == E_INVALIDARG) {
+        return {platform::FolderResult::InvalidId, {}};
+    }
+    if (result == S_FALSE) {
+        return {platform::FolderResult::DoesNotExist, {}};
+    }
+    return {platform::FolderResult::Failed, {}};
+}
+
+std::optional<std::wstring> Win32Folders::TempPath() {
+    return GrowingPathCall([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
+}
+
+std::optional<std::wstring> Win32Folders::LongPath(const std::wstring& path) {
+    if (!Usable(path)) {
+        return std::nullopt;
+    }
+    return GrowingPathCall(
+        [&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(path.c_str(), buffer, size); });
+}
+
+std::optional<std::wstring> Win32Folders::ShortPath(const std::wstring& path) {
+    if (!Usable(path)) {
+        return std::nullopt;
+    }
+    return GrowingPathCall(
+        [&](wchar_t* buffer, DWORD size) { return GetShortPathNameW(path.c_str(), buffer, size); });
+}
+
+std::wstring Win32Folders::ProgramFolder() {
+    const std::wstring path = OwnExecutablePath();
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring Win32Folders::ProgramName() {
+    const std::wstring path = OwnExecutablePath();
+    const auto slash = path.find_last_of(L"\\/");
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const auto dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) {
+        name.erase(dot);
+    }
+    return name;
+}
+
+} // namespace vtrl::win32

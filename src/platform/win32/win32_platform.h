@@ -1,0 +1,28 @@
+#pragma once
+// The real Windows implementations of every platform interface, owned together.
+
+#include "platform/platform.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_folders.h"
+#include "platform/win32/win32_locale.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell_link.h"
+#include "platform/win32/win32_version_info.h"
+
+namespace vtrl::win32 {
+
+class Win32Platform {
+public:
+    platform::Platform& Get() { return platform_; }
+
+private:
+    Win32Registry registry_;
+    Win32FileSystem files_;
+    Win32Folders folders_;
+    Win32ShellLinks links_;
+    Win32Locale locale_;
+    Win32VersionInfo version_;
+    platform::Platform platform_{registry_, files_, folders_, links_, locale_, version_};
+};
+
+} // namespace vtrl::win32

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/shell_link.h"
+
+namespace vtrl::win32 {
+
+// Needs COM initialised on the calling thread (the entry does that once).
+class Win32ShellLinks final : public platform::ShellLinks {
+public:
+    bool CreateLink(const platform::LinkSpec& link) override;
+};
+
+} // namespace vtrl::win32

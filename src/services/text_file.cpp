@@ -1,0 +1,45 @@
+#include "services/text_file.h"
+
+namespace vtrl::services {
+
+std::vector<std::wstring> SplitLines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    std::wstring current;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t character = text[i];
+        if (character == L'\r' || character == L'\n') {
+            lines.push_back(std::move(current));
+            current.clear();
+            if (character == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+                ++i;
+            }
+        } else {
+            current += character;
+        }
+    }
+    if (!current.empty()) {
+        lines.push_back(std::move(current));
+    }
+    return lines;
+}
+
+std::optional<std::vector<std::wstring>>
+ReadTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path) {
+    const std::optional<std::string> bytes = files.ReadAll(path);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return SplitLines(locale.FromAnsi(*bytes));
+}
+
+bool WriteTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path,
+                    const std::vector<std::wstring>& lines) {
+    std::wstring text;
+    for (const std::wstring& line : lines) {
+        text += line;
+        text += L"\r\n";
+    }
+    return files.ReplaceAll(path, locale.ToAnsi(text));
+}
+
+} // namespace vtrl::services

@@ -1,0 +1,24 @@
+#pragma once
+// The program's own text files: lines in the system ANSI code page, each ended by CR LF.
+// This is the one place where file bytes and in-memory text are converted.
+
+#include "platform/files.h"
+#include "platform/locale.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vtrl::services {
+
+// Splits at CR LF, lone CR or lone LF; a last line without an ending still counts.
+std::vector<std::wstring> SplitLines(const std::wstring& text);
+
+// The file's lines, or nullopt when it is missing or cannot be read.
+std::optional<std::vector<std::wstring>>
+ReadTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path);
+// Replaces the file with the lines, each followed by CR LF; true when the new content is in place.
+bool WriteTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path,
+                    const std::vector<std::wstring>& lines);
+
+} // namespace vtrl::services

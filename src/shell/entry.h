@@ -1,0 +1,24 @@
+#pragma once
+// The start of every process: system facts first, then the mode chosen by the command line.
+
+#include "platform/platform.h"
+#include "services/system_facts.h"
+#include "shell/dispatch.h"
+
+#include <string>
+#include <vector>
+
+namespace vtrl::shell {
+
+struct EntryContext {
+    platform::Platform& platform;
+    services::SystemFacts facts;
+};
+
+// The modes this program offers, in the order they are tested.
+std::vector<DispatchStep> ModeTable(EntryContext& context);
+
+// Runs the start-up and the dispatch; the caller keeps the process alive only for Returned.
+DispatchOutcome RunEntry(platform::Platform& platform, const std::wstring& commandLine);
+
+} // namespace vtrl::shell

@@ -1,0 +1,26 @@
+#pragma once
+// Every fake gathered into one platform, with a Windows-like profile ready for start-up.
+
+#include "fakes/fake_registry.h"
+#include "fakes/fake_system.h"
+#include "platform/platform.h"
+
+namespace vtrl::fakes {
+
+class FakePlatform {
+public:
+    FakePlatform();
+    platform::Platform& Get() { return platform_; }
+
+    FakeRegistry registry;
+    FakeFileSystem files;
+    FakeFolders folders;
+    FakeShellLinks links;
+    FakeLocale locale;
+    FakeVersionInfo version;
+
+private:
+    platform::Platform platform_{registry, files, folders, links, locale, version};
+};
+
+} // namespace vtrl::fakes

@@ -1,0 +1,157 @@
+#include "fakes/fake_system.h"
+
+namespace vtrl::fakes {
+
+namespace {
+
+std::wstring ParentOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+bool Usable(const std::wstring& path) {
+    return !path.empty() && path.find(L'\0') == std::wstring::npos;
+}
+
+} // namespace
+
+std::wstring FoldCase(const std::wstring& text) {
+    std::wstring folded = text;
+    for (wchar_t& character : folded) {
+        if ((character >= L'A' && character <= L'Z') ||
+            (character >= 0xC0 && character <= 0xDE && character != 0xD7)) {
+            character = static_cast<wchar_t>(character + 0x20);
+        }
+    }
+    return folded;
+}
+
+bool FakeFileSystem::FileExists(const std::wstring& path) {
+    return Usable(path) && files_.count(FoldCase(path)) != 0;
+}
+
+bool FakeFileSystem::FolderExists(const std::wstring& path) {
+    return Usable(path) && folders_.count(FoldCase(path)) != 0;
+}
+
+bool FakeFileSystem::Writable(const std::wstring& path) const {
+    const std::wstring parent = FoldCase(ParentOf(path));
+    return folders_.count(parent) != 0 && readOnly_.count(parent) == 0;
+}
+
+bool FakeFileSystem::CreateFolder(const std::wstring& path) {
+    if (!Usable(path) || FileExists(path)) {
+        return false;
+    }
+    if (FolderExists(path)) {
+        return true;
+    }
+    if (!Writable(path)) {
+        return false;
+    }
+    folders_.insert(FoldCase(path));
+    return true;
+}
+
+std::optional<std::string> FakeFileSystem::ReadAll(const std::wstring& path) {
+    return Content(path);
+}
+
+bool FakeFileSystem::ReplaceAll(const std::wstring& path, std::string_view bytes) {
+    if (!Usable(path) || !Writable(path) || FolderExists(path)) {
+        return false;
+    }
+    files_[FoldCase(path)] = std::string(bytes);
+    return true;
+}
+
+bool FakeFileSystem::CreateNewEmpty(const std::wstring& path) {
+    if (!Usable(path) || !Writable(path) || FileExists(path) || FolderExists(path)) {
+        return false;
+    }
+    files_[FoldCase(path)] = std::string();
+    return true;
+}
+
+bool FakeFileSystem::Remove(const std::wstring& path) {
+    if (!FileExists(path) || readOnly_.count(FoldCase(ParentOf(path))) != 0) {
+        return false;
+    }
+    files_.erase(FoldCase(path));
+    return true;
+}
+
+void FakeFileSystem::AddFolder(const std::wstring& path) {
+    for (std::wstring folder = path; !folder.empty(); folder = ParentOf(folder)) {
+        folders_.insert(FoldCase(folder));
+    }
+}
+
+void FakeFileSystem::AddFile(const std::wstring& path, std::string content) {
+    AddFolder(ParentOf(path));
+    files_[FoldCase(path)] = std::move(content);
+}
+
+std::optional<std::string> FakeFileSystem::Content(const std::wstring& path) const {
+    const auto found = files_.find(FoldCase(path));
+    if (found == files_.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+void FakeFileSystem::MakeReadOnly(const std::wstring& folder) {
+    readOnly_.insert(FoldCase(folder));
+}
+
+platform::FolderAnswer FakeFolders::SpecialFolder(int csidl) {
+    const auto found = special.find(csidl);
+    if (found == special.end()) {
+        return {platform::FolderResult::InvalidId, {}};
+    }
+    return found->second;
+}
+
+std::optional<std::wstring> FakeFolders::LongPath(const std::wstring& path) {
+    const auto found = longForms.find(path);
+    if (found == longForms.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+std::optional<std::wstring> FakeFolders::ShortPath(const std::wstring& path) {
+    const auto found = shortForms.find(path);
+    if (found == shortForms.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+bool FakeShellLinks::CreateLink(const platform::LinkSpec& link) {
+    if (fail) {
+        return false;
+    }
+    created.push_back(link);
+    return true;
+}
+
+std::string FakeLocale::ToAnsi(std::wstring_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (const wchar_t character : text) {
+        bytes += character <= 0xFF ? static_cast<char>(character) : '?';
+    }
+    return bytes;
+}
+
+std::wstring FakeLocale::FromAnsi(std::string_view bytes) {
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
+    }
+    return text;
+}
+
+} // namespace vtrl::fakes

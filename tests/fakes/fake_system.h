@@ -1,0 +1,83 @@
+#pragma once
+// In-memory files, folders, shortcuts, locale and version, with Windows' case-insensitive paths.
+
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/locale.h"
+#include "platform/shell_link.h"
+#include "platform/version_info.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vtrl::fakes {
+
+// Lower-cases ASCII and Latin-1 letters the way Windows compares paths in the common cases.
+std::wstring FoldCase(const std::wstring& text);
+
+class FakeFileSystem final : public platform::FileSystem {
+public:
+    bool FileExists(const std::wstring& path) override;
+    bool FolderExists(const std::wstring& path) override;
+    bool CreateFolder(const std::wstring& path) override;
+    std::optional<std::string> ReadAll(const std::wstring& path) override;
+    bool ReplaceAll(const std::wstring& path, std::string_view bytes) override;
+    bool CreateNewEmpty(const std::wstring& path) override;
+    bool Remove(const std::wstring& path) override;
+
+    // Test set-up and inspection.
+    void AddFolder(const std::wstring& path); // with all its parents
+    void AddFile(const std::wstring& path, std::string content);
+    std::optional<std::string> Content(const std::wstring& path) const;
+    void MakeReadOnly(const std::wstring& folder); // nothing can be created or replaced inside
+    std::size_t FileCount() const { return files_.size(); }
+
+private:
+    bool Writable(const std::wstring& path) const;
+    std::map<std::wstring, std::string> files_; // keyed by folded path
+    std::set<std::wstring> folders_;            // folded paths
+    std::set<std::wstring> readOnly_;
+};
+
+class FakeFolders final : public platform::Folders {
+public:
+    platform::FolderAnswer SpecialFolder(int csidl) override;
+    std::optional<std::wstring> TempPath() override { return tempPath; }
+    std::optional<std::wstring> LongPath(const std::wstring& path) override;
+    std::optional<std::wstring> ShortPath(const std::wstring& path) override;
+    std::wstring ProgramFolder() override { return programFolder; }
+    std::wstring ProgramName() override { return programName; }
+
+    std::map<int, platform::FolderAnswer> special;
+    std::optional<std::wstring> tempPath = L"C:\\users\\tester\\Temp\\";
+    std::map<std::wstring, std::wstring> longForms;  // path -> long form
+    std::map<std::wstring, std::wstring> shortForms; // path -> 8.3 form
+    std::wstring programFolder = L"C:\\Program Files\\Vantorel";
+    std::wstring programName = L"vantorel";
+};
+
+class FakeShellLinks final : public platform::ShellLinks {
+public:
+    bool CreateLink(const platform::LinkSpec& link) override;
+    std::vector<platform::LinkSpec> created;
+    bool fail = false;
+};
+
+class FakeLocale final : public platform::Locale {
+public:
+    std::wstring EnglishCountryName() override { return country; }
+    // A single-byte code page: characters up to 255 map to their byte, others to '?'.
+    std::string ToAnsi(std::wstring_view text) override;
+    std::wstring FromAnsi(std::string_view bytes) override;
+    std::wstring country = std::wstring(L"United States") + L'\0';
+};
+
+class FakeVersionInfo final : public platform::VersionInfo {
+public:
+    std::optional<platform::ModuleVersion> OwnVersion() override { return version; }
+    std::optional<platform::ModuleVersion> version = platform::ModuleVersion{1, 0};
+};
+
+} // namespace vtrl::fakes
