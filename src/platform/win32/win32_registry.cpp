@@ -1,0 +1,145 @@
+#include "platform/win32/win32_registry.h"
+
+#include "platform/win32/unique_handle.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace vtrl::win32 {
+namespace {
+
+// A key whose enumeration never ends (or changes under us forever) must not hang the caller.
+constexpr int kMaxEnumerationSteps = 250'000;
+// Value names are at most 16,383 characters; one more for the NUL.
+constexpr DWORD kMaxValueNameBuffer = 16'384;
+// A value may grow between the size query and the read; retry a few times, not for ever.
+constexpr int kMaxQueryAttempts = 8;
+
+HKEY RootOf(platform::Hive hive) {
+    return hive == platform::Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+// Callers cut key paths so that they keep a trailing backslash; the key is the same without it,
+// and RegDeleteKeyW is not documented to accept one.
+std::wstring Normalised(const std::wstring& key) {
+    std::wstring trimmed = key;
+    while (!trimmed.empty() && trimmed.back() == L'\\') {
+        trimmed.pop_back();
+    }
+    return trimmed;
+}
+
+unique_hkey OpenKey(platform::Hive hive, const std::wstring& key, REGSAM access) {
+    unique_hkey handle;
+    if (RegOpenKeyExW(RootOf(hive), Normalised(key).c_str(), 0, access, handle.put()) !=
+        ERROR_SUCCESS) {
+        // What a failed call leaves in the out-parameter is not documented: never close it.
+        handle.release();
+    }
+    return handle;
+}
+
+} // namespace
+
+std::optional<std::vector<std::wstring>> Win32Registry::ListValueNames(platform::Hive hive,
+                                                                       const std::wstring& key) {
+    const unique_hkey handle = OpenKey(hive, key, KEY_READ);
+    if (!handle) {
+        return std::nullopt;
+    }
+
+    DWORD longestName = 0;
+    if (RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, &longestName, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        longestName = 255;
+    }
+    std::vector<wchar_t> buffer(std::min<DWORD>(longestName + 1, kMaxValueNameBuffer));
+
+    std::vector<std::wstring> names;
+    DWORD index = 0;
+    for (int step = 0; step < kMaxEnumerationSteps; ++step) {
+        auto length = static_cast<DWORD>(buffer.size());
+        const LSTATUS status = RegEnumValueW(handle.get(), index, buffer.data(), &length, nullptr,
+                                             nullptr, nullptr, nullptr);
+        if (status == ERROR_SUCCESS) {
+            names.emplace_back(buffer.data(), length);
+            ++index;
+        } else if (status == ERROR_MORE_DATA && buffer.size() < kMaxValueNameBuffer) {
+            // A name added after the size query: the required length is not reported, so grow
+            // and read the same index again.
+            buffer.resize(std::min<std::size_t>(buffer.size() * 2, kMaxValueNameBuffer));
+        } else {
+            break;
+        }
+    }
+    return names;
+}
+
+std::optional<platform::RegistryValue>
+Win32Registry::QueryValue(platform::Hive hive, const std::wstring& key, const std::wstring& name) {
+    const unique_hkey handle = OpenKey(hive, key, KEY_QUERY_VALUE);
+    if (!handle) {
+        return std::nullopt;
+    }
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    for (int attempt = 0; attempt < kMaxQueryAttempts; ++attempt) {
+        // Never pass a null buffer here: with one the call succeeds without reading anything,
+        // and a value that grew meanwhile would read as empty.
+        std::vector<std::uint8_t> data(std::max<DWORD>(size, 1));
+        size = static_cast<DWORD>(data.size());
+        const LSTATUS status =
+            RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, data.data(), &size);
+        if (status == ERROR_SUCCESS) {
+            data.resize(size);
+            return platform::RegistryValue{type, std::move(data)};
+        }
+        if (status != ERROR_MORE_DATA) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+bool Win32Registry::CreateKey(platform::Hive hive, const std::wstring& key) {
+    unique_hkey handle;
+    if (RegCreateKeyExW(RootOf(hive), Normalised(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_QUERY_VALUE, nullptr, handle.put(), nullptr) != ERROR_SUCCESS) {
+        handle.release();
+        return false;
+    }
+    return true;
+}
+
+bool Win32Registry::SetValue(platform::Hive hive, const std::wstring& key, const std::wstring& name,
+                             const platform::RegistryValue& value) {
+    const unique_hkey handle = OpenKey(hive, key, KEY_SET_VALUE);
+    if (!handle) {
+        return false;
+    }
+    static const BYTE kNoData = 0;
+    const BYTE* bytes = value.data.empty() ? &kNoData : value.data.data();
+    return RegSetValueExW(handle.get(), name.c_str(), 0, value.type, bytes,
+                          static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteValue(platform::Hive hive, const std::wstring& key,
+                                const std::wstring& name) {
+    const unique_hkey handle = OpenKey(hive, key, KEY_SET_VALUE);
+    return handle && RegDeleteValueW(handle.get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteKey(platform::Hive hive, const std::wstring& key) {
+    const std::wstring target = Normalised(key);
+    // An empty name would address the hive itself.
+    if (target.empty()) {
+        return false;
+    }
+    return RegDeleteKeyW(RootOf(hive), target.c_str()) == ERROR_SUCCESS;
+}
+
+} // namespace vtrl::win32
