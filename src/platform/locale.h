@@ -1,6 +1,10 @@
 #pragma once
-// The user's locale: country name and the ANSI code page of stored text files.
+// The user's locale: country name, the ANSI code page of stored text files, case mapping and
+// date texts.
 
+#include "platform/clock.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +18,13 @@ public:
     // Conversions between memory (UTF-16) and files (the system ANSI code page).
     virtual std::string ToAnsi(std::wstring_view text) = 0;
     virtual std::wstring FromAnsi(std::string_view bytes) = 0;
+    // Upper and lower case as Windows maps them for the user's language.
+    virtual std::wstring ToLower(std::wstring_view text) = 0;
+    virtual std::wstring ToUpper(std::wstring_view text) = 0;
+    // A date and time in the user's general date format (short date, then the long time).
+    virtual std::wstring FormatDateTime(const LocalTime& time) = 0;
+    // Reads a date text back the way the locale's date conversion does; nullopt when unreadable.
+    virtual std::optional<LocalTime> ParseDateTime(const std::wstring& text) = 0;
 };
 
 } // namespace vtrl::platform

@@ -1,6 +1,7 @@
 #pragma once
 // Every Windows facility the core uses, gathered once in the entry and passed by reference.
 
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/locale.h"
@@ -17,6 +18,7 @@ struct Platform {
     ShellLinks& links;
     Locale& locale;
     VersionInfo& version;
+    Clock& clock;
 };
 
 } // namespace vtrl::platform

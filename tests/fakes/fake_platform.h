@@ -18,9 +18,10 @@ public:
     FakeShellLinks links;
     FakeLocale locale;
     FakeVersionInfo version;
+    FakeClock clock;
 
 private:
-    platform::Platform platform_{registry, files, folders, links, locale, version};
+    platform::Platform platform_{registry, files, folders, links, locale, version, clock};
 };
 
 } // namespace vtrl::fakes

@@ -1,5 +1,8 @@
 #include "fakes/fake_system.h"
 
+#include <cstdio>
+#include <cwchar>
+
 namespace vtrl::fakes {
 
 namespace {
@@ -14,6 +17,17 @@ bool Usable(const std::wstring& path) {
 }
 
 } // namespace
+
+std::wstring UpperCase(const std::wstring& text) {
+    std::wstring upper = text;
+    for (wchar_t& character : upper) {
+        if ((character >= L'a' && character <= L'z') ||
+            (character >= 0xE0 && character <= 0xFE && character != 0xF7)) {
+            character = static_cast<wchar_t>(character - 0x20);
+        }
+    }
+    return upper;
+}
 
 std::wstring FoldCase(const std::wstring& text) {
     std::wstring folded = text;
@@ -152,6 +166,41 @@ std::wstring FakeLocale::FromAnsi(std::string_view bytes) {
         text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
     }
     return text;
+}
+
+std::wstring FakeLocale::ToLower(std::wstring_view text) {
+    return FoldCase(std::wstring(text));
+}
+
+std::wstring FakeLocale::ToUpper(std::wstring_view text) {
+    return UpperCase(std::wstring(text));
+}
+
+std::wstring FakeLocale::FormatDateTime(const platform::LocalTime& time) {
+    const int hour12 = time.hour % 12 == 0 ? 12 : time.hour % 12;
+    wchar_t text[64] = {};
+    std::swprintf(text, 64, L"%d/%d/%d %d:%02d:%02d %ls", time.month, time.day, time.year, hour12,
+                  time.minute, time.second, time.hour < 12 ? L"AM" : L"PM");
+    return text;
+}
+
+std::optional<platform::LocalTime> FakeLocale::ParseDateTime(const std::wstring& text) {
+    platform::LocalTime time;
+    wchar_t half[3] = {};
+    int consumed = 0;
+    if (std::swscanf(text.c_str(), L"%d/%d/%d %d:%d:%d %2ls%n", &time.month, &time.day, &time.year,
+                     &time.hour, &time.minute, &time.second, half, &consumed) != 7 ||
+        static_cast<std::size_t>(consumed) != text.size() || time.month < 1 || time.month > 12 ||
+        time.day < 1 || time.day > 31 || time.hour < 1 || time.hour > 12 || time.minute > 59 ||
+        time.second > 59) {
+        return std::nullopt;
+    }
+    const std::wstring meridiem = half;
+    if (meridiem != L"AM" && meridiem != L"PM") {
+        return std::nullopt;
+    }
+    time.hour = time.hour % 12 + (meridiem == L"PM" ? 12 : 0);
+    return time;
 }
 
 } // namespace vtrl::fakes

@@ -1,6 +1,7 @@
 #pragma once
 // In-memory files, folders, shortcuts, locale and version, with Windows' case-insensitive paths.
 
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/locale.h"
@@ -71,7 +72,19 @@ public:
     // A single-byte code page: characters up to 255 map to their byte, others to '?'.
     std::string ToAnsi(std::wstring_view text) override;
     std::wstring FromAnsi(std::string_view bytes) override;
+    // ASCII and Latin-1 letters only.
+    std::wstring ToLower(std::wstring_view text) override;
+    std::wstring ToUpper(std::wstring_view text) override;
+    // United States style: "12/8/2026 5:34:07 AM".
+    std::wstring FormatDateTime(const platform::LocalTime& time) override;
+    std::optional<platform::LocalTime> ParseDateTime(const std::wstring& text) override;
     std::wstring country = std::wstring(L"United States") + L'\0';
+};
+
+class FakeClock final : public platform::Clock {
+public:
+    platform::LocalTime Now() override { return now; }
+    platform::LocalTime now{2026, 12, 8, 9, 30, 0};
 };
 
 class FakeVersionInfo final : public platform::VersionInfo {

@@ -9,8 +9,8 @@
 #include "services/text_file.h"
 
 #include <objidl.h>
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 #include <wrl/client.h>
 
 #include <gtest/gtest.h>
@@ -206,6 +206,31 @@ TEST(ProgramResources, VersionInfoIconAndManifest) {
     EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
     EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST), nullptr);
     FreeLibrary(module);
+}
+
+} // namespace
+} // namespace vtrl
+
+namespace vtrl {
+namespace {
+
+TEST(RealLocale, DatesRoundTripAndCaseFollowsWindows) {
+    win32::Win32Locale locale;
+    win32::Win32Clock clock;
+    const platform::LocalTime now = clock.Now();
+    EXPECT_GE(now.year, 2020);
+    const platform::LocalTime sample{2026, 2, 28, 23, 4, 5};
+    const std::wstring text = locale.FormatDateTime(sample);
+    ASSERT_FALSE(text.empty());
+    const auto back = locale.ParseDateTime(text);
+    ASSERT_TRUE(back.has_value()) << text;
+    EXPECT_EQ(*back, sample) << text;
+    EXPECT_FALSE(locale.ParseDateTime(L"not a date").has_value());
+    EXPECT_FALSE(locale.ParseDateTime(L"").has_value());
+
+    EXPECT_EQ(locale.ToLower(L"C:\\PROGRAM FILES\\\u00c4BC.EXE"),
+              L"c:\\program files\\\u00e4bc.exe");
+    EXPECT_EQ(locale.ToUpper(L"c:\\windows\\\u00e9t\u00e9"), L"C:\\WINDOWS\\\u00c9T\u00c9");
 }
 
 } // namespace

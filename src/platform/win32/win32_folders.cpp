@@ -1,7 +1,7 @@
 #include "platform/win32/win32_folders.h"
 
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <vector>
 

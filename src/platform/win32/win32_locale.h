@@ -9,6 +9,15 @@ public:
     std::wstring EnglishCountryName() override;
     std::string ToAnsi(std::wstring_view text) override;
     std::wstring FromAnsi(std::string_view bytes) override;
+    std::wstring ToLower(std::wstring_view text) override;
+    std::wstring ToUpper(std::wstring_view text) override;
+    std::wstring FormatDateTime(const platform::LocalTime& time) override;
+    std::optional<platform::LocalTime> ParseDateTime(const std::wstring& text) override;
+};
+
+class Win32Clock final : public platform::Clock {
+public:
+    platform::LocalTime Now() override;
 };
 
 } // namespace vtrl::win32

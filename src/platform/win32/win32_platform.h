@@ -22,7 +22,8 @@ private:
     Win32ShellLinks links_;
     Win32Locale locale_;
     Win32VersionInfo version_;
-    platform::Platform platform_{registry_, files_, folders_, links_, locale_, version_};
+    Win32Clock clock_;
+    platform::Platform platform_{registry_, files_, folders_, links_, locale_, version_, clock_};
 };
 
 } // namespace vtrl::win32

@@ -1,9 +1,9 @@
 #include "platform/win32/win32_shell_link.h"
 
+#include <windows.h>
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
-#include <windows.h>
 #include <wrl/client.h>
 
 namespace vtrl::win32 {

@@ -5,8 +5,8 @@
 #include "platform/win32/win32_platform.h"
 #include "shell/entry.h"
 
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

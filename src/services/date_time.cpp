@@ -1,0 +1,44 @@
+#include "services/date_time.h"
+
+namespace vtrl::services {
+
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+long long DaysFromCivil(int year, int month, int day) {
+    const long long y = static_cast<long long>(year) - (month <= 2 ? 1 : 0);
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yearOfEra = y - era * 400;
+    const long long monthIndex = month > 2 ? month - 3 : month + 9;
+    const long long dayOfYear = (153 * monthIndex + 2) / 5 + day - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+long long SecondsOf(const platform::LocalTime& time) {
+    return DaysFromCivil(time.year, time.month, time.day) * 86400LL + time.hour * 3600LL +
+           time.minute * 60LL + time.second;
+}
+
+} // namespace
+
+std::wstring NowText(platform::Platform& platform) {
+    return platform.locale.FormatDateTime(platform.clock.Now());
+}
+
+long long SecondsBetween(const platform::LocalTime& earlier, const platform::LocalTime& later) {
+    return SecondsOf(later) - SecondsOf(earlier);
+}
+
+std::optional<long long> SecondsSince(platform::Platform& platform, const std::wstring& stored) {
+    if (stored.empty()) {
+        return std::nullopt;
+    }
+    const auto then = platform.locale.ParseDateTime(stored);
+    if (!then) {
+        return std::nullopt;
+    }
+    return SecondsBetween(*then, platform.clock.Now());
+}
+
+} // namespace vtrl::services

@@ -1,0 +1,19 @@
+#pragma once
+// Stored times: the local date and time as text in the user's general date format, compared as
+// whole-second differences.
+
+#include "platform/platform.h"
+
+#include <optional>
+#include <string>
+
+namespace vtrl::services {
+
+// The current local date and time as stored text.
+std::wstring NowText(platform::Platform& platform);
+// Whole seconds from earlier to later (negative when later is before earlier).
+long long SecondsBetween(const platform::LocalTime& earlier, const platform::LocalTime& later);
+// Seconds from a stored time to now; nullopt when the text is empty or unreadable.
+std::optional<long long> SecondsSince(platform::Platform& platform, const std::wstring& stored);
+
+} // namespace vtrl::services
