@@ -1,11 +1,27 @@
 #pragma once
 // Files and folders by full path.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vtrl::platform {
+
+// File attribute bits as Windows numbers them.
+inline constexpr std::uint32_t kAttributeReadOnly = 0x01;
+inline constexpr std::uint32_t kAttributeHidden = 0x02;
+inline constexpr std::uint32_t kAttributeSystem = 0x04;
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kAttributeArchive = 0x20;
+inline constexpr std::uint32_t kAttributeNormal = 0x80;
+
+struct FolderEntry {
+    std::wstring name; // file name only
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+};
 
 class FileSystem {
 public:
@@ -23,6 +39,12 @@ public:
     // Creates a new empty file; fails (and touches nothing) when the file already exists.
     virtual bool CreateNewEmpty(const std::wstring& path) = 0;
     virtual bool Remove(const std::wstring& path) = 0;
+    // Size in bytes; nullopt when the file is missing or cannot be read.
+    virtual std::optional<std::uint64_t> FileSize(const std::wstring& path) = 0;
+    // Entries of the folder whose names match the pattern ("*.lnk"), in the system's listing
+    // order, without "." and "..".
+    virtual std::vector<FolderEntry> ListFolder(const std::wstring& folder,
+                                                const std::wstring& pattern) = 0;
 };
 
 } // namespace vtrl::platform

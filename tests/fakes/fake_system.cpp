@@ -76,6 +76,7 @@ bool FakeFileSystem::ReplaceAll(const std::wstring& path, std::string_view bytes
         return false;
     }
     files_[FoldCase(path)] = std::string(bytes);
+    spelling_.emplace(FoldCase(path), path);
     return true;
 }
 
@@ -84,6 +85,7 @@ bool FakeFileSystem::CreateNewEmpty(const std::wstring& path) {
         return false;
     }
     files_[FoldCase(path)] = std::string();
+    spelling_.emplace(FoldCase(path), path);
     return true;
 }
 
@@ -92,18 +94,71 @@ bool FakeFileSystem::Remove(const std::wstring& path) {
         return false;
     }
     files_.erase(FoldCase(path));
+    spelling_.erase(FoldCase(path));
+    attributes_.erase(FoldCase(path));
     return true;
 }
 
 void FakeFileSystem::AddFolder(const std::wstring& path) {
     for (std::wstring folder = path; !folder.empty(); folder = ParentOf(folder)) {
         folders_.insert(FoldCase(folder));
+        spelling_.emplace(FoldCase(folder), folder);
     }
 }
 
 void FakeFileSystem::AddFile(const std::wstring& path, std::string content) {
     AddFolder(ParentOf(path));
     files_[FoldCase(path)] = std::move(content);
+    spelling_[FoldCase(path)] = path;
+}
+
+void FakeFileSystem::SetAttributes(const std::wstring& path, std::uint32_t attributes) {
+    attributes_[FoldCase(path)] = attributes;
+}
+
+std::optional<std::uint64_t> FakeFileSystem::FileSize(const std::wstring& path) {
+    const auto content = Content(path);
+    if (!content) {
+        return std::nullopt;
+    }
+    return content->size();
+}
+
+std::vector<platform::FolderEntry> FakeFileSystem::ListFolder(const std::wstring& folder,
+                                                              const std::wstring& pattern) {
+    const std::wstring parent = FoldCase(folder);
+    const std::wstring wanted = FoldCase(pattern);
+    const auto matches = [&](const std::wstring& name) {
+        if (wanted == L"*") {
+            return true;
+        }
+        if (wanted.size() > 1 && wanted[0] == L'*') {
+            const std::wstring tail = wanted.substr(1);
+            return name.size() >= tail.size() &&
+                   name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+        }
+        return name == wanted;
+    };
+    std::vector<platform::FolderEntry> entries;
+    const auto consider = [&](const std::wstring& key, std::uint32_t defaultAttributes,
+                              std::uint64_t size) {
+        if (ParentOf(key) != parent || !matches(key.substr(parent.size() + 1))) {
+            return;
+        }
+        const auto spelled = spelling_.find(key);
+        const std::wstring full = spelled != spelling_.end() ? spelled->second : key;
+        const auto attributes = attributes_.find(key);
+        entries.push_back({full.substr(full.find_last_of(L'\\') + 1),
+                           attributes != attributes_.end() ? attributes->second : defaultAttributes,
+                           size});
+    };
+    for (const auto& [key, content] : files_) {
+        consider(key, platform::kAttributeArchive, content.size());
+    }
+    for (const auto& key : folders_) {
+        consider(key, platform::kAttributeDirectory, 0);
+    }
+    return entries;
 }
 
 std::optional<std::string> FakeFileSystem::Content(const std::wstring& path) const {

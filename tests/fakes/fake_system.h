@@ -27,12 +27,17 @@ public:
     bool ReplaceAll(const std::wstring& path, std::string_view bytes) override;
     bool CreateNewEmpty(const std::wstring& path) override;
     bool Remove(const std::wstring& path) override;
+    std::optional<std::uint64_t> FileSize(const std::wstring& path) override;
+    // Matches "*", "*.ext" and exact names, case-insensitively; lists in name order.
+    std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
+                                                  const std::wstring& pattern) override;
 
     // Test set-up and inspection.
     void AddFolder(const std::wstring& path); // with all its parents
     void AddFile(const std::wstring& path, std::string content);
     std::optional<std::string> Content(const std::wstring& path) const;
     void MakeReadOnly(const std::wstring& folder); // nothing can be created or replaced inside
+    void SetAttributes(const std::wstring& path, std::uint32_t attributes);
     std::size_t FileCount() const { return files_.size(); }
 
 private:
@@ -40,6 +45,8 @@ private:
     std::map<std::wstring, std::string> files_; // keyed by folded path
     std::set<std::wstring> folders_;            // folded paths
     std::set<std::wstring> readOnly_;
+    std::map<std::wstring, std::uint32_t> attributes_; // folded path -> attributes
+    std::map<std::wstring, std::wstring> spelling_;    // folded path -> name as created
 };
 
 class FakeFolders final : public platform::Folders {

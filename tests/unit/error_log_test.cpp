@@ -69,3 +69,25 @@ TEST(TextFile, SplitsEveryLineEnding) {
 
 } // namespace
 } // namespace vtrl::services
+
+namespace vtrl::fakes {
+namespace {
+
+TEST(FakeFiles, ListingMatchesPatternsAndKeepsSpelling) {
+    FakeFileSystem files;
+    files.AddFile(L"C:\\S\\One.lnk", "12345");
+    files.AddFile(L"C:\\S\\two.LNK", "");
+    files.AddFile(L"C:\\S\\three.txt", "x");
+    files.AddFile(L"C:\\S\\deeper\\four.lnk", "");
+    files.SetAttributes(L"C:\\S\\two.LNK", platform::kAttributeHidden);
+    const auto entries = files.ListFolder(L"c:\\s", L"*.lnk");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, L"One.lnk");
+    EXPECT_EQ(entries[0].size, 5u);
+    EXPECT_EQ(entries[1].name, L"two.LNK");
+    EXPECT_EQ(entries[1].attributes, platform::kAttributeHidden);
+    EXPECT_EQ(files.FileSize(L"C:\\s\\ONE.LNK"), 5u);
+}
+
+} // namespace
+} // namespace vtrl::fakes

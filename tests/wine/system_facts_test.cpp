@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 namespace vtrl {
@@ -231,6 +232,41 @@ TEST(RealLocale, DatesRoundTripAndCaseFollowsWindows) {
     EXPECT_EQ(locale.ToLower(L"C:\\PROGRAM FILES\\\u00c4BC.EXE"),
               L"c:\\program files\\\u00e4bc.exe");
     EXPECT_EQ(locale.ToUpper(L"c:\\windows\\\u00e9t\u00e9"), L"C:\\WINDOWS\\\u00c9T\u00c9");
+}
+
+} // namespace
+} // namespace vtrl
+
+namespace vtrl {
+namespace {
+
+TEST(RealFiles, SizesAndFolderListing) {
+    win32::Win32FileSystem files;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder =
+        std::wstring(temp) + L"vtrl-list-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(files.ReplaceAll(folder + L"\\One.lnk", "12345"));
+    ASSERT_TRUE(files.ReplaceAll(folder + L"\\two.LNK", ""));
+    ASSERT_TRUE(files.ReplaceAll(folder + L"\\three.txt", "x"));
+    CreateDirectoryW((folder + L"\\sub.lnk").c_str(), nullptr);
+    SetFileAttributesW((folder + L"\\two.LNK").c_str(), FILE_ATTRIBUTE_HIDDEN);
+
+    EXPECT_EQ(files.FileSize(folder + L"\\One.lnk"), 5u);
+    EXPECT_EQ(files.FileSize(folder + L"\\two.LNK"), 0u);
+    EXPECT_FALSE(files.FileSize(folder + L"\\missing").has_value());
+    EXPECT_FALSE(files.FileSize(folder).has_value());
+
+    std::map<std::wstring, std::uint32_t> listed;
+    for (const auto& entry : files.ListFolder(folder, L"*.lnk")) {
+        listed[entry.name] = entry.attributes;
+    }
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_TRUE(listed.count(L"One.lnk"));
+    EXPECT_NE(listed[L"two.LNK"] & platform::kAttributeHidden, 0u);
+    EXPECT_NE(listed[L"sub.lnk"] & platform::kAttributeDirectory, 0u);
+    EXPECT_TRUE(files.ListFolder(folder + L"\\nothing here", L"*").empty());
 }
 
 } // namespace

@@ -122,4 +122,40 @@ bool Win32FileSystem::Remove(const std::wstring& path) {
     return DeleteFileW(path.c_str()) != FALSE;
 }
 
+std::optional<std::uint64_t> Win32FileSystem::FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (Attributes(path) == INVALID_FILE_ATTRIBUTES ||
+        !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::vector<platform::FolderEntry> Win32FileSystem::ListFolder(const std::wstring& folder,
+                                                               const std::wstring& pattern) {
+    std::vector<platform::FolderEntry> entries;
+    const std::wstring query = folder + L"\\" + pattern;
+    if (folder.empty() || query.find(L'\0') != std::wstring::npos) {
+        return entries;
+    }
+    WIN32_FIND_DATAW found{};
+    HANDLE search =
+        FindFirstFileExW(query.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return entries;
+    }
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        entries.push_back(
+            {name, found.dwFileAttributes,
+             (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return entries;
+}
+
 } // namespace vtrl::win32
