@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The helpers of lib.sh that other cases build on: registry values of every type survive a
+# round trip exactly (reg query alone would lose what the OEM code page cannot show), names
+# compare as Windows compares them, and paths convert both ways.
+set -euo pipefail
+# shellcheck source=tests/wine/lib.sh
+source "$(dirname "$0")/../lib.sh"
+
+# "\t" and "\n" in a key name must stay a backslash and a letter.
+key='HKCU\Software\Vantorel Harness\txt\nValues'
+
+reg_missing "$key"
+reg_set "$key" Text REG_SZ 'dätä → ✓ "quoted" back\slash'
+reg_set "$key" 'Näme  with spaces' REG_SZ 'two  spaces'
+reg_set "$key" '' REG_SZ 'the default'
+reg_set "$key" Count REG_DWORD 4294967295
+reg_set "$key" Big REG_QWORD 0x100000002
+reg_set "$key" Bytes REG_BINARY 00ff10
+reg_set "$key" Path REG_EXPAND_SZ '%APPDATA%\Vantorel'
+reg_set "$key" List REG_MULTI_SZ 'first\0zweite Zeile\0dritte'
+reg_set "$key" Empty REG_SZ ''
+long=$(printf 'C:\\Program Files\\A rather long folder name %02d' $(seq 1 12))
+reg_set "$key" Long REG_EXPAND_SZ "$long"
+
+assert_eq 'dätä → ✓ "quoted" back\slash' "$(reg_get "$key" Text)" "REG_SZ"
+assert_eq 'two  spaces' "$(reg_get "$key" 'NÄME  WITH SPACES')" "value names ignore case"
+assert_eq 'the default' "$(reg_get "$key" '')" "default value"
+assert_eq 4294967295 "$(reg_get "$key" count)" "REG_DWORD"
+assert_eq 4294967298 "$(reg_get "$key" Big)" "REG_QWORD"
+assert_eq 00ff10 "$(reg_get "$key" Bytes)" "REG_BINARY"
+assert_eq '%APPDATA%\Vantorel' "$(reg_get "$key" Path)" "REG_EXPAND_SZ, unexpanded"
+assert_eq 'first\0zweite Zeile\0dritte' "$(reg_get "$key" List)" "REG_MULTI_SZ"
+assert_eq '' "$(reg_get "$key" Empty)" "empty REG_SZ"
+assert_eq "$long" "$(reg_get "$key" Long)" "data longer than one line of the export"
+assert_eq 'the default' "$(reg_get "HKEY_CURRENT_USER${key#HKCU}" '')" \
+    "full hive name"
+
+# A value of a subkey is not a value of its parent.
+reg_set "$key\\Sub" Inner REG_SZ inner
+if reg_get "$key" Inner 2>/dev/null; then
+    fail "reg_get found a subkey's value in its parent"
+fi
+
+# Missing values and keys; deleting is idempotent.
+if reg_get "$key" Absent 2>/dev/null; then
+    fail "reg_get succeeded on a missing value"
+fi
+if reg_get 'HKCU\Software\Vantorel Harness\No Such Key' Text 2>/dev/null; then
+    fail "reg_get succeeded on a missing key"
+fi
+reg_missing "$key" Absent
+if reg_missing "$key" Text 2>/dev/null; then
+    fail "reg_missing says an existing value is missing"
+fi
+reg_delete "$key" Text
+reg_missing "$key" Text
+reg_delete "$key" Text
+reg_delete 'HKCU\Software\Vantorel Harness'
+reg_missing 'HKCU\Software\Vantorel Harness'
+
+# Paths both ways; drive_c is C:.
+assert_eq 'C:\vtrltest' "$(win_path "$(drive_c)/vtrltest")" "win_path"
+assert_eq "$(drive_c)/vtrltest" "$(unix_path 'C:\vtrltest')" "unix_path"
+assert_file_exists 'C:\vtrltest\record_browser.exe'
+assert_no_file 'C:\vtrltest\no such file'
+
+# vtrl_wine passes the exit code through, and 124 when time runs out.
+rc=0
+vtrl_wine 30 cmd /c exit 7 || rc=$?
+assert_eq 7 "$rc" "exit code"
+rc=0
+vtrl_wine 1 cmd /c ping -n 5 127.0.0.1 >/dev/null || rc=$?
+assert_eq 124 "$rc" "timeout"

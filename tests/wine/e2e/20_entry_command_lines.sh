@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# A command line that matches no mode ends the program at once: no window, no error marker,
+# only the data folder that every start makes sure of.
+set -euo pipefail
+source "$(dirname "$0")/../lib.sh"
+
+program=$(win_path "$VTRL_BIN/vantorel.exe")
+for line in "Startup" "INSTALL" "lang " " startup" "uninstall2" "--help" "/?"; do
+    result=$(vtrl_wine 30 "$VTRL_BIN/run_with_command_line.exe" "$program" "$line" 10000)
+    case "$result" in
+        exit=0\ ms=*) ;;
+        *) fail "command line '$line': expected a quick, clean exit, got '$result'" ;;
+    esac
+    elapsed=${result##*ms=}
+    elapsed=${elapsed%%[^0-9]*}
+    [ "$elapsed" -lt 5000 ] || fail "command line '$line' took ${elapsed} ms to end"
+done
+
+windows=$(uidriver list vantorel.exe || true)
+[ -z "$windows" ] || fail "vantorel.exe still has windows: $windows"
+
+appdata=$(unix_path "$(vtrl_wine 30 "$VTRL_BIN/facts_probe.exe" | sed -n 's/^DataFolder=//p' | tr -d '\r')")
+[ -d "$appdata" ] || fail "the data folder $appdata was not created"
+assert_eq "VTRL1" "$(basename "$appdata")" "data folder name"
+assert_no_file "$appdata/fileerror.txt"
