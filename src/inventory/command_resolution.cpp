@@ -1,0 +1,157 @@
+#include "inventory/command_resolution.h"
+
+#include "inventory/version_string.h"
+#include "services/error_log.h"
+#include "services/registry_access.h"
+
+#include <limits>
+#include <string_view>
+
+namespace vtrl::inventory {
+
+namespace {
+
+std::wstring ReplaceEvery(const std::wstring& text, std::wstring_view token,
+                          const std::wstring& replacement) {
+    std::wstring result;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(token); at != std::wstring::npos; at = text.find(token, from)) {
+        result.append(text, from, at - from);
+        result += replacement;
+        from = at + token.size();
+    }
+    result.append(text, from, std::wstring::npos);
+    return result;
+}
+
+} // namespace
+
+std::wstring ExpandFolderTokens(platform::Locale& locale, const services::SystemFacts& facts,
+                                const std::wstring& text) {
+    const std::pair<std::wstring_view, std::wstring> tokens[] = {
+        {L"%systemroot%", locale.ToLower(facts.WindowsFolder)},
+        {L"%appdata%", locale.ToLower(facts.AppDataFolder)},
+        {L"%programfiles%", locale.ToLower(facts.ProgramFilesFolder)},
+        {L"%systemdrive%", locale.ToLower(facts.WindowsDrive) + L":"},
+        {L"%windir%", locale.ToLower(facts.WindowsFolder)},
+    };
+    std::wstring result = text;
+    for (const auto& [token, replacement] : tokens) {
+        const std::wstring lower = locale.ToLower(result);
+        if (lower.find(token) != std::wstring::npos) {
+            result = ReplaceEvery(lower, token, replacement);
+        }
+    }
+    return result;
+}
+
+bool SplitRundllCall(platform::Locale& locale, const services::SystemFacts& facts,
+                     std::wstring& executable, std::wstring& arguments) {
+    const std::wstring lower = locale.ToLower(executable);
+    const std::wstring inSystemFolder = locale.ToLower(facts.SystemFolder + L"\\rundll32.exe");
+    if (!lower.starts_with(L"rundll32.exe") && !lower.starts_with(inSystemFolder)) {
+        return false;
+    }
+    if (arguments.empty()) {
+        return true;
+    }
+    const std::size_t comma = arguments.find(L',');
+    executable = arguments.substr(0, comma);
+    arguments = comma == std::wstring::npos ? std::wstring() : arguments.substr(comma + 1);
+    return true;
+}
+
+std::wstring GetLongPath(platform::Folders& folders, const std::wstring& path) {
+    auto longPath = folders.LongPath(path);
+    return longPath && !longPath->empty() ? std::move(*longPath) : path;
+}
+
+bool ResolveExecutable(platform::Platform& platform, const services::SystemFacts& facts,
+                       std::wstring& candidate) {
+    if (candidate.find(L'~') != std::wstring::npos) {
+        candidate = GetLongPath(platform.folders, candidate);
+    }
+    if (!platform.files.FileExists(candidate)) {
+        const std::wstring driveRoot = facts.WindowsDrive + L":";
+        // Every trial runs against the current candidate: after a hit the later ones prefix an
+        // absolute path and fail, so the first folder that holds the file wins.
+        for (const std::wstring* folder :
+             {&facts.WindowsFolder, &facts.SystemFolder, &facts.DesktopFolder, &facts.TempFolder,
+              &driveRoot, &facts.AppDataFolder, &facts.ProgramFilesFolder}) {
+            const std::wstring trial = *folder + L"\\" + candidate;
+            if (platform.files.FileExists(trial)) {
+                candidate = trial;
+            }
+        }
+    }
+    return platform.files.FileExists(candidate);
+}
+
+std::wstring ParentFolder(const std::wstring& path) {
+    const std::size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring LastPathComponent(const std::wstring& path) {
+    const std::size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::int32_t GetFileSize(platform::FileSystem& files, const std::wstring& path) {
+    const auto size = files.FileSize(path);
+    if (!size || *size > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(*size);
+}
+
+FileFacts GatherFileFacts(platform::Platform& platform, const services::SystemFacts& facts,
+                          const std::wstring& resolved, bool traceSteps) {
+    FileFacts result;
+    const std::wstring path = platform.locale.ToUpper(resolved);
+    if (traceSteps) {
+        services::TraceStep(platform, facts, services::kStepTruncateLastName);
+    }
+    result.Folder = ParentFolder(path);
+    if (traceSteps) {
+        services::TraceStep(platform, facts, L"");
+    }
+    result.FileName = LastPathComponent(path);
+    // One read of the block serves both strings.
+    if (const auto block = platform.version.ReadVersionBlock(path)) {
+        result.Company = GetVersionString(platform.locale, *block, kCompanyNameKey);
+        result.Description = GetVersionString(platform.locale, *block, kFileDescriptionKey);
+    }
+    result.Size = GetFileSize(platform.files, path);
+    return result;
+}
+
+std::vector<std::wstring> ListProcessNames(platform::Processes& processes) {
+    const auto running = processes.RunningProcessNames();
+    if (!running || running->empty()) {
+        return {services::kNoItemsMarker};
+    }
+    std::vector<std::wstring> names;
+    names.reserve(running->size());
+    for (const std::wstring& name : *running) {
+        names.push_back(name.substr(0, name.find(L'.')) + L".exe");
+    }
+    return names;
+}
+
+bool IsProcessRunning(platform::Locale& locale, const std::vector<std::wstring>& processNames,
+                      const std::wstring& name) {
+    const std::wstring wanted = locale.ToLower(name);
+    for (const std::wstring& entry : processNames) {
+        if (locale.ToLower(entry) == wanted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsProcessRunning(platform::Platform& platform, const std::wstring& name) {
+    return IsProcessRunning(platform.locale, ListProcessNames(platform.processes), name);
+}
+
+} // namespace vtrl::inventory

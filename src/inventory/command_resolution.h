@@ -1,0 +1,63 @@
+#pragma once
+// From an executable candidate and its argument text to a file on disk and the facts shown about
+// it: folder tokens, rundll32 calls, 8.3 names, the search folders, version strings, size, and
+// whether a program of that name is running.
+
+#include "platform/platform.h"
+#include "services/system_facts.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vtrl::inventory {
+
+// Replaces the five folder tokens, in their fixed order; a text holding any of them comes out
+// wholly lower-cased, arguments included. Other texts keep their case.
+std::wstring ExpandFolderTokens(platform::Locale& locale, const services::SystemFacts& facts,
+                                const std::wstring& text);
+
+// When the executable is rundll32 (bare or in the system folder), the executable becomes the DLL
+// before the first comma of the arguments and the arguments the rest. True for any rundll32 call.
+bool SplitRundllCall(platform::Locale& locale, const services::SystemFacts& facts,
+                     std::wstring& executable, std::wstring& arguments);
+
+// The long form of a path, or the path unchanged when it has none.
+std::wstring GetLongPath(platform::Folders& folders, const std::wstring& path);
+
+// Expands an 8.3 candidate, then tries it as given and under each search folder in turn;
+// true when the candidate (changed in place) now names an existing file.
+bool ResolveExecutable(platform::Platform& platform, const services::SystemFacts& facts,
+                       std::wstring& candidate);
+
+// Everything before the last backslash ("C:" for a file in a drive root; "" without one).
+std::wstring ParentFolder(const std::wstring& path);
+// Everything after the last backslash.
+std::wstring LastPathComponent(const std::wstring& path);
+
+// The size in bytes, 0 when the file cannot be read or is larger than a 32-bit signed number.
+std::int32_t GetFileSize(platform::FileSystem& files, const std::wstring& path);
+
+struct FileFacts {
+    std::wstring Folder;   // upper case
+    std::wstring FileName; // upper case
+    std::wstring Company;
+    std::wstring Description;
+    std::int32_t Size = 0;
+};
+
+// The facts of a resolved executable. With traceSteps, the folder cut is marked in the error log.
+FileFacts GatherFileFacts(platform::Platform& platform, const services::SystemFacts& facts,
+                          const std::wstring& resolved, bool traceSteps);
+
+// Each running program's file name up to its first point, plus ".exe" (setup.tmp.exe lists as
+// setup.exe); { kNoItemsMarker } when nothing could be listed.
+std::vector<std::wstring> ListProcessNames(platform::Processes& processes);
+
+// Whether a list entry equals the name, ignoring case.
+bool IsProcessRunning(platform::Locale& locale, const std::vector<std::wstring>& processNames,
+                      const std::wstring& name);
+// The same against a list taken now.
+bool IsProcessRunning(platform::Platform& platform, const std::wstring& name);
+
+} // namespace vtrl::inventory

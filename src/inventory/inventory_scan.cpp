@@ -1,0 +1,116 @@
+#include "inventory/inventory_scan.h"
+
+#include "inventory/command_resolution.h"
+#include "inventory/run_key_scan.h"
+#include "inventory/startup_folder_scan.h"
+#include "services/date_time.h"
+#include "services/settings_store.h"
+
+namespace vtrl::inventory {
+
+namespace {
+
+constexpr wchar_t kLocalMachineRoot[] = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\";
+constexpr wchar_t kCurrentUserRoot[] = L"HKEY_CURRENT_USER\\Software\\";
+constexpr wchar_t kCurrentVersion[] = L"Microsoft\\Windows\\CurrentVersion";
+constexpr const wchar_t* kRunKeyNames[] = {L"\\Run", L"\\RunOnce", L"\\RunOnceEx"};
+
+constexpr wchar_t kDataSection[] = L"Data";
+constexpr wchar_t kFirstRunKey[] = L"FirstRun";
+constexpr wchar_t kFirstRunDone[] = L"WAS";
+constexpr wchar_t kRemindSection[] = L"Remind";
+
+void StampFirstRun(platform::Platform& platform, const StartupInventory& inventory) {
+    if (!services::GetSetting(platform.registry, services::kAppKey, kDataSection, kFirstRunKey)
+             .empty()) {
+        return;
+    }
+    services::SaveSetting(platform.registry, services::kAppKey, kDataSection, kFirstRunKey,
+                          kFirstRunDone);
+    const std::wstring now = services::NowText(platform);
+    for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
+        services::SaveSetting(platform.registry, services::kAppKey, kRemindSection,
+                              inventory.Records[static_cast<std::size_t>(index)].ExeName, now);
+    }
+}
+
+} // namespace
+
+ScanSources DefaultScanSources(const services::SystemFacts& facts) {
+    ScanSources sources;
+    // "SOFTWARE" and "Software" differ on purpose: the texts are stored in Location and later
+    // compared and written as they are.
+    if (facts.IsAdmin) {
+        for (const wchar_t* key : kRunKeyNames) {
+            sources.runKeys.push_back(std::wstring(kLocalMachineRoot) + kCurrentVersion + key);
+        }
+    }
+    for (const wchar_t* key : kRunKeyNames) {
+        sources.runKeys.push_back(std::wstring(kCurrentUserRoot) + kCurrentVersion + key);
+    }
+    sources.startupFolders.push_back(facts.StartupFolder);
+    if (facts.IsAdmin) {
+        sources.startupFolders.push_back(facts.CommonStartupFolder);
+    }
+    return sources;
+}
+
+void ClearRecords(StartupInventory& inventory) {
+    for (StartupRecord& record : inventory.Records) {
+        record.InUse = false;
+    }
+}
+
+void AddRecord(ScanContext& context, StartupRecord record) {
+    auto& records = context.inventory.Records;
+    std::size_t slot = 0;
+    while (slot < records.size() && records[slot].InUse) {
+        ++slot;
+    }
+    if (slot == records.size()) {
+        records.emplace_back();
+    }
+    record.InUse = true;
+    record.ExeName = context.platform.locale.ToLower(record.ExeName);
+    record.IsRunning =
+        IsProcessRunning(context.platform.locale, context.processNames, record.ExeName);
+    records[slot] = std::move(record);
+}
+
+int ComputeLastRecordIndex(const StartupInventory& inventory) {
+    int last = -1;
+    for (std::size_t index = 0; index < inventory.Records.size(); ++index) {
+        if (inventory.Records[index].InUse) {
+            last = static_cast<int>(index);
+        }
+    }
+    return last;
+}
+
+ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::SystemFacts& facts,
+                               StartupInventory& inventory, const ScanOptions& options) {
+    return ScanStartupRecords(platform, facts, inventory, options, DefaultScanSources(facts));
+}
+
+ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::SystemFacts& facts,
+                               StartupInventory& inventory, const ScanOptions& options,
+                               const ScanSources& sources) {
+    ClearRecords(inventory);
+    ScanContext context{platform, facts, inventory, options, ListProcessNames(platform.processes)};
+    for (const std::wstring& key : sources.runKeys) {
+        ScanRunKey(context, key);
+    }
+    for (const std::wstring& folder : sources.startupFolders) {
+        ScanStartupFolder(context, folder);
+    }
+    inventory.LastRecordIndex = ComputeLastRecordIndex(inventory);
+    if (inventory.LastRecordIndex < 0) {
+        return ScanOutcome::NoRecords;
+    }
+    if (!options.readOnly) {
+        StampFirstRun(platform, inventory);
+    }
+    return ScanOutcome::Records;
+}
+
+} // namespace vtrl::inventory

@@ -1,0 +1,66 @@
+#pragma once
+// The inventory scan: every Run-type key and Startup folder in a fixed order, each entry that
+// resolves to an existing executable added as one record.
+
+#include "inventory/startup_record.h"
+#include "platform/platform.h"
+#include "services/system_facts.h"
+
+#include <string>
+#include <vector>
+
+namespace vtrl::inventory {
+
+enum class ScanOutcome {
+    Records,   // at least one record
+    NoRecords, // nothing resolved: the caller warns with "INTERFACE"/"NORECORDS" and ends
+};
+
+struct ScanOptions {
+    // Save each added record's icon as a bitmap (the manager window asks for it, the check cycle
+    // does not). Icon bitmaps are not written by this scan yet.
+    bool withIcons = false;
+    // Leave no trace: no step markers in the error log and no first-run stamping. For readers
+    // such as the console companion that must not change what the program later sees.
+    bool readOnly = false;
+};
+
+// Where a scan looks, in scan order.
+struct ScanSources {
+    std::vector<std::wstring> runKeys;
+    std::vector<std::wstring> startupFolders;
+};
+
+// HKLM Run, RunOnce, RunOnceEx (administrators only), the same under HKCU, then the user's
+// Startup folder and, for administrators, the all-users one.
+ScanSources DefaultScanSources(const services::SystemFacts& facts);
+
+// What the key and folder scans share while they add records.
+struct ScanContext {
+    platform::Platform& platform;
+    const services::SystemFacts& facts;
+    StartupInventory& inventory;
+    ScanOptions options;
+    // Taken once per scan; every record gets the running state of that moment.
+    std::vector<std::wstring> processNames;
+};
+
+// Marks every slot free; the other fields stay as they were.
+void ClearRecords(StartupInventory& inventory);
+
+// Puts the record into the first free slot, growing the inventory when none is left. The name is
+// stored lower-cased and the running state is looked up; the other texts are kept as given.
+void AddRecord(ScanContext& context, StartupRecord record);
+
+// The highest slot in use, or -1.
+int ComputeLastRecordIndex(const StartupInventory& inventory);
+
+// Rebuilds the inventory from scratch. On the first scan ever for the user (setting
+// "Data"/"FirstRun" empty) it stamps each record's executable in "Remind" with the current time.
+ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::SystemFacts& facts,
+                               StartupInventory& inventory, const ScanOptions& options);
+ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::SystemFacts& facts,
+                               StartupInventory& inventory, const ScanOptions& options,
+                               const ScanSources& sources);
+
+} // namespace vtrl::inventory

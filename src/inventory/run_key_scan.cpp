@@ -1,0 +1,102 @@
+#include "inventory/run_key_scan.h"
+
+#include "inventory/command_resolution.h"
+#include "services/registry_access.h"
+
+#include <vector>
+
+namespace vtrl::inventory {
+
+namespace {
+
+std::vector<std::wstring> SplitAt(const std::wstring& text, wchar_t separator) {
+    std::vector<std::wstring> pieces;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(separator); at != std::wstring::npos;
+         at = text.find(separator, from)) {
+        pieces.push_back(text.substr(from, at - from));
+        from = at + 1;
+    }
+    pieces.push_back(text.substr(from));
+    return pieces;
+}
+
+// The one character dropped is normally the blank after a closing quote or the blank that
+// leads each joined text; it goes whatever it is, but never from a text of one character.
+void DropFirstOfLonger(std::wstring& text) {
+    if (text.size() >= 2) {
+        text.erase(0, 1);
+    }
+}
+
+} // namespace
+
+CommandParts SplitRunCommand(platform::Locale& locale, const std::wstring& command) {
+    CommandParts parts;
+    // An empty command has no pieces at all, not one empty piece.
+    if (command.empty()) {
+        return parts;
+    }
+    if (command.front() == L'"') {
+        const std::vector<std::wstring> pieces = SplitAt(command, L'"');
+        if (pieces.size() >= 2) {
+            parts.executable = pieces[1];
+        }
+        if (pieces.size() >= 3) {
+            parts.arguments = pieces[2];
+            DropFirstOfLonger(parts.arguments);
+        }
+        return parts;
+    }
+    bool inArguments = false;
+    for (const std::wstring& piece : SplitAt(command, L' ')) {
+        std::wstring& target = inArguments ? parts.arguments : parts.executable;
+        target += L' ';
+        target += piece;
+        const std::wstring lower = locale.ToLower(piece);
+        if (lower.find(L".exe") != std::wstring::npos ||
+            lower.find(L".dll") != std::wstring::npos) {
+            inArguments = true;
+        }
+    }
+    DropFirstOfLonger(parts.executable);
+    DropFirstOfLonger(parts.arguments);
+    return parts;
+}
+
+void ScanRunKey(ScanContext& context, const std::wstring& keyPath) {
+    platform::Platform& platform = context.platform;
+    const std::vector<std::wstring> names = services::RegListValues(platform.registry, keyPath);
+    if (names.front() == services::kNoItemsMarker) {
+        return;
+    }
+    for (const std::wstring& name : names) {
+        const std::wstring command =
+            ExpandFolderTokens(platform.locale, context.facts,
+                               services::RegReadValue(platform.registry, keyPath + L"\\" + name));
+        CommandParts parts = SplitRunCommand(platform.locale, command);
+        const bool viaRundll =
+            SplitRundllCall(platform.locale, context.facts, parts.executable, parts.arguments);
+        if (!ResolveExecutable(platform, context.facts, parts.executable)) {
+            continue;
+        }
+        FileFacts file =
+            GatherFileFacts(platform, context.facts, parts.executable, !context.options.readOnly);
+
+        StartupRecord record;
+        record.Kind = kKindRegistry;
+        record.ViaRundll = viaRundll;
+        record.Location = keyPath;
+        record.EntryName = name;
+        record.CommandLine = command;
+        record.ExeFolder = std::move(file.Folder);
+        record.ExeName = std::move(file.FileName);
+        record.Arguments = std::move(parts.arguments);
+        record.Company = std::move(file.Company);
+        record.Description = std::move(file.Description);
+        record.FileSize = file.Size;
+        AddRecord(context, std::move(record));
+    }
+}
+
+} // namespace vtrl::inventory

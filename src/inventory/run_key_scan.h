@@ -1,0 +1,27 @@
+#pragma once
+// Records from the values directly under one Run-type registry key.
+
+#include "inventory/inventory_scan.h"
+#include "platform/locale.h"
+
+#include <string>
+
+namespace vtrl::inventory {
+
+struct CommandParts {
+    std::wstring executable;
+    std::wstring arguments;
+};
+
+// Splits a stored command the way Run values have always been read. A leading double quote:
+// the executable is the text between the first two quotes and the arguments the text between the
+// second and third, less its first character. Otherwise: blank-separated pieces belong to the
+// executable up to and including the first one holding ".exe" or ".dll", the rest to the
+// arguments; runs of blanks are kept.
+CommandParts SplitRunCommand(platform::Locale& locale, const std::wstring& command);
+
+// Adds a "REGISTRY" record for each value whose command resolves to an existing file. The key
+// path is a full location ("HKEY_CURRENT_USER\...") and becomes each record's Location.
+void ScanRunKey(ScanContext& context, const std::wstring& keyPath);
+
+} // namespace vtrl::inventory

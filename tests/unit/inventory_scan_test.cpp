@@ -1,0 +1,343 @@
+// The inventory scan against the fake platform: scan order, the administrator rule, shortcuts,
+// registry value kinds, first-run stamping, and the inventory's slots across rescans.
+
+#include "inventory/inventory_scan.h"
+#include "inventory/startup_folder_scan.h"
+#include "inventory/version_string.h"
+#include "inventory_test_support.h"
+#include "services/registry_access.h"
+#include "services/settings_store.h"
+
+#include <gtest/gtest.h>
+
+namespace vtrl::inventory {
+namespace {
+
+using namespace std::string_literals;
+using platform::Hive;
+using testing::FakeProfileFacts;
+using testing::Utf16Block;
+
+constexpr wchar_t kRunTail[] = L"Microsoft\\Windows\\CurrentVersion\\";
+
+class InventoryScan : public ::testing::Test {
+protected:
+    void SetRun(Hive hive, const std::wstring& keyName, const std::wstring& name,
+                const std::wstring& command) {
+        SetValue(hive, keyName, name, {platform::kRegSz, services::EncodeRegSz(command)});
+    }
+    void SetValue(Hive hive, const std::wstring& keyName, const std::wstring& name,
+                  const platform::RegistryValue& value) {
+        const std::wstring key = std::wstring(L"Software\\") + kRunTail + keyName;
+        ASSERT_TRUE(fake.registry.CreateKey(hive, key));
+        ASSERT_TRUE(fake.registry.SetValue(hive, key, name, value));
+    }
+    void AddProgram(const std::wstring& path, std::size_t size = 4) {
+        fake.files.AddFile(path, std::string(size, 'x'));
+    }
+    void AddShortcut(const std::wstring& folder, const std::wstring& name,
+                     const std::wstring& target, const std::wstring& arguments) {
+        fake.files.AddFile(folder + L"\\" + name, "L");
+        fake.links.readable[fakes::FoldCase(folder + L"\\" + name)] = {target, arguments};
+    }
+    ScanOutcome Scan(bool admin, ScanOptions options = {}) {
+        facts.IsAdmin = admin;
+        return ScanStartupRecords(fake.Get(), facts, inventory, options);
+    }
+    std::vector<std::wstring> Entries() const {
+        std::vector<std::wstring> names;
+        for (int i = 0; i <= inventory.LastRecordIndex; ++i) {
+            names.push_back(inventory.Records[static_cast<std::size_t>(i)].EntryName);
+        }
+        return names;
+    }
+    const StartupRecord& At(int index) const {
+        return inventory.Records.at(static_cast<std::size_t>(index));
+    }
+    std::wstring Setting(const std::wstring& section, const std::wstring& key) {
+        return services::GetSetting(fake.registry, services::kAppKey, section, key);
+    }
+
+    fakes::FakePlatform fake;
+    services::SystemFacts facts = FakeProfileFacts();
+    StartupInventory inventory;
+};
+
+TEST_F(InventoryScan, ScanOrderForAnAdministrator) {
+    AddProgram(L"C:\\Tools\\a.exe");
+    SetRun(Hive::CurrentUser, L"RunOnceEx", L"cu-once-ex", L"C:\\Tools\\a.exe");
+    SetRun(Hive::LocalMachine, L"RunOnce", L"lm-once", L"C:\\Tools\\a.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"cu-run-1", L"C:\\Tools\\a.exe");
+    SetRun(Hive::LocalMachine, L"Run", L"lm-run", L"C:\\Tools\\a.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"cu-run-2", L"C:\\Tools\\a.exe");
+    SetRun(Hive::LocalMachine, L"RunOnceEx", L"lm-once-ex", L"C:\\Tools\\a.exe");
+    SetRun(Hive::CurrentUser, L"RunOnce", L"cu-once", L"C:\\Tools\\a.exe");
+    AddShortcut(facts.CommonStartupFolder, L"common.lnk", L"C:\\Tools\\a.exe", L"");
+    AddShortcut(facts.StartupFolder, L"user.lnk", L"C:\\Tools\\a.exe", L"");
+
+    ASSERT_EQ(Scan(true), ScanOutcome::Records);
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"lm-run", L"lm-once", L"lm-once-ex",
+                                                    L"cu-run-1", L"cu-run-2", L"cu-once",
+                                                    L"cu-once-ex", L"user.lnk", L"common.lnk"}));
+    EXPECT_EQ(At(0).Location,
+              L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
+    EXPECT_EQ(At(2).Location,
+              L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx");
+    EXPECT_EQ(At(3).Location,
+              L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+    EXPECT_EQ(At(5).Location,
+              L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+    EXPECT_EQ(At(7).Location, facts.StartupFolder);
+    EXPECT_EQ(At(8).Location, facts.CommonStartupFolder);
+    EXPECT_EQ(At(0).Kind, kKindRegistry);
+    EXPECT_EQ(At(7).Kind, kKindShortcut);
+}
+
+TEST_F(InventoryScan, StandardUserSeesNoMachineEntries) {
+    AddProgram(L"C:\\Tools\\a.exe");
+    SetRun(Hive::LocalMachine, L"Run", L"machine", L"C:\\Tools\\a.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"user", L"C:\\Tools\\a.exe");
+    AddShortcut(facts.CommonStartupFolder, L"common.lnk", L"C:\\Tools\\a.exe", L"");
+    AddShortcut(facts.StartupFolder, L"mine.lnk", L"C:\\Tools\\a.exe", L"");
+
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"user", L"mine.lnk"}));
+}
+
+TEST_F(InventoryScan, SameCommandInBothHivesGivesTwoRecords) {
+    AddProgram(L"C:\\Program Files\\Vendor\\Tool.exe", 1234);
+    const std::wstring command = L"\"C:\\Program Files\\Vendor\\Tool.exe\" -min";
+    SetRun(Hive::CurrentUser, L"Run", L"Tool", command);
+    SetRun(Hive::LocalMachine, L"Run", L"Tool", command);
+
+    ASSERT_EQ(Scan(true), ScanOutcome::Records);
+    ASSERT_EQ(inventory.LastRecordIndex, 1);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(At(i).ExeFolder, L"C:\\PROGRAM FILES\\VENDOR");
+        EXPECT_EQ(At(i).ExeName, L"tool.exe");
+        EXPECT_EQ(At(i).Arguments, L"-min");
+        EXPECT_EQ(At(i).CommandLine, command);
+        EXPECT_EQ(At(i).FileSize, 1234);
+        EXPECT_FALSE(At(i).ViaRundll);
+    }
+    EXPECT_NE(At(0).Location, At(1).Location);
+}
+
+TEST_F(InventoryScan, RegistryValueKinds) {
+    AddProgram(L"C:\\Tools\\a.exe");
+    AddProgram(L"C:\\windows\\system32\\shell32.dll");
+    SetRun(Hive::CurrentUser, L"Run", L"", L"C:\\Tools\\a.exe /default");
+    SetValue(Hive::CurrentUser, L"Run", L"flags", {platform::kRegDword, {1, 0, 0, 0}});
+    SetRun(Hive::CurrentUser, L"Run", L"has\\backslash", L"C:\\Tools\\a.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"missing", L"C:\\Tools\\gone.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"batch", L"C:\\Tools\\start.bat now");
+    SetRun(Hive::CurrentUser, L"Run", L"panel",
+           L"%SystemRoot%\\System32\\RUNDLL32.EXE shell32.dll,Control_RunDLL Desk.cpl");
+    SetRun(Hive::CurrentUser, L"RunOnceEx", L"expand", L"%SystemDrive%\\Tools\\A.EXE -Q");
+
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"", L"panel", L"expand"}));
+    EXPECT_EQ(At(0).Arguments, L"/default");
+    EXPECT_EQ(At(1).ExeFolder, L"C:\\WINDOWS\\SYSTEM32");
+    EXPECT_EQ(At(1).ExeName, L"shell32.dll");
+    EXPECT_TRUE(At(1).ViaRundll);
+    EXPECT_EQ(At(1).Arguments, L"control_rundll desk.cpl");
+    EXPECT_EQ(At(1).CommandLine,
+              L"c:\\windows\\system32\\rundll32.exe shell32.dll,control_rundll desk.cpl");
+    EXPECT_EQ(At(2).CommandLine, L"c:\\tools\\a.exe -q");
+    EXPECT_EQ(At(2).ExeFolder, L"C:\\TOOLS");
+    EXPECT_EQ(At(2).Arguments, L"-q");
+}
+
+TEST_F(InventoryScan, UnreadableKeyIsSkipped) {
+    AddProgram(L"C:\\Tools\\a.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"hidden", L"C:\\Tools\\a.exe");
+    SetRun(Hive::CurrentUser, L"RunOnce", L"seen", L"C:\\Tools\\a.exe");
+    fake.registry.DenyAccess(Hive::CurrentUser, std::wstring(L"Software\\") + kRunTail + L"Run");
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(Entries(), std::vector<std::wstring>{L"seen"});
+}
+
+TEST_F(InventoryScan, FileFactsComeFromTheVersionBlock) {
+    AddProgram(L"C:\\Tools\\Versioned.exe", 77);
+    fake.version.blocks[fakes::FoldCase(L"C:\\Tools\\Versioned.exe")] = Utf16Block(
+        L"\x01\x02\x03"s + L"CompanyName\0\0Acme\0\0"s + L"FileDescription\0Acme Tool\0"s);
+    SetRun(Hive::CurrentUser, L"Run", L"v", L"C:\\Tools\\Versioned.exe");
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(At(0).Company, L"Acme");
+    EXPECT_EQ(At(0).Description, L"Acme Tool");
+    EXPECT_EQ(At(0).FileSize, 77);
+    EXPECT_EQ(At(0).ExeName, L"versioned.exe");
+}
+
+TEST_F(InventoryScan, ShortcutRules) {
+    const std::wstring folder = facts.StartupFolder;
+    AddProgram(L"C:\\Tools\\a.exe");
+    AddProgram(L"C:\\windows\\system32\\shell32.dll");
+    AddShortcut(folder, L"Vantorel.lnk", L"C:\\Tools\\a.exe", L"startup");
+    AddShortcut(folder, L"vantorel.lnk.lnk", L"C:\\Tools\\a.exe", L"");
+    AddShortcut(folder, L"VANTOREL.lnk", L"C:\\Tools\\a.exe", L"startup");
+    AddShortcut(folder, L"args.lnk", L"C:\\Tools\\a.exe", L"-x -y");
+    AddShortcut(folder, L"noargs.lnk", L"C:\\Tools\\a.exe", L"");
+    AddShortcut(folder, L"panel.lnk", L"C:\\windows\\system32\\rundll32.exe",
+                L"shell32.dll,Control_RunDLL desk.cpl");
+    AddShortcut(folder, L"caret.lnk", L"C:\\Tools\\a.exe^junk", L"one^two");
+    AddShortcut(folder, L"hidden.lnk", L"C:\\Tools\\a.exe", L"");
+    fake.files.SetAttributes(folder + L"\\hidden.lnk", platform::kAttributeHidden);
+    AddShortcut(folder, L"system.lnk", L"C:\\Tools\\a.exe", L"");
+    fake.files.SetAttributes(folder + L"\\system.lnk",
+                             platform::kAttributeSystem | platform::kAttributeArchive);
+    AddShortcut(folder, L"readonly.lnk", L"C:\\Tools\\a.exe", L"");
+    fake.files.SetAttributes(folder + L"\\readonly.lnk", platform::kAttributeReadOnly);
+    fake.files.AddFile(folder + L"\\broken.lnk", "not a link");
+    fake.files.AddFile(folder + L"\\site.url", "[InternetShortcut]");
+    fake.files.AddFile(folder + L"\\direct.exe", "MZ");
+
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    // The fake lists in name order.
+    EXPECT_EQ(Entries(),
+              (std::vector<std::wstring>{L"args.lnk", L"caret.lnk", L"noargs.lnk", L"panel.lnk",
+                                         L"readonly.lnk", L"VANTOREL.lnk", L"vantorel.lnk.lnk"}));
+    EXPECT_EQ(At(0).CommandLine, L"\"C:\\Tools\\a.exe\" -x -y");
+    EXPECT_EQ(At(0).Arguments, L"-x -y");
+    EXPECT_EQ(At(2).CommandLine, L"\"C:\\Tools\\a.exe\" ");
+    EXPECT_EQ(At(2).Arguments, L"");
+    // The target ends at the first "^", the arguments at the second.
+    EXPECT_EQ(At(1).CommandLine, L"\"C:\\Tools\\a.exe\" junk");
+    EXPECT_EQ(At(1).Arguments, L"junk");
+    // A rundll32 shortcut names the DLL but shows the command as the shortcut holds it.
+    EXPECT_TRUE(At(3).ViaRundll);
+    EXPECT_EQ(At(3).ExeName, L"shell32.dll");
+    EXPECT_EQ(At(3).Arguments, L"Control_RunDLL desk.cpl");
+    EXPECT_EQ(At(3).CommandLine,
+              L"\"C:\\windows\\system32\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl");
+    for (int i = 0; i <= inventory.LastRecordIndex; ++i) {
+        EXPECT_EQ(At(i).Location, folder);
+    }
+}
+
+TEST_F(InventoryScan, ShortcutTokensLowerCaseTheArguments) {
+    AddProgram(L"C:\\users\\tester\\AppData\\Roaming\\Sync\\sync.exe");
+    AddShortcut(facts.StartupFolder, L"sync.lnk", L"%APPDATA%\\Sync\\Sync.exe", L"/Quiet");
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(At(0).CommandLine, L"\"c:\\users\\tester\\appdata\\roaming\\sync\\sync.exe\" /quiet");
+    EXPECT_EQ(At(0).Arguments, L"/quiet");
+    EXPECT_EQ(At(0).ExeFolder, L"C:\\USERS\\TESTER\\APPDATA\\ROAMING\\SYNC");
+}
+
+TEST_F(InventoryScan, MissingCommonStartupFolderListsNothingTwice) {
+    AddProgram(L"C:\\Tools\\a.exe");
+    AddShortcut(facts.StartupFolder, L"mine.lnk", L"C:\\Tools\\a.exe", L"");
+    facts.CommonStartupFolder = services::kFolderMissingText;
+    ASSERT_EQ(Scan(true), ScanOutcome::Records);
+    EXPECT_EQ(Entries(), std::vector<std::wstring>{L"mine.lnk"});
+}
+
+TEST_F(InventoryScan, RunningStateFromOneProcessListPerScan) {
+    AddProgram(L"C:\\Tools\\Agent.exe");
+    AddProgram(L"C:\\Tools\\my.tool.exe");
+    AddProgram(L"C:\\Tools\\idle.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"agent", L"C:\\Tools\\Agent.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"dotted", L"C:\\Tools\\my.tool.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"idle", L"C:\\Tools\\idle.exe");
+    fake.processes.names = {L"AGENT.EXE", L"my.tool.exe"};
+
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(fake.processes.snapshots, 1u);
+    EXPECT_TRUE(At(0).IsRunning);
+    EXPECT_FALSE(At(1).IsRunning); // listed as my.exe
+    EXPECT_FALSE(At(2).IsRunning);
+}
+
+TEST_F(InventoryScan, NothingFoundIsReportedAndNothingStamped) {
+    SetRun(Hive::CurrentUser, L"Run", L"missing", L"C:\\Tools\\gone.exe");
+    EXPECT_EQ(Scan(false), ScanOutcome::NoRecords);
+    EXPECT_EQ(inventory.LastRecordIndex, -1);
+    EXPECT_EQ(Setting(L"Data", L"FirstRun"), L"");
+}
+
+TEST_F(InventoryScan, FirstRunStampsEachExecutableOnce) {
+    AddProgram(L"C:\\Tools\\A.exe");
+    AddProgram(L"C:\\Other\\b.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"a1", L"C:\\Tools\\A.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"b", L"C:\\Other\\b.exe");
+    SetRun(Hive::CurrentUser, L"RunOnce", L"a2", L"C:\\Tools\\a.exe -again");
+
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(Setting(L"Data", L"FirstRun"), L"WAS");
+    EXPECT_EQ(Setting(L"Remind", L"a.exe"), L"12/8/2026 9:30:00 AM");
+    EXPECT_EQ(Setting(L"Remind", L"b.exe"), L"12/8/2026 9:30:00 AM");
+    // The step marker is gone after the scan.
+    EXPECT_FALSE(fake.files.FileExists(facts.DataFolder + L"\\fileerror.txt"));
+
+    // Later scans stamp nothing, not even a new executable.
+    AddProgram(L"C:\\Tools\\new.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"new", L"C:\\Tools\\new.exe");
+    fake.clock.now.hour = 11;
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(Setting(L"Remind", L"a.exe"), L"12/8/2026 9:30:00 AM");
+    EXPECT_EQ(Setting(L"Remind", L"new.exe"), L"");
+}
+
+TEST_F(InventoryScan, ReadOnlyScanChangesNothing) {
+    AddProgram(L"C:\\Tools\\a.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"a", L"C:\\Tools\\a.exe");
+    fake.files.AddFolder(facts.DataFolder);
+    const std::size_t writes = fake.registry.MutatingCalls();
+    const std::size_t files = fake.files.FileCount();
+
+    ASSERT_EQ(Scan(false, {.withIcons = false, .readOnly = true}), ScanOutcome::Records);
+    EXPECT_EQ(fake.registry.MutatingCalls(), writes);
+    EXPECT_EQ(fake.files.FileCount(), files);
+    EXPECT_EQ(Setting(L"Data", L"FirstRun"), L"");
+}
+
+TEST_F(InventoryScan, SmallerRescanFreesTheSlotsAbove) {
+    for (int i = 0; i < 9; ++i) {
+        const std::wstring path = L"C:\\Tools\\t" + std::to_wstring(i) + L".exe";
+        AddProgram(path);
+        SetRun(Hive::CurrentUser, L"Run", L"t" + std::to_wstring(i), path);
+    }
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    ASSERT_EQ(inventory.LastRecordIndex, 8);
+
+    for (int i = 5; i < 9; ++i) {
+        fake.files.Remove(L"C:\\Tools\\t" + std::to_wstring(i) + L".exe");
+    }
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(inventory.LastRecordIndex, 4);
+    for (int i = 0; i <= 4; ++i) {
+        EXPECT_TRUE(At(i).InUse);
+    }
+    for (int i = 5; i <= 8; ++i) {
+        EXPECT_FALSE(At(i).InUse);
+        // Free slots keep what the earlier scan put there.
+        EXPECT_EQ(At(i).EntryName, L"t" + std::to_wstring(i));
+    }
+}
+
+TEST_F(InventoryScan, GrowsPastTheInitialSlots) {
+    constexpr int kEntries = 150;
+    AddProgram(L"C:\\Tools\\many.exe");
+    for (int i = 0; i < kEntries; ++i) {
+        SetRun(Hive::CurrentUser, L"Run", L"entry" + std::to_wstring(i), L"C:\\Tools\\many.exe");
+    }
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    ASSERT_EQ(inventory.LastRecordIndex, kEntries - 1);
+    for (int i = 0; i < kEntries; ++i) {
+        EXPECT_TRUE(At(i).InUse);
+        EXPECT_EQ(At(i).EntryName, L"entry" + std::to_wstring(i));
+    }
+
+    for (int i = 3; i < kEntries; ++i) {
+        fake.registry.DeleteValue(Hive::CurrentUser,
+                                  std::wstring(L"Software\\") + kRunTail + L"Run",
+                                  L"entry" + std::to_wstring(i));
+    }
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(inventory.LastRecordIndex, 2);
+    EXPECT_EQ(ComputeLastRecordIndex(inventory), 2);
+}
+
+} // namespace
+} // namespace vtrl::inventory
