@@ -4,7 +4,12 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/http.h"
+#include "platform/ini_file.h"
+#include "platform/launcher.h"
 #include "platform/locale.h"
+#include "platform/message_box.h"
+#include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/shell_link.h"
 #include "platform/version_info.h"
@@ -19,6 +24,11 @@ struct Platform {
     Locale& locale;
     VersionInfo& version;
     Clock& clock;
+    Processes& processes;
+    IniFiles& ini;
+    MessageBoxes& messages;
+    Launcher& launcher;
+    Http& http;
 };
 
 } // namespace vtrl::platform

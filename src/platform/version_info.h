@@ -1,7 +1,10 @@
 #pragma once
 // Version resources.
 
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace vtrl::platform {
 
@@ -15,6 +18,9 @@ public:
     virtual ~VersionInfo() = default;
     // The file version of the running executable.
     virtual std::optional<ModuleVersion> OwnVersion() = 0;
+    // The raw version resource of a file, as the version API copies it out; nullopt when the
+    // file has none or it cannot be read.
+    virtual std::optional<std::vector<std::uint8_t>> ReadVersionBlock(const std::wstring& path) = 0;
 };
 
 } // namespace vtrl::platform

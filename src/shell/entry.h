@@ -2,6 +2,7 @@
 // The start of every process: system facts first, then the mode chosen by the command line.
 
 #include "platform/platform.h"
+#include "services/localisation.h"
 #include "services/system_facts.h"
 #include "shell/dispatch.h"
 
@@ -13,6 +14,7 @@ namespace vtrl::shell {
 struct EntryContext {
     platform::Platform& platform;
     services::SystemFacts facts;
+    services::Language language; // chosen right after the facts
 };
 
 // The modes this program offers, in the order they are tested.

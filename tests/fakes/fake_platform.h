@@ -1,7 +1,9 @@
 #pragma once
 // Every fake gathered into one platform, with a Windows-like profile ready for start-up.
 
+#include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
 #include "fakes/fake_system.h"
 #include "platform/platform.h"
 
@@ -19,9 +21,15 @@ public:
     FakeLocale locale;
     FakeVersionInfo version;
     FakeClock clock;
+    FakeProcesses processes;
+    FakeIniFiles ini{files};
+    FakeMessageBoxes messages;
+    FakeLauncher launcher;
+    FakeHttp http;
 
 private:
-    platform::Platform platform_{registry, files, folders, links, locale, version, clock};
+    platform::Platform platform_{registry, files,     folders, links,    locale,   version,
+                                 clock,    processes, ini,     messages, launcher, http};
 };
 
 } // namespace vtrl::fakes

@@ -205,6 +205,28 @@ bool FakeShellLinks::CreateLink(const platform::LinkSpec& link) {
     return true;
 }
 
+std::optional<platform::LinkTarget> FakeShellLinks::ReadLink(const std::wstring& linkPath) {
+    const auto found = readable.find(FoldCase(linkPath));
+    if (found != readable.end()) {
+        return found->second;
+    }
+    for (auto link = created.rbegin(); link != created.rend(); ++link) {
+        if (FoldCase(link->linkPath) == FoldCase(linkPath)) {
+            return platform::LinkTarget{link->targetPath, link->arguments};
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::uint8_t>>
+FakeVersionInfo::ReadVersionBlock(const std::wstring& path) {
+    const auto found = blocks.find(FoldCase(path));
+    if (found == blocks.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
 std::string FakeLocale::ToAnsi(std::wstring_view text) {
     std::string bytes;
     bytes.reserve(text.size());

@@ -69,7 +69,10 @@ public:
 class FakeShellLinks final : public platform::ShellLinks {
 public:
     bool CreateLink(const platform::LinkSpec& link) override;
+    // Reads a shortcut set up in readable (keyed by folded path), else the last one created.
+    std::optional<platform::LinkTarget> ReadLink(const std::wstring& linkPath) override;
     std::vector<platform::LinkSpec> created;
+    std::map<std::wstring, platform::LinkTarget> readable;
     bool fail = false;
 };
 
@@ -97,7 +100,9 @@ public:
 class FakeVersionInfo final : public platform::VersionInfo {
 public:
     std::optional<platform::ModuleVersion> OwnVersion() override { return version; }
+    std::optional<std::vector<std::uint8_t>> ReadVersionBlock(const std::wstring& path) override;
     std::optional<platform::ModuleVersion> version = platform::ModuleVersion{1, 0};
+    std::map<std::wstring, std::vector<std::uint8_t>> blocks; // keyed by folded path
 };
 
 } // namespace vtrl::fakes

@@ -4,7 +4,12 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_folders.h"
+#include "platform/win32/win32_http.h"
+#include "platform/win32/win32_ini_file.h"
+#include "platform/win32/win32_launcher.h"
+#include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_locale.h"
+#include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell_link.h"
 #include "platform/win32/win32_version_info.h"
@@ -23,7 +28,13 @@ private:
     Win32Locale locale_;
     Win32VersionInfo version_;
     Win32Clock clock_;
-    platform::Platform platform_{registry_, files_, folders_, links_, locale_, version_, clock_};
+    Win32Processes processes_;
+    Win32IniFiles ini_;
+    Win32MessageBoxes messages_;
+    Win32Launcher launcher_;
+    Win32Http http_;
+    platform::Platform platform_{registry_, files_,     folders_, links_,    locale_,   version_,
+                                 clock_,    processes_, ini_,     messages_, launcher_, http_};
 };
 
 } // namespace vtrl::win32

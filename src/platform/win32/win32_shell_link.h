@@ -8,6 +8,7 @@ namespace vtrl::win32 {
 class Win32ShellLinks final : public platform::ShellLinks {
 public:
     bool CreateLink(const platform::LinkSpec& link) override;
+    std::optional<platform::LinkTarget> ReadLink(const std::wstring& linkPath) override;
 };
 
 } // namespace vtrl::win32

@@ -32,4 +32,21 @@ std::optional<platform::ModuleVersion> Win32VersionInfo::OwnVersion() {
                                    static_cast<int>(LOWORD(fixed->dwFileVersionMS))};
 }
 
+std::optional<std::vector<std::uint8_t>>
+Win32VersionInfo::ReadVersionBlock(const std::wstring& path) {
+    if (path.empty() || path.find(L'\0') != std::wstring::npos) {
+        return std::nullopt;
+    }
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> block(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) {
+        return std::nullopt;
+    }
+    return block;
+}
+
 } // namespace vtrl::win32

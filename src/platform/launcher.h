@@ -1,0 +1,21 @@
+#pragma once
+// Handing documents and links to the shell, and starting programs.
+
+#include <string>
+
+namespace vtrl::platform {
+
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // The shell's "open" verb on a URL or a file, in a normal window, with no owner, parameters
+    // or working folder; true when the shell reports success.
+    virtual bool ShellOpen(const std::wstring& target) = 0;
+    // Starts a program from a full command line in a normal window; true when it started.
+    virtual bool StartProgram(const std::wstring& commandLine) = 0;
+    // The default value of HKEY_CLASSES_ROOT\HTTP\shell\open\command: the command the system
+    // runs for web links; empty when none is registered.
+    virtual std::wstring WebBrowserCommand() = 0;
+};
+
+} // namespace vtrl::platform

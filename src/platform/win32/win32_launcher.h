@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/launcher.h"
+
+namespace vtrl::win32 {
+
+class Win32Launcher final : public platform::Launcher {
+public:
+    bool ShellOpen(const std::wstring& target) override;
+    bool StartProgram(const std::wstring& commandLine) override;
+    std::wstring WebBrowserCommand() override;
+};
+
+} // namespace vtrl::win32
