@@ -33,6 +33,11 @@ VTRL_UIDRIVER_TIMEOUT=${VTRL_UIDRIVER_TIMEOUT:-60}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# A case that stops on a failing command says which one, so that its log is never empty.
+if [[ -z ${VTRL_HARNESS:-} ]]; then
+    trap 'echo "${BASH_SOURCE[0]##*/}:$LINENO: \"$BASH_COMMAND\" failed (exit $?)" >&2' ERR
+fi
+
 # Points the helpers at a prefix (run.sh does this for every case).
 vtrl_use_prefix() {
     export WINEPREFIX=$1
