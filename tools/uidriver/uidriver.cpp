@@ -222,11 +222,11 @@ bool IsReachable(HWND control) {
 }
 
 // What a command names a control by: "#12" is the control ID 12, anything else its caption.
-struct ControlSpec {
+struct ControlRef {
     std::optional<int> id;
     std::wstring caption;
 
-    static ControlSpec Parse(std::wstring_view text) {
+    static ControlRef Parse(std::wstring_view text) {
         if (text.size() > 1 && text[0] == L'#') {
             if (const auto number = ParseNumber(text.substr(1))) {
                 return {static_cast<int>(*number), {}};
@@ -268,7 +268,7 @@ enum class ControlKind { Any, Button };
 // Looks through every visible top-level window with the caption, topmost first, so that a
 // message box wins over its owner when both carry the program's title. A visible match is
 // preferred to a hidden one.
-std::optional<FoundControl> FindControl(std::wstring_view caption, const ControlSpec& spec,
+std::optional<FoundControl> FindControl(std::wstring_view caption, const ControlRef& ref,
                                         ControlKind kind) {
     std::optional<FoundControl> hidden;
     for (HWND top : FindTopLevel(caption)) {
@@ -276,7 +276,7 @@ std::optional<FoundControl> FindControl(std::wstring_view caption, const Control
             if (kind == ControlKind::Button && !IsButton(child)) {
                 continue;
             }
-            if (!spec.Matches(child)) {
+            if (!ref.Matches(child)) {
                 continue;
             }
             if (IsWindowVisible(child)) {
@@ -303,9 +303,9 @@ template <typename Probe> auto WaitFor(DWORD timeoutMs, Probe probe) -> decltype
     }
 }
 
-std::optional<FoundControl> WaitForControl(std::wstring_view caption, const ControlSpec& spec,
+std::optional<FoundControl> WaitForControl(std::wstring_view caption, const ControlRef& ref,
                                            ControlKind kind = ControlKind::Any) {
-    return WaitFor(kDefaultTimeoutMs, [&] { return FindControl(caption, spec, kind); });
+    return WaitFor(kDefaultTimeoutMs, [&] { return FindControl(caption, ref, kind); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -463,17 +463,17 @@ int ClickFound(const FoundControl& found, std::wstring_view name) {
 }
 
 int Press(const Args& args) {
-    const auto found = WaitForControl(args[0], ControlSpec::Parse(args[1]), ControlKind::Button);
+    const auto found = WaitForControl(args[0], ControlRef::Parse(args[1]), ControlKind::Button);
     return found ? ClickFound(*found, args[1]) : NotFound(args[0], args[1]);
 }
 
 int Click(const Args& args) {
-    const auto found = WaitForControl(args[0], ControlSpec::Parse(args[1]));
+    const auto found = WaitForControl(args[0], ControlRef::Parse(args[1]));
     return found ? ClickFound(*found, args[1]) : NotFound(args[0], args[1]);
 }
 
 int Text(const Args& args) {
-    const auto found = WaitForControl(args[0], ControlSpec::Parse(args[1]));
+    const auto found = WaitForControl(args[0], ControlRef::Parse(args[1]));
     if (!found) {
         return NotFound(args[0], args[1]);
     }
@@ -486,10 +486,10 @@ int WaitText(const Args& args) {
     if (!timeout) {
         return Fail(kUsage, L"bad timeout");
     }
-    const auto spec = ControlSpec::Parse(args[1]);
+    const auto ref = ControlRef::Parse(args[1]);
     std::wstring last;
     const bool matched = WaitFor(*timeout, [&] {
-        const auto found = FindControl(args[0], spec, ControlKind::Any);
+        const auto found = FindControl(args[0], ref, ControlKind::Any);
         last = found ? ControlText(found->control) : std::wstring();
         return found && last == args[2];
     });
@@ -500,7 +500,7 @@ int WaitText(const Args& args) {
 }
 
 int State(const Args& args) {
-    const auto found = WaitForControl(args[0], ControlSpec::Parse(args[1]));
+    const auto found = WaitForControl(args[0], ControlRef::Parse(args[1]));
     if (!found) {
         return NotFound(args[0], args[1]);
     }
@@ -515,7 +515,7 @@ int State(const Args& args) {
 }
 
 int SetText(const Args& args) {
-    const auto found = WaitForControl(args[0], ControlSpec::Parse(args[1]));
+    const auto found = WaitForControl(args[0], ControlRef::Parse(args[1]));
     if (!found) {
         return NotFound(args[0], args[1]);
     }
@@ -569,7 +569,7 @@ std::optional<std::vector<std::wstring>> ListItems(HWND control, const ListMessa
 }
 
 int ListItemsCommand(const Args& args) {
-    const auto found = WaitForControl(args[0], ControlSpec::Parse(args[1]));
+    const auto found = WaitForControl(args[0], ControlRef::Parse(args[1]));
     if (!found) {
         return NotFound(args[0], args[1]);
     }
@@ -591,7 +591,7 @@ int ListItemsCommand(const Args& args) {
 // Selects an item by its text or by "#N" (zero-based) and tells the parent, as a click on the
 // item would; setting the selection by message alone notifies nobody.
 int SelectItem(const Args& args) {
-    const auto found = WaitForControl(args[0], ControlSpec::Parse(args[1]));
+    const auto found = WaitForControl(args[0], ControlRef::Parse(args[1]));
     if (!found) {
         return NotFound(args[0], args[1]);
     }

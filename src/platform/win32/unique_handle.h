@@ -60,6 +60,8 @@ struct FileHandleTraits {
     static void close(pointer handle) noexcept { CloseHandle(handle); }
 };
 using unique_file = unique_handle<FileHandleTraits>;
+// A failed CreateToolhelp32Snapshot answers INVALID_HANDLE_VALUE too, not null.
+using unique_snapshot = unique_handle<FileHandleTraits>;
 
 struct KernelHandleTraits {
     using pointer = HANDLE;

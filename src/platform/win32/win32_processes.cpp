@@ -9,14 +9,6 @@ namespace vtrl::win32 {
 
 namespace {
 
-// A failed CreateToolhelp32Snapshot answers INVALID_HANDLE_VALUE, not null.
-struct SnapshotTraits {
-    using pointer = HANDLE;
-    static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(pointer handle) noexcept { CloseHandle(handle); }
-};
-using unique_snapshot = unique_handle<SnapshotTraits>;
-
 // The process table changes while it is walked only in the snapshot's copy, which is finite;
 // the bound guards against a broken implementation that never ends the walk.
 constexpr int kMaxProcesses = 1'000'000;
