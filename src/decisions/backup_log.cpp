@@ -1,0 +1,191 @@
+#include "decisions/backup_log.h"
+
+#include "inventory/startup_record.h"
+#include "services/date_time.h"
+#include "services/registry_access.h"
+#include "services/text_file.h"
+
+namespace vtrl::decisions {
+
+std::array<std::wstring, kBackupDataRows> DataRowsOf(const BackupEntry& entry) {
+    return {entry.RemovedAt, entry.RemovedDate,  entry.RemovedTime,
+            entry.Kind,      entry.FullLocation, entry.ExeFolder,
+            entry.ExeName,   entry.Arguments,    entry.CommandLine};
+}
+
+BackupEntry EntryFromDataRows(const std::array<std::wstring, kBackupDataRows>& rows) {
+    return {rows[0], rows[1], rows[2], rows[3], rows[4], rows[5], rows[6], rows[7], rows[8]};
+}
+
+std::wstring BackupLogPath(const std::wstring& dataFolder) {
+    return dataFolder + L"\\" + kBackupLogFileName;
+}
+
+std::vector<BackupEntry> ParseBackupLines(const std::vector<std::wstring>& lines) {
+    std::vector<BackupEntry> entries;
+    std::size_t index = 0;
+    while (index < lines.size()) {
+        if (lines[index] != kBackupSeparator) {
+            ++index;
+            continue;
+        }
+        std::array<std::wstring, kBackupDataRows> rows;
+        std::size_t taken = 0;
+        while (taken < kBackupDataRows && index + 1 + taken < lines.size() &&
+               lines[index + 1 + taken] != kBackupSeparator) {
+            rows[taken] = lines[index + 1 + taken];
+            ++taken;
+        }
+        if (taken == kBackupDataRows) {
+            entries.push_back(EntryFromDataRows(rows));
+        }
+        index += 1 + taken;
+    }
+    return entries;
+}
+
+std::vector<std::wstring> FormatBackupLines(const std::vector<BackupEntry>& entries) {
+    std::vector<std::wstring> lines;
+    lines.reserve(entries.size() * kBackupEntryLines);
+    for (const BackupEntry& entry : entries) {
+        lines.emplace_back(kBackupSeparator);
+        for (std::wstring& row : DataRowsOf(entry)) {
+            lines.push_back(std::move(row));
+        }
+    }
+    return lines;
+}
+
+std::wstring DateLine(const platform::LocalTime& time) {
+    return std::to_wstring(time.day) + L"-" + std::to_wstring(time.month) + L"-" +
+           std::to_wstring(time.year);
+}
+
+std::wstring TimeLine(const platform::LocalTime& time) {
+    return std::to_wstring(time.hour) + L":" + std::to_wstring(time.minute) + L":" +
+           std::to_wstring(time.second);
+}
+
+bool BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataFolder,
+                         const std::wstring& kind, const std::wstring& fullLocation,
+                         const std::wstring& folder, const std::wstring& exeName,
+                         const std::wstring& arguments, const std::wstring& commandLine) {
+    const std::wstring path = BackupLogPath(dataFolder);
+    std::vector<BackupEntry> entries;
+    if (platform.files.FileExists(path) || platform.files.FolderExists(path)) {
+        const auto lines = services::ReadTextLines(platform.files, platform.locale, path);
+        if (!lines) {
+            return false;
+        }
+        entries = ParseBackupLines(*lines);
+    }
+    std::erase_if(entries, [&](const BackupEntry& entry) {
+        return entry.ExeFolder == folder && entry.ExeName == exeName &&
+               entry.Arguments == arguments;
+    });
+    // Three readings of the clock, one per line, as the entry has always recorded them.
+    BackupEntry added;
+    added.RemovedAt = platform.locale.FormatDateTime(platform.clock.Now());
+    added.RemovedDate = DateLine(platform.clock.Now());
+    added.RemovedTime = TimeLine(platform.clock.Now());
+    added.Kind = kind;
+    added.FullLocation = fullLocation;
+    added.ExeFolder = folder;
+    added.ExeName = exeName;
+    added.Arguments = arguments;
+    added.CommandLine = commandLine;
+    entries.push_back(std::move(added));
+    return services::WriteTextLines(platform.files, platform.locale, path,
+                                    FormatBackupLines(entries));
+}
+
+std::wstring DisplayLineOf(platform::Locale& locale, const BackupEntry& entry) {
+    return entry.RemovedAt + L" = " + locale.ToUpper(entry.ExeName) + L" " + entry.Arguments;
+}
+
+BackupListing ListBackupEntries(platform::Platform& platform, const std::wstring& dataFolder,
+                                bool pastWeekOnly) {
+    BackupListing listing;
+    const auto lines =
+        services::ReadTextLines(platform.files, platform.locale, BackupLogPath(dataFolder));
+    if (!lines) {
+        return listing;
+    }
+    for (const BackupEntry& entry : ParseBackupLines(*lines)) {
+        if (pastWeekOnly) {
+            const auto age = services::SecondsSince(platform, entry.RemovedAt);
+            if (age && *age >= kPastWeekSeconds) {
+                continue;
+            }
+        }
+        listing.displayLines.push_back(DisplayLineOf(platform.locale, entry));
+        for (std::wstring& row : DataRowsOf(entry)) {
+            listing.dataRows.push_back(std::move(row));
+        }
+    }
+    return listing;
+}
+
+std::optional<BackupEntry> ListedEntry(const BackupListing& listing, std::size_t index) {
+    if (index >= listing.displayLines.size() ||
+        (index + 1) * kBackupDataRows > listing.dataRows.size()) {
+        return std::nullopt;
+    }
+    std::array<std::wstring, kBackupDataRows> rows;
+    for (std::size_t row = 0; row < kBackupDataRows; ++row) {
+        rows[row] = listing.dataRows[index * kBackupDataRows + row];
+    }
+    return EntryFromDataRows(rows);
+}
+
+void ClearBackupLog(platform::FileSystem& files, const std::wstring& dataFolder) {
+    const std::wstring path = BackupLogPath(dataFolder);
+    if (files.FileExists(path)) {
+        files.Remove(path);
+    }
+}
+
+std::wstring RestoreQuestion(const std::wstring& prompt, const BackupEntry& entry) {
+    return prompt + L"\r\n\r\n" + entry.CommandLine;
+}
+
+namespace {
+
+// "HKEY_...\key path\value name" back into the key and the value; a location ending in "\" is
+// the key's default value.
+bool WriteRegistryRecord(platform::Registry& registry, const BackupEntry& entry) {
+    const auto location = services::ParseRegistryLocation(entry.FullLocation);
+    if (!location) {
+        return false;
+    }
+    services::ValuePath value = services::SplitValuePath(location->keyPath);
+    while (!value.subkey.empty() && value.subkey.back() == L'\\') {
+        value.subkey.pop_back();
+    }
+    if (value.subkey.empty() || !registry.CreateKey(location->hive, value.subkey)) {
+        return false;
+    }
+    return registry.SetValue(location->hive, value.subkey, value.valueName,
+                             {platform::kRegSz, services::EncodeRegSz(entry.CommandLine)});
+}
+
+} // namespace
+
+RestoreOutcome RestoreRemovedRecord(platform::Platform& platform, const std::wstring& dataFolder,
+                                    Decisions& decisions, const BackupEntry& entry) {
+    RestoreOutcome outcome;
+    if (entry.Kind == inventory::kKindRegistry) {
+        outcome.recordWritten = WriteRegistryRecord(platform.registry, entry);
+    } else if (entry.Kind == inventory::kKindShortcut) {
+        outcome.recordWritten =
+            platform.links.CreateLink({entry.FullLocation, entry.ExeFolder + L"\\" + entry.ExeName,
+                                       L"", entry.ExeFolder, entry.Arguments, L""});
+    }
+    outcome.started = platform.launcher.StartProgram(entry.CommandLine);
+    LoadDecisions(platform, dataFolder, decisions);
+    outcome.approved = SaveDecision(platform, dataFolder, decisions, entry.ExeFolder, entry.ExeName,
+                                    entry.Arguments, false, false, kStatusApproved);
+    return outcome;
+}
+
+} // namespace vtrl::decisions

@@ -1,0 +1,232 @@
+// The backup-and-log file "BackupAndLog.txt": its layout, one entry per key, damage handling,
+// the undo page's listing with its past-week filter, and restoring an entry.
+
+#include "decision_test_support.h"
+#include "decisions/backup_log.h"
+#include "services/registry_access.h"
+#include "services/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vtrl::decisions {
+namespace {
+
+using testing::kDataFolder;
+
+const std::string kSeparatorBytes(74, '=');
+
+class BackupLogTest : public ::testing::Test {
+protected:
+    std::wstring Path() const { return BackupLogPath(kDataFolder); }
+    std::string FileText() const { return fixture.fake.files.Content(Path()).value_or("<none>"); }
+    bool Log(const std::wstring& folder, const std::wstring& name, const std::wstring& arguments,
+             const std::wstring& location = L"HKEY_CURRENT_USER\\Software\\Run\\v") {
+        return BackupAndLogRemoval(fixture.Get(), kDataFolder, L"REGISTRY", location, folder, name,
+                                   arguments, L"\"" + folder + L"\\" + name + L"\" " + arguments);
+    }
+    std::vector<std::wstring> LoggedNames() {
+        std::vector<std::wstring> names;
+        for (const auto& entry :
+             ParseBackupLines(services::SplitLines(fixture.Get().locale.FromAnsi(FileText())))) {
+            names.push_back(entry.ExeName + L"|" + entry.Arguments);
+        }
+        return names;
+    }
+    // A stored entry removed at the given time, the rest fixed.
+    static BackupEntry RemovedAt(const std::wstring& when, const std::wstring& name) {
+        return {when,     L"1-1-2026", L"0:0:0", L"SHORTCUT",      L"C:\\s\\" + name + L".lnk",
+                L"c:\\p", name,        L"",      L"c:\\p\\" + name};
+    }
+
+    testing::DecisionFixture fixture;
+};
+
+TEST_F(BackupLogTest, FirstRemovalWritesOneEntryLineByLine) {
+    fixture.fake.clock.now = {2026, 1, 6, 9, 5, 3};
+    ASSERT_TRUE(BackupAndLogRemoval(fixture.Get(), kDataFolder, L"SHORTCUT",
+                                    L"C:\\Startup\\Tool.lnk", L"c:\\tools", L"tool.exe", L"-a",
+                                    L"\"c:\\tools\\tool.exe\" -a"));
+    EXPECT_EQ(FileText(), kSeparatorBytes +
+                              "\r\n1/6/2026 9:05:03 AM\r\n6-1-2026\r\n9:5:3\r\nSHORTCUT\r\n"
+                              "C:\\Startup\\Tool.lnk\r\nc:\\tools\r\ntool.exe\r\n-a\r\n"
+                              "\"c:\\tools\\tool.exe\" -a\r\n");
+    // Nothing but the log is left in the data folder: no temporary file of the rewrite.
+    const auto entries = fixture.fake.files.ListFolder(kDataFolder, L"*");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, L"BackupAndLog.txt");
+}
+
+TEST_F(BackupLogTest, OneEntryPerKeyNewestLast) {
+    Log(L"c:\\p", L"a.exe", L"");
+    Log(L"c:\\p", L"b.exe", L"");   // same folder, same empty arguments
+    Log(L"c:\\p", L"a.exe", L"-x"); // same executable, other arguments
+    Log(L"c:\\p", L"a.exe", L"-X"); // arguments compared exactly
+    Log(L"c:\\p", L"a.exe", L"");   // the first key again: moves to the end
+    EXPECT_EQ(LoggedNames(),
+              (std::vector<std::wstring>{L"b.exe|", L"a.exe|-x", L"a.exe|-X", L"a.exe|"}));
+    EXPECT_EQ(services::SplitLines(fixture.Get().locale.FromAnsi(FileText())).size(), 40u);
+}
+
+TEST_F(BackupLogTest, DamagedFileLosesNoCompleteEntry) {
+    const std::vector<BackupEntry> complete = {RemovedAt(L"t1", L"one.exe"),
+                                               RemovedAt(L"t2", L"two.exe")};
+    const auto good = FormatBackupLines(complete);
+    std::vector<std::wstring> lines = {L"stray"};
+    lines.insert(lines.end(), good.begin(), good.begin() + 10);
+    // A cut-short entry in the middle, then the second complete one, then a cut-short tail.
+    lines.insert(lines.end(), good.begin(), good.begin() + 5);
+    lines.insert(lines.end(), good.begin() + 10, good.end());
+    lines.insert(lines.end(), good.begin(), good.begin() + 7);
+    EXPECT_EQ(ParseBackupLines(lines), complete);
+
+    std::wstring text;
+    for (const auto& line : lines) {
+        text += line + L"\r\n";
+    }
+    fixture.fake.files.AddFile(Path(), fixture.Get().locale.ToAnsi(text));
+    ASSERT_TRUE(Log(L"c:\\q", L"new.exe", L""));
+    EXPECT_EQ(LoggedNames(), (std::vector<std::wstring>{L"one.exe|", L"two.exe|", L"new.exe|"}));
+}
+
+TEST_F(BackupLogTest, UnreadableLogIsLeftAlone) {
+    fixture.fake.files.AddFile(Path(), "kept");
+    fixture.MakeUnreadable(Path());
+    EXPECT_FALSE(Log(L"c:\\p", L"a.exe", L""));
+    EXPECT_EQ(FileText(), "kept");
+}
+
+TEST_F(BackupLogTest, ListingHasDisplayLinesAndNineRowsPerEntry) {
+    fixture.fake.files.AddFile(Path(), fixture.Get().locale.ToAnsi([] {
+        std::wstring text;
+        for (const auto& line :
+             FormatBackupLines({RemovedAt(L"12/1/2026 1:00:00 PM", L"one.exe"),
+                                {L"12/2/2026 1:00:00 PM", L"2-12-2026", L"13:0:0", L"REGISTRY",
+                                 L"HKEY_CURRENT_USER\\Software\\Run\\x", L"c:\\p", L"twö.exe",
+                                 L"-a b", L"c:\\p\\twö.exe -a b"}})) {
+            text += line + L"\r\n";
+        }
+        return text;
+    }()));
+    const BackupListing listing = ListBackupEntries(fixture.Get(), kDataFolder, false);
+    EXPECT_EQ(listing.displayLines,
+              (std::vector<std::wstring>{L"12/1/2026 1:00:00 PM = ONE.EXE ",
+                                         L"12/2/2026 1:00:00 PM = TWÖ.EXE -a b"}));
+    ASSERT_EQ(listing.dataRows.size(), 18u);
+    EXPECT_EQ(listing.dataRows[9], L"12/2/2026 1:00:00 PM");
+    EXPECT_EQ(listing.dataRows[12], L"REGISTRY");
+    EXPECT_EQ(listing.dataRows[17], L"c:\\p\\twö.exe -a b");
+    const auto second = ListedEntry(listing, 1);
+    ASSERT_TRUE(second.has_value());
+    EXPECT_EQ(second->ExeName, L"twö.exe");
+    EXPECT_FALSE(ListedEntry(listing, 2).has_value());
+}
+
+TEST_F(BackupLogTest, PastWeekFilterAtExactlySevenDays) {
+    fixture.fake.clock.now = {2026, 12, 8, 9, 30, 0};
+    auto& locale = fixture.fake.locale;
+    const std::vector<BackupEntry> entries = {
+        RemovedAt(locale.FormatDateTime({2026, 12, 1, 9, 30, 0}), L"exactly.exe"),
+        RemovedAt(locale.FormatDateTime({2026, 12, 1, 9, 30, 1}), L"just-inside.exe"),
+        RemovedAt(locale.FormatDateTime({2026, 11, 30, 9, 30, 0}), L"eight-days.exe"),
+        RemovedAt(L"not a date", L"unreadable.exe"),
+        RemovedAt(locale.FormatDateTime({2026, 12, 9, 9, 30, 0}), L"future.exe"),
+    };
+    std::wstring text;
+    for (const auto& line : FormatBackupLines(entries)) {
+        text += line + L"\r\n";
+    }
+    fixture.fake.files.AddFile(Path(), locale.ToAnsi(text));
+
+    const auto names = [](const BackupListing& listing) {
+        std::vector<std::wstring> listed;
+        for (std::size_t i = 0; i < listing.displayLines.size(); ++i) {
+            listed.push_back(ListedEntry(listing, i)->ExeName);
+        }
+        return listed;
+    };
+    EXPECT_EQ(names(ListBackupEntries(fixture.Get(), kDataFolder, true)),
+              (std::vector<std::wstring>{L"just-inside.exe", L"unreadable.exe", L"future.exe"}));
+    EXPECT_EQ(ListBackupEntries(fixture.Get(), kDataFolder, false).displayLines.size(), 5u);
+}
+
+TEST_F(BackupLogTest, MissingLogListsNothingAndClearDeletes) {
+    EXPECT_TRUE(ListBackupEntries(fixture.Get(), kDataFolder, false).displayLines.empty());
+    Log(L"c:\\p", L"a.exe", L"");
+    ClearBackupLog(fixture.Get().files, kDataFolder);
+    EXPECT_FALSE(fixture.fake.files.FileExists(Path()));
+}
+
+TEST_F(BackupLogTest, RestoreRegistryRecordWritesTextValueStartsAndApproves) {
+    const BackupEntry entry = {L"t",
+                               L"d",
+                               L"h",
+                               L"REGISTRY",
+                               L"HKEY_CURRENT_USER\\Software\\Test\\Run\\Tool",
+                               L"c:\\p",
+                               L"tool.exe",
+                               L"-x",
+                               L"\"c:\\p\\tool.exe\" -x"};
+    Decisions decisions;
+    const RestoreOutcome outcome =
+        RestoreRemovedRecord(fixture.Get(), kDataFolder, decisions, entry);
+    EXPECT_TRUE(outcome.recordWritten);
+    EXPECT_TRUE(outcome.started);
+    EXPECT_TRUE(outcome.approved);
+    const auto value = fixture.fake.registry.QueryValue(platform::Hive::CurrentUser,
+                                                        L"Software\\Test\\Run", L"Tool");
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(value->type, platform::kRegSz);
+    EXPECT_EQ(services::DecodeRegSz(value->data), entry.CommandLine);
+    EXPECT_EQ(fixture.fake.launcher.started, std::vector<std::wstring>{entry.CommandLine});
+    EXPECT_EQ(fixture.fake.files.Content(DecisionFilePath(kDataFolder)),
+              "\r\nc:\\p\r\ntool.exe\r\n-x\r\nN\r\nN\r\n1\r\n\r\n\r\n\r\n\r\n");
+}
+
+TEST_F(BackupLogTest, RestoreDefaultValueWritesOnlyThatValue) {
+    fixture.fake.registry.CreateKey(platform::Hive::LocalMachine, L"SOFTWARE\\T\\Run");
+    fixture.fake.registry.SetValue(platform::Hive::LocalMachine, L"SOFTWARE\\T\\Run", L"other",
+                                   {platform::kRegSz, services::EncodeRegSz(L"keep")});
+    BackupEntry entry = RemovedAt(L"t", L"d.exe");
+    entry.Kind = L"REGISTRY";
+    entry.FullLocation = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\Run\\";
+    Decisions decisions;
+    EXPECT_TRUE(RestoreRemovedRecord(fixture.Get(), kDataFolder, decisions, entry).recordWritten);
+    EXPECT_EQ(
+        fixture.fake.registry.ListValueNames(platform::Hive::LocalMachine, L"SOFTWARE\\T\\Run"),
+        (std::vector<std::wstring>{L"other", L""}));
+}
+
+TEST_F(BackupLogTest, RestoreShortcutRecreatesLinkAndStillApprovesWhenItFails) {
+    BackupEntry entry = RemovedAt(L"t", L"tool.exe");
+    entry.Arguments = L"/tray";
+    Decisions decisions;
+    EXPECT_TRUE(RestoreRemovedRecord(fixture.Get(), kDataFolder, decisions, entry).recordWritten);
+    ASSERT_EQ(fixture.fake.links.created.size(), 1u);
+    const auto& link = fixture.fake.links.created[0];
+    EXPECT_EQ(link.linkPath, L"C:\\s\\tool.exe.lnk");
+    EXPECT_EQ(link.targetPath, L"c:\\p\\tool.exe");
+    EXPECT_EQ(link.arguments, L"/tray");
+    EXPECT_EQ(link.workingDirectory, L"c:\\p");
+    EXPECT_EQ(link.description, L"");
+    EXPECT_EQ(link.iconLocation, L"");
+
+    fixture.fake.links.fail = true;
+    entry.Arguments = L"/other";
+    const RestoreOutcome failed =
+        RestoreRemovedRecord(fixture.Get(), kDataFolder, decisions, entry);
+    EXPECT_FALSE(failed.recordWritten);
+    EXPECT_TRUE(failed.started);
+    EXPECT_TRUE(failed.approved);
+    EXPECT_EQ(decisions.DecisionLastIndex, 1);
+    EXPECT_EQ(fixture.fake.launcher.started.size(), 2u);
+}
+
+TEST_F(BackupLogTest, RestoreQuestionShowsTheCommand) {
+    EXPECT_EQ(RestoreQuestion(L"Sure?", RemovedAt(L"t", L"a.exe")), L"Sure?\r\n\r\nc:\\p\\a.exe");
+}
+
+} // namespace
+} // namespace vtrl::decisions

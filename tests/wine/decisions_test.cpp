@@ -1,0 +1,193 @@
+// Removing and restoring startup records against the real registry and real shell links, with
+// the decision and backup files in a data folder of the test's own.
+
+#include "decisions/backup_log.h"
+#include "decisions/decision_database.h"
+#include "decisions/record_removal.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_folders.h"
+#include "platform/win32/win32_platform.h"
+#include "services/system_facts.h"
+#include "services/text_file.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace vtrl {
+namespace {
+
+constexpr wchar_t kTestRoot[] = L"Software\\VantorelTests";
+
+std::wstring Fixture(const std::wstring& name) {
+    const std::wstring own = win32::OwnExecutablePath();
+    return own.substr(0, own.find_last_of(L'\\')) + L"\\" + name;
+}
+
+class DecisionsWineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        facts = services::FrameworkStartup(real.Get());
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::wstring name(info->name(), info->name() + std::strlen(info->name()));
+        const std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+        parentKey = std::wstring(kTestRoot) + L"\\decisions-" + tag;
+        key = parentKey + L"\\Run";
+        RegDeleteTreeW(HKEY_CURRENT_USER, parentKey.c_str());
+        base = facts.TempFolder + L"\\vtrl-decisions-" + tag;
+        dataFolder = base + L"\\data";
+        startupFolder = base + L"\\Startup";
+        for (const auto& folder : {base, dataFolder, startupFolder}) {
+            CreateDirectoryW(folder.c_str(), nullptr);
+            ASSERT_TRUE(real.Get().files.FolderExists(folder));
+        }
+    }
+    void TearDown() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, parentKey.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, kTestRoot);
+        for (const auto& folder : {dataFolder, startupFolder}) {
+            for (const auto& entry : real.Get().files.ListFolder(folder, L"*")) {
+                DeleteFileW((folder + L"\\" + entry.name).c_str());
+            }
+            RemoveDirectoryW(folder.c_str());
+        }
+        RemoveDirectoryW(base.c_str());
+    }
+
+    void WriteValue(const std::wstring& name, const std::wstring& data) {
+        win32::unique_hkey handle;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                  nullptr, handle.put(), nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(handle.get(), name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(data.c_str()),
+                                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    // The value's type and text, or type 0 when it is missing.
+    std::pair<DWORD, std::wstring> ReadValue(const std::wstring& name) {
+        wchar_t data[1024] = {};
+        DWORD bytes = sizeof(data) - sizeof(wchar_t);
+        DWORD type = 0;
+        if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.empty() ? nullptr : name.c_str(),
+                         RRF_RT_ANY | RRF_NOEXPAND, &type, data, &bytes) != ERROR_SUCCESS) {
+            return {0, {}};
+        }
+        return {type, data};
+    }
+    bool KeyExists() {
+        win32::unique_hkey handle;
+        return RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, handle.put()) ==
+               ERROR_SUCCESS;
+    }
+
+    inventory::StartupRecord Record(const std::wstring& kind, const std::wstring& location,
+                                    const std::wstring& entryName, const std::wstring& arguments) {
+        const std::wstring program = Fixture(L"version_none.exe");
+        inventory::StartupRecord record;
+        record.InUse = true;
+        record.Kind = kind;
+        record.Location = location;
+        record.EntryName = entryName;
+        record.ExeFolder = program.substr(0, program.rfind(L'\\'));
+        record.ExeName = L"version_none.exe";
+        record.Arguments = arguments;
+        record.CommandLine = L"\"" + program + L"\" " + arguments;
+        return record;
+    }
+    std::wstring Location() const { return L"HKEY_CURRENT_USER\\" + key; }
+    std::vector<decisions::BackupEntry> Logged() {
+        const auto lines = services::ReadTextLines(real.Get().files, real.Get().locale,
+                                                   decisions::BackupLogPath(dataFolder));
+        return lines ? decisions::ParseBackupLines(*lines) : std::vector<decisions::BackupEntry>{};
+    }
+    void ExpectApproved(const inventory::StartupRecord& record) {
+        decisions::Decisions stored;
+        decisions::LoadDecisions(real.Get(), dataFolder, stored);
+        inventory::StartupRecord lookedUp = record;
+        EXPECT_EQ(decisions::LookupDecision(real.Get().locale, stored, lookedUp).Status, L"1");
+        EXPECT_EQ(stored.DecisionLastIndex, 0);
+    }
+
+    win32::ComApartment com;
+    win32::Win32Platform real;
+    services::SystemFacts facts;
+    std::wstring parentKey, key, base, dataFolder, startupFolder;
+};
+
+TEST_F(DecisionsWineTest, RegistryRecordRemovedAndRestored) {
+    const auto record = Record(L"REGISTRY", Location(), L"Helper", L"-min");
+    WriteValue(L"Helper", record.CommandLine);
+    WriteValue(L"Neighbour", L"c:\\other.exe");
+
+    ASSERT_TRUE(decisions::RemoveStartupRecord(real.Get(), dataFolder, record));
+    EXPECT_EQ(ReadValue(L"Helper").first, 0u);
+    EXPECT_EQ(ReadValue(L"Neighbour").second, L"c:\\other.exe");
+    const auto logged = Logged();
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_EQ(logged[0].FullLocation, Location() + L"\\Helper");
+    // The rewrite went through a temporary file that is gone again.
+    const auto files = real.Get().files.ListFolder(dataFolder, L"*");
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, L"BackupAndLog.txt");
+
+    decisions::Decisions table;
+    const auto outcome = decisions::RestoreRemovedRecord(real.Get(), dataFolder, table, logged[0]);
+    EXPECT_TRUE(outcome.recordWritten);
+    EXPECT_TRUE(outcome.started);
+    EXPECT_TRUE(outcome.approved);
+    EXPECT_EQ(ReadValue(L"Helper"), (std::pair<DWORD, std::wstring>{REG_SZ, record.CommandLine}));
+    ExpectApproved(record);
+    EXPECT_EQ(Logged().size(), 1u); // the entry stays after a restore
+}
+
+TEST_F(DecisionsWineTest, DefaultValueRemovalLeavesTheKeyAndOtherValues) {
+    const auto record = Record(L"REGISTRY", Location(), L"", L"");
+    WriteValue(L"", record.CommandLine);
+    WriteValue(L"Neighbour", L"c:\\other.exe");
+
+    ASSERT_TRUE(decisions::RemoveStartupRecord(real.Get(), dataFolder, record));
+    EXPECT_TRUE(KeyExists());
+    EXPECT_EQ(ReadValue(L"").first, 0u);
+    EXPECT_EQ(ReadValue(L"Neighbour").second, L"c:\\other.exe");
+
+    decisions::Decisions table;
+    const auto logged = Logged();
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_TRUE(
+        decisions::RestoreRemovedRecord(real.Get(), dataFolder, table, logged[0]).recordWritten);
+    EXPECT_EQ(ReadValue(L""), (std::pair<DWORD, std::wstring>{REG_SZ, record.CommandLine}));
+    EXPECT_EQ(ReadValue(L"Neighbour").second, L"c:\\other.exe");
+}
+
+TEST_F(DecisionsWineTest, ShortcutRecordRemovedAndRestored) {
+    const auto record = Record(L"SHORTCUT", startupFolder, L"Helper.lnk", L"/tray now");
+    const std::wstring linkPath = startupFolder + L"\\Helper.lnk";
+    ASSERT_TRUE(real.Get().links.CreateLink({linkPath, record.ExeFolder + L"\\" + record.ExeName,
+                                             L"", record.ExeFolder, record.Arguments, L""}));
+    ASSERT_TRUE(real.Get().files.FileExists(linkPath));
+
+    ASSERT_TRUE(decisions::RemoveStartupRecord(real.Get(), dataFolder, record));
+    EXPECT_FALSE(real.Get().files.FileExists(linkPath));
+
+    decisions::Decisions table;
+    const auto logged = Logged();
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_EQ(logged[0].Kind, L"SHORTCUT");
+    const auto outcome = decisions::RestoreRemovedRecord(real.Get(), dataFolder, table, logged[0]);
+    EXPECT_TRUE(outcome.recordWritten);
+    EXPECT_TRUE(outcome.started);
+    const auto link = real.Get().links.ReadLink(linkPath);
+    ASSERT_TRUE(link.has_value());
+    EXPECT_EQ(real.Get().locale.ToLower(link->targetPath),
+              real.Get().locale.ToLower(Fixture(L"version_none.exe")));
+    EXPECT_EQ(link->arguments, L"/tray now");
+    ExpectApproved(record);
+}
+
+} // namespace
+} // namespace vtrl
