@@ -143,7 +143,7 @@ void CreateLinkFile(platform::ShellLinks& links, const std::wstring& linkPath,
         {linkPath, targetPath, description, workingDirectory, arguments, iconLocation});
 }
 
-SystemFacts FrameworkStartup(platform::Platform& platform) {
+SystemFacts FrameworkStartup(platform::Platform& platform, const StartupOptions& options) {
     SystemFacts facts;
     facts.StartupFolder = GetSpecialFolder(platform.folders, platform::kCsidlStartup);
     facts.DesktopFolder = GetSpecialFolder(platform.folders, platform::kCsidlDesktopDirectory);
@@ -161,7 +161,7 @@ SystemFacts FrameworkStartup(platform::Platform& platform) {
     const platform::ModuleVersion version = platform.version.OwnVersion().value_or(kBuildVersion);
     facts.DataFolder =
         facts.AppDataFolder + L"\\" + kDataFolderStem + std::to_wstring(version.major);
-    if (!platform.files.FolderExists(facts.DataFolder)) {
+    if (options.createDataFolder && !platform.files.FolderExists(facts.DataFolder)) {
         platform.files.CreateFolder(facts.DataFolder);
     }
 

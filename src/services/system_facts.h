@@ -40,8 +40,14 @@ struct SystemFacts {
     std::wstring ProgramName;   // its file name without ".exe"
 };
 
+struct StartupOptions {
+    // Readers that must leave no trace (the console companion) ask for the data folder's path
+    // without having it made.
+    bool createDataFolder = true;
+};
+
 // Fills every fact; each step that fails is skipped and the next one runs.
-SystemFacts FrameworkStartup(platform::Platform& platform);
+SystemFacts FrameworkStartup(platform::Platform& platform, const StartupOptions& options = {});
 
 // The folder path, one of the two marker texts, or 260 NULs for any other failure.
 std::wstring GetSpecialFolder(platform::Folders& folders, int csidl);

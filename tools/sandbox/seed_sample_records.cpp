@@ -1,7 +1,8 @@
 // Fills a sandbox profile with sample startup records of every kind the program inventories:
 // values under the user's and the machine's Run keys, a RunOnce value, and shortcuts in both
 // Startup folders. The sample programs are copies of Notepad under vendor-like folders, so each
-// record resolves to a real executable. Running it again rewrites the same records.
+// record resolves to a real executable - all but one, an updater that was uninstalled without
+// cleaning up, which the inventory leaves out. Running it again rewrites the same records.
 
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_shell_link.h"
@@ -25,14 +26,15 @@ std::wstring ShellFolder(int csidl) {
     return path;
 }
 
-bool SetRunValue(HKEY hive, const wchar_t* key, const wchar_t* name, const std::wstring& command) {
+bool SetRunValue(HKEY hive, const wchar_t* key, const wchar_t* name, const std::wstring& command,
+                 DWORD type = REG_SZ) {
     unique_hkey opened;
     if (RegCreateKeyExW(hive, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, opened.put(), nullptr) !=
         ERROR_SUCCESS) {
         return false;
     }
     const auto bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(opened.get(), name, 0, REG_SZ,
+    return RegSetValueExW(opened.get(), name, 0, type,
                           reinterpret_cast<const BYTE*>(command.c_str()), bytes) == ERROR_SUCCESS;
 }
 
@@ -67,10 +69,18 @@ int wmain() {
     ok = SetRunValue(HKEY_LOCAL_MACHINE, runKey, L"Sample Tray Helper",
                      vendor + L"\\TrayHelper.exe -tray") &&
          ok;
+    // Installers often store the folder token unexpanded, as REG_EXPAND_SZ.
+    ok = SetRunValue(HKEY_CURRENT_USER, runKey, L"Tray Helper Badge",
+                     L"\"%ProgramFiles%\\Sample Vendor\\TrayHelper.exe\" /badge", REG_EXPAND_SZ) &&
+         ok;
+    // Left behind by an uninstaller: the program is gone, so no record shows it.
+    const std::wstring gone = vendor + L"\\OldUpdater.exe";
+    DeleteFileW(gone.c_str());
+    ok = SetRunValue(HKEY_CURRENT_USER, runKey, L"Old Updater", L"\"" + gone + L"\" /check") && ok;
 
     vtrl::win32::Win32ShellLinks links;
-    ok = links.CreateLink({ShellFolder(CSIDL_STARTUP) + L"\\Team Clock.lnk", team + L"\\TeamClock.exe",
-                           L"Team clock", team, L"/compact", L""}) &&
+    ok = links.CreateLink({ShellFolder(CSIDL_STARTUP) + L"\\Team Clock.lnk",
+                           team + L"\\TeamClock.exe", L"Team clock", team, L"/compact", L""}) &&
          ok;
     ok = links.CreateLink({ShellFolder(CSIDL_COMMON_STARTUP) + L"\\Sample Notes.lnk",
                            system + L"\\notepad.exe", L"Notes for everyone", system, L"", L""}) &&

@@ -1,0 +1,40 @@
+#pragma once
+// vantorelc, the console companion: what it prints and its exit code for a command line, apart
+// from where the bytes go, so the whole tool runs against the fake platform too.
+
+#include "cli/record_output.h"
+#include "platform/platform.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vtrl::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNoRecords = 1;
+inline constexpr int kExitUsage = 2;
+
+enum class CliCommand { Help, List };
+
+struct CliRequest {
+    CliCommand command = CliCommand::Help;
+    OutputFormat format = OutputFormat::Table;
+};
+
+// The request for the arguments after the program name; nullopt for anything it does not know.
+std::optional<CliRequest> ParseArguments(const std::vector<std::wstring>& arguments);
+
+std::string UsageText();
+
+struct CliResult {
+    std::string standardOutput; // UTF-8
+    std::string standardError;  // UTF-8
+    int exitCode = kExitOk;
+};
+
+// Runs the tool. "list" reads the inventory without writing a setting, an icon, a marker or
+// the data folder.
+CliResult RunVantorelc(platform::Platform& platform, const std::vector<std::wstring>& arguments);
+
+} // namespace vtrl::cli
