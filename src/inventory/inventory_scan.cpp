@@ -1,9 +1,11 @@
 #include "inventory/inventory_scan.h"
 
+#include "decisions/icon_bitmap.h"
 #include "inventory/command_resolution.h"
 #include "inventory/run_key_scan.h"
 #include "inventory/startup_folder_scan.h"
 #include "services/date_time.h"
+#include "services/error_log.h"
 #include "services/settings_store.h"
 
 namespace vtrl::inventory {
@@ -31,6 +33,20 @@ void StampFirstRun(platform::Platform& platform, const StartupInventory& invento
     for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
         services::SaveSetting(platform.registry, services::kAppKey, kRemindSection,
                               inventory.Records[static_cast<std::size_t>(index)].ExeName, now);
+    }
+}
+
+// The icon cache the manager window shows its rows from, under the lower-case name.
+void SaveRecordIcon(ScanContext& context, const StartupRecord& record) {
+    const bool traced = !context.options.readOnly;
+    if (traced) {
+        services::TraceStep(context.platform, context.facts, services::kStepExtractFileIcon);
+    }
+    decisions::SaveIconBitmap(context.platform, context.facts.DataFolder,
+                              record.ExeFolder + L"\\" + record.ExeName, decisions::kIconBitmapSize,
+                              record.ExeName);
+    if (traced) {
+        services::TraceStep(context.platform, context.facts, L"");
     }
 }
 
@@ -75,6 +91,9 @@ void AddRecord(ScanContext& context, StartupRecord record) {
     record.IsRunning =
         IsProcessRunning(context.platform.locale, context.processNames, record.ExeName);
     records[slot] = std::move(record);
+    if (context.options.withIcons) {
+        SaveRecordIcon(context, records[slot]);
+    }
 }
 
 int ComputeLastRecordIndex(const StartupInventory& inventory) {

@@ -17,8 +17,8 @@ enum class ScanOutcome {
 };
 
 struct ScanOptions {
-    // Save each added record's icon as a bitmap (the manager window asks for it, the check cycle
-    // does not). Icon bitmaps are not written by this scan yet.
+    // Save each added record's icon as a bitmap named after its executable in the data folder
+    // (the manager window asks for it, the check cycle does not).
     bool withIcons = false;
     // Leave no trace: no step markers in the error log and no first-run stamping. For readers
     // such as the console companion that must not change what the program later sees.

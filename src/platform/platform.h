@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/http.h"
+#include "platform/icons.h"
 #include "platform/ini_file.h"
 #include "platform/launcher.h"
 #include "platform/locale.h"
@@ -29,6 +30,7 @@ struct Platform {
     MessageBoxes& messages;
     Launcher& launcher;
     Http& http;
+    Icons& icons;
 };
 
 } // namespace vtrl::platform

@@ -1,6 +1,7 @@
 #pragma once
 // Every fake gathered into one platform, with a Windows-like profile ready for start-up.
 
+#include "fakes/fake_icons.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
@@ -26,10 +27,11 @@ public:
     FakeMessageBoxes messages;
     FakeLauncher launcher;
     FakeHttp http;
+    FakeIcons icons;
 
 private:
-    platform::Platform platform_{registry, files,     folders, links,    locale,   version,
-                                 clock,    processes, ini,     messages, launcher, http};
+    platform::Platform platform_{registry,  files, folders,  links,    locale, version, clock,
+                                 processes, ini,   messages, launcher, http,   icons};
 };
 
 } // namespace vtrl::fakes

@@ -58,7 +58,8 @@ public:
 private:
     platform::Platform platform_{fake.registry, files,         fake.folders,  fake.links,
                                  fake.locale,   fake.version,  fake.clock,    fake.processes,
-                                 fake.ini,      fake.messages, fake.launcher, fake.http};
+                                 fake.ini,      fake.messages, fake.launcher, fake.http,
+                                 fake.icons};
 };
 
 } // namespace vtrl::decisions::testing

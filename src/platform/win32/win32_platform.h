@@ -5,6 +5,7 @@
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_folders.h"
 #include "platform/win32/win32_http.h"
+#include "platform/win32/win32_icons.h"
 #include "platform/win32/win32_ini_file.h"
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_box.h"
@@ -33,8 +34,10 @@ private:
     Win32MessageBoxes messages_;
     Win32Launcher launcher_;
     Win32Http http_;
-    platform::Platform platform_{registry_, files_,     folders_, links_,    locale_,   version_,
-                                 clock_,    processes_, ini_,     messages_, launcher_, http_};
+    Win32Icons icons_;
+    platform::Platform platform_{registry_, files_, folders_,   links_, locale_,
+                                 version_,  clock_, processes_, ini_,   messages_,
+                                 launcher_, http_,  icons_};
 };
 
 } // namespace vtrl::win32

@@ -1,0 +1,41 @@
+#include "decisions/icon_bitmap.h"
+
+#include <string_view>
+#include <utility>
+
+namespace vtrl::decisions {
+
+namespace {
+
+bool IsPlainFileName(const std::wstring& name) {
+    return !name.empty() && name.find_first_of(L"\\/:") == std::wstring::npos &&
+           name.find(L'\0') == std::wstring::npos;
+}
+
+} // namespace
+
+std::wstring IconBitmapPath(const std::wstring& dataFolder, const std::wstring& name) {
+    return dataFolder + L"\\" + name + kIconBitmapExtension;
+}
+
+std::optional<IconBitmap> SaveIconBitmap(platform::Platform& platform,
+                                         const std::wstring& dataFolder,
+                                         const std::wstring& filePath, int size,
+                                         const std::wstring& name) {
+    if (size != kIconBitmapSize && size != kSmallIconBitmapSize) {
+        return std::nullopt;
+    }
+    auto picture = platform.icons.RenderIconBitmap(filePath, size);
+    if (!picture || picture->empty()) {
+        return std::nullopt;
+    }
+    IconBitmap result{std::move(*picture), false};
+    if (IsPlainFileName(name) && !dataFolder.empty()) {
+        const std::string_view bytes(reinterpret_cast<const char*>(result.picture.data()),
+                                     result.picture.size());
+        result.saved = platform.files.ReplaceAll(IconBitmapPath(dataFolder, name), bytes);
+    }
+    return result;
+}
+
+} // namespace vtrl::decisions
