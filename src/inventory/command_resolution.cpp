@@ -117,12 +117,15 @@ FileFacts GatherFileFacts(platform::Platform& platform, const services::SystemFa
         services::TraceStep(platform, facts, L"");
     }
     result.FileName = LastPathComponent(path);
+    // The file is read through the path as it was found, not its upper-case form: the answers
+    // are the same, but a case-sensitive file system underneath (Wine) would have to search
+    // every folder on the way for a name in another case.
     // One read of the block serves both strings.
-    if (const auto block = platform.version.ReadVersionBlock(path)) {
+    if (const auto block = platform.version.ReadVersionBlock(resolved)) {
         result.Company = GetVersionString(platform.locale, *block, kCompanyNameKey);
         result.Description = GetVersionString(platform.locale, *block, kFileDescriptionKey);
     }
-    result.Size = GetFileSize(platform.files, path);
+    result.Size = GetFileSize(platform.files, resolved);
     return result;
 }
 
