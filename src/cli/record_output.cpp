@@ -1,120 +1,8 @@
 #include "cli/record_output.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
-#include <cstdio>
 
 namespace vtrl::cli {
-
-namespace {
-
-constexpr char kLineEnd[] = "\r\n";
-constexpr char32_t kReplacement = 0xFFFD;
-constexpr std::size_t kColumnGap = 2;
-
-enum class CellKind { Text, Number, Flag };
-
-struct Cell {
-    CellKind kind;
-    std::wstring text;
-};
-
-// One cell per field, in the order of RecordFieldNames.
-std::vector<Cell> Cells(const inventory::StartupRecord& record) {
-    const auto flag = [](bool value) { return Cell{CellKind::Flag, value ? L"true" : L"false"}; };
-    return {
-        {CellKind::Text, record.Kind},
-        {CellKind::Text, record.Location},
-        {CellKind::Text, record.EntryName},
-        {CellKind::Text, record.CommandLine},
-        {CellKind::Text, record.ExeFolder},
-        {CellKind::Text, record.ExeName},
-        {CellKind::Text, record.Arguments},
-        {CellKind::Text, record.Company},
-        {CellKind::Text, record.Description},
-        {CellKind::Number, std::to_wstring(record.FileSize)},
-        flag(record.IsRunning),
-        flag(record.ViaRundll),
-    };
-}
-
-// The code point at index, moving index past it.
-char32_t DecodeNext(std::wstring_view text, std::size_t& index) {
-    const auto unit = static_cast<std::uint32_t>(text[index++]);
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-        if (index < text.size()) {
-            const auto low = static_cast<std::uint32_t>(text[index]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                ++index;
-                return static_cast<char32_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-            }
-        }
-        return kReplacement;
-    }
-    if ((unit >= 0xDC00 && unit <= 0xDFFF) || unit > 0x10FFFF) {
-        return kReplacement;
-    }
-    return static_cast<char32_t>(unit);
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-bool IsWide(char32_t code) {
-    struct Range {
-        char32_t first, last;
-    };
-    static constexpr std::array<Range, 10> kWide{{{0x1100, 0x115F},
-                                                  {0x2E80, 0x303E},
-                                                  {0x3041, 0x33FF},
-                                                  {0x3400, 0x4DBF},
-                                                  {0x4E00, 0x9FFF},
-                                                  {0xA000, 0xA4CF},
-                                                  {0xAC00, 0xD7A3},
-                                                  {0xF900, 0xFAFF},
-                                                  {0xFF00, 0xFF60},
-                                                  {0x20000, 0x3FFFD}}};
-    return std::any_of(
-               kWide.begin(), kWide.end(),
-               [code](const Range& range) { return code >= range.first && code <= range.last; }) ||
-           (code >= 0xFFE0 && code <= 0xFFE6) || (code >= 0xFE30 && code <= 0xFE4F) ||
-           (code >= 0x1F300 && code <= 0x1F64F);
-}
-
-bool IsCombining(char32_t code) {
-    return (code >= 0x0300 && code <= 0x036F) || (code >= 0x1AB0 && code <= 0x1AFF) ||
-           (code >= 0x1DC0 && code <= 0x1DFF) || (code >= 0x20D0 && code <= 0x20FF) ||
-           (code >= 0xFE20 && code <= 0xFE2F) || code == 0x200B || code == 0x200D;
-}
-
-// A table row must stay one line: control characters show as the replacement character.
-std::wstring TableText(const std::wstring& text) {
-    std::wstring shown = text;
-    for (wchar_t& character : shown) {
-        if (character < 0x20 || character == 0x7F) {
-            character = static_cast<wchar_t>(kReplacement);
-        }
-    }
-    return shown;
-}
-
-} // namespace
 
 const std::vector<std::wstring_view>& RecordFieldNames() {
     static const std::vector<std::wstring_view> names = {
@@ -129,160 +17,42 @@ LiveRecords(const inventory::StartupInventory& inventory) {
     return std::span(inventory.Records).first(std::min(count, inventory.Records.size()));
 }
 
-std::string ToUtf8(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t index = 0; index < text.size();) {
-        AppendUtf8(out, DecodeNext(text, index));
+OutputRows RecordRows(std::span<const inventory::StartupRecord> records) {
+    OutputRows rows{RecordFieldNames(), {}};
+    rows.rows.reserve(records.size());
+    for (const inventory::StartupRecord& record : records) {
+        rows.rows.push_back({
+            TextCell(record.Kind),
+            TextCell(record.Location),
+            TextCell(record.EntryName),
+            TextCell(record.CommandLine),
+            TextCell(record.ExeFolder),
+            TextCell(record.ExeName),
+            TextCell(record.Arguments),
+            TextCell(record.Company),
+            TextCell(record.Description),
+            NumberCell(record.FileSize),
+            FlagCell(record.IsRunning),
+            FlagCell(record.ViaRundll),
+        });
     }
-    return out;
-}
-
-std::size_t DisplayWidth(std::wstring_view text) {
-    std::size_t width = 0;
-    for (std::size_t index = 0; index < text.size();) {
-        const char32_t code = DecodeNext(text, index);
-        width += IsCombining(code) ? 0 : IsWide(code) ? 2 : 1;
-    }
-    return width;
-}
-
-std::string CsvField(std::wstring_view text) {
-    if (text.find_first_of(L",\"\r\n") == std::wstring_view::npos) {
-        return ToUtf8(text);
-    }
-    std::string out = "\"";
-    for (const char byte : ToUtf8(text)) {
-        out += byte;
-        if (byte == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
-std::string JsonString(std::wstring_view text) {
-    std::string out = "\"";
-    for (const char byte : ToUtf8(text)) {
-        switch (byte) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(byte) < 0x20) {
-                char escaped[7];
-                std::snprintf(escaped, sizeof(escaped), "\\u%04x",
-                              static_cast<unsigned>(static_cast<unsigned char>(byte)));
-                out += escaped;
-            } else {
-                out += byte;
-            }
-        }
-    }
-    return out + "\"";
+    return rows;
 }
 
 std::string FormatTable(std::span<const inventory::StartupRecord> records) {
-    const auto& names = RecordFieldNames();
-    std::vector<std::vector<std::wstring>> rows;
-    rows.emplace_back(names.begin(), names.end());
-    for (const inventory::StartupRecord& record : records) {
-        std::vector<std::wstring> row;
-        for (const Cell& cell : Cells(record)) {
-            row.push_back(TableText(cell.text));
-        }
-        rows.push_back(std::move(row));
-    }
-    std::vector<std::size_t> widths(names.size(), 0);
-    for (const auto& row : rows) {
-        for (std::size_t column = 0; column < row.size(); ++column) {
-            widths[column] = std::max(widths[column], DisplayWidth(row[column]));
-        }
-    }
-    std::string out;
-    for (const auto& row : rows) {
-        std::string line;
-        for (std::size_t column = 0; column < row.size(); ++column) {
-            line += ToUtf8(row[column]);
-            if (column + 1 < row.size()) {
-                line.append(widths[column] - DisplayWidth(row[column]) + kColumnGap, ' ');
-            }
-        }
-        // An empty last column would leave the padding of the one before it.
-        line.erase(line.find_last_not_of(' ') + 1);
-        out += line + kLineEnd;
-    }
-    return out;
+    return RowsAsTable(RecordRows(records));
 }
 
 std::string FormatCsv(std::span<const inventory::StartupRecord> records) {
-    std::string out;
-    const auto& names = RecordFieldNames();
-    for (std::size_t column = 0; column < names.size(); ++column) {
-        out += column == 0 ? "" : ",";
-        out += ToUtf8(names[column]);
-    }
-    out += kLineEnd;
-    for (const inventory::StartupRecord& record : records) {
-        const std::vector<Cell> cells = Cells(record);
-        for (std::size_t column = 0; column < cells.size(); ++column) {
-            out += column == 0 ? "" : ",";
-            out += CsvField(cells[column].text);
-        }
-        out += kLineEnd;
-    }
-    return out;
+    return RowsAsCsv(RecordRows(records));
 }
 
 std::string FormatJson(std::span<const inventory::StartupRecord> records) {
-    if (records.empty()) {
-        return std::string("[]") + kLineEnd;
-    }
-    const auto& names = RecordFieldNames();
-    std::string out = std::string("[") + kLineEnd;
-    for (std::size_t index = 0; index < records.size(); ++index) {
-        const std::vector<Cell> cells = Cells(records[index]);
-        out += "  {";
-        for (std::size_t column = 0; column < cells.size(); ++column) {
-            out += column == 0 ? "" : ", ";
-            out += JsonString(names[column]) + ": ";
-            out += cells[column].kind == CellKind::Text ? JsonString(cells[column].text)
-                                                        : ToUtf8(cells[column].text);
-        }
-        out += index + 1 < records.size() ? "}," : "}";
-        out += kLineEnd;
-    }
-    return out + "]" + kLineEnd;
+    return RowsAsJson(RecordRows(records));
 }
 
 std::string FormatRecords(std::span<const inventory::StartupRecord> records, OutputFormat format) {
-    switch (format) {
-    case OutputFormat::Csv:
-        return FormatCsv(records);
-    case OutputFormat::Json:
-        return FormatJson(records);
-    case OutputFormat::Table:
-        break;
-    }
-    return FormatTable(records);
+    return FormatRows(RecordRows(records), format);
 }
 
 } // namespace vtrl::cli

@@ -1,15 +1,30 @@
 #include "cli/vantorelc_command.h"
 
+#include "cli/decision_output.h"
+#include "decisions/backup_log.h"
+#include "decisions/decision_database.h"
 #include "inventory/inventory_scan.h"
 #include "services/localisation.h"
 #include "services/settings_store.h"
 #include "services/system_facts.h"
+#include "services/text_file.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <variant>
 
 namespace vtrl::cli {
 
 namespace {
 
-constexpr wchar_t kListCommand[] = L"list";
+struct CommandName {
+    const wchar_t* word;
+    CliCommand command;
+};
+constexpr std::array<CommandName, 3> kCommands{{{L"list", CliCommand::List},
+                                                {L"decisions", CliCommand::Decisions},
+                                                {L"log", CliCommand::Log}}};
 constexpr wchar_t kInterfaceSection[] = L"INTERFACE";
 constexpr wchar_t kNoRecordsKey[] = L"NORECORDS";
 // Only when no language file can be read, for instance when the tool was copied elsewhere.
@@ -39,6 +54,46 @@ std::wstring NoRecordsMessage(platform::Platform& platform, const services::Syst
     return kNoRecordsFallback;
 }
 
+CliResult NoFile(std::wstring_view message) {
+    return {"", ToUtf8(message) + "\r\n", kExitNoFile};
+}
+
+// The lines of a data file, or the failure to report. Only reads: the decision database's own
+// load would create a missing file.
+std::variant<std::vector<std::wstring>, CliResult>
+ReadDataFile(platform::Platform& platform, const std::wstring& path, std::wstring_view missing) {
+    auto lines = services::ReadTextLines(platform.files, platform.locale, path);
+    if (lines) {
+        return std::move(*lines);
+    }
+    if (!platform.files.FileExists(path) && !platform.files.FolderExists(path)) {
+        return NoFile(std::wstring(missing) + L": " + path + L" does not exist.");
+    }
+    return NoFile(L"Cannot read " + path + L".");
+}
+
+CliResult ListDecisions(platform::Platform& platform, const std::wstring& dataFolder,
+                        OutputFormat format) {
+    auto lines = ReadDataFile(platform, decisions::DecisionFilePath(dataFolder),
+                              L"No white or black list yet");
+    if (auto* failure = std::get_if<CliResult>(&lines)) {
+        return std::move(*failure);
+    }
+    const auto entries = decisions::ParseDecisionLines(std::get<std::vector<std::wstring>>(lines));
+    return {FormatRows(DecisionRows(entries), format), "", kExitOk};
+}
+
+CliResult ListBackupLog(platform::Platform& platform, const std::wstring& dataFolder,
+                        OutputFormat format) {
+    auto lines =
+        ReadDataFile(platform, decisions::BackupLogPath(dataFolder), L"No removal log yet");
+    if (auto* failure = std::get_if<CliResult>(&lines)) {
+        return std::move(*failure);
+    }
+    const auto entries = decisions::ParseBackupLines(std::get<std::vector<std::wstring>>(lines));
+    return {FormatRows(BackupRows(entries), format), "", kExitOk};
+}
+
 } // namespace
 
 std::optional<CliRequest> ParseArguments(const std::vector<std::wstring>& arguments) {
@@ -49,10 +104,12 @@ std::optional<CliRequest> ParseArguments(const std::vector<std::wstring>& argume
     if (IsHelp(arguments[0])) {
         return arguments.size() == 1 ? std::optional(request) : std::nullopt;
     }
-    if (arguments[0] != kListCommand) {
+    const auto named = std::find_if(kCommands.begin(), kCommands.end(),
+                                    [&](const CommandName& c) { return arguments[0] == c.word; });
+    if (named == kCommands.end()) {
         return std::nullopt;
     }
-    request.command = CliCommand::List;
+    request.command = named->command;
     bool formatGiven = false;
     for (std::size_t index = 1; index < arguments.size(); ++index) {
         const std::wstring& option = arguments[index];
@@ -72,23 +129,36 @@ std::optional<CliRequest> ParseArguments(const std::vector<std::wstring>& argume
 
 std::string UsageText() {
     return "Usage: vantorelc list [--csv | --json]\r\n"
+           "       vantorelc decisions [--csv | --json]\r\n"
+           "       vantorelc log [--csv | --json]\r\n"
            "       vantorelc --help\r\n"
            "\r\n"
-           "list     Prints the programs that start automatically when you log on, in scan\r\n"
-           "         order: the Run, RunOnce and RunOnceEx values of HKEY_LOCAL_MACHINE (for\r\n"
-           "         administrators) and HKEY_CURRENT_USER, then the shortcuts of your Startup\r\n"
-           "         folder and (for administrators) the all-users one. Entries whose program\r\n"
-           "         cannot be found are left out. Nothing is changed: no setting, icon or\r\n"
-           "         file is written.\r\n"
-           "           (default)  an aligned table\r\n"
+           "list       Prints the programs that start automatically when you log on, in scan\r\n"
+           "           order: the Run, RunOnce and RunOnceEx values of HKEY_LOCAL_MACHINE (for\r\n"
+           "           administrators) and HKEY_CURRENT_USER, then the shortcuts of your "
+           "Startup\r\n"
+           "           folder and (for administrators) the all-users one. Entries whose program\r\n"
+           "           cannot be found are left out.\r\n"
+           "           Fields: Kind, Location, EntryName, CommandLine, ExeFolder, ExeName,\r\n"
+           "           Arguments, Company, Description, FileSize, IsRunning, ViaRundll.\r\n"
+           "decisions  Prints the white list and the black list: every entry of ActionsDB.txt\r\n"
+           "           in the data folder, in file order.\r\n"
+           "           Fields: ExeFolder, ExeName, Arguments, DeleteRecord, KillIfRunning,\r\n"
+           "           Status, and List: white (status 1), black (status 2) or none.\r\n"
+           "log        Prints the removal log: every entry of BackupAndLog.txt in the data\r\n"
+           "           folder, oldest first.\r\n"
+           "           Fields: RemovedAt, RemovedDate, RemovedTime, Kind, FullLocation,\r\n"
+           "           ExeFolder, ExeName, Arguments, CommandLine.\r\n"
+           "--help     Shows this text.\r\n"
+           "\r\n"
+           "Formats:   (default)  an aligned table\r\n"
            "           --csv      CSV with a header row (RFC 4180), UTF-8\r\n"
            "           --json     a JSON array of objects, UTF-8\r\n"
-           "         Fields: Kind, Location, EntryName, CommandLine, ExeFolder, ExeName,\r\n"
-           "         Arguments, Company, Description, FileSize, IsRunning, ViaRundll.\r\n"
-           "--help   Shows this text.\r\n"
+           "Nothing is changed: no setting, icon or file is written, no folder is made.\r\n"
            "\r\n"
-           "Exit codes: 0 listed, 1 no startup records found (message on standard error),\r\n"
-           "2 unknown command or option.\r\n";
+           "Exit codes: 0 listed, 1 no startup records found (list) or the file is missing\r\n"
+           "or cannot be read (decisions, log), with a message on standard error, 2 unknown\r\n"
+           "command or option.\r\n";
 }
 
 CliResult RunVantorelc(platform::Platform& platform, const std::vector<std::wstring>& arguments) {
@@ -101,6 +171,12 @@ CliResult RunVantorelc(platform::Platform& platform, const std::vector<std::wstr
     }
     const services::SystemFacts facts =
         services::FrameworkStartup(platform, {.createDataFolder = false});
+    if (request->command == CliCommand::Decisions) {
+        return ListDecisions(platform, facts.DataFolder, request->format);
+    }
+    if (request->command == CliCommand::Log) {
+        return ListBackupLog(platform, facts.DataFolder, request->format);
+    }
     inventory::StartupInventory inventory;
     const inventory::ScanOutcome outcome = inventory::ScanStartupRecords(
         platform, facts, inventory, {.withIcons = false, .readOnly = true});

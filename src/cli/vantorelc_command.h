@@ -13,9 +13,11 @@ namespace vtrl::cli {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitNoRecords = 1;
+// "decisions" and "log": the file is missing or cannot be read.
+inline constexpr int kExitNoFile = 1;
 inline constexpr int kExitUsage = 2;
 
-enum class CliCommand { Help, List };
+enum class CliCommand { Help, List, Decisions, Log };
 
 struct CliRequest {
     CliCommand command = CliCommand::Help;
@@ -33,8 +35,9 @@ struct CliResult {
     int exitCode = kExitOk;
 };
 
-// Runs the tool. "list" reads the inventory without writing a setting, an icon, a marker or
-// the data folder.
+// Runs the tool. "list" reads the inventory, "decisions" the decision file and "log" the
+// backup-and-log file, all without writing a setting, an icon, a marker, a file or the data
+// folder.
 CliResult RunVantorelc(platform::Platform& platform, const std::vector<std::wstring>& arguments);
 
 } // namespace vtrl::cli

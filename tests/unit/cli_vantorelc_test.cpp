@@ -1,13 +1,19 @@
-// vantorelc against the fake platform: its options and exit codes, the inventory in slot order,
-// and a listing that leaves the profile exactly as it found it.
+// vantorelc against the fake platform: its options and exit codes, the inventory, the decision
+// file and the removal log in their own order, and listings that leave the profile exactly as
+// they found it.
 
+#include "cli/decision_output.h"
 #include "cli/vantorelc_command.h"
+#include "decisions/backup_log.h"
+#include "decisions/decision_database.h"
 #include "fakes/fake_platform.h"
 #include "services/registry_access.h"
 #include "services/settings_store.h"
 #include "services/system_facts.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace vtrl::cli {
 namespace {
@@ -46,12 +52,26 @@ TEST(VantorelcArguments, CommandsAndFormats) {
     EXPECT_FALSE(ParseArguments({L"list", L"--csv", L"--csv"}));
     EXPECT_FALSE(ParseArguments({L"remove"}));
     EXPECT_FALSE(ParseArguments({L"--help", L"list"}));
+
+    EXPECT_EQ(ParseArguments({L"decisions"})->command, CliCommand::Decisions);
+    EXPECT_EQ(ParseArguments({L"decisions"})->format, OutputFormat::Table);
+    EXPECT_EQ(ParseArguments({L"decisions", L"--json"})->format, OutputFormat::Json);
+    EXPECT_EQ(ParseArguments({L"log"})->command, CliCommand::Log);
+    EXPECT_EQ(ParseArguments({L"log", L"--csv"})->format, OutputFormat::Csv);
+    EXPECT_EQ(ParseArguments({L"log", L"--help"})->command, CliCommand::Help);
+    EXPECT_FALSE(ParseArguments({L"Decisions"}));
+    EXPECT_FALSE(ParseArguments({L"log", L"--json", L"--csv"}));
+    EXPECT_FALSE(ParseArguments({L"decisions", L"log"}));
 }
 
 TEST_F(Vantorelc, HelpAndUsageErrors) {
     const CliResult help = Run({L"--help"});
     EXPECT_EQ(help.exitCode, kExitOk);
     EXPECT_NE(help.standardOutput.find("vantorelc list [--csv | --json]"), std::string::npos);
+    EXPECT_NE(help.standardOutput.find("vantorelc decisions [--csv | --json]"), std::string::npos);
+    EXPECT_NE(help.standardOutput.find("vantorelc log [--csv | --json]"), std::string::npos);
+    EXPECT_NE(help.standardOutput.find("KillIfRunning"), std::string::npos);
+    EXPECT_NE(help.standardOutput.find("FullLocation"), std::string::npos);
     EXPECT_TRUE(help.standardError.empty());
 
     const CliResult unknown = Run({L"list", L"--bogus"});
@@ -121,6 +141,270 @@ TEST_F(Vantorelc, ListingChangesNothing) {
                                          services::SettingsKeyPath(services::kAppKey, L"Data")));
     EXPECT_FALSE(fake.registry.KeyExists(Hive::CurrentUser,
                                          services::SettingsKeyPath(services::kAppKey, L"Remind")));
+}
+
+// ---------------------------------------------------------------------------------------------
+// decisions and log
+
+constexpr wchar_t kDataFolder[] = L"C:\\users\\tester\\AppData\\Roaming\\VTRL1";
+
+// One 11-line decision entry as the file holds it: kill flag on line 5, delete flag on line 6.
+std::string DecisionText(const std::string& folder, const std::string& name,
+                         const std::string& arguments, const std::string& kill,
+                         const std::string& remove, const std::string& status) {
+    return "\r\n" + folder + "\r\n" + name + "\r\n" + arguments + "\r\n" + kill + "\r\n" + remove +
+           "\r\n" + status + "\r\n\r\n\r\n\r\n\r\n";
+}
+
+std::string BackupText(const std::string& at, const std::string& kind, const std::string& location,
+                       const std::string& folder, const std::string& name,
+                       const std::string& arguments, const std::string& command) {
+    return std::string(74, '=') + "\r\n" + at + "\r\n1-2-2024\r\n3:4:5\r\n" + kind + "\r\n" +
+           location + "\r\n" + folder + "\r\n" + name + "\r\n" + arguments + "\r\n" + command +
+           "\r\n";
+}
+
+// The fake file system seen through a wrapper that logs every change and can refuse to read a
+// file that exists, as a locked one does.
+class WatchedFiles final : public platform::FileSystem {
+public:
+    explicit WatchedFiles(fakes::FakeFileSystem& inner) : inner_(inner) {}
+    bool FileExists(const std::wstring& path) override { return inner_.FileExists(path); }
+    bool FolderExists(const std::wstring& path) override { return inner_.FolderExists(path); }
+    bool CreateFolder(const std::wstring& path) override {
+        changed.push_back(path);
+        return inner_.CreateFolder(path);
+    }
+    std::optional<std::string> ReadAll(const std::wstring& path) override {
+        if (locked.count(fakes::FoldCase(path)) != 0) {
+            return std::nullopt;
+        }
+        return inner_.ReadAll(path);
+    }
+    bool ReplaceAll(const std::wstring& path, std::string_view bytes) override {
+        changed.push_back(path);
+        return inner_.ReplaceAll(path, bytes);
+    }
+    bool CreateNewEmpty(const std::wstring& path) override {
+        changed.push_back(path);
+        return inner_.CreateNewEmpty(path);
+    }
+    bool Remove(const std::wstring& path) override {
+        changed.push_back(path);
+        return inner_.Remove(path);
+    }
+    std::optional<std::uint64_t> FileSize(const std::wstring& path) override {
+        return inner_.FileSize(path);
+    }
+    std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
+                                                  const std::wstring& pattern) override {
+        return inner_.ListFolder(folder, pattern);
+    }
+
+    std::vector<std::wstring> changed; // every path created, replaced or removed
+    std::set<std::wstring> locked;     // folded paths
+
+private:
+    fakes::FakeFileSystem& inner_;
+};
+
+class VantorelcData : public ::testing::Test {
+protected:
+    CliResult Run(std::vector<std::wstring> arguments) {
+        return RunVantorelc(platform_, arguments);
+    }
+    std::wstring DecisionPath() const { return decisions::DecisionFilePath(kDataFolder); }
+    std::wstring LogPath() const { return decisions::BackupLogPath(kDataFolder); }
+    // Changes inside the data folder; the administrator probe writes only at the drive root.
+    std::vector<std::wstring> DataFolderChanges() const {
+        std::vector<std::wstring> inside;
+        const std::wstring folder = fakes::FoldCase(kDataFolder);
+        for (const std::wstring& path : files.changed) {
+            if (fakes::FoldCase(path).starts_with(folder)) {
+                inside.push_back(path);
+            }
+        }
+        return inside;
+    }
+
+    fakes::FakePlatform fake;
+    WatchedFiles files{fake.files};
+
+private:
+    platform::Platform platform_{fake.registry, files,         fake.folders,  fake.links,
+                                 fake.locale,   fake.version,  fake.clock,    fake.processes,
+                                 fake.ini,      fake.messages, fake.launcher, fake.http,
+                                 fake.icons};
+};
+
+TEST_F(VantorelcData, DecisionsInFileOrderWithTheirList) {
+    fake.files.AddFile(
+        DecisionPath(),
+        DecisionText("c:\\tools", "tray.exe", "-a", "Y", "N", "1") +
+            DecisionText("c:\\caf\xE9", "ads.exe", "say \"hi\", twice", "N", "Y", "2") +
+            DecisionText("c:\\x", "undecided.exe", "", "y", "yes", "0") +
+            DecisionText("c:\\x", "blank.exe", "", "N", "N", "") +
+            // Cut short by a crash: never listed.
+            "\r\nc:\\cut\r\nshort.exe\r\n\r\nY\r\nY\r\n2\r\n");
+    const CliResult csv = Run({L"decisions", L"--csv"});
+    ASSERT_EQ(csv.exitCode, kExitOk) << csv.standardError;
+    EXPECT_TRUE(csv.standardError.empty());
+    EXPECT_EQ(csv.standardOutput,
+              "ExeFolder,ExeName,Arguments,DeleteRecord,KillIfRunning,Status,List\r\n"
+              "c:\\tools,tray.exe,-a,false,true,1,white\r\n"
+              "c:\\caf\xC3\xA9,ads.exe,\"say \"\"hi\"\", twice\",true,false,2,black\r\n"
+              "c:\\x,undecided.exe,,false,false,0,none\r\n"
+              "c:\\x,blank.exe,,false,false,,none\r\n");
+
+    const CliResult json = Run({L"decisions", L"--json"});
+    ASSERT_EQ(json.exitCode, kExitOk);
+    EXPECT_EQ(json.standardOutput,
+              "[\r\n"
+              "  {\"ExeFolder\": \"c:\\\\tools\", \"ExeName\": \"tray.exe\", \"Arguments\": "
+              "\"-a\", \"DeleteRecord\": false, \"KillIfRunning\": true, \"Status\": \"1\", "
+              "\"List\": \"white\"},\r\n"
+              "  {\"ExeFolder\": \"c:\\\\caf\xC3\xA9\", \"ExeName\": \"ads.exe\", \"Arguments\": "
+              "\"say \\\"hi\\\", twice\", \"DeleteRecord\": true, \"KillIfRunning\": false, "
+              "\"Status\": \"2\", \"List\": \"black\"},\r\n"
+              "  {\"ExeFolder\": \"c:\\\\x\", \"ExeName\": \"undecided.exe\", \"Arguments\": \"\", "
+              "\"DeleteRecord\": false, \"KillIfRunning\": false, \"Status\": \"0\", "
+              "\"List\": \"none\"},\r\n"
+              "  {\"ExeFolder\": \"c:\\\\x\", \"ExeName\": \"blank.exe\", \"Arguments\": \"\", "
+              "\"DeleteRecord\": false, \"KillIfRunning\": false, \"Status\": \"\", "
+              "\"List\": \"none\"}\r\n"
+              "]\r\n");
+
+    const CliResult table = Run({L"decisions"});
+    ASSERT_EQ(table.exitCode, kExitOk);
+    // Aligned by display width: the accented letter takes one column in two bytes.
+    EXPECT_EQ(
+        table.standardOutput,
+        "ExeFolder  ExeName        Arguments        DeleteRecord  KillIfRunning  Status  List\r\n"
+        "c:\\tools   tray.exe       -a               false         true           1       white\r\n"
+        "c:\\caf\xC3\xA9    ads.exe        say \"hi\", twice  true          false          2       "
+        "black\r\n"
+        "c:\\x       undecided.exe                   false         false          0       none\r\n"
+        "c:\\x       blank.exe                       false         false                  "
+        "none\r\n");
+}
+
+TEST(VantorelcDecisionList, FollowsTheStatusExactly) {
+    EXPECT_EQ(ListOf(L"1"), L"white");
+    EXPECT_EQ(ListOf(L"2"), L"black");
+    EXPECT_EQ(ListOf(L"0"), L"none");
+    EXPECT_EQ(ListOf(L""), L"none");
+    EXPECT_EQ(ListOf(L" 1"), L"none");
+    EXPECT_EQ(ListOf(L"12"), L"none");
+}
+
+TEST_F(VantorelcData, LogInFileOrderWithEveryField) {
+    fake.files.AddFile(
+        LogPath(),
+        BackupText("1/2/2024 3:04:05 AM", "REGISTRY",
+                   "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Tray",
+                   "c:\\tools", "tray.exe", "-a", "\"c:\\tools\\tray.exe\" -a") +
+            // A stray line between entries costs neither.
+            "stray\r\n" +
+            BackupText("", "SHORTCUT", "C:\\Startup\\Ads, Inc.lnk", "c:\\ads", "ads.exe", "",
+                       "c:\\ads\\ads.exe"));
+    const CliResult json = Run({L"log", L"--json"});
+    ASSERT_EQ(json.exitCode, kExitOk) << json.standardError;
+    EXPECT_EQ(json.standardOutput,
+              "[\r\n"
+              "  {\"RemovedAt\": \"1/2/2024 3:04:05 AM\", \"RemovedDate\": \"1-2-2024\", "
+              "\"RemovedTime\": \"3:4:5\", \"Kind\": \"REGISTRY\", \"FullLocation\": "
+              "\"HKEY_CURRENT_USER\\\\Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run"
+              "\\\\Tray\", \"ExeFolder\": \"c:\\\\tools\", \"ExeName\": \"tray.exe\", "
+              "\"Arguments\": \"-a\", \"CommandLine\": \"\\\"c:\\\\tools\\\\tray.exe\\\" -a\"},\r\n"
+              "  {\"RemovedAt\": \"\", \"RemovedDate\": \"1-2-2024\", \"RemovedTime\": \"3:4:5\", "
+              "\"Kind\": \"SHORTCUT\", \"FullLocation\": \"C:\\\\Startup\\\\Ads, Inc.lnk\", "
+              "\"ExeFolder\": \"c:\\\\ads\", \"ExeName\": \"ads.exe\", \"Arguments\": \"\", "
+              "\"CommandLine\": \"c:\\\\ads\\\\ads.exe\"}\r\n"
+              "]\r\n");
+
+    const CliResult csv = Run({L"log", L"--csv"});
+    ASSERT_EQ(csv.exitCode, kExitOk);
+    EXPECT_EQ(csv.standardOutput,
+              "RemovedAt,RemovedDate,RemovedTime,Kind,FullLocation,ExeFolder,ExeName,Arguments,"
+              "CommandLine\r\n"
+              "1/2/2024 3:04:05 AM,1-2-2024,3:4:5,REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft"
+              "\\Windows\\CurrentVersion\\Run\\Tray,c:\\tools,tray.exe,-a,"
+              "\"\"\"c:\\tools\\tray.exe\"\" -a\"\r\n"
+              ",1-2-2024,3:4:5,SHORTCUT,\"C:\\Startup\\Ads, Inc.lnk\",c:\\ads,ads.exe,,"
+              "c:\\ads\\ads.exe\r\n");
+
+    const CliResult table = Run({L"log"});
+    ASSERT_EQ(table.exitCode, kExitOk);
+    EXPECT_TRUE(table.standardOutput.starts_with("RemovedAt            RemovedDate  "))
+        << table.standardOutput;
+}
+
+TEST_F(VantorelcData, EmptyFilesListNothing) {
+    fake.files.AddFile(DecisionPath(), "");
+    fake.files.AddFile(LogPath(), "");
+    EXPECT_EQ(Run({L"decisions", L"--json"}).standardOutput, "[]\r\n");
+    EXPECT_EQ(Run({L"log", L"--json"}).exitCode, kExitOk);
+    EXPECT_EQ(Run({L"log", L"--csv"}).standardOutput,
+              "RemovedAt,RemovedDate,RemovedTime,Kind,FullLocation,ExeFolder,ExeName,Arguments,"
+              "CommandLine\r\n");
+}
+
+TEST_F(VantorelcData, MissingFilesAreOneLineOnStandardError) {
+    const CliResult decisions = Run({L"decisions", L"--json"});
+    EXPECT_EQ(decisions.exitCode, kExitNoFile);
+    EXPECT_TRUE(decisions.standardOutput.empty());
+    EXPECT_EQ(decisions.standardError, "No white or black list yet: C:\\users\\tester\\AppData\\"
+                                       "Roaming\\VTRL1\\ActionsDB.txt does not exist.\r\n");
+
+    fake.files.AddFolder(kDataFolder);
+    const CliResult log = Run({L"log"});
+    EXPECT_EQ(log.exitCode, kExitNoFile);
+    EXPECT_TRUE(log.standardOutput.empty());
+    EXPECT_EQ(log.standardError, "No removal log yet: C:\\users\\tester\\AppData\\Roaming\\VTRL1"
+                                 "\\BackupAndLog.txt does not exist.\r\n");
+}
+
+TEST_F(VantorelcData, UnreadableFilesAreReportedNotListed) {
+    fake.files.AddFile(DecisionPath(), DecisionText("c:\\tools", "tray.exe", "", "N", "N", "1"));
+    files.locked.insert(fakes::FoldCase(DecisionPath()));
+    const CliResult locked = Run({L"decisions", L"--csv"});
+    EXPECT_EQ(locked.exitCode, kExitNoFile);
+    EXPECT_TRUE(locked.standardOutput.empty());
+    EXPECT_EQ(locked.standardError,
+              "Cannot read C:\\users\\tester\\AppData\\Roaming\\VTRL1\\ActionsDB.txt.\r\n");
+
+    // A folder where the log should be is there but cannot be read as a file.
+    fake.files.AddFolder(LogPath());
+    const CliResult folder = Run({L"log", L"--json"});
+    EXPECT_EQ(folder.exitCode, kExitNoFile);
+    EXPECT_TRUE(folder.standardOutput.empty());
+    EXPECT_TRUE(folder.standardError.starts_with("Cannot read ")) << folder.standardError;
+}
+
+// The decision database's own load creates a missing file; the listing must not, and must not
+// make the data folder either.
+TEST_F(VantorelcData, ListingWritesNothing) {
+    ASSERT_EQ(Run({L"decisions", L"--json"}).exitCode, kExitNoFile);
+    ASSERT_EQ(Run({L"log", L"--csv"}).exitCode, kExitNoFile);
+    EXPECT_FALSE(fake.files.FolderExists(kDataFolder));
+    EXPECT_EQ(DataFolderChanges(), std::vector<std::wstring>{});
+
+    const std::string decisionText = DecisionText("c:\\tools", "tray.exe", "", "N", "N", "1");
+    const std::string logText =
+        BackupText("", "REGISTRY", "HKEY_CURRENT_USER\\Run\\x", "c:\\x", "x.exe", "", "x.exe");
+    fake.files.AddFile(DecisionPath(), decisionText);
+    fake.files.AddFile(LogPath(), logText);
+    const std::size_t filesBefore = fake.files.FileCount();
+    for (const auto& arguments : std::vector<std::vector<std::wstring>>{
+             {L"decisions"}, {L"decisions", L"--csv"}, {L"log"}, {L"log", L"--json"}}) {
+        ASSERT_EQ(Run(arguments).exitCode, kExitOk);
+    }
+    EXPECT_EQ(DataFolderChanges(), std::vector<std::wstring>{});
+    EXPECT_EQ(fake.files.FileCount(), filesBefore);
+    EXPECT_EQ(fake.files.Content(DecisionPath()), decisionText);
+    EXPECT_EQ(fake.files.Content(LogPath()), logText);
+    EXPECT_FALSE(fake.registry.KeyExists(Hive::CurrentUser,
+                                         services::SettingsKeyPath(services::kAppKey, L"Data")));
 }
 
 } // namespace
