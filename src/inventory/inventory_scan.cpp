@@ -13,6 +13,10 @@ namespace vtrl::inventory {
 namespace {
 
 constexpr wchar_t kLocalMachineRoot[] = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\";
+// 32-bit programs' machine-wide entries on 64-bit Windows. The literal node path reaches that
+// view from a 64-bit process without a view flag, so removal, backup and restore address these
+// values through the same text-based registry operations as any other.
+constexpr wchar_t kLocalMachine32Root[] = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\";
 constexpr wchar_t kCurrentUserRoot[] = L"HKEY_CURRENT_USER\\Software\\";
 constexpr wchar_t kCurrentVersion[] = L"Microsoft\\Windows\\CurrentVersion";
 constexpr const wchar_t* kRunKeyNames[] = {L"\\Run", L"\\RunOnce", L"\\RunOnceEx"};
@@ -57,10 +61,13 @@ ScanSources DefaultScanSources(const services::SystemFacts& facts) {
     // "SOFTWARE" and "Software" differ on purpose: the texts are stored in Location and later
     // compared and written as they are.
     if (facts.IsAdmin) {
-        for (const wchar_t* key : kRunKeyNames) {
-            sources.runKeys.push_back(std::wstring(kLocalMachineRoot) + kCurrentVersion + key);
+        for (const wchar_t* root : {kLocalMachineRoot, kLocalMachine32Root}) {
+            for (const wchar_t* key : kRunKeyNames) {
+                sources.runKeys.push_back(std::wstring(root) + kCurrentVersion + key);
+            }
         }
     }
+    // HKEY_CURRENT_USER's Run keys are shared between the views: once is enough.
     for (const wchar_t* key : kRunKeyNames) {
         sources.runKeys.push_back(std::wstring(kCurrentUserRoot) + kCurrentVersion + key);
     }

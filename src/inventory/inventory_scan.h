@@ -31,8 +31,9 @@ struct ScanSources {
     std::vector<std::wstring> startupFolders;
 };
 
-// HKLM Run, RunOnce, RunOnceEx (administrators only), the same under HKCU, then the user's
-// Startup folder and, for administrators, the all-users one.
+// HKLM Run, RunOnce, RunOnceEx, then the same three of the 32-bit view under WOW6432Node
+// (administrators only), the same under HKCU, then the user's Startup folder and, for
+// administrators, the all-users one.
 ScanSources DefaultScanSources(const services::SystemFacts& facts);
 
 // What the key and folder scans share while they add records.

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace vtrl::inventory {
 namespace {
 
@@ -28,7 +30,17 @@ protected:
     }
     void SetValue(Hive hive, const std::wstring& keyName, const std::wstring& name,
                   const platform::RegistryValue& value) {
-        const std::wstring key = std::wstring(L"Software\\") + kRunTail + keyName;
+        SetValueAt(hive, std::wstring(L"Software\\") + kRunTail + keyName, name, value);
+    }
+    // A value of the 32-bit view, as a 64-bit process reaches it.
+    void SetRun32(const std::wstring& keyName, const std::wstring& name,
+                  const std::wstring& command) {
+        SetValueAt(Hive::LocalMachine,
+                   std::wstring(L"SOFTWARE\\WOW6432Node\\") + kRunTail + keyName, name,
+                   {platform::kRegSz, services::EncodeRegSz(command)});
+    }
+    void SetValueAt(Hive hive, const std::wstring& key, const std::wstring& name,
+                    const platform::RegistryValue& value) {
         ASSERT_TRUE(fake.registry.CreateKey(hive, key));
         ASSERT_TRUE(fake.registry.SetValue(hive, key, name, value));
     }
@@ -72,30 +84,62 @@ TEST_F(InventoryScan, ScanOrderForAnAdministrator) {
     SetRun(Hive::CurrentUser, L"Run", L"cu-run-2", L"C:\\Tools\\a.exe");
     SetRun(Hive::LocalMachine, L"RunOnceEx", L"lm-once-ex", L"C:\\Tools\\a.exe");
     SetRun(Hive::CurrentUser, L"RunOnce", L"cu-once", L"C:\\Tools\\a.exe");
+    SetRun32(L"RunOnceEx", L"wow-once-ex", L"C:\\Tools\\a.exe");
+    SetRun32(L"Run", L"wow-run", L"C:\\Tools\\a.exe -32");
+    SetRun32(L"RunOnce", L"wow-once", L"C:\\Tools\\a.exe");
     AddShortcut(facts.CommonStartupFolder, L"common.lnk", L"C:\\Tools\\a.exe", L"");
     AddShortcut(facts.StartupFolder, L"user.lnk", L"C:\\Tools\\a.exe", L"");
 
     ASSERT_EQ(Scan(true), ScanOutcome::Records);
-    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"lm-run", L"lm-once", L"lm-once-ex",
-                                                    L"cu-run-1", L"cu-run-2", L"cu-once",
-                                                    L"cu-once-ex", L"user.lnk", L"common.lnk"}));
-    EXPECT_EQ(At(0).Location,
-              L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
-    EXPECT_EQ(At(2).Location,
-              L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx");
-    EXPECT_EQ(At(3).Location,
-              L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-    EXPECT_EQ(At(5).Location,
-              L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
-    EXPECT_EQ(At(7).Location, facts.StartupFolder);
-    EXPECT_EQ(At(8).Location, facts.CommonStartupFolder);
-    EXPECT_EQ(At(0).Kind, kKindRegistry);
-    EXPECT_EQ(At(7).Kind, kKindShortcut);
+    EXPECT_EQ(Entries(),
+              (std::vector<std::wstring>{L"lm-run", L"lm-once", L"lm-once-ex", L"wow-run",
+                                         L"wow-once", L"wow-once-ex", L"cu-run-1", L"cu-run-2",
+                                         L"cu-once", L"cu-once-ex", L"user.lnk", L"common.lnk"}));
+    const std::wstring machine = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\"s + kRunTail;
+    const std::wstring machine32 = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\"s + kRunTail;
+    const std::wstring user = L"HKEY_CURRENT_USER\\Software\\"s + kRunTail;
+    const std::vector<std::wstring> locations = {
+        machine + L"Run",    machine + L"RunOnce",   machine + L"RunOnceEx",
+        machine32 + L"Run",  machine32 + L"RunOnce", machine32 + L"RunOnceEx",
+        user + L"Run",       user + L"Run",          user + L"RunOnce",
+        user + L"RunOnceEx", facts.StartupFolder,    facts.CommonStartupFolder};
+    for (int i = 0; i <= inventory.LastRecordIndex; ++i) {
+        EXPECT_EQ(At(i).Location, locations.at(static_cast<std::size_t>(i))) << i;
+        EXPECT_EQ(At(i).Kind, i < 10 ? kKindRegistry : kKindShortcut) << i;
+    }
+    // The 32-bit view's commands are split and resolved like any other.
+    EXPECT_EQ(At(3).ExeFolder, L"C:\\TOOLS");
+    EXPECT_EQ(At(3).ExeName, L"a.exe");
+    EXPECT_EQ(At(3).Arguments, L"-32");
+    EXPECT_EQ(At(3).CommandLine, L"C:\\Tools\\a.exe -32");
+}
+
+TEST_F(InventoryScan, SourcesListTheThirtyTwoBitViewOnlyForAnAdministrator) {
+    const std::wstring machine32 = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\"s + kRunTail;
+    facts.IsAdmin = true;
+    const ScanSources admin = DefaultScanSources(facts);
+    ASSERT_EQ(admin.runKeys.size(), 9u);
+    EXPECT_EQ(std::vector<std::wstring>(admin.runKeys.begin() + 3, admin.runKeys.begin() + 6),
+              (std::vector<std::wstring>{machine32 + L"Run", machine32 + L"RunOnce",
+                                         machine32 + L"RunOnceEx"}));
+    // The current user's keys are shared between the views and come once.
+    EXPECT_EQ(std::count_if(
+                  admin.runKeys.begin(), admin.runKeys.end(),
+                  [](const std::wstring& key) { return key.starts_with(L"HKEY_CURRENT_USER\\"); }),
+              3);
+
+    facts.IsAdmin = false;
+    const ScanSources standard = DefaultScanSources(facts);
+    ASSERT_EQ(standard.runKeys.size(), 3u);
+    for (const std::wstring& key : standard.runKeys) {
+        EXPECT_TRUE(key.starts_with(L"HKEY_CURRENT_USER\\Software\\")) << key;
+    }
 }
 
 TEST_F(InventoryScan, StandardUserSeesNoMachineEntries) {
     AddProgram(L"C:\\Tools\\a.exe");
     SetRun(Hive::LocalMachine, L"Run", L"machine", L"C:\\Tools\\a.exe");
+    SetRun32(L"Run", L"machine32", L"C:\\Tools\\a.exe");
     SetRun(Hive::CurrentUser, L"Run", L"user", L"C:\\Tools\\a.exe");
     AddShortcut(facts.CommonStartupFolder, L"common.lnk", L"C:\\Tools\\a.exe", L"");
     AddShortcut(facts.StartupFolder, L"mine.lnk", L"C:\\Tools\\a.exe", L"");
