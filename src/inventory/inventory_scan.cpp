@@ -130,6 +130,7 @@ ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::Sys
         ScanStartupFolder(context, folder);
     }
     inventory.LastRecordIndex = ComputeLastRecordIndex(inventory);
+    inventory.ProcessNames = std::move(context.processNames);
     if (inventory.LastRecordIndex < 0) {
         return ScanOutcome::NoRecords;
     }

@@ -36,6 +36,9 @@ struct StartupRecord {
 struct StartupInventory {
     std::vector<StartupRecord> Records = std::vector<StartupRecord>(kInitialRecordSlots);
     int LastRecordIndex = -1;
+    // The running programs' names as the scan saw them ("name.exe", see ListProcessNames), so
+    // that whoever acts on this inventory judges by the same moment without a second snapshot.
+    std::vector<std::wstring> ProcessNames;
 };
 
 } // namespace vtrl::inventory

@@ -13,6 +13,8 @@ public:
     virtual bool ShellOpen(const std::wstring& target) = 0;
     // Starts a program from a full command line in a normal window; true when it started.
     virtual bool StartProgram(const std::wstring& commandLine) = 0;
+    // The same without a visible window (console helpers such as taskkill); not waited for.
+    virtual bool StartProgramHidden(const std::wstring& commandLine) = 0;
     // The default value of HKEY_CLASSES_ROOT\HTTP\shell\open\command: the command the system
     // runs for web links; empty when none is registered.
     virtual std::wstring WebBrowserCommand() = 0;

@@ -13,6 +13,7 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/shell_link.h"
+#include "platform/sound.h"
 #include "platform/version_info.h"
 
 namespace vtrl::platform {
@@ -31,6 +32,7 @@ struct Platform {
     Launcher& launcher;
     Http& http;
     Icons& icons;
+    Sound& sound;
 };
 
 } // namespace vtrl::platform

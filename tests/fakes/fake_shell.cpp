@@ -88,6 +88,14 @@ bool FakeLauncher::StartProgram(const std::wstring& commandLine) {
     return true;
 }
 
+bool FakeLauncher::StartProgramHidden(const std::wstring& commandLine) {
+    if (!startSucceeds) {
+        return false;
+    }
+    startedHidden.push_back(commandLine);
+    return true;
+}
+
 std::string FakeHttp::Get(const std::wstring& url) {
     requests.push_back(url);
     const auto found = bodies.find(url);

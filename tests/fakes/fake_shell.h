@@ -57,10 +57,12 @@ class FakeLauncher final : public platform::Launcher {
 public:
     bool ShellOpen(const std::wstring& target) override;
     bool StartProgram(const std::wstring& commandLine) override;
+    bool StartProgramHidden(const std::wstring& commandLine) override;
     std::wstring WebBrowserCommand() override { return browserCommand; }
 
-    std::vector<std::wstring> opened;  // every ShellOpen target, failed ones included
-    std::vector<std::wstring> started; // every StartProgram command line that started
+    std::vector<std::wstring> opened;        // every ShellOpen target, failed ones included
+    std::vector<std::wstring> started;       // every StartProgram command line that started
+    std::vector<std::wstring> startedHidden; // the same for StartProgramHidden
     bool shellOpenSucceeds = true;
     bool startSucceeds = true;
     std::wstring browserCommand = L"\"C:\\Program Files\\Browser\\browser.exe\" \"%1\"";

@@ -22,7 +22,9 @@ bool Win32Launcher::ShellOpen(const std::wstring& target) {
     return result > 32;
 }
 
-bool Win32Launcher::StartProgram(const std::wstring& commandLine) {
+namespace {
+
+bool StartWithShowState(const std::wstring& commandLine, WORD showWindow, DWORD creationFlags) {
     if (commandLine.empty()) {
         return false;
     }
@@ -32,15 +34,27 @@ bool Win32Launcher::StartProgram(const std::wstring& commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
+    startup.wShowWindow = showWindow;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
+                        nullptr, &startup, &started)) {
         return false;
     }
     unique_kernel_handle process(started.hProcess);
     unique_kernel_handle thread(started.hThread);
     return true;
+}
+
+} // namespace
+
+bool Win32Launcher::StartProgram(const std::wstring& commandLine) {
+    return StartWithShowState(commandLine, SW_SHOWNORMAL, 0);
+}
+
+bool Win32Launcher::StartProgramHidden(const std::wstring& commandLine) {
+    // A console program started from a windowed one would otherwise get a console window of its
+    // own; SW_HIDE alone covers only windowed programs.
+    return StartWithShowState(commandLine, SW_HIDE, CREATE_NO_WINDOW);
 }
 
 std::wstring Win32Launcher::WebBrowserCommand() {

@@ -8,6 +8,7 @@ class Win32Launcher final : public platform::Launcher {
 public:
     bool ShellOpen(const std::wstring& target) override;
     bool StartProgram(const std::wstring& commandLine) override;
+    bool StartProgramHidden(const std::wstring& commandLine) override;
     std::wstring WebBrowserCommand() override;
 };
 

@@ -13,6 +13,7 @@
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell_link.h"
+#include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_version_info.h"
 
 namespace vtrl::win32 {
@@ -35,9 +36,10 @@ private:
     Win32Launcher launcher_;
     Win32Http http_;
     Win32Icons icons_;
+    Win32Sound sound_;
     platform::Platform platform_{registry_, files_, folders_,   links_, locale_,
                                  version_,  clock_, processes_, ini_,   messages_,
-                                 launcher_, http_,  icons_};
+                                 launcher_, http_,  icons_,     sound_};
 };
 
 } // namespace vtrl::win32

@@ -1,0 +1,209 @@
+#include "monitor/check_cycle.h"
+
+#include "decisions/record_removal.h"
+#include "inventory/command_resolution.h"
+#include "monitor/hand_off.h"
+#include "services/date_time.h"
+#include "services/error_log.h"
+#include "services/settings_store.h"
+
+#include <vector>
+
+namespace vtrl::monitor {
+
+namespace {
+
+std::wstring Setting(platform::Platform& platform, const wchar_t* section,
+                     const std::wstring& key) {
+    return services::GetSetting(platform.registry, services::kAppKey, section, key);
+}
+
+void Save(platform::Platform& platform, const wchar_t* section, const std::wstring& key,
+          const std::wstring& value) {
+    services::SaveSetting(platform.registry, services::kAppKey, section, key, value);
+}
+
+// Writes the hand-off file and starts this program with the word and the file's name. A file
+// whose process did not start is removed again, as nobody would ever read it.
+bool StartPopup(platform::Platform& platform, const services::SystemFacts& facts,
+                const wchar_t* word, const std::wstring& folder, const std::wstring& exeName) {
+    const auto name = WriteHandOffFile(platform, facts.DataFolder, {folder, exeName});
+    if (!name) {
+        return false;
+    }
+    if (platform.launcher.StartProgram(OwnCommandLine(facts, word, *name))) {
+        return true;
+    }
+    platform.files.Remove(facts.DataFolder + L"\\" + *name);
+    return false;
+}
+
+class Pass {
+public:
+    // The scan's own snapshot serves every record of the pass: one process list per pass.
+    Pass(platform::Platform& platform, const services::SystemFacts& facts,
+         const std::vector<std::wstring>& processNames)
+        : platform_(platform), facts_(facts), processNames_(processNames) {}
+
+    void Remind(const inventory::StartupRecord& record) {
+        if (!Setting(platform_, kSettingsSection, kUnknownKey).empty()) {
+            return;
+        }
+        const platform::LocalTime now = platform_.clock.Now();
+        // An executable seen for the first time is due at once; an unreadable time counts as
+        // none.
+        long long due = kRemindIntervalSeconds;
+        if (const auto since = services::SecondsSince(
+                platform_, Setting(platform_, kRemindSection, record.ExeName))) {
+            due = *since;
+        } else {
+            Save(platform_, kRemindSection, record.ExeName,
+                 platform_.locale.FormatDateTime(ShiftedTime(now, -kRemindIntervalSeconds)));
+        }
+        long long gap = 0;
+        if (const auto since = services::SecondsSince(
+                platform_, Setting(platform_, kDataSection, kLastReminderKey))) {
+            gap = *since;
+        } else {
+            Save(platform_, kDataSection, kLastReminderKey, platform_.locale.FormatDateTime(now));
+        }
+        if (reminded_ || due < kRemindIntervalSeconds || gap <= kReminderGapSeconds) {
+            return;
+        }
+        const auto name =
+            WriteHandOffFile(platform_, facts_.DataFolder, {record.ExeFolder, record.ExeName});
+        if (!name) {
+            return;
+        }
+        // Stored before the start so that no other pass, here or in another process, reminds
+        // within the gap; the flag keeps the rule even when the setting cannot be written.
+        Save(platform_, kDataSection, kLastReminderKey, platform_.locale.FormatDateTime(now));
+        reminded_ = true;
+        if (!platform_.launcher.StartProgram(OwnCommandLine(facts_, kReminderWord, *name))) {
+            platform_.files.Remove(facts_.DataFolder + L"\\" + *name);
+        }
+    }
+
+    void Restrict(const inventory::StartupRecord& record,
+                  const decisions::DecisionEntry& decision) {
+        if (decision.DeleteRecord &&
+            (record.Kind == inventory::kKindRegistry || record.Kind == inventory::kKindShortcut)) {
+            // The backup entry is written first; a record that is still there afterwards gets no
+            // notice now and is tried again by the next pass.
+            if (decisions::RemoveStartupRecord(platform_, facts_.DataFolder, record)) {
+                NotifyRemoval(platform_, facts_, record.ExeFolder, record.ExeName);
+            }
+        }
+        if (decision.KillIfRunning) {
+            const std::wstring name = platform_.locale.ToLower(record.ExeName);
+            for (const std::wstring& running : processNames_) {
+                if (platform_.locale.ToLower(running) == name) {
+                    platform_.launcher.StartProgramHidden(std::wstring(kTaskkillCommand) + L"\"" +
+                                                          name + L"\"");
+                }
+            }
+        }
+    }
+
+private:
+    platform::Platform& platform_;
+    const services::SystemFacts& facts_;
+    const std::vector<std::wstring>& processNames_;
+    bool reminded_ = false;
+};
+
+// Days since 1970-01-01 and back, proleptic Gregorian.
+long long DaysFromCivil(long long year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const long long yearOfEra = year - era * 400;
+    const long long dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+platform::LocalTime CivilFromDays(long long days) {
+    days += 719468;
+    const long long era = (days >= 0 ? days : days - 146096) / 146097;
+    const long long dayOfEra = days - era * 146097;
+    const long long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long long monthIndex = (5 * dayOfYear + 2) / 153;
+    platform::LocalTime time;
+    time.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    time.month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    time.year = static_cast<int>(yearOfEra + era * 400 + (time.month <= 2 ? 1 : 0));
+    return time;
+}
+
+} // namespace
+
+platform::LocalTime ShiftedTime(const platform::LocalTime& time, long long seconds) {
+    constexpr long long kDay = 86400;
+    long long total = DaysFromCivil(time.year, time.month, time.day) * kDay + time.hour * 3600LL +
+                      time.minute * 60LL + time.second + seconds;
+    long long days = total / kDay;
+    long long rest = total % kDay;
+    if (rest < 0) {
+        rest += kDay;
+        --days;
+    }
+    platform::LocalTime shifted = CivilFromDays(days);
+    shifted.hour = static_cast<int>(rest / 3600);
+    shifted.minute = static_cast<int>(rest / 60 % 60);
+    shifted.second = static_cast<int>(rest % 60);
+    return shifted;
+}
+
+std::wstring OwnCommandLine(const services::SystemFacts& facts, const std::wstring& word,
+                            const std::wstring& argument) {
+    return L"\"" + facts.ProgramFolder + L"\\" + facts.ProgramName + L".exe\" " + word + argument;
+}
+
+void RunCheckCycle(platform::Platform& platform, const services::SystemFacts& facts,
+                   inventory::StartupInventory& inventory, decisions::Decisions& decisions) {
+    RunCheckCycle(platform, facts, inventory, decisions, inventory::DefaultScanSources(facts));
+}
+
+void RunCheckCycle(platform::Platform& platform, const services::SystemFacts& facts,
+                   inventory::StartupInventory& inventory, decisions::Decisions& decisions,
+                   const inventory::ScanSources& sources) {
+    inventory::ScanStartupRecords(platform, facts, inventory, inventory::ScanOptions{}, sources);
+    decisions::LoadDecisions(platform, facts.DataFolder, decisions);
+    Pass pass(platform, facts, inventory.ProcessNames);
+    for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
+        inventory::StartupRecord& record = inventory.Records[static_cast<std::size_t>(index)];
+        if (!record.InUse) {
+            continue;
+        }
+        const decisions::DecisionEntry decision =
+            decisions::LookupDecision(platform.locale, decisions, record);
+        if (decision.Status == decisions::kStatusNoDecision) {
+            pass.Remind(record);
+        } else if (decision.Status == decisions::kStatusRestricted) {
+            pass.Restrict(record, decision);
+        }
+    }
+}
+
+void NotifyRemoval(platform::Platform& platform, const services::SystemFacts& facts,
+                   const std::wstring& folder, const std::wstring& exeName) {
+    if (!Setting(platform, kSettingsSection, kNotifiWinKey).empty()) {
+        PlayNotificationSound(platform, facts);
+        return;
+    }
+    // The popup plays the sound itself once it is up.
+    StartPopup(platform, facts, kRemovalWord, folder, exeName);
+}
+
+void PlayNotificationSound(platform::Platform& platform, const services::SystemFacts& facts) {
+    services::TraceStep(platform, facts, services::kStepPlayingSound);
+    const std::wstring path = facts.ProgramFolder + L"\\" + kSoundFileName;
+    if (platform.files.FileExists(path) && Setting(platform, kSettingsSection, kSoundKey).empty()) {
+        platform.sound.PlayFileAsync(path);
+    }
+    services::TraceStep(platform, facts, L"");
+}
+
+} // namespace vtrl::monitor

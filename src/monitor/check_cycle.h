@@ -1,0 +1,57 @@
+#pragma once
+// One pass of the monitor: a fresh inventory and decision table, then per record a spaced
+// reminder about an undecided executable, or the stored actions for a restricted one (delete the
+// startup record with a backup and a removal notice, end the running program).
+
+#include "decisions/decision_database.h"
+#include "inventory/inventory_scan.h"
+#include "inventory/startup_record.h"
+#include "platform/platform.h"
+#include "services/system_facts.h"
+
+#include <string>
+
+namespace vtrl::monitor {
+
+// An executable is reminded about again this long after its "Remind" time.
+inline constexpr long long kRemindIntervalSeconds = 21600;
+// Reminders about any executables are more than this far apart.
+inline constexpr long long kReminderGapSeconds = 300;
+
+inline constexpr wchar_t kSettingsSection[] = L"Settings";
+inline constexpr wchar_t kUnknownKey[] = L"Unknown";     // not empty: no reminders
+inline constexpr wchar_t kNotifiWinKey[] = L"NotifiWin"; // not empty: removal sound only
+inline constexpr wchar_t kSoundKey[] = L"Sound";         // not empty: silent
+inline constexpr wchar_t kRemindSection[] = L"Remind";   // keyed by executable name
+inline constexpr wchar_t kDataSection[] = L"Data";
+inline constexpr wchar_t kLastReminderKey[] = L"LastReminder";
+
+inline constexpr wchar_t kSoundFileName[] = L"sound.wav";
+inline constexpr wchar_t kTaskkillCommand[] = L"taskkill /f /im ";
+
+// Runs one pass over the default startup locations, or over the given ones. The inventory and
+// the decision table are rebuilt by the pass and left for the caller to read.
+void RunCheckCycle(platform::Platform& platform, const services::SystemFacts& facts,
+                   inventory::StartupInventory& inventory, decisions::Decisions& decisions);
+void RunCheckCycle(platform::Platform& platform, const services::SystemFacts& facts,
+                   inventory::StartupInventory& inventory, decisions::Decisions& decisions,
+                   const inventory::ScanSources& sources);
+
+// Tells the user that a restricted executable's startup record was removed: a removal popup in a
+// new process, or with "Settings"/"NotifiWin" set only the notification sound.
+void NotifyRemoval(platform::Platform& platform, const services::SystemFacts& facts,
+                   const std::wstring& folder, const std::wstring& exeName);
+
+// Plays "sound.wav" from the program's own folder without waiting; silent when the file is
+// missing or "Settings"/"Sound" is set.
+void PlayNotificationSound(platform::Platform& platform, const services::SystemFacts& facts);
+
+// The command line that starts this program again with the word and its argument directly
+// after it ("notifi12345"); the executable's path is quoted, as it may hold blanks.
+std::wstring OwnCommandLine(const services::SystemFacts& facts, const std::wstring& word,
+                            const std::wstring& argument);
+
+// The local time the given number of seconds later (earlier when negative), calendar included.
+platform::LocalTime ShiftedTime(const platform::LocalTime& time, long long seconds);
+
+} // namespace vtrl::monitor

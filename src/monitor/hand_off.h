@@ -1,0 +1,46 @@
+#pragma once
+// Hand-off files: how the check cycle passes one executable to the popup process it starts. A
+// two-line text file in the data folder (the executable's folder, then its name), named on the
+// command line right after "notifi" or "unknown", read once and deleted by the new process.
+
+#include "platform/platform.h"
+
+#include <optional>
+#include <string>
+
+namespace vtrl::monitor {
+
+inline constexpr wchar_t kRemovalWord[] = L"notifi";
+inline constexpr wchar_t kReminderWord[] = L"unknown";
+// Candidate names tried before a writer gives up; only a folder full of leftovers gets there.
+inline constexpr int kHandOffNameAttempts = 1000;
+
+struct HandOff {
+    std::wstring folder;  // line 1
+    std::wstring exeName; // line 2
+    friend bool operator==(const HandOff&, const HandOff&) = default;
+};
+
+// Writes a new hand-off file and returns its name. The name is digits only (the clock to the
+// second, then a sequence number) and is claimed by creating the file exclusively, so two
+// files written in the same second, or by two processes at once, never share a name and an
+// earlier file is never overwritten. nullopt when no file could be written (nothing is left).
+std::optional<std::wstring> WriteHandOffFile(platform::Platform& platform,
+                                             const std::wstring& dataFolder,
+                                             const HandOff& handOff);
+
+// The file name a command line hands over: the text with every occurrence of the word removed
+// (case-sensitive, nothing trimmed).
+std::wstring HandOffNameIn(const std::wstring& commandLine, const std::wstring& word);
+
+// A name that can only mean a file directly inside the data folder: not empty, no "\" or "/",
+// no drive or stream (":"), no "..", no characters that Windows forbids in file names, and no
+// device name (CON, NUL, COM1, ...) that Windows would open in any folder.
+bool IsPlainHandOffName(const std::wstring& name);
+
+// Reads lines 1 and 2 of dataFolder\name and then deletes the file. Any other name, a missing or
+// unreadable file, or one with fewer than two lines gives nullopt, and nothing is deleted.
+std::optional<HandOff> TakeHandOffFile(platform::Platform& platform, const std::wstring& dataFolder,
+                                       const std::wstring& name);
+
+} // namespace vtrl::monitor

@@ -1,0 +1,400 @@
+// One check-cycle pass against the fake platform with a controllable clock: the reminder rule and
+// its spacing, the restriction steps, the removal notice and the notification sound.
+
+#include "decisions/backup_log.h"
+#include "inventory_test_support.h"
+#include "monitor/check_cycle.h"
+#include "monitor/hand_off.h"
+#include "services/registry_access.h"
+#include "services/settings_store.h"
+#include "services/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace vtrl::monitor {
+namespace {
+
+using platform::Hive;
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kOwnExe[] = L"\"C:\\Program Files\\Vantorel\\vantorel.exe\" ";
+
+// A file system whose removal of one path fails while `refuse` is set, as for a shortcut in a
+// folder the user may not write.
+class StubbornFiles final : public platform::FileSystem {
+public:
+    explicit StubbornFiles(fakes::FakeFileSystem& inner) : inner_(inner) {}
+    bool FileExists(const std::wstring& path) override { return inner_.FileExists(path); }
+    bool FolderExists(const std::wstring& path) override { return inner_.FolderExists(path); }
+    bool CreateFolder(const std::wstring& path) override { return inner_.CreateFolder(path); }
+    std::optional<std::string> ReadAll(const std::wstring& path) override {
+        return inner_.ReadAll(path);
+    }
+    bool ReplaceAll(const std::wstring& path, std::string_view bytes) override {
+        return inner_.ReplaceAll(path, bytes);
+    }
+    bool CreateNewEmpty(const std::wstring& path) override { return inner_.CreateNewEmpty(path); }
+    bool Remove(const std::wstring& path) override {
+        if (refuse && fakes::FoldCase(path) == fakes::FoldCase(refusedPath)) {
+            return false;
+        }
+        return inner_.Remove(path);
+    }
+    std::optional<std::uint64_t> FileSize(const std::wstring& path) override {
+        return inner_.FileSize(path);
+    }
+    std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
+                                                  const std::wstring& pattern) override {
+        return inner_.ListFolder(folder, pattern);
+    }
+    std::wstring refusedPath;
+    bool refuse = false;
+
+private:
+    fakes::FakeFileSystem& inner_;
+};
+
+class CheckCycle : public ::testing::Test {
+protected:
+    CheckCycle() {
+        facts.ProgramFolder = fake.folders.programFolder;
+        facts.ProgramName = fake.folders.programName;
+        fake.files.AddFolder(facts.DataFolder);
+        fake.registry.CreateKey(Hive::CurrentUser, kRunKey);
+        // Not the first run: records are not stamped by the scan.
+        services::SaveSetting(fake.registry, services::kAppKey, L"Data", L"FirstRun", L"WAS");
+    }
+
+    // A Run value starting C:\Tools\<exe>, whose file exists.
+    void AddRunRecord(const std::wstring& name, const std::wstring& exe) {
+        fake.files.AddFile(L"C:\\Tools\\" + exe, "MZ");
+        fake.registry.SetValue(Hive::CurrentUser, kRunKey, name,
+                               {platform::kRegSz, services::EncodeRegSz(L"C:\\Tools\\" + exe)});
+    }
+    void AddShortcutRecord(const std::wstring& linkName, const std::wstring& exe) {
+        fake.files.AddFile(L"C:\\Tools\\" + exe, "MZ");
+        const std::wstring link = facts.StartupFolder + L"\\" + linkName;
+        fake.files.AddFile(link, "L");
+        fake.links.readable[fakes::FoldCase(link)] = {L"C:\\Tools\\" + exe, L""};
+    }
+    bool HasRunValue(const std::wstring& name) {
+        return fake.registry.QueryValue(Hive::CurrentUser, kRunKey, name).has_value();
+    }
+    void Decide(const std::wstring& exe, const wchar_t* status, bool kill, bool remove) {
+        decisions::Decisions table;
+        decisions::LoadDecisions(fake.Get(), facts.DataFolder, table);
+        ASSERT_TRUE(decisions::SaveDecision(fake.Get(), facts.DataFolder, table, L"C:\\Tools", exe,
+                                            L"", kill, remove, status));
+    }
+    void Pass() { RunCheckCycle(fake.Get(), facts, inventory, table); }
+
+    std::wstring Setting(const std::wstring& section, const std::wstring& key) {
+        return services::GetSetting(fake.registry, services::kAppKey, section, key);
+    }
+    void SetSetting(const std::wstring& section, const std::wstring& key,
+                    const std::wstring& value) {
+        services::SaveSetting(fake.registry, services::kAppKey, section, key, value);
+    }
+    std::wstring TimeText(long long secondsFromNow) {
+        return fake.locale.FormatDateTime(ShiftedTime(fake.clock.now, secondsFromNow));
+    }
+    void LastReminderAgo(long long seconds) {
+        SetSetting(L"Data", L"LastReminder", TimeText(-seconds));
+    }
+    void Advance(long long seconds) { fake.clock.now = ShiftedTime(fake.clock.now, seconds); }
+
+    // The hand-off file names of the started popups with this word, in start order.
+    std::vector<std::wstring> Popups(const std::wstring& word) {
+        std::vector<std::wstring> names;
+        const std::wstring prefix = kOwnExe + word;
+        for (const std::wstring& command : fake.launcher.started) {
+            if (command.starts_with(prefix)) {
+                names.push_back(command.substr(prefix.size()));
+            }
+        }
+        return names;
+    }
+    std::optional<std::string> HandOffContent(const std::wstring& name) {
+        return fake.files.Content(facts.DataFolder + L"\\" + name);
+    }
+    std::vector<decisions::BackupEntry> Logged() {
+        const auto lines = services::ReadTextLines(fake.files, fake.locale,
+                                                   decisions::BackupLogPath(facts.DataFolder));
+        return lines ? decisions::ParseBackupLines(*lines) : std::vector<decisions::BackupEntry>{};
+    }
+
+    fakes::FakePlatform fake;
+    services::SystemFacts facts = inventory::testing::FakeProfileFacts();
+    inventory::StartupInventory inventory;
+    decisions::Decisions table;
+};
+
+// --- Reminders about records without a decision ---
+
+TEST_F(CheckCycle, FirstPassAfterAnEmptyLastReminderStartsNothing) {
+    AddRunRecord(L"Tool", L"Tool.exe");
+    Pass();
+    EXPECT_EQ(fake.launcher.started, std::vector<std::wstring>{});
+    EXPECT_EQ(Setting(L"Data", L"LastReminder"), TimeText(0));
+    // Never seen before: stamped as due now.
+    EXPECT_EQ(Setting(L"Remind", L"tool.exe"), TimeText(-kRemindIntervalSeconds));
+
+    Advance(kReminderGapSeconds + 1);
+    Pass();
+    const auto popups = Popups(kReminderWord);
+    ASSERT_EQ(popups.size(), 1u);
+    EXPECT_EQ(HandOffContent(popups[0]), std::string("c:\\tools\r\ntool.exe\r\n"));
+    EXPECT_EQ(Setting(L"Data", L"LastReminder"), TimeText(0));
+}
+
+TEST_F(CheckCycle, TwoUndecidedRecordsInOnePassStartOneReminder) {
+    AddRunRecord(L"Alpha", L"alpha.exe");
+    AddRunRecord(L"Beta", L"beta.exe");
+    LastReminderAgo(1000);
+    Pass();
+    auto popups = Popups(kReminderWord);
+    ASSERT_EQ(popups.size(), 1u);
+    EXPECT_EQ(HandOffContent(popups[0]), std::string("c:\\tools\r\nalpha.exe\r\n"));
+
+    // What the popup process stores for alpha.exe.
+    SetSetting(L"Remind", L"alpha.exe", TimeText(0));
+    Advance(kReminderGapSeconds);
+    Pass();
+    EXPECT_EQ(Popups(kReminderWord).size(), 1u) << "the gap must exceed 300 s";
+    Advance(1);
+    Pass();
+    popups = Popups(kReminderWord);
+    ASSERT_EQ(popups.size(), 2u);
+    EXPECT_EQ(HandOffContent(popups[1]), std::string("c:\\tools\r\nbeta.exe\r\n"));
+}
+
+TEST_F(CheckCycle, GapBoundaryIsMoreThan300Seconds) {
+    AddRunRecord(L"Tool", L"tool.exe");
+    LastReminderAgo(kReminderGapSeconds);
+    Pass();
+    EXPECT_EQ(fake.launcher.started.size(), 0u);
+    LastReminderAgo(kReminderGapSeconds + 1);
+    Pass();
+    EXPECT_EQ(Popups(kReminderWord).size(), 1u);
+}
+
+TEST_F(CheckCycle, IntervalBoundaryIsAtLeast21600Seconds) {
+    AddRunRecord(L"Tool", L"tool.exe");
+    LastReminderAgo(10000);
+    SetSetting(L"Remind", L"tool.exe", TimeText(-(kRemindIntervalSeconds - 1)));
+    Pass();
+    EXPECT_EQ(fake.launcher.started.size(), 0u);
+    Advance(1);
+    Pass();
+    EXPECT_EQ(Popups(kReminderWord).size(), 1u);
+}
+
+TEST_F(CheckCycle, UnreadableRemindTimeCountsAsNone) {
+    AddRunRecord(L"Tool", L"tool.exe");
+    LastReminderAgo(1000);
+    SetSetting(L"Remind", L"tool.exe", L"not a date");
+    Pass();
+    EXPECT_EQ(Popups(kReminderWord).size(), 1u);
+    EXPECT_EQ(Setting(L"Remind", L"tool.exe"), TimeText(-kRemindIntervalSeconds));
+}
+
+TEST_F(CheckCycle, UnknownNoSwitchesRemindersOffButNotRestrictions) {
+    AddRunRecord(L"New", L"new.exe");
+    AddRunRecord(L"Bad", L"bad.exe");
+    Decide(L"bad.exe", decisions::kStatusRestricted, false, true);
+    LastReminderAgo(100000);
+    const std::wstring lastReminder = Setting(L"Data", L"LastReminder");
+    SetSetting(L"Settings", L"Unknown", L"NO");
+    Pass();
+    EXPECT_EQ(Popups(kReminderWord).size(), 0u);
+    EXPECT_EQ(Setting(L"Remind", L"new.exe"), L"");
+    EXPECT_EQ(Setting(L"Data", L"LastReminder"), lastReminder);
+    EXPECT_FALSE(HasRunValue(L"Bad"));
+    EXPECT_EQ(Popups(kRemovalWord).size(), 1u);
+}
+
+TEST_F(CheckCycle, AReminderWhoseProcessDidNotStartLeavesNoHandOffFile) {
+    AddRunRecord(L"Tool", L"tool.exe");
+    LastReminderAgo(1000);
+    fake.launcher.startSucceeds = false;
+    Pass();
+    std::vector<std::wstring> names;
+    for (const platform::FolderEntry& entry : fake.files.ListFolder(facts.DataFolder, L"*")) {
+        names.push_back(entry.name);
+    }
+    EXPECT_EQ(names, std::vector<std::wstring>{decisions::kDecisionFileName});
+    EXPECT_EQ(Setting(L"Data", L"LastReminder"), TimeText(0)) << "tried; the gap still holds";
+}
+
+// --- Restricted and approved records ---
+
+TEST_F(CheckCycle, AllApprovedInventoryChangesNothing) {
+    AddRunRecord(L"Alpha", L"alpha.exe");
+    AddShortcutRecord(L"Beta.lnk", L"beta.exe");
+    Decide(L"alpha.exe", decisions::kStatusApproved, true, true);
+    Decide(L"beta.exe", decisions::kStatusApproved, false, false);
+    LastReminderAgo(100000);
+    fake.processes.names.push_back(L"alpha.exe");
+    const auto decisionFile = fake.files.Content(decisions::DecisionFilePath(facts.DataFolder));
+    const std::size_t files = fake.files.FileCount();
+    const std::size_t registryWrites = fake.registry.MutatingCalls();
+
+    Pass();
+    Pass();
+    EXPECT_EQ(fake.files.Content(decisions::DecisionFilePath(facts.DataFolder)), decisionFile);
+    EXPECT_FALSE(fake.files.FileExists(decisions::BackupLogPath(facts.DataFolder)));
+    EXPECT_EQ(fake.files.FileCount(), files);
+    EXPECT_EQ(fake.registry.MutatingCalls(), registryWrites);
+    EXPECT_EQ(fake.launcher.started, std::vector<std::wstring>{});
+    EXPECT_EQ(fake.launcher.startedHidden, std::vector<std::wstring>{});
+    EXPECT_TRUE(HasRunValue(L"Alpha"));
+}
+
+TEST_F(CheckCycle, RestrictedRegistryRecordIsRemovedLoggedAndAnnounced) {
+    AddRunRecord(L"Bad", L"Bad.exe");
+    Decide(L"bad.exe", decisions::kStatusRestricted, false, true);
+    Pass();
+    EXPECT_FALSE(HasRunValue(L"Bad"));
+    const auto logged = Logged();
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_EQ(logged[0].FullLocation, std::wstring(L"HKEY_CURRENT_USER\\") + kRunKey + L"\\Bad");
+    EXPECT_EQ(logged[0].CommandLine, L"C:\\Tools\\Bad.exe");
+    const auto popups = Popups(kRemovalWord);
+    ASSERT_EQ(popups.size(), 1u);
+    EXPECT_EQ(HandOffContent(popups[0]), std::string("c:\\tools\r\nbad.exe\r\n"));
+    EXPECT_EQ(fake.sound.played, std::vector<std::wstring>{}) << "the popup plays it";
+}
+
+TEST_F(CheckCycle, TwoRemovalsInOnePassGetTwoHandOffFiles) {
+    AddRunRecord(L"One", L"one.exe");
+    AddShortcutRecord(L"Two.lnk", L"two.exe");
+    Decide(L"one.exe", decisions::kStatusRestricted, false, true);
+    Decide(L"two.exe", decisions::kStatusRestricted, false, true);
+    Pass();
+    const auto popups = Popups(kRemovalWord);
+    ASSERT_EQ(popups.size(), 2u);
+    EXPECT_NE(popups[0], popups[1]);
+    EXPECT_EQ(HandOffContent(popups[0]), std::string("c:\\tools\r\none.exe\r\n"));
+    EXPECT_EQ(HandOffContent(popups[1]), std::string("c:\\tools\r\ntwo.exe\r\n"));
+    EXPECT_FALSE(fake.files.FileExists(facts.StartupFolder + L"\\Two.lnk"));
+    EXPECT_EQ(Logged().size(), 2u);
+}
+
+TEST_F(CheckCycle, ShutDownOnlyKeepsTheRecordAndEndsEachRunningProcess) {
+    AddRunRecord(L"Tool", L"Tool.exe");
+    Decide(L"tool.exe", decisions::kStatusRestricted, true, false);
+    fake.processes.names = {L"System", L"TOOL.EXE", L"explorer.exe", L"tool.exe", L"toolbox.exe"};
+    Pass();
+    const std::wstring kill = L"taskkill /f /im \"tool.exe\"";
+    EXPECT_EQ(fake.launcher.startedHidden, (std::vector<std::wstring>{kill, kill}));
+    EXPECT_TRUE(HasRunValue(L"Tool"));
+    EXPECT_EQ(Logged().size(), 0u);
+    EXPECT_EQ(fake.launcher.started, std::vector<std::wstring>{});
+    // Started again, ended again.
+    fake.processes.names = {L"tool.exe"};
+    Pass();
+    EXPECT_EQ(fake.launcher.startedHidden.size(), 3u);
+}
+
+TEST_F(CheckCycle, ANameWithTwoDotsNeverMatchesARunningProcess) {
+    AddRunRecord(L"Tool", L"my.tool.exe");
+    Decide(L"my.tool.exe", decisions::kStatusRestricted, true, false);
+    fake.processes.names = {L"my.tool.exe"};
+    Pass();
+    EXPECT_EQ(fake.launcher.startedHidden, std::vector<std::wstring>{});
+}
+
+TEST_F(CheckCycle, OneProcessListServesTheWholePass) {
+    for (const wchar_t* exe : {L"a.exe", L"b.exe", L"c.exe"}) {
+        AddRunRecord(exe, exe);
+        Decide(exe, decisions::kStatusRestricted, true, false);
+    }
+    fake.processes.names = {L"a.exe", L"b.exe", L"c.exe"};
+    const std::size_t before = fake.processes.snapshots;
+    Pass();
+    EXPECT_EQ(fake.processes.snapshots - before, 1u);
+    EXPECT_EQ(fake.launcher.startedHidden.size(), 3u);
+}
+
+TEST_F(CheckCycle, AFailedDeletionRaisesNoNoticeAndIsTriedAgain) {
+    AddShortcutRecord(L"Bad.lnk", L"bad.exe");
+    Decide(L"bad.exe", decisions::kStatusRestricted, false, true);
+    StubbornFiles files{fake.files};
+    files.refusedPath = facts.StartupFolder + L"\\Bad.lnk";
+    files.refuse = true;
+    platform::Platform stubborn{fake.registry, files,         fake.folders,  fake.links,
+                                fake.locale,   fake.version,  fake.clock,    fake.processes,
+                                fake.ini,      fake.messages, fake.launcher, fake.http,
+                                fake.icons,    fake.sound};
+    SetSetting(L"Settings", L"NotifiWin", L"NO");
+    fake.files.AddFile(facts.ProgramFolder + L"\\sound.wav", "RIFF");
+
+    RunCheckCycle(stubborn, facts, inventory, table);
+    EXPECT_TRUE(fake.files.FileExists(files.refusedPath));
+    EXPECT_EQ(Logged().size(), 1u) << "the backup comes first";
+    EXPECT_EQ(fake.sound.played, std::vector<std::wstring>{});
+    EXPECT_EQ(fake.launcher.started, std::vector<std::wstring>{});
+
+    files.refuse = false;
+    RunCheckCycle(stubborn, facts, inventory, table);
+    EXPECT_FALSE(fake.files.FileExists(files.refusedPath));
+    EXPECT_EQ(Logged().size(), 1u) << "one entry per executable";
+    EXPECT_EQ(fake.sound.played.size(), 1u);
+}
+
+// --- Removal notice and sound ---
+
+class RemovalNotice : public CheckCycle {
+protected:
+    std::wstring SoundPath() const { return facts.ProgramFolder + L"\\sound.wav"; }
+};
+
+TEST_F(RemovalNotice, StartsAPopupWithItsOwnHandOffFile) {
+    NotifyRemoval(fake.Get(), facts, L"c:\\tools", L"bad.exe");
+    ASSERT_EQ(fake.launcher.started.size(), 1u);
+    const std::wstring command = fake.launcher.started[0];
+    ASSERT_TRUE(command.starts_with(std::wstring(kOwnExe) + L"notifi")) << command;
+    const std::wstring name = command.substr(std::wstring(kOwnExe).size() + 6);
+    EXPECT_TRUE(IsPlainHandOffName(name));
+    EXPECT_EQ(HandOffContent(name), std::string("c:\\tools\r\nbad.exe\r\n"));
+}
+
+TEST_F(RemovalNotice, NotifiWinNoOnlyPlaysTheSound) {
+    fake.files.AddFile(SoundPath(), "RIFF");
+    SetSetting(L"Settings", L"NotifiWin", L"NO");
+    const std::size_t files = fake.files.FileCount();
+    NotifyRemoval(fake.Get(), facts, L"c:\\tools", L"bad.exe");
+    EXPECT_EQ(fake.sound.played, std::vector<std::wstring>{SoundPath()});
+    EXPECT_EQ(fake.launcher.started, std::vector<std::wstring>{});
+    EXPECT_EQ(fake.files.FileCount(), files);
+}
+
+TEST_F(RemovalNotice, SoundIsSilentWhenSwitchedOffOrMissing) {
+    PlayNotificationSound(fake.Get(), facts);
+    EXPECT_EQ(fake.sound.played, std::vector<std::wstring>{}) << "no sound.wav";
+    fake.files.AddFile(SoundPath(), "RIFF");
+    SetSetting(L"Settings", L"Sound", L"NO");
+    PlayNotificationSound(fake.Get(), facts);
+    EXPECT_EQ(fake.sound.played, std::vector<std::wstring>{}) << "Sound = NO";
+    SetSetting(L"Settings", L"Sound", L"");
+    PlayNotificationSound(fake.Get(), facts);
+    EXPECT_EQ(fake.sound.played, std::vector<std::wstring>{SoundPath()});
+    EXPECT_FALSE(fake.files.FileExists(facts.DataFolder + L"\\fileerror.txt"))
+        << "the step marker is cleared afterwards";
+}
+
+TEST(ShiftedTime, CrossesDaysMonthsAndYears) {
+    EXPECT_EQ(ShiftedTime({2026, 12, 31, 23, 59, 30}, 45),
+              (platform::LocalTime{2027, 1, 1, 0, 0, 15}));
+    EXPECT_EQ(ShiftedTime({2028, 3, 1, 3, 0, 0}, -kRemindIntervalSeconds),
+              (platform::LocalTime{2028, 2, 29, 21, 0, 0}));
+    EXPECT_EQ(ShiftedTime({2026, 1, 1, 0, 0, 0}, -1),
+              (platform::LocalTime{2025, 12, 31, 23, 59, 59}));
+    EXPECT_EQ(ShiftedTime({2026, 6, 15, 12, 0, 0}, 0),
+              (platform::LocalTime{2026, 6, 15, 12, 0, 0}));
+}
+
+} // namespace
+} // namespace vtrl::monitor

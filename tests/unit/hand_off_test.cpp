@@ -1,0 +1,203 @@
+// Hand-off files between the check cycle and the popup process: names that never collide, exact
+// content, and a reading side that cannot be steered outside the data folder.
+
+#include "decision_test_support.h"
+#include "monitor/hand_off.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace vtrl::monitor {
+namespace {
+
+using decisions::testing::kDataFolder;
+
+class HandOffFiles : public ::testing::Test {
+protected:
+    HandOffFiles() { fake.files.AddFolder(kDataFolder); }
+    std::wstring PathOf(const std::wstring& name) const {
+        return std::wstring(kDataFolder) + L"\\" + name;
+    }
+
+    fakes::FakePlatform fake;
+};
+
+TEST_F(HandOffFiles, WrittenAsTwoAnsiLinesUnderADigitsOnlyName) {
+    const auto name = WriteHandOffFile(fake.Get(), kDataFolder, {L"c:\\caf\u00e9 tools", L"t.exe"});
+    ASSERT_TRUE(name);
+    EXPECT_FALSE(name->empty());
+    EXPECT_TRUE(std::all_of(name->begin(), name->end(), [](wchar_t c) {
+        return c >= L'0' && c <= L'9';
+    })) << *name;
+    EXPECT_EQ(fake.files.Content(PathOf(*name)), std::string("c:\\caf\xe9 tools\r\nt.exe\r\n"));
+}
+
+TEST_F(HandOffFiles, WritesInTheSameSecondGetTheirOwnFiles) {
+    std::set<std::wstring> names;
+    for (int i = 0; i < 3; ++i) {
+        const auto name = WriteHandOffFile(fake.Get(), kDataFolder,
+                                           {L"c:\\p", L"tool" + std::to_wstring(i) + L".exe"});
+        ASSERT_TRUE(name);
+        names.insert(*name);
+        EXPECT_EQ(fake.files.Content(PathOf(*name)),
+                  "c:\\p\r\ntool" + std::to_string(i) + ".exe\r\n");
+    }
+    EXPECT_EQ(names.size(), 3u);
+}
+
+TEST_F(HandOffFiles, AnExistingFileIsNeverOverwritten) {
+    // Whatever name the first write picks is taken by another process before the second write.
+    const auto first = WriteHandOffFile(fake.Get(), kDataFolder, {L"c:\\p", L"a.exe"});
+    ASSERT_TRUE(first);
+    fake.files.Remove(PathOf(*first));
+    fake.files.AddFile(PathOf(*first), "someone else's");
+    const auto second = WriteHandOffFile(fake.Get(), kDataFolder, {L"c:\\p", L"b.exe"});
+    ASSERT_TRUE(second);
+    EXPECT_NE(*second, *first);
+    EXPECT_EQ(fake.files.Content(PathOf(*first)), std::string("someone else's"));
+}
+
+TEST_F(HandOffFiles, UnwritableFolderGivesNoNameAndLeavesNothing) {
+    fake.files.MakeReadOnly(kDataFolder);
+    const std::size_t before = fake.files.FileCount();
+    EXPECT_FALSE(WriteHandOffFile(fake.Get(), kDataFolder, {L"c:\\p", L"a.exe"}));
+    EXPECT_EQ(fake.files.FileCount(), before);
+}
+
+TEST(HandOffName, EveryOccurrenceOfTheWordIsRemovedCaseSensitively) {
+    EXPECT_EQ(HandOffNameIn(L"notifi12345", kRemovalWord), L"12345");
+    EXPECT_EQ(HandOffNameIn(L"unknown0.3", kReminderWord), L"0.3");
+    EXPECT_EQ(HandOffNameIn(L"notifi12notifi34notifi", kRemovalWord), L"1234");
+    EXPECT_EQ(HandOffNameIn(L"NOTIFI1 notifi2", kRemovalWord), L"NOTIFI1 2");
+    EXPECT_EQ(HandOffNameIn(L"notifi", kRemovalWord), L"");
+}
+
+TEST(HandOffName, OnlyPlainNamesInsideTheFolderAreAccepted) {
+    for (const std::wstring name : {L"12345", L"0.3", L"2026120809300012", L"a b", L"x.txt"}) {
+        EXPECT_TRUE(IsPlainHandOffName(name)) << name;
+    }
+    for (const std::wstring name : {L"",
+                                    L"..",
+                                    L"..\\..\\x",
+                                    L"..\\x",
+                                    L"a\\b",
+                                    L"a/b",
+                                    L"/x",
+                                    L"C:\\x",
+                                    L"C:x",
+                                    L"12:stream",
+                                    L"\\\\server\\share\\x",
+                                    L"x..y",
+                                    L".",
+                                    L"...",
+                                    L" ",
+                                    L"a*",
+                                    L"a?",
+                                    L"a|b",
+                                    L"a\"b",
+                                    L"a<b",
+                                    L"a>b",
+                                    L"CON",
+                                    L"nul",
+                                    L"Nul.txt",
+                                    L"com1",
+                                    L"LPT9.log",
+                                    L"aux ",
+                                    L"conout$"}) {
+        EXPECT_FALSE(IsPlainHandOffName(name)) << name;
+    }
+    EXPECT_FALSE(IsPlainHandOffName(std::wstring(L"12\0..\\x", 7)));
+    EXPECT_FALSE(IsPlainHandOffName(L"12\t3"));
+    // Names that merely start like a device are ordinary files.
+    EXPECT_TRUE(IsPlainHandOffName(L"console"));
+    EXPECT_TRUE(IsPlainHandOffName(L"com10"));
+}
+
+TEST_F(HandOffFiles, TakeReadsTheTwoLinesAndDeletesTheFile) {
+    fake.files.AddFile(PathOf(L"12345"), "c:\\tools\r\ntool.exe\r\nextra line\r\n");
+    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, L"12345"),
+              (HandOff{L"c:\\tools", L"tool.exe"}));
+    EXPECT_FALSE(fake.files.FileExists(PathOf(L"12345")));
+}
+
+TEST_F(HandOffFiles, TakeRoundTripsWhatTheWriterWrote) {
+    const auto name = WriteHandOffFile(fake.Get(), kDataFolder, {L"c:\\p q", L"r.exe"});
+    ASSERT_TRUE(name);
+    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, *name), (HandOff{L"c:\\p q", L"r.exe"}));
+    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, *name), std::nullopt);
+}
+
+TEST_F(HandOffFiles, MissingOrShortFilesGiveNothingAndStay) {
+    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, L"999"), std::nullopt);
+    fake.files.AddFile(PathOf(L"1"), "c:\\tools\r\n");
+    fake.files.AddFile(PathOf(L"2"), "");
+    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, L"1"), std::nullopt);
+    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, L"2"), std::nullopt);
+    EXPECT_TRUE(fake.files.FileExists(PathOf(L"1")));
+    EXPECT_TRUE(fake.files.FileExists(PathOf(L"2")));
+}
+
+// Records every path the reading side asks about, so a refused name is seen never to reach the
+// file system at all (the fake does not resolve "..", Windows does).
+class TouchedFiles final : public platform::FileSystem {
+public:
+    explicit TouchedFiles(fakes::FakeFileSystem& inner) : inner_(inner) {}
+    bool FileExists(const std::wstring& path) override {
+        return Touch(path), inner_.FileExists(path);
+    }
+    bool FolderExists(const std::wstring& path) override {
+        return Touch(path), inner_.FolderExists(path);
+    }
+    bool CreateFolder(const std::wstring& path) override {
+        return Touch(path), inner_.CreateFolder(path);
+    }
+    std::optional<std::string> ReadAll(const std::wstring& path) override {
+        Touch(path);
+        return inner_.ReadAll(path);
+    }
+    bool ReplaceAll(const std::wstring& path, std::string_view bytes) override {
+        Touch(path);
+        return inner_.ReplaceAll(path, bytes);
+    }
+    bool CreateNewEmpty(const std::wstring& path) override {
+        return Touch(path), inner_.CreateNewEmpty(path);
+    }
+    bool Remove(const std::wstring& path) override { return Touch(path), inner_.Remove(path); }
+    std::optional<std::uint64_t> FileSize(const std::wstring& path) override {
+        Touch(path);
+        return inner_.FileSize(path);
+    }
+    std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
+                                                  const std::wstring& pattern) override {
+        Touch(folder);
+        return inner_.ListFolder(folder, pattern);
+    }
+    std::vector<std::wstring> touched;
+
+private:
+    void Touch(const std::wstring& path) { touched.push_back(path); }
+    fakes::FakeFileSystem& inner_;
+};
+
+TEST_F(HandOffFiles, NamesOutsideTheDataFolderNeverReachTheFileSystem) {
+    TouchedFiles files{fake.files};
+    platform::Platform watched{fake.registry, files,      fake.folders,   fake.links, fake.locale,
+                               fake.version,  fake.clock, fake.processes, fake.ini,   fake.messages,
+                               fake.launcher, fake.http,  fake.icons,     fake.sound};
+    for (const std::wstring name :
+         {L"..\\x", L"..\\..\\..\\..\\x", L"C:\\x", L"../x", L"CON", L""}) {
+        EXPECT_EQ(TakeHandOffFile(watched, kDataFolder, name), std::nullopt) << name;
+    }
+    EXPECT_EQ(files.touched, std::vector<std::wstring>{});
+    // The same gate lets a plain name through to exactly one file in the folder.
+    fake.files.AddFile(PathOf(L"7"), "c:\\p\r\nq.exe\r\n");
+    EXPECT_TRUE(TakeHandOffFile(watched, kDataFolder, L"7"));
+    for (const std::wstring& path : files.touched) {
+        EXPECT_EQ(path, PathOf(L"7"));
+    }
+}
+
+} // namespace
+} // namespace vtrl::monitor
