@@ -5,6 +5,7 @@
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
+#include "fakes/fake_sound.h"
 #include "fakes/fake_system.h"
 #include "platform/platform.h"
 
@@ -14,6 +15,15 @@ class FakePlatform {
 public:
     FakePlatform();
     platform::Platform& Get() { return platform_; }
+    // The same platform with its files seen through another file system (a wrapper that fails
+    // or records chosen calls).
+    platform::Platform WithFiles(platform::FileSystem& otherFiles) {
+        return platform::Platform{platform_.registry, otherFiles,          platform_.folders,
+                                  platform_.links,    platform_.locale,    platform_.version,
+                                  platform_.clock,    platform_.processes, platform_.ini,
+                                  platform_.messages, platform_.launcher,  platform_.http,
+                                  platform_.icons,    platform_.sound};
+    }
 
     FakeRegistry registry;
     FakeFileSystem files;
@@ -28,10 +38,11 @@ public:
     FakeLauncher launcher;
     FakeHttp http;
     FakeIcons icons;
+    FakeSound sound;
 
 private:
     platform::Platform platform_{registry,  files, folders,  links,    locale, version, clock,
-                                 processes, ini,   messages, launcher, http,   icons};
+                                 processes, ini,   messages, launcher, http,   icons,   sound};
 };
 
 } // namespace vtrl::fakes

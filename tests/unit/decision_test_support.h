@@ -56,10 +56,7 @@ public:
     UnreadableFiles files{fake.files};
 
 private:
-    platform::Platform platform_{fake.registry, files,         fake.folders,  fake.links,
-                                 fake.locale,   fake.version,  fake.clock,    fake.processes,
-                                 fake.ini,      fake.messages, fake.launcher, fake.http,
-                                 fake.icons};
+    platform::Platform platform_ = fake.WithFiles(files);
 };
 
 } // namespace vtrl::decisions::testing
