@@ -58,7 +58,8 @@ public:
             due = *since;
         } else {
             Save(platform_, kRemindSection, record.ExeName,
-                 platform_.locale.FormatDateTime(ShiftedTime(now, -kRemindIntervalSeconds)));
+                 platform_.locale.FormatDateTime(
+                     services::ShiftedTime(now, -kRemindIntervalSeconds)));
         }
         long long gap = 0;
         if (const auto since = services::SecondsSince(
@@ -112,49 +113,7 @@ private:
     bool reminded_ = false;
 };
 
-// Days since 1970-01-01 and back, proleptic Gregorian.
-long long DaysFromCivil(long long year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const long long era = (year >= 0 ? year : year - 399) / 400;
-    const long long yearOfEra = year - era * 400;
-    const long long dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-platform::LocalTime CivilFromDays(long long days) {
-    days += 719468;
-    const long long era = (days >= 0 ? days : days - 146096) / 146097;
-    const long long dayOfEra = days - era * 146097;
-    const long long yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long monthIndex = (5 * dayOfYear + 2) / 153;
-    platform::LocalTime time;
-    time.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-    time.month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
-    time.year = static_cast<int>(yearOfEra + era * 400 + (time.month <= 2 ? 1 : 0));
-    return time;
-}
-
 } // namespace
-
-platform::LocalTime ShiftedTime(const platform::LocalTime& time, long long seconds) {
-    constexpr long long kDay = 86400;
-    long long total = DaysFromCivil(time.year, time.month, time.day) * kDay + time.hour * 3600LL +
-                      time.minute * 60LL + time.second + seconds;
-    long long days = total / kDay;
-    long long rest = total % kDay;
-    if (rest < 0) {
-        rest += kDay;
-        --days;
-    }
-    platform::LocalTime shifted = CivilFromDays(days);
-    shifted.hour = static_cast<int>(rest / 3600);
-    shifted.minute = static_cast<int>(rest / 60 % 60);
-    shifted.second = static_cast<int>(rest % 60);
-    return shifted;
-}
 
 std::wstring OwnCommandLine(const services::SystemFacts& facts, const std::wstring& word,
                             const std::wstring& argument) {

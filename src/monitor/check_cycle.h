@@ -51,7 +51,4 @@ void PlayNotificationSound(platform::Platform& platform, const services::SystemF
 std::wstring OwnCommandLine(const services::SystemFacts& facts, const std::wstring& word,
                             const std::wstring& argument);
 
-// The local time the given number of seconds later (earlier when negative), calendar included.
-platform::LocalTime ShiftedTime(const platform::LocalTime& time, long long seconds);
-
 } // namespace vtrl::monitor

@@ -13,6 +13,9 @@ namespace vtrl::services {
 std::wstring NowText(platform::Platform& platform);
 // Whole seconds from earlier to later (negative when later is before earlier).
 long long SecondsBetween(const platform::LocalTime& earlier, const platform::LocalTime& later);
+// The time the given number of seconds later (earlier when negative), across days, months and
+// years.
+platform::LocalTime ShiftedTime(const platform::LocalTime& time, long long seconds);
 // Seconds from a stored time to now; nullopt when the text is empty or unreadable.
 std::optional<long long> SecondsSince(platform::Platform& platform, const std::wstring& stored);
 

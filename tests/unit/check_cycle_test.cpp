@@ -4,6 +4,7 @@
 #include "decisions/backup_log.h"
 #include "inventory_test_support.h"
 #include "monitor/check_cycle.h"
+#include "services/date_time.h"
 #include "monitor/hand_off.h"
 #include "services/registry_access.h"
 #include "services/settings_store.h"
@@ -17,6 +18,7 @@ namespace vtrl::monitor {
 namespace {
 
 using platform::Hive;
+using services::ShiftedTime;
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kOwnExe[] = L"\"C:\\Program Files\\Vantorel\\vantorel.exe\" ";
