@@ -3,7 +3,7 @@
 VTRL_PACKAGES=(
     cmake ninja-build g++ googletest libgtest-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine wine64 xvfb x11-utils imagemagick procps passwd
+    wine wine64 xvfb x11-utils imagemagick procps passwd python3
 )
 
 vtrl_install_deps() {
