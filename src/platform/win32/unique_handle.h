@@ -70,6 +70,28 @@ struct KernelHandleTraits {
 };
 using unique_kernel_handle = unique_handle<KernelHandleTraits>;
 
+// Icons, bitmaps and memory device contexts each have their own release call.
+struct IconTraits {
+    using pointer = HICON;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer icon) noexcept { DestroyIcon(icon); }
+};
+using unique_icon = unique_handle<IconTraits>;
+
+struct BitmapTraits {
+    using pointer = HBITMAP;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer bitmap) noexcept { DeleteObject(bitmap); }
+};
+using unique_bitmap = unique_handle<BitmapTraits>;
+
+struct MemoryDcTraits {
+    using pointer = HDC;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer dc) noexcept { DeleteDC(dc); }
+};
+using unique_memory_dc = unique_handle<MemoryDcTraits>;
+
 // Balances CoInitializeEx on the current thread.
 class ComApartment {
 public:

@@ -13,27 +13,6 @@ namespace vtrl::win32 {
 
 namespace {
 
-struct IconTraits {
-    using pointer = HICON;
-    static pointer invalid() noexcept { return nullptr; }
-    static void close(pointer icon) noexcept { DestroyIcon(icon); }
-};
-using unique_icon = unique_handle<IconTraits>;
-
-struct BitmapTraits {
-    using pointer = HBITMAP;
-    static pointer invalid() noexcept { return nullptr; }
-    static void close(pointer bitmap) noexcept { DeleteObject(bitmap); }
-};
-using unique_bitmap = unique_handle<BitmapTraits>;
-
-struct MemoryDcTraits {
-    using pointer = HDC;
-    static pointer invalid() noexcept { return nullptr; }
-    static void close(pointer dc) noexcept { DeleteDC(dc); }
-};
-using unique_memory_dc = unique_handle<MemoryDcTraits>;
-
 // A bitmap must be selected out of its device context before either is deleted.
 class ScopedSelection {
 public:
