@@ -2,6 +2,7 @@
 // Every Windows facility the core uses, gathered once in the entry and passed by reference.
 
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/http.h"
@@ -33,6 +34,7 @@ struct Platform {
     Http& http;
     Icons& icons;
     Sound& sound;
+    Desktop& desktop;
 };
 
 } // namespace vtrl::platform

@@ -1,6 +1,7 @@
 #pragma once
 // Every fake gathered into one platform, with a Windows-like profile ready for start-up.
 
+#include "fakes/fake_desktop.h"
 #include "fakes/fake_icons.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
@@ -22,7 +23,7 @@ public:
                                   platform_.links,    platform_.locale,    platform_.version,
                                   platform_.clock,    platform_.processes, platform_.ini,
                                   platform_.messages, platform_.launcher,  platform_.http,
-                                  platform_.icons,    platform_.sound};
+                                  platform_.icons,    platform_.sound,     platform_.desktop};
     }
 
     FakeRegistry registry;
@@ -39,10 +40,12 @@ public:
     FakeHttp http;
     FakeIcons icons;
     FakeSound sound;
+    FakeDesktop desktop;
 
 private:
-    platform::Platform platform_{registry,  files, folders,  links,    locale, version, clock,
-                                 processes, ini,   messages, launcher, http,   icons,   sound};
+    platform::Platform platform_{registry, files, folders,   links, locale,
+                                 version,  clock, processes, ini,   messages,
+                                 launcher, http,  icons,     sound, desktop};
 };
 
 } // namespace vtrl::fakes

@@ -326,10 +326,7 @@ TEST_F(CheckCycle, AFailedDeletionRaisesNoNoticeAndIsTriedAgain) {
     StubbornFiles files{fake.files};
     files.refusedPath = facts.StartupFolder + L"\\Bad.lnk";
     files.refuse = true;
-    platform::Platform stubborn{fake.registry, files,         fake.folders,  fake.links,
-                                fake.locale,   fake.version,  fake.clock,    fake.processes,
-                                fake.ini,      fake.messages, fake.launcher, fake.http,
-                                fake.icons,    fake.sound};
+    platform::Platform stubborn = fake.WithFiles(files);
     SetSetting(L"Settings", L"NotifiWin", L"NO");
     fake.files.AddFile(facts.ProgramFolder + L"\\sound.wav", "RIFF");
 

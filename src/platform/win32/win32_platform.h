@@ -2,6 +2,7 @@
 // The real Windows implementations of every platform interface, owned together.
 
 #include "platform/platform.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_folders.h"
 #include "platform/win32/win32_http.h"
@@ -37,9 +38,10 @@ private:
     Win32Http http_;
     Win32Icons icons_;
     Win32Sound sound_;
+    Win32Desktop desktop_;
     platform::Platform platform_{registry_, files_, folders_,   links_, locale_,
                                  version_,  clock_, processes_, ini_,   messages_,
-                                 launcher_, http_,  icons_,     sound_};
+                                 launcher_, http_,  icons_,     sound_, desktop_};
 };
 
 } // namespace vtrl::win32

@@ -24,7 +24,7 @@ private:
     static platform::Platform WithClock(platform::Platform& real, platform::Clock& clock) {
         return {real.registry, real.files, real.folders,   real.links, real.locale,
                 real.version,  clock,      real.processes, real.ini,   real.messages,
-                real.launcher, real.http,  real.icons,     real.sound};
+                real.launcher, real.http,  real.icons,     real.sound, real.desktop};
     }
     win32::Win32Platform real_;
     FixedClock clock_;
