@@ -117,7 +117,11 @@ private:
 
 std::wstring OwnCommandLine(const services::SystemFacts& facts, const std::wstring& word,
                             const std::wstring& argument) {
-    return L"\"" + facts.ProgramFolder + L"\\" + facts.ProgramName + L".exe\" " + word + argument;
+    std::wstring line = L"\"" + facts.ProgramFolder + L"\\" + facts.ProgramName + L".exe\"";
+    if (!word.empty() || !argument.empty()) {
+        line += L" " + word + argument;
+    }
+    return line;
 }
 
 void RunCheckCycle(platform::Platform& platform, const services::SystemFacts& facts,

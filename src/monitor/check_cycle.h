@@ -47,7 +47,8 @@ void NotifyRemoval(platform::Platform& platform, const services::SystemFacts& fa
 void PlayNotificationSound(platform::Platform& platform, const services::SystemFacts& facts);
 
 // The command line that starts this program again with the word and its argument directly
-// after it ("notifi12345"); the executable's path is quoted, as it may hold blanks.
+// after it ("notifi12345"); the executable's path is quoted, as it may hold blanks. Without a
+// word, the executable alone.
 std::wstring OwnCommandLine(const services::SystemFacts& facts, const std::wstring& word,
                             const std::wstring& argument);
 

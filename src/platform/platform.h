@@ -15,6 +15,7 @@
 #include "platform/registry.h"
 #include "platform/shell_link.h"
 #include "platform/sound.h"
+#include "platform/ui/window_system.h"
 #include "platform/version_info.h"
 
 namespace vtrl::platform {
@@ -35,6 +36,7 @@ struct Platform {
     Icons& icons;
     Sound& sound;
     Desktop& desktop;
+    ui::WindowSystem& windows;
 };
 
 } // namespace vtrl::platform

@@ -89,6 +89,11 @@ std::wstring GetTempFolder(platform::Folders& folders, const std::wstring& windo
     return path;
 }
 
+std::wstring ProductTitle() {
+    return L"Vantorel " + std::to_wstring(kBuildVersion.major) + L"." +
+           std::to_wstring(kBuildVersion.minor);
+}
+
 std::wstring VersionTextFor(int major, int minor) {
     std::wstring text = std::to_wstring(major) + L".";
     if (minor < 10) {

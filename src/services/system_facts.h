@@ -53,6 +53,8 @@ SystemFacts FrameworkStartup(platform::Platform& platform, const StartupOptions&
 std::wstring GetSpecialFolder(platform::Folders& folders, int csidl);
 // The temporary folder in long form without a trailing backslash.
 std::wstring GetTempFolder(platform::Folders& folders, const std::wstring& windowsDrive);
+// The program's name and version as its windows show them: "Vantorel 1.0".
+std::wstring ProductTitle();
 // "major.minor" with the minor in at least two digits: 1.00, 3.05, 3.10, 3.51.
 std::wstring VersionTextFor(int major, int minor);
 // Writes and removes a value under HKEY_LOCAL_MACHINE, then creates and removes a file at the

@@ -1,10 +1,38 @@
 #include "shell/entry.h"
 
+#include "monitor/check_cycle.h"
+#include "monitor/hand_off.h"
+#include "monitor/popup_reminder.h"
+#include "monitor/tray_agent.h"
 #include "services/date_time.h"
 #include "services/settings_store.h"
 #include "services/web_links.h"
 
 namespace vtrl::shell {
+
+namespace {
+
+// A popup for the executable named in a hand-off file. A name that is not a plain file name in
+// the data folder, a missing file or a short one shows nothing and deletes nothing.
+void ShowHandOffPopup(EntryContext& context, const std::wstring& commandLine,
+                      const std::wstring& word, bool removal) {
+    const std::wstring name = monitor::HandOffNameIn(commandLine, word);
+    auto handOff = monitor::TakeHandOffFile(context.platform, context.facts.DataFolder, name);
+    if (!handOff) {
+        return;
+    }
+    auto& popup = static_cast<monitor::PopupReminder&>(
+        context.platform.windows.Load(std::make_unique<monitor::PopupReminder>(
+            context.platform, context.facts, context.language)));
+    popup.Activate(handOff->folder, handOff->exeName, removal);
+    if (!removal) {
+        // The check pass spaces its reminders about the same executable from this time.
+        services::SaveSetting(context.platform.registry, services::kAppKey, monitor::kRemindSection,
+                              handOff->exeName, services::NowText(context.platform));
+    }
+}
+
+} // namespace
 
 std::vector<DispatchStep> ModeTable(EntryContext& context) {
     // Each mode joins this table, in its place, with the window or one-shot step it runs:
@@ -24,6 +52,22 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
                          services::CheckTranslation(context.platform, context.facts,
                                                     context.language);
                      }});
+    steps.push_back({monitor::kRemovalWord, MatchTest::Contains, AfterStep::GoesOn,
+                     [&context](const std::wstring& commandLine) {
+                         ShowHandOffPopup(context, commandLine, monitor::kRemovalWord, true);
+                     }});
+    steps.push_back({monitor::kReminderWord, MatchTest::Contains, AfterStep::GoesOn,
+                     [&context](const std::wstring& commandLine) {
+                         ShowHandOffPopup(context, commandLine, monitor::kReminderWord, false);
+                     }});
+    steps.push_back({monitor::kStartupWord, MatchTest::Equal, AfterStep::Returns,
+                     [&context](const std::wstring&) {
+                         std::wstring startMode = services::GetSetting(
+                             context.platform.registry, services::kAppKey,
+                             monitor::kSettingsSection, monitor::kStartModeKey);
+                         context.platform.windows.Load(std::make_unique<monitor::TrayAgent>(
+                             context.platform, context.facts, std::move(startMode)));
+                     }});
     return steps;
 }
 
@@ -35,7 +79,12 @@ DispatchOutcome RunEntry(platform::Platform& platform, const std::wstring& comma
     }
     context.language = std::move(*language);
     services::UpdateCheckReminder(platform, context.facts, context.language, true);
-    return Dispatch(ModeTable(context), commandLine);
+    const DispatchOutcome outcome = Dispatch(ModeTable(context), commandLine);
+    if (outcome == DispatchOutcome::Returned) {
+        // The windows the mode opened use the context: it lives until the last one closes.
+        platform.windows.RunMessageLoop();
+    }
+    return outcome;
 }
 
 } // namespace vtrl::shell

@@ -20,7 +20,8 @@ struct EntryContext {
 // The modes this program offers, in the order they are tested.
 std::vector<DispatchStep> ModeTable(EntryContext& context);
 
-// Runs the start-up and the dispatch; the caller keeps the process alive only for Returned.
+// Runs the start-up and the dispatch, then, when a mode opened windows, their message loop until
+// the last one closes.
 DispatchOutcome RunEntry(platform::Platform& platform, const std::wstring& commandLine);
 
 } // namespace vtrl::shell

@@ -8,6 +8,7 @@
 #include "fakes/fake_shell.h"
 #include "fakes/fake_sound.h"
 #include "fakes/fake_system.h"
+#include "fakes/fake_window_system.h"
 #include "platform/platform.h"
 
 namespace vtrl::fakes {
@@ -19,11 +20,11 @@ public:
     // The same platform with its files seen through another file system (a wrapper that fails
     // or records chosen calls).
     platform::Platform WithFiles(platform::FileSystem& otherFiles) {
-        return platform::Platform{platform_.registry, otherFiles,          platform_.folders,
-                                  platform_.links,    platform_.locale,    platform_.version,
-                                  platform_.clock,    platform_.processes, platform_.ini,
-                                  platform_.messages, platform_.launcher,  platform_.http,
-                                  platform_.icons,    platform_.sound,     platform_.desktop};
+        return platform::Platform{
+            platform_.registry, otherFiles,         platform_.folders,  platform_.links,
+            platform_.locale,   platform_.version,  platform_.clock,    platform_.processes,
+            platform_.ini,      platform_.messages, platform_.launcher, platform_.http,
+            platform_.icons,    platform_.sound,    platform_.desktop,  platform_.windows};
     }
 
     FakeRegistry registry;
@@ -41,11 +42,12 @@ public:
     FakeIcons icons;
     FakeSound sound;
     FakeDesktop desktop;
+    FakeWindowSystem windows;
 
 private:
-    platform::Platform platform_{registry, files, folders,   links, locale,
-                                 version,  clock, processes, ini,   messages,
-                                 launcher, http,  icons,     sound, desktop};
+    platform::Platform platform_{registry, files,     folders, links,    locale,   version,
+                                 clock,    processes, ini,     messages, launcher, http,
+                                 icons,    sound,     desktop, windows};
 };
 
 } // namespace vtrl::fakes

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include "platform/win32/unique_handle.h"
@@ -222,20 +223,42 @@ bool IsReachable(HWND control) {
 }
 
 // What a command names a control by: "#12" is the control ID 12, anything else its caption.
+// Vantorel's own windows name each control in this window property: a global atom that holds
+// the control's name ("Label3", "BAexe(4)").
+constexpr wchar_t kControlNameProperty[] = L"VantorelControl";
+
+std::wstring ControlName(HWND control) {
+    const auto atom =
+        static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(control, kControlNameProperty)));
+    if (atom == 0) {
+        return {};
+    }
+    wchar_t name[256] = {};
+    const UINT length = GlobalGetAtomNameW(atom, name, static_cast<int>(std::size(name)));
+    return std::wstring(name, length);
+}
+
 struct ControlRef {
     std::optional<int> id;
     std::wstring caption;
+    std::wstring name;
 
     static ControlRef Parse(std::wstring_view text) {
+        if (text.size() > 1 && text[0] == L'@') {
+            return {std::nullopt, {}, std::wstring(text.substr(1))};
+        }
         if (text.size() > 1 && text[0] == L'#') {
             if (const auto number = ParseNumber(text.substr(1))) {
-                return {static_cast<int>(*number), {}};
+                return {static_cast<int>(*number), {}, {}};
             }
         }
-        return {std::nullopt, std::wstring(text)};
+        return {std::nullopt, std::wstring(text), {}};
     }
 
     bool Matches(HWND control) const {
+        if (!name.empty()) {
+            return ControlName(control) == name;
+        }
         if (id) {
             // Dialog templates store IDs as 16 bits: 0xFFFF may come back sign-extended.
             return (ControlId(control) & 0xFFFF) == (*id & 0xFFFF);
@@ -670,10 +693,65 @@ int List(const Args& args) {
     return kOk;
 }
 
+// The first top-level window with the caption, shown or hidden (the tray agent never shows its).
+std::optional<HWND> AnyTopLevel(std::wstring_view caption) {
+    for (HWND window : TopLevelWindows()) {
+        if (Caption(window) == caption) {
+            return window;
+        }
+    }
+    return std::nullopt;
+}
+
+int Rect(const Args& args) {
+    const auto found = FindTopLevel(args[0]);
+    if (found.empty()) {
+        return NotFound(args[0]);
+    }
+    RECT rect{};
+    GetWindowRect(found.front(), &rect);
+    PrintLine(std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
+              std::to_wstring(rect.right - rect.left) + L" " +
+              std::to_wstring(rect.bottom - rect.top));
+    return kOk;
+}
+
+// Vantorel's tray icon: identifier 1 of its window, mouse events in this callback message.
+constexpr UINT kVantorelTrayId = 1;
+constexpr UINT kVantorelTrayMessage = WM_APP + 1;
+
+int TrayIcon(const Args& args) {
+    const auto window = AnyTopLevel(args[0]);
+    if (!window) {
+        return NotFound(args[0]);
+    }
+    // Modifying nothing succeeds only for an icon the shell has.
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = *window;
+    data.uID = kVantorelTrayId;
+    PrintLine(Shell_NotifyIconW(NIM_MODIFY, &data) ? L"present" : L"absent");
+    return kOk;
+}
+
+int TrayMessage(const Args& args) {
+    const auto window = AnyTopLevel(args[0]);
+    const auto message = ParseNumber(args[1]);
+    if (!message) {
+        return Fail(kUsage, L"bad mouse message");
+    }
+    if (!window) {
+        return NotFound(args[0]);
+    }
+    PostMessageW(*window, kVantorelTrayMessage, kVantorelTrayId, static_cast<LPARAM>(*message));
+    return kOk;
+}
+
 int Close(const Args& args) {
+    // A hidden window (the tray agent's) closes as well, as CloseWindowByTitle would close it.
     const auto window = WaitFor(kDefaultTimeoutMs, [&]() -> std::optional<HWND> {
         const auto found = FindTopLevel(args[0]);
-        return found.empty() ? std::nullopt : std::optional<HWND>(found.front());
+        return found.empty() ? AnyTopLevel(args[0]) : std::optional<HWND>(found.front());
     });
     if (!window) {
         return NotFound(args[0]);
@@ -704,7 +782,11 @@ constexpr Command kCommands[] = {
     {L"list-items", 2, 2, ListItemsCommand, L"CAPTION CONTROL   one item per line"},
     {L"select-item", 3, 3, SelectItem, L"CAPTION CONTROL ITEM   ITEM is a text or #INDEX"},
     {L"list", 0, 1, List, L"[EXE_NAME]   handle, pid, class, caption, visible (tab-separated)"},
-    {L"close", 1, 1, Close, L"CAPTION   post WM_CLOSE"},
+    {L"close", 1, 1, Close, L"CAPTION   post WM_CLOSE (to a hidden window too)"},
+    {L"rect", 1, 1, Rect, L"CAPTION   left top width height of the window, in pixels"},
+    {L"tray-icon", 1, 1, TrayIcon, L"CAPTION   \"present\" or \"absent\" (Vantorel's icon)"},
+    {L"tray-message", 2, 2, TrayMessage,
+     L"CAPTION MOUSE_MESSAGE   as the tray icon reports it (514 = left button up)"},
 };
 
 int Usage() {
@@ -716,7 +798,8 @@ int Usage() {
         text += command.usage;
         text += L'\n';
     }
-    text += L"CONTROL is a caption or #ID; exit 0 = done, 1 = not found or timed out, 2 = usage.\n";
+    text += L"CONTROL is a caption, #ID or @NAME (Vantorel's control names); exit 0 = done, 1 = "
+            L"not found or timed out, 2 = usage.\n";
     Write(STD_ERROR_HANDLE, text);
     return kUsage;
 }

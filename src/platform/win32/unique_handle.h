@@ -85,6 +85,15 @@ struct BitmapTraits {
 };
 using unique_bitmap = unique_handle<BitmapTraits>;
 
+// Fonts, brushes and other GDI objects of one kind.
+template <typename Handle> struct GdiObjectTraits {
+    using pointer = Handle;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer object) noexcept { DeleteObject(object); }
+};
+using unique_font = unique_handle<GdiObjectTraits<HFONT>>;
+using unique_brush = unique_handle<GdiObjectTraits<HBRUSH>>;
+
 struct MemoryDcTraits {
     using pointer = HDC;
     static pointer invalid() noexcept { return nullptr; }

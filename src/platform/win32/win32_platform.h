@@ -16,6 +16,7 @@
 #include "platform/win32/win32_shell_link.h"
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_version_info.h"
+#include "platform/win32/win32_window_system.h"
 
 namespace vtrl::win32 {
 
@@ -39,9 +40,10 @@ private:
     Win32Icons icons_;
     Win32Sound sound_;
     Win32Desktop desktop_;
-    platform::Platform platform_{registry_, files_, folders_,   links_, locale_,
-                                 version_,  clock_, processes_, ini_,   messages_,
-                                 launcher_, http_,  icons_,     sound_, desktop_};
+    Win32WindowSystem windows_;
+    platform::Platform platform_{registry_, files_,     folders_, links_,    locale_,   version_,
+                                 clock_,    processes_, ini_,     messages_, launcher_, http_,
+                                 icons_,    sound_,     desktop_, windows_};
 };
 
 } // namespace vtrl::win32

@@ -1,5 +1,5 @@
 // The executable's entry: common controls, COM for the shell interfaces, the real platform,
-// then the shared start-up and dispatch.
+// then the shared start-up, dispatch and message loop.
 
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
@@ -14,16 +14,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     vtrl::win32::ComApartment com;
     vtrl::win32::Win32Platform platform;
 
-    const auto outcome =
-        vtrl::shell::RunEntry(platform.Get(), commandLine != nullptr ? commandLine : L"");
-    if (outcome != vtrl::shell::DispatchOutcome::Returned) {
-        return 0;
-    }
-    // The windows a mode opened keep the process; the last one to close posts the quit message.
-    MSG message{};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
+    vtrl::shell::RunEntry(platform.Get(), commandLine != nullptr ? commandLine : L"");
+    return 0;
 }

@@ -1,0 +1,61 @@
+#pragma once
+// The background monitor started at logon with "startup": by the "Settings"/"SMode" setting it
+// runs one check pass and ends ("Every"), one pass a day ("Once"), or stays resident with a tray
+// icon and a pass every 30 seconds until the icon is clicked. Its window is never seen; other
+// processes find it by its caption to close it.
+
+#include "decisions/decision_database.h"
+#include "inventory/startup_record.h"
+#include "platform/platform.h"
+#include "platform/ui/form.h"
+#include "services/system_facts.h"
+
+#include <string>
+
+namespace vtrl::monitor {
+
+inline constexpr wchar_t kTrayAgentCaption[] = L"Vantorel tray agent";
+inline constexpr wchar_t kStartupWord[] = L"startup";
+inline constexpr wchar_t kStartModeKey[] = L"SMode";
+inline constexpr wchar_t kStartModeOnce[] = L"Once";
+inline constexpr wchar_t kStartModeEvery[] = L"Every";
+inline constexpr wchar_t kLastOnceCheckKey[] = L"LAR";
+inline constexpr wchar_t kHideTrayIconKey[] = L"HideTrayIcon";
+inline constexpr long long kOnceIntervalSeconds = 86400;
+inline constexpr int kParkTimerMs = 2000;
+inline constexpr int kCheckTimerMs = 30000;
+// The tray icon's callback reports this mouse message for a released left button.
+inline constexpr unsigned kLeftButtonUp = 0x0202;
+
+class TrayAgent : public ui::Form {
+public:
+    TrayAgent(platform::Platform& platform, const services::SystemFacts& facts,
+              std::wstring startMode);
+
+    ui::Timer Timer1{L"Timer1", kParkTimerMs, true};
+    ui::Timer MagicSubTimer{L"MagicSubTimer", kCheckTimerMs, false};
+
+    void Form_Load() override;
+    void Form_QueryUnload() override;
+    void Form_TrayMessage(unsigned mouseMessage) override;
+    void Timer1_Timer();
+    void MagicSubTimer_Timer();
+
+    // Passes run by this agent so far.
+    int PassCount() const { return passes_; }
+
+protected:
+    // One check pass over the startup locations.
+    virtual void RunPass();
+
+    platform::Platform& platform_;
+    const services::SystemFacts& facts_;
+
+private:
+    std::wstring startMode_;
+    inventory::StartupInventory inventory_;
+    decisions::Decisions decisions_;
+    int passes_ = 0;
+};
+
+} // namespace vtrl::monitor
