@@ -5,6 +5,7 @@
 #include "monitor/hand_off.h"
 #include "services/date_time.h"
 #include "services/error_log.h"
+#include "services/localisation.h"
 #include "services/settings_store.h"
 
 #include <vector>
@@ -124,15 +125,23 @@ std::wstring OwnCommandLine(const services::SystemFacts& facts, const std::wstri
     return line;
 }
 
-void RunCheckCycle(platform::Platform& platform, const services::SystemFacts& facts,
-                   inventory::StartupInventory& inventory, decisions::Decisions& decisions) {
-    RunCheckCycle(platform, facts, inventory, decisions, inventory::DefaultScanSources(facts));
+inventory::ScanOutcome RunCheckCycle(platform::Platform& platform,
+                                     const services::SystemFacts& facts,
+                                     inventory::StartupInventory& inventory,
+                                     decisions::Decisions& decisions) {
+    return RunCheckCycle(platform, facts, inventory, decisions,
+                         inventory::DefaultScanSources(facts));
 }
 
-void RunCheckCycle(platform::Platform& platform, const services::SystemFacts& facts,
-                   inventory::StartupInventory& inventory, decisions::Decisions& decisions,
-                   const inventory::ScanSources& sources) {
-    inventory::ScanStartupRecords(platform, facts, inventory, inventory::ScanOptions{}, sources);
+inventory::ScanOutcome RunCheckCycle(platform::Platform& platform,
+                                     const services::SystemFacts& facts,
+                                     inventory::StartupInventory& inventory,
+                                     decisions::Decisions& decisions,
+                                     const inventory::ScanSources& sources) {
+    if (inventory::ScanStartupRecords(platform, facts, inventory, inventory::ScanOptions{},
+                                      sources) == inventory::ScanOutcome::NoRecords) {
+        return inventory::ScanOutcome::NoRecords;
+    }
     decisions::LoadDecisions(platform, facts.DataFolder, decisions);
     Pass pass(platform, facts, inventory.ProcessNames);
     for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
@@ -148,6 +157,13 @@ void RunCheckCycle(platform::Platform& platform, const services::SystemFacts& fa
             pass.Restrict(record, decision);
         }
     }
+    return inventory::ScanOutcome::Records;
+}
+
+void WarnNoRecords(platform::Platform& platform, const services::Language& language) {
+    platform.messages.Show(services::GetText(platform, language, L"INTERFACE", L"NORECORDS"),
+                           services::ProductTitle(), platform::MessageIcon::Warning,
+                           platform::MessageButtons::Ok);
 }
 
 void NotifyRemoval(platform::Platform& platform, const services::SystemFacts& facts,

@@ -7,6 +7,7 @@
 #include "inventory/inventory_scan.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
+#include "services/localisation.h"
 #include "services/system_facts.h"
 
 #include <string>
@@ -30,12 +31,20 @@ inline constexpr wchar_t kSoundFileName[] = L"sound.wav";
 inline constexpr wchar_t kTaskkillCommand[] = L"taskkill /f /im ";
 
 // Runs one pass over the default startup locations, or over the given ones. The inventory and
-// the decision table are rebuilt by the pass and left for the caller to read.
-void RunCheckCycle(platform::Platform& platform, const services::SystemFacts& facts,
-                   inventory::StartupInventory& inventory, decisions::Decisions& decisions);
-void RunCheckCycle(platform::Platform& platform, const services::SystemFacts& facts,
-                   inventory::StartupInventory& inventory, decisions::Decisions& decisions,
-                   const inventory::ScanSources& sources);
+// the decision table are rebuilt by the pass and left for the caller to read. Without any
+// startup record the pass does nothing else; the caller warns and ends (WarnNoRecords).
+inventory::ScanOutcome RunCheckCycle(platform::Platform& platform,
+                                     const services::SystemFacts& facts,
+                                     inventory::StartupInventory& inventory,
+                                     decisions::Decisions& decisions);
+inventory::ScanOutcome RunCheckCycle(platform::Platform& platform,
+                                     const services::SystemFacts& facts,
+                                     inventory::StartupInventory& inventory,
+                                     decisions::Decisions& decisions,
+                                     const inventory::ScanSources& sources);
+
+// The warning that no startup record exists, with the program's title; returns once it is closed.
+void WarnNoRecords(platform::Platform& platform, const services::Language& language);
 
 // Tells the user that a restricted executable's startup record was removed: a removal popup in a
 // new process, or with "Settings"/"NotifiWin" set only the notification sound.

@@ -1,6 +1,7 @@
 #include "monitor/tray_agent.h"
 
 #include "monitor/check_cycle.h"
+#include "inventory/inventory_scan.h"
 #include "services/date_time.h"
 #include "services/settings_store.h"
 
@@ -13,9 +14,9 @@ constexpr int kAgentSizeTwips = 120;
 } // namespace
 
 TrayAgent::TrayAgent(platform::Platform& platform, const services::SystemFacts& facts,
-                     std::wstring startMode)
+                     const services::Language& language, std::wstring startMode)
     : ui::Form(L"Vantorel", kAgentSizeTwips, kAgentSizeTwips, ui::FormStyle::Hidden),
-      platform_(platform), facts_(facts), startMode_(std::move(startMode)) {
+      platform_(platform), facts_(facts), language_(language), startMode_(std::move(startMode)) {
     Add(Timer1);
     Add(MagicSubTimer);
     Timer1.onTick = [this] { Timer1_Timer(); };
@@ -84,7 +85,11 @@ void TrayAgent::MagicSubTimer_Timer() {
 
 void TrayAgent::RunPass() {
     ++passes_;
-    RunCheckCycle(platform_, facts_, inventory_, decisions_);
+    if (RunCheckCycle(platform_, facts_, inventory_, decisions_) ==
+        inventory::ScanOutcome::NoRecords) {
+        WarnNoRecords(platform_, language_);
+        Unload();
+    }
 }
 
 } // namespace vtrl::monitor

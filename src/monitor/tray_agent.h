@@ -8,6 +8,7 @@
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 #include "platform/ui/form.h"
+#include "services/localisation.h"
 #include "services/system_facts.h"
 
 #include <string>
@@ -30,7 +31,7 @@ inline constexpr unsigned kLeftButtonUp = 0x0202;
 class TrayAgent : public ui::Form {
 public:
     TrayAgent(platform::Platform& platform, const services::SystemFacts& facts,
-              std::wstring startMode);
+              const services::Language& language, std::wstring startMode);
 
     ui::Timer Timer1{L"Timer1", kParkTimerMs, true};
     ui::Timer MagicSubTimer{L"MagicSubTimer", kCheckTimerMs, false};
@@ -45,11 +46,13 @@ public:
     int PassCount() const { return passes_; }
 
 protected:
-    // One check pass over the startup locations.
+    // One check pass over the startup locations; without any startup record the agent warns
+    // and ends.
     virtual void RunPass();
 
     platform::Platform& platform_;
     const services::SystemFacts& facts_;
+    const services::Language& language_;
 
 private:
     std::wstring startMode_;

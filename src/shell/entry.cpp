@@ -60,14 +60,15 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
                      [&context](const std::wstring& commandLine) {
                          ShowHandOffPopup(context, commandLine, monitor::kReminderWord, false);
                      }});
-    steps.push_back({monitor::kStartupWord, MatchTest::Equal, AfterStep::Returns,
-                     [&context](const std::wstring&) {
-                         std::wstring startMode = services::GetSetting(
-                             context.platform.registry, services::kAppKey,
-                             monitor::kSettingsSection, monitor::kStartModeKey);
-                         context.platform.windows.Load(std::make_unique<monitor::TrayAgent>(
-                             context.platform, context.facts, std::move(startMode)));
-                     }});
+    steps.push_back(
+        {monitor::kStartupWord, MatchTest::Equal, AfterStep::Returns,
+         [&context](const std::wstring&) {
+             std::wstring startMode =
+                 services::GetSetting(context.platform.registry, services::kAppKey,
+                                      monitor::kSettingsSection, monitor::kStartModeKey);
+             context.platform.windows.Load(std::make_unique<monitor::TrayAgent>(
+                 context.platform, context.facts, context.language, std::move(startMode)));
+         }});
     return steps;
 }
 

@@ -1,0 +1,299 @@
+// The tray agent's start modes and the popup notice, headless: their windows' logic driven
+// through the forms and controls against the fake platform, and the entry's hand-off modes.
+
+#include "fakes/fake_platform.h"
+#include "monitor/check_cycle.h"
+#include "monitor/popup_reminder.h"
+#include "monitor/tray_agent.h"
+#include "services/date_time.h"
+#include "services/registry_access.h"
+#include "services/settings_store.h"
+#include "shell/entry.h"
+
+#include <gtest/gtest.h>
+
+namespace vtrl::monitor {
+namespace {
+
+using platform::Hive;
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kLanguages[] = L"C:\\Program Files\\Vantorel\\Languages";
+
+class MonitorWindows : public ::testing::Test {
+protected:
+    MonitorWindows() : facts(services::FrameworkStartup(fake.Get())) {
+        fake.files.AddFile(std::wstring(kLanguages) + L"\\English.ini",
+                           "[INTERFACE]\r\nOK=OK\r\nNOTIFY-NEW=New program.\r\n"
+                           "NOTIFY-DEL=Removed.\r\nNORECORDS=Nothing starts.\r\n");
+        language.LanguageFolder = kLanguages;
+        language.LanguageName = L"English";
+        fake.registry.CreateKey(Hive::CurrentUser, kRunKey);
+        Set(L"Data", L"FirstRun", L"WAS");
+    }
+
+    void Set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+        services::SaveSetting(fake.registry, services::kAppKey, section, key, value);
+    }
+    std::wstring Get(const std::wstring& section, const std::wstring& key) {
+        return services::GetSetting(fake.registry, services::kAppKey, section, key);
+    }
+    // A restricted Run record: each pass deletes it.
+    void AddRestrictedRecord() {
+        fake.files.AddFile(L"C:\\Tools\\bad.exe", "MZ");
+        fake.registry.SetValue(Hive::CurrentUser, kRunKey, L"Bad",
+                               {platform::kRegSz, services::EncodeRegSz(L"C:\\Tools\\bad.exe")});
+        fake.files.AddFile(facts.DataFolder + L"\\ActionsDB.txt",
+                           "\r\nc:\\tools\r\nbad.exe\r\n\r\nN\r\nY\r\n2\r\n\r\n\r\n\r\n\r\n");
+    }
+    bool RecordPresent() {
+        return fake.registry.QueryValue(Hive::CurrentUser, kRunKey, L"Bad").has_value();
+    }
+    TrayAgent& StartAgent(const std::wstring& mode) {
+        return static_cast<TrayAgent&>(
+            fake.windows.Load(std::make_unique<TrayAgent>(fake.Get(), facts, language, mode)));
+    }
+    fakes::FakeFormHost& HostOf(const ui::Form& form) {
+        return static_cast<fakes::FakeFormHost&>(*form.Host());
+    }
+
+    fakes::FakePlatform fake;
+    services::SystemFacts facts;
+    services::Language language;
+};
+
+TEST_F(MonitorWindows, EveryRunsOnePassAndEnds) {
+    AddRestrictedRecord();
+    Set(L"Settings", L"SMode", L"Every");
+    TrayAgent& agent = StartAgent(L"Every");
+    EXPECT_EQ(agent.PassCount(), 1);
+    EXPECT_FALSE(RecordPresent());
+    EXPECT_TRUE(agent.Unloaded());
+    EXPECT_TRUE(HostOf(agent).trayTips.empty());
+}
+
+TEST_F(MonitorWindows, OnceRunsAPassOnlyAfterADay) {
+    AddRestrictedRecord();
+    // The first start only notes the time.
+    EXPECT_EQ(StartAgent(L"Once").PassCount(), 0);
+    EXPECT_TRUE(RecordPresent());
+    const std::wstring first = Get(L"Data", L"LAR");
+    EXPECT_FALSE(first.empty());
+    // Exactly a day later: not more than a day, no pass.
+    fake.clock.now = services::ShiftedTime(fake.clock.now, kOnceIntervalSeconds);
+    EXPECT_EQ(StartAgent(L"Once").PassCount(), 0);
+    EXPECT_EQ(Get(L"Data", L"LAR"), first);
+    // A second more: a pass, and the time is renewed.
+    fake.clock.now = services::ShiftedTime(fake.clock.now, 1);
+    TrayAgent& due = StartAgent(L"Once");
+    EXPECT_EQ(due.PassCount(), 1);
+    EXPECT_TRUE(due.Unloaded());
+    EXPECT_FALSE(RecordPresent());
+    EXPECT_NE(Get(L"Data", L"LAR"), first);
+    // Unreadable: taken as never checked.
+    Set(L"Data", L"LAR", L"not a date");
+    EXPECT_EQ(StartAgent(L"Once").PassCount(), 0);
+    EXPECT_NE(Get(L"Data", L"LAR"), L"not a date");
+}
+
+TEST_F(MonitorWindows, ResidentAgentWaitsForItsTimerAndEndsOnALeftClick) {
+    AddRestrictedRecord();
+    TrayAgent& agent = StartAgent(L"");
+    auto& host = HostOf(agent);
+    EXPECT_EQ(agent.Caption(), kTrayAgentCaption);
+    EXPECT_EQ(agent.PassCount(), 0) << "never a pass at start";
+    EXPECT_TRUE(RecordPresent());
+    EXPECT_TRUE(agent.MagicSubTimer.Enabled());
+    EXPECT_EQ(agent.MagicSubTimer.Interval(), 30000);
+    EXPECT_EQ(host.trayTips, std::vector<std::wstring>{L"Vantorel 1.0"});
+    // Parked just outside the bottom-right corner at once.
+    ASSERT_FALSE(host.positions.empty());
+    EXPECT_EQ(host.positions.back().left, host.screen.widthTwips);
+    EXPECT_EQ(host.positions.back().top, host.screen.heightTwips);
+
+    agent.MagicSubTimer.onTick();
+    EXPECT_EQ(agent.PassCount(), 1);
+    EXPECT_FALSE(RecordPresent());
+    fake.launcher.started.clear(); // the removal notice
+
+    for (unsigned message : {0x0200u, 0x0203u, 0x0205u, 0x0201u}) {
+        agent.Form_TrayMessage(message);
+    }
+    EXPECT_FALSE(agent.Unloaded());
+    EXPECT_TRUE(fake.launcher.started.empty());
+    agent.Form_TrayMessage(kLeftButtonUp);
+    EXPECT_TRUE(agent.Unloaded());
+    EXPECT_FALSE(host.trayIcon);
+    EXPECT_EQ(fake.launcher.started,
+              std::vector<std::wstring>{L"\"" + facts.ProgramFolder + L"\\vantorel.exe\""});
+}
+
+TEST_F(MonitorWindows, HiddenIconAndUnknownModes) {
+    Set(L"Settings", L"HideTrayIcon", L"YES");
+    TrayAgent& hidden = StartAgent(L"");
+    EXPECT_TRUE(HostOf(hidden).trayTips.empty());
+    EXPECT_TRUE(hidden.MagicSubTimer.Enabled());
+    // A close from outside removes the icon on the way.
+    hidden.Unload();
+    EXPECT_GE(HostOf(hidden).trayRemovals, 1);
+
+    TrayAgent& unknown = StartAgent(L"Weekly");
+    EXPECT_FALSE(unknown.MagicSubTimer.Enabled());
+    EXPECT_FALSE(unknown.Unloaded());
+    EXPECT_TRUE(HostOf(unknown).trayTips.empty());
+}
+
+TEST_F(MonitorWindows, AgentWithoutAnyRecordWarnsAndEnds) {
+    TrayAgent& agent = StartAgent(L"Every");
+    EXPECT_TRUE(agent.Unloaded());
+    ASSERT_EQ(fake.messages.shown.size(), 1u);
+    EXPECT_EQ(fake.messages.shown[0].text, L"Nothing starts.");
+}
+
+class Popup : public MonitorWindows {
+protected:
+    PopupReminder& Open(bool removal) {
+        auto& popup = static_cast<PopupReminder&>(
+            fake.windows.Load(std::make_unique<PopupReminder>(fake.Get(), facts, language)));
+        popup.Activate(L"C:\\Tools", L"Sample.exe", removal);
+        return popup;
+    }
+};
+
+TEST_F(Popup, RemovalAndNewRecordNotices) {
+    PopupReminder& removal = Open(true);
+    EXPECT_FALSE(removal.Command2.Visible());
+    EXPECT_EQ(removal.Label3.Caption(), L"Removed.");
+    EXPECT_EQ(removal.Label2.Caption(), L"SAMPLE.EXE");
+    EXPECT_EQ(removal.Label1.Caption(), L"C:\\Tools");
+    EXPECT_EQ(removal.Command1.Caption(), L"OK");
+    EXPECT_TRUE(removal.Visible());
+    EXPECT_TRUE(removal.Topmost());
+
+    PopupReminder& fresh = Open(false);
+    EXPECT_TRUE(fresh.Command2.Visible());
+    EXPECT_EQ(fresh.Command2.Caption(), L"Vantorel");
+    EXPECT_EQ(fresh.Label3.Caption(), L"New program.");
+    fresh.Command2.Click();
+    EXPECT_TRUE(fresh.Unloaded());
+    EXPECT_EQ(fake.launcher.started,
+              std::vector<std::wstring>{L"\"" + facts.ProgramFolder +
+                                        L"\\vantorel.exe\" preopenSAMPLE.EXE"});
+}
+
+TEST_F(Popup, SlidesInToTheTopEdgeAndOutUpwards) {
+    PopupReminder& popup = Open(true);
+    auto& host = HostOf(popup);
+    const int width = 6000;
+    EXPECT_EQ(popup.Left(), host.screen.widthTwips - width - width / 2);
+    EXPECT_EQ(popup.Top(), -2250);
+    int ticks = 0;
+    while (popup.Timer2.Enabled() && ticks < 1000) {
+        popup.Timer2.onTick();
+        ++ticks;
+    }
+    EXPECT_EQ(popup.Top(), 0);
+    EXPECT_EQ(ticks, 12) << "2250 twips in steps of 180, the last short one snapped to 0";
+    // A drag moves it; a later slide still ends flush with the top.
+    popup.UserSetPosition(popup.Left(), 3000);
+    popup.Timer2.SetEnabled(true);
+    popup.Timer2.onTick();
+    EXPECT_EQ(popup.Top(), 0);
+
+    popup.Command1.Click();
+    EXPECT_TRUE(popup.Unloaded());
+    EXPECT_LT(popup.Top(), -2250);
+    EXPECT_GE(host.pausedMs, 130);
+}
+
+TEST_F(Popup, ClosingWhileStillSlidingInEnds) {
+    PopupReminder& popup = Open(true);
+    // Timer ticks that the close's own event handling lets through must not undo the slide-out.
+    static_cast<fakes::FakeFormHost&>(*popup.Host()).screen.twipsPerPixel = 15;
+    popup.Timer2.onTick();
+    popup.Command1_Click();
+    EXPECT_TRUE(popup.Unloaded());
+    EXPECT_FALSE(popup.Timer2.Enabled());
+}
+
+TEST_F(Popup, AutoCloseCountsDownElevenSeconds) {
+    Set(L"Settings", L"AutoClose", L"YES");
+    PopupReminder& popup = Open(false);
+    EXPECT_TRUE(popup.AutoClose.Enabled());
+    EXPECT_EQ(popup.Label4.Caption(), L"10");
+    int seconds = 0;
+    while (!popup.Unloaded() && seconds < 100) {
+        popup.AutoClose.onTick();
+        ++seconds;
+    }
+    EXPECT_EQ(seconds, 11);
+
+    Set(L"Settings", L"AutoClose", L"");
+    PopupReminder& staying = Open(false);
+    EXPECT_FALSE(staying.AutoClose.Enabled());
+    EXPECT_FALSE(staying.Label4.Visible());
+}
+
+TEST_F(Popup, SoundPlaysOnceAfterLoad) {
+    fake.files.AddFile(facts.ProgramFolder + L"\\sound.wav", "RIFF");
+    PopupReminder& popup = Open(true);
+    EXPECT_TRUE(fake.sound.played.empty());
+    popup.Timer1.onTick();
+    EXPECT_FALSE(popup.Timer1.Enabled());
+    EXPECT_EQ(fake.sound.played.size(), 1u);
+}
+
+class EntryModes : public MonitorWindows {
+protected:
+    void HandOff(const std::wstring& name, const std::string& text) {
+        fake.files.AddFile(facts.DataFolder + L"\\" + name, text);
+    }
+};
+
+TEST_F(EntryModes, HandOffWordsOpenTheirNotice) {
+    fake.files.AddFile(facts.ProgramFolder + L"\\Languages\\English.ini",
+                       "[INTERFACE]\r\nNOTIFY-DEL=Removed.\r\nNOTIFY-NEW=New program.\r\n");
+    Set(L"Settings", L"Recent Update", fake.locale.FormatDateTime(fake.clock.now));
+    Set(L"Settings", L"Language", L"English");
+    HandOff(L"12345", "C:\\Tools\r\nbad.exe\r\n");
+    HandOff(L"0.3", "C:\\Tools\r\nnew.exe\r\n");
+
+    EXPECT_EQ(shell::RunEntry(fake.Get(), L"notifi12345"), shell::DispatchOutcome::Returned);
+    auto* removal = fake.windows.Find<PopupReminder>();
+    ASSERT_NE(removal, nullptr);
+    EXPECT_EQ(removal->Label3.Caption(), L"Removed.");
+    EXPECT_FALSE(fake.files.FileExists(facts.DataFolder + L"\\12345"));
+    EXPECT_TRUE(Get(L"Remind", L"bad.exe").empty());
+
+    EXPECT_EQ(shell::RunEntry(fake.Get(), L"unknown0.3"), shell::DispatchOutcome::Returned);
+    EXPECT_FALSE(fake.files.FileExists(facts.DataFolder + L"\\0.3"));
+    EXPECT_EQ(Get(L"Remind", L"new.exe"), fake.locale.FormatDateTime(fake.clock.now));
+    EXPECT_EQ(fake.windows.forms.size(), 2u);
+    EXPECT_EQ(fake.windows.messageLoops, 2);
+}
+
+TEST_F(EntryModes, BadHandOffNamesShowNothingAndDeleteNothing) {
+    Set(L"Settings", L"Recent Update", fake.locale.FormatDateTime(fake.clock.now));
+    fake.files.AddFile(L"C:\\outside.txt", "C:\\\r\nvictim.exe\r\n");
+    HandOff(L"short", "C:\\only\r\n");
+    for (const wchar_t* line : {L"notifi..\\..\\..\\..\\outside.txt", L"notifiC:\\outside.txt",
+                                L"unknownmissing", L"notifishort", L"notifi"}) {
+        shell::RunEntry(fake.Get(), line);
+    }
+    EXPECT_TRUE(fake.windows.forms.empty());
+    EXPECT_TRUE(fake.files.FileExists(L"C:\\outside.txt"));
+    EXPECT_TRUE(fake.files.FileExists(facts.DataFolder + L"\\short"));
+}
+
+TEST_F(EntryModes, StartupHandsTheStoredModeToTheAgent) {
+    Set(L"Settings", L"Recent Update", fake.locale.FormatDateTime(fake.clock.now));
+    Set(L"Settings", L"SMode", L"Weekly");
+    EXPECT_EQ(shell::RunEntry(fake.Get(), L"startup"), shell::DispatchOutcome::Returned);
+    auto* agent = fake.windows.Find<TrayAgent>();
+    ASSERT_NE(agent, nullptr);
+    EXPECT_FALSE(agent->MagicSubTimer.Enabled()) << "an unknown mode enables nothing";
+    EXPECT_EQ(shell::RunEntry(fake.Get(), L"Startup"), shell::DispatchOutcome::NoMatch);
+}
+
+} // namespace
+} // namespace vtrl::monitor
