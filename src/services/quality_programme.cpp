@@ -1,0 +1,28 @@
+#include "services/quality_programme.h"
+
+#include "services/settings_store.h"
+
+namespace vtrl::services {
+
+namespace {
+constexpr wchar_t kSettingsSection[] = L"Settings";
+} // namespace
+
+bool QualityConsentGiven(platform::Registry& registry) {
+    return GetSetting(registry, kAppKey, kSettingsSection, kCipSetting) == L"YES";
+}
+
+bool SaveQualityConsent(platform::Platform& platform, const SystemFacts& facts, bool consent) {
+    if (!consent) {
+        SaveSetting(platform.registry, kAppKey, kSettingsSection, kCipSetting, L"NO");
+        return false;
+    }
+    const std::wstring file = facts.DataFolder + L"\\" + kCipFileName;
+    if (platform.files.FileExists(file)) {
+        platform.files.Remove(file);
+    }
+    SaveSetting(platform.registry, kAppKey, kSettingsSection, kCipSetting, L"YES");
+    return true;
+}
+
+} // namespace vtrl::services

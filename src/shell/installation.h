@@ -1,0 +1,83 @@
+#pragma once
+// The "install" and "uninstall" one-shot steps: shortcuts, the install month and the uninstall
+// entry; and the removal that the running program starts and a batch file and a registry script
+// finish after it has ended.
+
+#include "platform/platform.h"
+#include "services/localisation.h"
+#include "services/system_facts.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vtrl::shell {
+
+inline constexpr wchar_t kTrayAgentCaption[] = L"Vantorel tray agent";
+inline constexpr wchar_t kReloadMonthSetting[] = L"Reload-Month";
+inline constexpr wchar_t kReloadYearSetting[] = L"Reload-Year";
+inline constexpr wchar_t kUninstallKeyStem[] =
+    L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+inline constexpr wchar_t kSettingsStoreRoot[] =
+    L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\";
+inline constexpr wchar_t kUninstallBatchName[] = L"Uninstall.bat";
+inline constexpr wchar_t kUninstallScriptName[] = L"uninstall.reg";
+// The batch file tries this many times to delete the executable, about a second apart, before it
+// goes on without it: a program that can never be deleted must not keep a hidden loop running.
+inline constexpr int kUninstallDeleteTries = 30;
+// Time given to regedit to read its script before the program goes on.
+inline constexpr std::chrono::milliseconds kRegeditPause{500};
+
+// The major version number at the front of the version text ("3.51" -> 3); 0 when there is none.
+int MajorVersion(const std::wstring& versionText);
+
+// Every path the two steps write or remove, derived from the start-up facts.
+struct InstallLayout {
+    std::wstring exeFileName;           // executable name + ".exe", as the program runs
+    std::wstring exePath;               // program folder + "\" + exeFileName
+    std::wstring agentShortcut;         // Startup folder\Vantorel.lnk
+    std::wstring desktopShortcut;       // all-users desktop\Vantorel <major>.lnk
+    std::wstring programGroup;          // all-users Programs\Vantorel <major>
+    std::wstring programShortcut;       // program group\Vantorel <major>.lnk
+    std::wstring expectedInstallFolder; // Program Files\Vantorel <major>
+    std::wstring uninstallKey;          // HKLM ...\Uninstall\Vantorel <major>
+    std::wstring batchPath;             // temporary folder\Uninstall.bat
+    std::wstring scriptPath;            // temporary folder\uninstall.reg
+    // Whether each folder is the program's own one under a properly resolved shell folder. Only
+    // these may be removed by the batch file: a shell folder that could not be resolved turns
+    // into a marker text, NULs or an empty text, and the path built on it names something else.
+    bool dataFolderIsOwn = false;
+    bool programGroupIsOwn = false;
+    bool installFolderIsOwn = false;
+    bool desktopShortcutIsOwn = false;
+};
+
+InstallLayout LayoutFor(const services::SystemFacts& facts);
+
+// Whether folder is exactly parent + "\" + name with parent an absolute local or network path
+// ("C:\...", "\\server\share\...") made only of characters a path may hold.
+bool IsOwnFolder(const std::wstring& folder, const std::wstring& parent, const std::wstring& name);
+
+// The uninstall entry's command: the 8.3 form of the executable at the expected install folder
+// (empty when it is not there) followed by " uninstall".
+std::wstring UninstallCommand(const std::wstring& shortExpectedExe);
+
+// The batch file's lines. lowerExeFileName is the executable name lower-cased the Windows way.
+std::vector<std::wstring> UninstallBatchLines(const InstallLayout& layout,
+                                              const services::SystemFacts& facts,
+                                              const std::wstring& lowerExeFileName,
+                                              bool keepSettings);
+// The registry script's lines.
+std::vector<std::wstring> UninstallScriptLines(const InstallLayout& layout, bool keepSettings);
+
+// "install": ends the process afterwards.
+void Install(platform::Platform& platform, const services::SystemFacts& facts,
+             const services::Language& language);
+
+// "uninstall": ends the process afterwards. pause waits the given time (tests pass their own).
+using PauseFunction = std::function<void(std::chrono::milliseconds)>;
+void Uninstall(platform::Platform& platform, const services::SystemFacts& facts,
+               const services::Language& language, const PauseFunction& pause = {});
+
+} // namespace vtrl::shell
