@@ -18,6 +18,12 @@ public:
     // The default value of HKEY_CLASSES_ROOT\HTTP\shell\open\command: the command the system
     // runs for web links; empty when none is registered.
     virtual std::wstring WebBrowserCommand() = 0;
+    // Opens the shell's properties dialog of a file (the "properties" verb); true when the shell
+    // accepted the request. Windows returns at once; Wine's dialog is modal until it is closed.
+    virtual bool ShowFileProperties(const std::wstring& path) {
+        (void)path;
+        return false;
+    }
 };
 
 } // namespace vtrl::platform

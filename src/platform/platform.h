@@ -1,6 +1,7 @@
 #pragma once
 // Every Windows facility the core uses, gathered once in the entry and passed by reference.
 
+#include "platform/change_watch.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/files.h"
@@ -37,6 +38,7 @@ struct Platform {
     Sound& sound;
     Desktop& desktop;
     ui::WindowSystem& windows;
+    ChangeWatch& changes;
 };
 
 } // namespace vtrl::platform

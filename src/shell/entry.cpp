@@ -1,5 +1,6 @@
 #include "shell/entry.h"
 
+#include "manager/main_window.h"
 #include "monitor/check_cycle.h"
 #include "monitor/hand_off.h"
 #include "monitor/popup_reminder.h"
@@ -7,6 +8,7 @@
 #include "services/date_time.h"
 #include "services/settings_store.h"
 #include "services/web_links.h"
+#include "shell/installation.h"
 
 namespace vtrl::shell {
 
@@ -48,6 +50,14 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
              services::OpenWebLink(context.platform, context.facts, context.language,
                                    services::kTopicUpdates, L"", false);
          }});
+    steps.push_back(
+        {L"install", MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
+             Install(context.platform, context.facts, context.language);
+         }});
+    steps.push_back(
+        {L"uninstall", MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
+             Uninstall(context.platform, context.facts, context.language);
+         }});
     steps.push_back({L"vexo", MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
                          services::CheckTranslation(context.platform, context.facts,
                                                     context.language);
@@ -69,6 +79,16 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
              context.platform.windows.Load(std::make_unique<monitor::TrayAgent>(
                  context.platform, context.facts, context.language, std::move(startMode)));
          }});
+    steps.push_back({L"", MatchTest::Equal, AfterStep::GoesOn, [&context](const std::wstring&) {
+                         context.platform.windows.Load(std::make_unique<manager::Main>(
+                             context.platform, context.facts, context.language, L""));
+                     }});
+    steps.push_back({monitor::kPreopenWord, MatchTest::Contains, AfterStep::Returns,
+                     [&context](const std::wstring& commandLine) {
+                         context.platform.windows.Load(std::make_unique<manager::Main>(
+                             context.platform, context.facts, context.language,
+                             RemoveEveryOccurrence(commandLine, monitor::kPreopenWord)));
+                     }});
     return steps;
 }
 

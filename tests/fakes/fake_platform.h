@@ -1,6 +1,7 @@
 #pragma once
 // Every fake gathered into one platform, with a Windows-like profile ready for start-up.
 
+#include "fakes/fake_change_watch.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_icons.h"
 #include "fakes/fake_processes.h"
@@ -20,11 +21,12 @@ public:
     // The same platform with its files seen through another file system (a wrapper that fails
     // or records chosen calls).
     platform::Platform WithFiles(platform::FileSystem& otherFiles) {
-        return platform::Platform{
-            platform_.registry, otherFiles,         platform_.folders,  platform_.links,
-            platform_.locale,   platform_.version,  platform_.clock,    platform_.processes,
-            platform_.ini,      platform_.messages, platform_.launcher, platform_.http,
-            platform_.icons,    platform_.sound,    platform_.desktop,  platform_.windows};
+        return platform::Platform{platform_.registry, otherFiles,          platform_.folders,
+                                  platform_.links,    platform_.locale,    platform_.version,
+                                  platform_.clock,    platform_.processes, platform_.ini,
+                                  platform_.messages, platform_.launcher,  platform_.http,
+                                  platform_.icons,    platform_.sound,     platform_.desktop,
+                                  platform_.windows,  platform_.changes};
     }
 
     FakeRegistry registry;
@@ -43,11 +45,12 @@ public:
     FakeSound sound;
     FakeDesktop desktop;
     FakeWindowSystem windows;
+    FakeChangeWatch changes;
 
 private:
     platform::Platform platform_{registry, files,     folders, links,    locale,   version,
                                  clock,    processes, ini,     messages, launcher, http,
-                                 icons,    sound,     desktop, windows};
+                                 icons,    sound,     desktop, windows,  changes};
 };
 
 } // namespace vtrl::fakes

@@ -59,10 +59,15 @@ public:
     bool StartProgram(const std::wstring& commandLine) override;
     bool StartProgramHidden(const std::wstring& commandLine) override;
     std::wstring WebBrowserCommand() override { return browserCommand; }
+    bool ShowFileProperties(const std::wstring& path) override {
+        propertiesShown.push_back(path);
+        return true;
+    }
 
-    std::vector<std::wstring> opened;        // every ShellOpen target, failed ones included
-    std::vector<std::wstring> started;       // every StartProgram command line that started
-    std::vector<std::wstring> startedHidden; // the same for StartProgramHidden
+    std::vector<std::wstring> opened;          // every ShellOpen target, failed ones included
+    std::vector<std::wstring> started;         // every StartProgram command line that started
+    std::vector<std::wstring> startedHidden;   // the same for StartProgramHidden
+    std::vector<std::wstring> propertiesShown; // every ShowFileProperties path
     bool shellOpenSucceeds = true;
     bool startSucceeds = true;
     std::wstring browserCommand = L"\"C:\\Program Files\\Browser\\browser.exe\" \"%1\"";

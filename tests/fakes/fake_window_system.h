@@ -4,7 +4,9 @@
 
 #include "platform/ui/window_system.h"
 
+#include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,18 @@ public:
         return loaded;
     }
     void RunMessageLoop() override { ++messageLoops; }
+    // Answers each open-file dialog from the queue (a path, or nullopt for a cancel); with none
+    // queued the user cancels.
+    std::optional<std::wstring> ChooseOpenFile(const ui::Form* owner,
+                                               const ui::OpenFileRequest& request) override {
+        fileDialogs.push_back({owner, request});
+        if (fileAnswers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
 
     // The forms still open, that is loaded and not unloaded.
     std::vector<ui::Form*> OpenForms() const {
@@ -94,6 +108,12 @@ public:
     std::vector<std::unique_ptr<FakeFormHost>> hosts;
     std::vector<std::unique_ptr<ui::Form>> forms;
     int messageLoops = 0;
+    struct FileDialog {
+        const ui::Form* owner = nullptr;
+        ui::OpenFileRequest request;
+    };
+    std::vector<FileDialog> fileDialogs;
+    std::deque<std::optional<std::wstring>> fileAnswers;
 };
 
 } // namespace vtrl::fakes

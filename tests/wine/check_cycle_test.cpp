@@ -152,7 +152,7 @@ protected:
     platform::Platform& r = real.Get();
     platform::Platform recorded{r.registry, r.files,     r.folders, r.links,    r.locale, r.version,
                                 r.clock,    r.processes, r.ini,     r.messages, launcher, r.http,
-                                r.icons,    sound,       r.desktop, r.windows};
+                                r.icons,    sound,       r.desktop, r.windows,  r.changes};
     services::SystemFacts facts;
     std::wstring key, base, target;
     win32::unique_kernel_handle process;

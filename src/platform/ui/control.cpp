@@ -124,6 +124,13 @@ void Control::SetPicture(std::vector<std::uint8_t> bitmapFile) {
     }
 }
 
+void Control::SetStretch(bool stretch) {
+    stretch_ = stretch;
+    if (native_ != nullptr) {
+        native_->ShowPicture(picture_);
+    }
+}
+
 void Control::SetRange(int minimum, int maximum) {
     minimum_ = minimum;
     maximum_ = std::max(minimum, maximum);

@@ -114,6 +114,9 @@ public:
     // Pictures: the bytes of a Windows bitmap file, empty for none.
     const std::vector<std::uint8_t>& Picture() const { return picture_; }
     void SetPicture(std::vector<std::uint8_t> bitmapFile);
+    // Pictures: drawn to fill the control instead of at the bitmap's own size.
+    bool Stretch() const { return stretch_; }
+    void SetStretch(bool stretch);
 
     // Scroll bars.
     int Minimum() const { return minimum_; }
@@ -159,6 +162,7 @@ private:
     Control* parent_ = nullptr;
     std::vector<std::wstring> items_;
     std::vector<std::uint8_t> picture_;
+    bool stretch_ = false;
     int minimum_ = 0;
     int maximum_ = 0;
     NativeControl* native_ = nullptr;

@@ -5,10 +5,15 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlobj.h>
+#include <wrl/client.h>
 
+#include <memory>
 #include <vector>
 
 namespace vtrl::win32 {
+
+using Microsoft::WRL::ComPtr;
 
 bool Win32Launcher::ShellOpen(const std::wstring& target) {
     if (target.empty()) {
@@ -45,6 +50,33 @@ bool StartWithShowState(const std::wstring& commandLine, WORD showWindow, DWORD 
     return true;
 }
 
+struct PidlDeleter {
+    void operator()(ITEMIDLIST* pidl) const noexcept { ILFree(pidl); }
+};
+
+bool InvokeContextMenuVerb(const std::wstring& path, const char* verb) {
+    std::unique_ptr<ITEMIDLIST, PidlDeleter> pidl(ILCreateFromPathW(path.c_str()));
+    if (!pidl) {
+        return false;
+    }
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD child = nullptr;
+    if (FAILED(SHBindToParent(pidl.get(), IID_PPV_ARGS(&parent), &child))) {
+        return false;
+    }
+    ComPtr<IContextMenu> menu;
+    if (FAILED(parent->GetUIObjectOf(nullptr, 1, &child, IID_IContextMenu, nullptr,
+                                     reinterpret_cast<void**>(menu.GetAddressOf())))) {
+        return false;
+    }
+    CMINVOKECOMMANDINFO command{};
+    command.cbSize = sizeof(command);
+    command.fMask = CMIC_MASK_FLAG_NO_UI;
+    command.lpVerb = verb;
+    command.nShow = SW_SHOWNORMAL;
+    return SUCCEEDED(menu->InvokeCommand(&command));
+}
+
 } // namespace
 
 bool Win32Launcher::StartProgram(const std::wstring& commandLine) {
@@ -55,6 +87,28 @@ bool Win32Launcher::StartProgramHidden(const std::wstring& commandLine) {
     // A console program started from a windowed one would otherwise get a console window of its
     // own; SW_HIDE alone covers only windowed programs.
     return StartWithShowState(commandLine, SW_HIDE, CREATE_NO_WINDOW);
+}
+
+bool Win32Launcher::ShowFileProperties(const std::wstring& path) {
+    if (path.empty()) {
+        return false;
+    }
+    // The dialog is a shell extension reached through COM; it runs on a thread of its own.
+    ComApartment apartment;
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"properties";
+    info.lpFile = path.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&info)) {
+        // No process is started for this verb, but a handler may still hand one back.
+        unique_kernel_handle process(info.hProcess);
+        return true;
+    }
+    // Some shells (Wine's among them) refuse the verb through ShellExecuteEx but carry it out
+    // through the file's own context menu, the object the verb is defined on.
+    return InvokeContextMenuVerb(path, "properties");
 }
 
 std::wstring Win32Launcher::WebBrowserCommand() {

@@ -2,6 +2,7 @@
 // The real Windows implementations of every platform interface, owned together.
 
 #include "platform/platform.h"
+#include "platform/win32/win32_change_watch.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_folders.h"
@@ -41,9 +42,10 @@ private:
     Win32Sound sound_;
     Win32Desktop desktop_;
     Win32WindowSystem windows_;
+    Win32ChangeWatch changes_{windows_};
     platform::Platform platform_{registry_, files_,     folders_, links_,    locale_,   version_,
                                  clock_,    processes_, ini_,     messages_, launcher_, http_,
-                                 icons_,    sound_,     desktop_, windows_};
+                                 icons_,    sound_,     desktop_, windows_,  changes_};
 };
 
 } // namespace vtrl::win32

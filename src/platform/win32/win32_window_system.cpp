@@ -4,11 +4,13 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace vtrl::win32 {
@@ -52,8 +54,10 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-// Draws the bytes of a ".bmp" file at the given place, scaled; nothing for a damaged file.
-void DrawBitmapFile(HDC dc, const std::vector<std::uint8_t>& file, int x, int y, int dpi) {
+// Draws the bytes of a ".bmp" file at the given place, scaled with the DPI or, when a stretch
+// size is given, to that size; nothing for a damaged file.
+void DrawBitmapFile(HDC dc, const std::vector<std::uint8_t>& file, int x, int y, int dpi,
+                    const SIZE* stretchTo = nullptr) {
     if (file.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) {
         return;
     }
@@ -75,8 +79,8 @@ void DrawBitmapFile(HDC dc, const std::vector<std::uint8_t>& file, int x, int y,
         file.size() - header.bfOffBits < stride * static_cast<std::size_t>(height)) {
         return;
     }
-    const int drawnWidth = MulDiv(width, dpi, kDefaultDpi);
-    const int drawnHeight = MulDiv(height, dpi, kDefaultDpi);
+    const int drawnWidth = stretchTo != nullptr ? stretchTo->cx : MulDiv(width, dpi, kDefaultDpi);
+    const int drawnHeight = stretchTo != nullptr ? stretchTo->cy : MulDiv(height, dpi, kDefaultDpi);
     SetStretchBltMode(dc, HALFTONE);
     StretchDIBits(dc, x, y, drawnWidth, drawnHeight, 0, 0, width, height,
                   file.data() + header.bfOffBits, info, DIB_RGB_COLORS, SRCCOPY);
@@ -374,7 +378,8 @@ void Win32Control::PaintContainer() {
     HBRUSH brush = background_ ? background_.get() : host_.ContainerBrush(GetParent(window_));
     FillRect(dc, &client, brush != nullptr ? brush : GetSysColorBrush(COLOR_BTNFACE));
     if (!control_.Picture().empty()) {
-        DrawBitmapFile(dc, control_.Picture(), 0, 0, dpi_);
+        const SIZE whole{client.right - client.left, client.bottom - client.top};
+        DrawBitmapFile(dc, control_.Picture(), 0, 0, dpi_, control_.Stretch() ? &whole : nullptr);
     }
     EndPaint(window_, &paint);
 }
@@ -899,14 +904,50 @@ void Win32WindowSystem::RunSignalled(DWORD index) {
     }
     const HANDLE handle = waits_[index].handle;
     bool keep = false;
+    // A copy: the callback may add or remove waits, which moves the list under it.
+    const auto signalled = waits_[index].signalled;
     try {
-        keep = waits_[index].signalled();
+        keep = signalled();
     } catch (...) {
         keep = true;
     }
     if (!keep) {
         RemoveWait(handle);
     }
+}
+
+std::optional<std::wstring> Win32WindowSystem::ChooseOpenFile(const ui::Form* owner,
+                                                              const ui::OpenFileRequest& request) {
+    HWND ownerWindow = nullptr;
+    for (const auto& entry : entries_) {
+        if (entry.form.get() == owner && entry.host && !entry.destroyed) {
+            ownerWindow = entry.host->Handle();
+        }
+    }
+    // The dialog wants its filter as NUL-separated pairs ending in two NULs.
+    std::wstring filter = request.filter;
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    filter.append(2, L'\0');
+    constexpr std::size_t kPathBuffer = 32768;
+    std::wstring file = request.fileName;
+    file.resize(std::max(file.size() + 1, kPathBuffer), L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = ownerWindow;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir =
+        request.initialFolder.empty() ? nullptr : request.initialFolder.c_str();
+    dialog.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
+    // The process keeps its current folder whatever the user browses through.
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+    if (GetOpenFileNameW(&dialog) == FALSE) {
+        return std::nullopt;
+    }
+    file.resize(std::wcslen(file.c_str()));
+    return file;
 }
 
 void Win32WindowSystem::RunMessageLoop() {

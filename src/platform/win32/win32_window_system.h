@@ -24,6 +24,8 @@ public:
 
     ui::Form& Load(std::unique_ptr<ui::Form> form) override;
     void RunMessageLoop() override;
+    std::optional<std::wstring> ChooseOpenFile(const ui::Form* owner,
+                                               const ui::OpenFileRequest& request) override;
 
     // A kernel object the loop waits for beside the window messages; the callback runs on this
     // thread each time it is signalled. Waits end when the callback returns false.

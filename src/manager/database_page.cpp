@@ -1,0 +1,116 @@
+#include "manager/database_page.h"
+
+#include "manager/main_window.h"
+#include "services/localisation.h"
+
+namespace vtrl::manager {
+namespace {
+
+constexpr ui::Colour kWhite = 0x00FFFFFF;
+// List4 holds this many rows per entry shown in List3.
+constexpr int kRowsPerEntry = 3;
+
+} // namespace
+
+std::vector<decisions::DecisionEntry> ListedEntries(const decisions::Decisions& decisions,
+                                                    bool whiteList) {
+    const std::wstring wanted =
+        whiteList ? decisions::kStatusApproved : decisions::kStatusRestricted;
+    std::vector<decisions::DecisionEntry> listed;
+    for (const auto& entry : decisions.DecisionTable) {
+        if (entry.InUse && entry.Status == wanted) {
+            listed.push_back(entry);
+        }
+    }
+    return listed;
+}
+
+void DatabasePage::Build() {
+    ui::Font title;
+    title.points = 12;
+    title.bold = true;
+    Deza3.SetFont(title);
+    Deza3.SetColours(ui::kDefaultColour, kWhite);
+    for (ui::Control* control :
+         {&Deza3, &Option7, &Option8, &List3, &List4, &Command13, &Command12, &Command11}) {
+        main_.AddToPage(*control, kDatabasePage);
+    }
+    List4.SetVisible(false);
+    // The black list shows first.
+    Option8.SetValue(1);
+    Option7.onClick = [this] { FillDatabaseLists(); };
+    Option8.onClick = [this] { FillDatabaseLists(); };
+    Command13.onClick = [this] { Command13_Click(); };
+    Command12.onClick = [this] { Command12_Click(); };
+    Command11.onClick = [this] { Command11_Click(); };
+}
+
+void DatabasePage::LoadTexts() {
+    main_.UseLanguageCharset(Deza3);
+    const std::pair<ui::Control*, const wchar_t*> keyed[] = {
+        {&Deza3, L"MYDB"},          {&Option7, L"OPTION7"},     {&Option8, L"OPTION8"},
+        {&Command13, L"COMMAND13"}, {&Command12, L"CLEARLIST"}, {&Command11, L"OK"},
+    };
+    for (const auto& [control, key] : keyed) {
+        control->SetCaption(main_.Text(key));
+    }
+}
+
+void DatabasePage::FillDatabaseLists() {
+    decisions::LoadDecisions(main_.Platform(), main_.Facts().DataFolder, main_.Decisions());
+    std::vector<std::wstring> names;
+    std::vector<std::wstring> keys;
+    if (Option7.Value() != 0 || Option8.Value() != 0) {
+        for (const auto& entry : ListedEntries(main_.Decisions(), Option7.Value() != 0)) {
+            names.push_back(entry.ExeName);
+            keys.push_back(entry.ExeFolder);
+            keys.push_back(entry.ExeName);
+            keys.push_back(entry.Arguments);
+        }
+    }
+    List3.SetItems(std::move(names));
+    List4.SetItems(std::move(keys));
+}
+
+// A box that could not be shown changes nothing, as a No would.
+bool DatabasePage::Confirmed() {
+    return main_.Platform().messages.Show(main_.Text(L"AREYOUSURE"), services::kProductName,
+                                          platform::MessageIcon::Information,
+                                          platform::MessageButtons::YesNo) ==
+           platform::MessageAnswer::Yes;
+}
+
+void DatabasePage::Command13_Click() {
+    const int line = List3.ListIndex();
+    if (line < 0) {
+        return;
+    }
+    const auto& keys = List4.Items();
+    const std::size_t first = static_cast<std::size_t>(line) * kRowsPerEntry;
+    if (first + kRowsPerEntry > keys.size()) {
+        return;
+    }
+    if (Confirmed()) {
+        // Copies: the save reloads nothing, but the lists are rebuilt right after.
+        const std::wstring folder = keys[first];
+        const std::wstring name = keys[first + 1];
+        const std::wstring arguments = keys[first + 2];
+        decisions::SaveDecision(main_.Platform(), main_.Facts().DataFolder, main_.Decisions(),
+                                folder, name, arguments, false, false,
+                                decisions::kStatusNoDecision);
+    }
+    FillDatabaseLists();
+}
+
+void DatabasePage::Command12_Click() {
+    if (Confirmed()) {
+        decisions::ClearDecisions(main_.Platform(), main_.Facts().DataFolder, main_.Decisions());
+    }
+    FillDatabaseLists();
+}
+
+void DatabasePage::Command11_Click() {
+    main_.ShowPage(kListPage);
+}
+
+} // namespace vtrl::manager

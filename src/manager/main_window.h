@@ -1,0 +1,140 @@
+#pragma once
+// The manager window: six pages stacked in one place, the scrolling startup list on the first,
+// and the pages for one record, the undo log, the white and black lists, a new startup record
+// and the settings. It scans once when it opens; the flows that change the startup records start
+// a fresh window so that it shows a fresh list.
+
+#include "decisions/decision_database.h"
+#include "inventory/startup_record.h"
+#include "manager/create_page.h"
+#include "manager/database_page.h"
+#include "manager/record_page.h"
+#include "manager/settings_page.h"
+#include "manager/undo_page.h"
+#include "platform/platform.h"
+#include "platform/ui/form.h"
+#include "services/localisation.h"
+#include "services/system_facts.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vtrl::manager {
+
+inline constexpr int kListPage = 0;
+inline constexpr int kSettingsPage = 1;
+inline constexpr int kRecordPage = 2;
+inline constexpr int kUndoPage = 3;
+inline constexpr int kDatabasePage = 4;
+inline constexpr int kCreatePage = 5;
+inline constexpr int kPageCount = 6;
+// The list shows this many rows before it scrolls.
+inline constexpr int kRowsInView = 6;
+// Rows lie this far apart beyond the height of their icon.
+inline constexpr int kRowGapTwips = 300;
+
+// The scroll bar's maximum for a number of records: 0 (no scroll bar) below seven.
+int ScrollMaximum(int recordCount);
+// The record a "preopen" name opens: the last record whose executable name equals it without
+// regard to case, else record 0.
+int PreselectIndexFor(platform::Locale& locale, const inventory::StartupInventory& inventory,
+                      const std::wstring& preopenExe);
+
+class Main : public ui::Form {
+public:
+    Main(platform::Platform& platform, const services::SystemFacts& facts,
+         const services::Language& language, std::wstring preopenExe);
+
+    // The header band of our own design.
+    ui::Control Header{ui::ControlKind::Frame, L"Header", {0, 0, 9060, 1320}};
+    ui::Control HeaderIcon{ui::ControlKind::Picture, L"HeaderIcon", {360, 420, 480, 480}};
+    ui::Control HeaderTitle{
+        ui::ControlKind::Label, L"HeaderTitle", {1080, 390, 5400, 540}, L"Vantorel"};
+
+    // The list page.
+    ui::Control Deza0{
+        ui::ControlKind::Label, L"Deza(0)", {120, 120, 3600, 375}, L"Programs on Startup"};
+    ui::Control Deza1{ui::ControlKind::Label,
+                      L"Deza(1)",
+                      {120, 600, 3480, 1575},
+                      L"Here is a list of programs that start automatically when you start "
+                      L"Windows. Click any item for more information and options."};
+    ui::Control Picture1{ui::ControlKind::Picture, L"Picture1", {3840, 120, 4935, 4575}};
+    ui::Control VScroll{ui::ControlKind::VScrollBar, L"VScroll", {4680, 0, 255, 4575}};
+    ui::Control Frame1{ui::ControlKind::Frame, L"Frame1", {0, 120, 4680, 780}};
+    ui::Control Label22{
+        ui::ControlKind::Label, L"Label22", {480, 2400, 3120, 255}, L"UNDO deleted"};
+    ui::Control Label21{
+        ui::ControlKind::Label, L"Label21", {480, 2820, 3120, 255}, L"My white/black lists"};
+    ui::Control Label20{
+        ui::ControlKind::Label, L"Label20", {480, 3240, 3120, 255}, L"Program settings"};
+    ui::Control Label23{
+        ui::ControlKind::Label, L"Label23", {480, 3660, 3120, 255}, L"Create startup record"};
+    ui::Control Command6{
+        ui::ControlKind::Button, L"Command6", {120, 4560, 2415, 420}, L"Apply and Close"};
+
+    // Row i of the list: icon, executable name, decision status.
+    ui::Control& BAimg(int index) { return *rowImages_[static_cast<std::size_t>(index)]; }
+    ui::Control& BAexe(int index) { return *rowNames_[static_cast<std::size_t>(index)]; }
+    ui::Control& BAinfo(int index) { return *rowStatuses_[static_cast<std::size_t>(index)]; }
+    int RowCount() const { return static_cast<int>(rowNames_.size()); }
+    ui::Control& MonsterWindow(int page) { return *pages_[static_cast<std::size_t>(page)]; }
+
+    SettingsPage settingsPage{*this};
+    RecordPage recordPage{*this};
+    UndoPage undoPage{*this};
+    DatabasePage databasePage{*this};
+    CreatePage createPage{*this};
+
+    int PreselectIndex = 0;
+
+    void Form_Load() override;
+    void Form_MouseDown() override;
+    void ShowPage(int page);
+    void RefreshRecordStatuses();
+    void BAexe_Click(int index);
+    void BAimg_Click(int index) { BAexe_Click(index); }
+    void VScroll_Change();
+    void Label22_Click();
+    void Label21_Click();
+    void Label20_Click();
+    void Label23_Click();
+    void Command6_Click();
+
+    // What the pages share.
+    platform::Platform& Platform() { return platform_; }
+    const services::SystemFacts& Facts() const { return facts_; }
+    const services::Language& Language() const { return language_; }
+    // GetText of section "INTERFACE".
+    std::wstring Text(const std::wstring& key);
+    inventory::StartupInventory& Inventory() { return inventory_; }
+    decisions::Decisions& Decisions() { return decisions_; }
+    const std::wstring& PreopenExe() const { return preopenExe_; }
+    // Adds a page's control to the window, inside the given page.
+    void AddToPage(ui::Control& control, int page);
+    // Gives a label the character set of the interface language.
+    void UseLanguageCharset(ui::Control& label);
+    // Starts a fresh manager window in a new process and ends this one.
+    void Restart();
+    // The page shown now.
+    int CurrentPage() const { return currentPage_; }
+
+private:
+    void BuildRows();
+
+    platform::Platform& platform_;
+    const services::SystemFacts& facts_;
+    const services::Language& language_;
+    std::wstring preopenExe_;
+    inventory::StartupInventory inventory_;
+    decisions::Decisions decisions_;
+    std::vector<std::unique_ptr<ui::Control>> pages_;
+    std::vector<ui::Control*> rowImages_;
+    std::vector<ui::Control*> rowNames_;
+    std::vector<ui::Control*> rowStatuses_;
+    std::vector<std::unique_ptr<ui::Control>> linkMarks_;
+    int currentPage_ = kListPage;
+};
+
+} // namespace vtrl::manager

@@ -1,0 +1,277 @@
+#include "manager/record_page.h"
+
+#include "decisions/decision_database.h"
+#include "decisions/icon_bitmap.h"
+#include "decisions/record_removal.h"
+#include "manager/main_window.h"
+#include "services/error_log.h"
+#include "services/web_links.h"
+
+#include <cstdlib>
+#include <cwchar>
+
+namespace vtrl::manager {
+namespace {
+
+constexpr ui::Colour kWhite = 0x00FFFFFF;
+constexpr ui::Colour kLinkBlue = 0x00C05A1E;
+// The four options exclude one another; no other option on the page shares the number.
+constexpr int kDecisionGroup = 2;
+// At 96 DPI one pixel is 15 twips; pictures are sized in those pixels at every DPI.
+constexpr int kTwipsPerBitmapPixel = 15;
+constexpr int kEnlargeFactor = 2;
+constexpr wchar_t kWebSearchPrefix[] = L"https://www.bing.com/search?q=What is ";
+
+std::int32_t ReadInt32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        value |= static_cast<std::uint32_t>(bytes[offset + i]) << (8 * i);
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+// The record index held by `id`, when it names a record of the inventory.
+std::optional<int> RecordIndexOf(const std::wstring& text, int lastRecordIndex) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    wchar_t* end = nullptr;
+    const long index = std::wcstol(text.c_str(), &end, 10);
+    if (end == nullptr || *end != L'\0' || index < 0 || index > lastRecordIndex) {
+        return std::nullopt;
+    }
+    return static_cast<int>(index);
+}
+
+} // namespace
+
+std::wstring StatusForChoice(bool noDecision, bool approved, bool restricted) {
+    if (noDecision) {
+        return decisions::kStatusNoDecision;
+    }
+    if (approved) {
+        return decisions::kStatusApproved;
+    }
+    if (restricted) {
+        return decisions::kStatusRestricted;
+    }
+    return {};
+}
+
+std::wstring WebSearchAddress(const std::wstring& upperCaseName) {
+    return kWebSearchPrefix + upperCaseName;
+}
+
+std::optional<PixelSize> BitmapPixelSize(const std::vector<std::uint8_t>& bitmapFile) {
+    // BITMAPFILEHEADER (14 bytes), then the info header's size, width and height.
+    constexpr std::size_t kInfoHeader = 14;
+    if (bitmapFile.size() < kInfoHeader + 12 || bitmapFile[0] != 'B' || bitmapFile[1] != 'M') {
+        return std::nullopt;
+    }
+    const std::int32_t headerSize = ReadInt32(bitmapFile, kInfoHeader);
+    if (headerSize < 40 || bitmapFile.size() < kInfoHeader + 40) {
+        return std::nullopt;
+    }
+    const std::int32_t width = ReadInt32(bitmapFile, kInfoHeader + 4);
+    std::int32_t height = ReadInt32(bitmapFile, kInfoHeader + 8);
+    // A negative height only says the rows run top-down.
+    if (height < 0 && height > INT32_MIN) {
+        height = -height;
+    }
+    if (width <= 0 || height <= 0 || width > 4096 || height > 4096) {
+        return std::nullopt;
+    }
+    return PixelSize{width, height};
+}
+
+bool ShowIconEnlarged(ui::Control& image, int factor, const std::vector<std::uint8_t>& bitmapFile) {
+    const auto size = BitmapPixelSize(bitmapFile);
+    if (!size) {
+        return false;
+    }
+    // The image grows to the left and down: its right edge stays where the page put it.
+    ui::TwipsRect rect = image.Rect();
+    const int right = rect.left + rect.width;
+    rect.width = size->width * kTwipsPerBitmapPixel * factor;
+    rect.height = size->height * kTwipsPerBitmapPixel * factor;
+    rect.left = right - rect.width;
+    image.SetVisible(false);
+    image.SetStretch(true);
+    image.SetPicture(bitmapFile);
+    image.Move(rect);
+    image.SetVisible(true);
+    return true;
+}
+
+void RecordPage::Build() {
+    for (ui::Control* control :
+         {&Label2, &Label5,  &Label4,   &Label6,  &Label9,  &Label7,  &Label10,
+          &Label1, &Image1,  &Label14,  &Option1, &Option2, &Option3, &Check3,
+          &Check4, &Option9, &Command1, &Label3,  &Label11, &id}) {
+        control->SetColours(ui::kDefaultColour, kWhite);
+        main_.AddToPage(*control, kRecordPage);
+    }
+    for (ui::Control* hidden : {&Label3, &Label11, &id}) {
+        hidden->SetVisible(false);
+    }
+    for (ui::Control* option : {&Option1, &Option2, &Option3, &Option9}) {
+        option->SetGroup(kDecisionGroup);
+    }
+    Option1.SetValue(1);
+    ui::Font heading;
+    heading.bold = true;
+    Label2.SetFont(heading);
+    Label9.SetFont(heading);
+    ui::Font name;
+    name.points = 12;
+    name.bold = true;
+    name.underline = true;
+    Label1.SetFont(name);
+    ui::Font link;
+    link.underline = true;
+    for (ui::Control* control : {&Label1, &Label4, &Label6, &Label7, &Label10}) {
+        if (control != &Label1) {
+            control->SetFont(link);
+        }
+        control->SetColours(kLinkBlue, kWhite);
+        control->SetHandCursor(true);
+    }
+    UpdateRestrictOptions();
+
+    Option1.onClick = [this] { UpdateRestrictOptions(); };
+    Option2.onClick = [this] { UpdateRestrictOptions(); };
+    Option3.onClick = [this] { UpdateRestrictOptions(); };
+    Command1.onClick = [this] { Command1_Click(); };
+    Label1.onClick = [this] { Label1_Click(); };
+    Label4.onClick = [this] { Label4_Click(); };
+    Label6.onClick = [this] { Label6_Click(); };
+    Label7.onClick = [this] { Label7_Click(); };
+    Label10.onClick = [this] { Label10_Click(); };
+}
+
+void RecordPage::LoadTexts() {
+    for (ui::Control* label : {&Label14, &Label1, &Label2, &Label5, &Label4, &Label6, &Label9,
+                               &Label7, &Label10, &Label3, &Label11, &id}) {
+        main_.UseLanguageCharset(*label);
+    }
+    Label14.SetCaption(main_.Text(L"LABEL14"));
+    Option1.SetCaption(main_.Text(L"OPTION1"));
+    Option2.SetCaption(main_.Text(L"OPTION2"));
+    Option3.SetCaption(main_.Text(L"OPTION3"));
+    Check3.SetCaption(main_.Text(L"CHECK3"));
+    Check4.SetCaption(main_.Text(L"CHECK4"));
+    Option9.SetCaption(main_.Text(L"OPTION9"));
+    Label2.SetCaption(main_.Text(L"LABEL2"));
+    Label5.SetCaption(main_.Text(L"LABEL5"));
+    Label4.SetCaption(main_.Text(L"LABEL4"));
+    Label6.SetCaption(main_.Text(L"LABEL6"));
+    Label9.SetCaption(main_.Text(L"UNDODELETE"));
+    Label7.SetCaption(main_.Text(L"LABEL7"));
+    Label10.SetCaption(main_.Text(L"UNDODELETE"));
+}
+
+void RecordPage::Open(int index) {
+    auto& inventory = main_.Inventory();
+    if (index < 0 || index > inventory.LastRecordIndex) {
+        return;
+    }
+    auto& platform = main_.Platform();
+    auto& record = inventory.Records[static_cast<std::size_t>(index)];
+    const std::wstring bitmap = decisions::IconBitmapPath(main_.Facts().DataFolder, record.ExeName);
+    if (platform.files.FileExists(bitmap)) {
+        if (auto bytes = platform.files.ReadAll(bitmap)) {
+            ShowIconEnlarged(Image1, kEnlargeFactor,
+                             std::vector<std::uint8_t>(bytes->begin(), bytes->end()));
+        }
+    }
+    Label1.SetCaption(platform.locale.ToUpper(record.ExeName));
+    Label3.SetCaption(record.ExeFolder);
+    Label11.SetCaption(record.Arguments);
+    id.SetCaption(std::to_wstring(index));
+
+    const auto decision = decisions::LookupDecision(platform.locale, main_.Decisions(), record);
+    Option1.SetValue(1);
+    if (decision.Status == decisions::kStatusApproved) {
+        Option2.SetValue(1);
+    }
+    if (decision.Status == decisions::kStatusRestricted) {
+        Option3.SetValue(1);
+        Check4.SetValue(decision.KillIfRunning ? 1 : 0);
+        Check3.SetValue(decision.DeleteRecord ? 1 : 0);
+    }
+    UpdateRestrictOptions();
+    main_.ShowPage(kRecordPage);
+}
+
+void RecordPage::UpdateRestrictOptions() {
+    const bool restricted = Option3.Value() != 0;
+    for (ui::Control* box : {&Check3, &Check4}) {
+        box->SetEnabled(restricted);
+        if (!restricted) {
+            box->SetValue(0);
+        }
+    }
+}
+
+void RecordPage::Command1_Click() {
+    auto& platform = main_.Platform();
+    const auto& facts = main_.Facts();
+    const bool justForNow = Option9.Value() != 0;
+    if ((Option3.Value() != 0 || justForNow) && !facts.IsAdmin) {
+        platform.messages.Show(main_.Text(L"NOTADMIN"), services::kProductName,
+                               platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+    }
+    const bool killIfRunning = Check4.Value() != 0;
+    const bool deleteRecord = Check3.Value() != 0;
+    const std::wstring status =
+        StatusForChoice(Option1.Value() != 0, Option2.Value() != 0, Option3.Value() != 0);
+    decisions::SaveDecision(platform, facts.DataFolder, main_.Decisions(), Label3.Caption(),
+                            Label1.Caption(), Label11.Caption(), killIfRunning, deleteRecord,
+                            status);
+    if (!justForNow) {
+        main_.ShowPage(kListPage);
+        return;
+    }
+    // Removes at once, with its backup first; the user hears whether the record is really gone,
+    // and the fresh window shows the list as it now is either way.
+    bool removed = false;
+    auto& inventory = main_.Inventory();
+    if (const auto index = RecordIndexOf(id.Caption(), inventory.LastRecordIndex)) {
+        removed = decisions::RemoveStartupRecord(
+            platform, facts.DataFolder, inventory.Records[static_cast<std::size_t>(*index)]);
+    }
+    platform.messages.Show(main_.Text(removed ? L"DELETED" : L"NOTDELETED"), services::kProductName,
+                           removed ? platform::MessageIcon::Information
+                                   : platform::MessageIcon::Warning,
+                           platform::MessageButtons::Ok);
+    main_.Restart();
+}
+
+void RecordPage::Label1_Click() {
+    auto& platform = main_.Platform();
+    if (platform.files.FolderExists(Label3.Caption())) {
+        services::OpenInBrowser(platform, Label3.Caption());
+    }
+}
+
+void RecordPage::Label4_Click() {
+    auto& platform = main_.Platform();
+    services::TraceStep(platform, main_.Facts(), services::kStepFileProperties);
+    platform.launcher.ShowFileProperties(Label3.Caption() + L"\\" + Label1.Caption());
+    services::TraceStep(platform, main_.Facts(), L"");
+}
+
+void RecordPage::Label6_Click() {
+    services::OpenInBrowser(main_.Platform(), WebSearchAddress(Label1.Caption()));
+}
+
+void RecordPage::Label7_Click() {
+    services::OpenWebLink(main_.Platform(), main_.Facts(), main_.Language(), services::kTopicHelp,
+                          L"", false);
+}
+
+void RecordPage::Label10_Click() {
+    main_.ShowPage(kUndoPage);
+}
+
+} // namespace vtrl::manager

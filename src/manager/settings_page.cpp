@@ -1,0 +1,176 @@
+#include "manager/settings_page.h"
+
+#include "manager/main_window.h"
+#include "monitor/check_cycle.h"
+#include "monitor/popup_reminder.h"
+#include "monitor/tray_agent.h"
+#include "services/localisation.h"
+#include "services/settings_store.h"
+
+namespace vtrl::manager {
+namespace {
+
+constexpr wchar_t kYes[] = L"YES";
+constexpr wchar_t kNo[] = L"NO";
+constexpr ui::Colour kWhite = 0x00FFFFFF;
+
+// Each on/off box with the setting it mirrors.
+struct BoxSetting {
+    ui::Control SettingsPage::*box;
+    const wchar_t* key;
+    SettingSense sense;
+};
+
+constexpr BoxSetting kBoxSettings[] = {
+    {&SettingsPage::Check5, monitor::kSoundKey, SettingSense::OnUnlessSet},
+    {&SettingsPage::Check6, monitor::kNotifiWinKey, SettingSense::OnUnlessSet},
+    {&SettingsPage::Check8, monitor::kHideTrayIconKey, SettingSense::OnWhenYes},
+    {&SettingsPage::Check9, monitor::kUnknownKey, SettingSense::OnUnlessSet},
+    {&SettingsPage::Check11, monitor::kAutoCloseKey, SettingSense::OnWhenYes},
+};
+
+} // namespace
+
+bool SettingIsOn(const std::wstring& stored, SettingSense sense) {
+    return sense == SettingSense::OnUnlessSet ? stored.empty() : stored == kYes;
+}
+
+std::wstring StoredSetting(bool on, SettingSense sense) {
+    if (sense == SettingSense::OnUnlessSet) {
+        return on ? L"" : kNo;
+    }
+    return on ? kYes : L"";
+}
+
+std::optional<MonitorMode> MonitorModeFromStored(const std::wstring& stored) {
+    if (stored.empty()) {
+        return MonitorMode::Background;
+    }
+    if (stored == monitor::kStartModeEvery) {
+        return MonitorMode::Every;
+    }
+    if (stored == monitor::kStartModeOnce) {
+        return MonitorMode::Once;
+    }
+    return std::nullopt;
+}
+
+std::wstring StoredMonitorMode(MonitorMode mode) {
+    switch (mode) {
+    case MonitorMode::Every:
+        return monitor::kStartModeEvery;
+    case MonitorMode::Once:
+        return monitor::kStartModeOnce;
+    case MonitorMode::Background:
+        break;
+    }
+    return L"";
+}
+
+std::wstring AutostartShortcutPath(const services::SystemFacts& facts) {
+    return facts.StartupFolder + L"\\" + services::kProductName + L".lnk";
+}
+
+void SettingsPage::Build() {
+    ui::Font title;
+    title.points = 12;
+    title.bold = true;
+    Deza2.SetFont(title);
+    Deza2.SetColours(ui::kDefaultColour, kWhite);
+    for (ui::Control* control : {&Deza2, &Check5, &Check7, &Option4, &Option5, &Option6, &Check8,
+                                 &Check9, &Check11, &Check6, &Command3}) {
+        main_.AddToPage(*control, kSettingsPage);
+    }
+    Check7.onClick = [this] { Check7_Click(); };
+    Command3.onClick = [this] { Command3_Click(); };
+}
+
+void SettingsPage::LoadTexts() {
+    main_.UseLanguageCharset(Deza2);
+    Deza2.SetCaption(main_.Text(L"SETTINGS"));
+    const std::pair<ui::Control*, const wchar_t*> keyed[] = {
+        {&Check5, L"CHECK5"},   {&Check7, L"CHECK7"},   {&Option4, L"OPTION4"},
+        {&Option5, L"OPTION5"}, {&Option6, L"OPTION6"}, {&Check8, L"CHECK8"},
+        {&Check9, L"CHECK9"},   {&Check11, L"CHECK11"}, {&Check6, L"CHECK6"},
+        {&Command3, L"APPLY"},
+    };
+    for (const auto& [control, key] : keyed) {
+        control->SetCaption(main_.Text(key));
+    }
+}
+
+void SettingsPage::LoadSettingsPage() {
+    platform::Platform& platform = main_.Platform();
+    auto stored = [&platform](const wchar_t* key) {
+        return services::GetSetting(platform.registry, services::kAppKey, monitor::kSettingsSection,
+                                    key);
+    };
+    Check7.SetValue(platform.files.FileExists(AutostartShortcutPath(main_.Facts())) ? 1 : 0);
+    if (const auto mode = MonitorModeFromStored(stored(monitor::kStartModeKey))) {
+        switch (*mode) {
+        case MonitorMode::Background:
+            Option6.SetValue(1);
+            break;
+        case MonitorMode::Every:
+            Option5.SetValue(1);
+            break;
+        case MonitorMode::Once:
+            Option4.SetValue(1);
+            break;
+        }
+    }
+    for (const BoxSetting& setting : kBoxSettings) {
+        (this->*setting.box).SetValue(SettingIsOn(stored(setting.key), setting.sense) ? 1 : 0);
+    }
+    UpdateMonitorModeOptions();
+}
+
+void SettingsPage::SaveSettings() {
+    platform::Platform& platform = main_.Platform();
+    const services::SystemFacts& facts = main_.Facts();
+    auto save = [&platform](const wchar_t* key, const std::wstring& value) {
+        services::SaveSetting(platform.registry, services::kAppKey, monitor::kSettingsSection, key,
+                              value);
+    };
+    for (const BoxSetting& setting : kBoxSettings) {
+        save(setting.key, StoredSetting((this->*setting.box).Value() != 0, setting.sense));
+    }
+    const std::wstring shortcut = AutostartShortcutPath(facts);
+    if (Check7.Value() != 0) {
+        services::CreateLinkFile(
+            platform.links, shortcut, facts.ProgramFolder + L"\\" + facts.ProgramName + L".exe",
+            services::kProductName, facts.ProgramFolder, monitor::kStartupWord, L"");
+    } else if (platform.files.FileExists(shortcut)) {
+        platform.files.Remove(shortcut);
+    }
+    // The mode is kept even while the agent does not start with Windows.
+    if (Option6.Value() != 0) {
+        save(monitor::kStartModeKey, StoredMonitorMode(MonitorMode::Background));
+    } else if (Option5.Value() != 0) {
+        save(monitor::kStartModeKey, StoredMonitorMode(MonitorMode::Every));
+    } else if (Option4.Value() != 0) {
+        save(monitor::kStartModeKey, StoredMonitorMode(MonitorMode::Once));
+    }
+}
+
+void SettingsPage::UpdateMonitorModeOptions() {
+    const bool agent = Check7.Value() != 0;
+    for (ui::Control* control : {&Option4, &Option5, &Option6, &Check8}) {
+        control->SetEnabled(agent);
+    }
+}
+
+void SettingsPage::Check7_Click() {
+    UpdateMonitorModeOptions();
+}
+
+void SettingsPage::Command3_Click() {
+    SaveSettings();
+    main_.ShowPage(kListPage);
+}
+
+bool SettingsPage::StartsAgentOnClose() const {
+    return Check7.Value() != 0 && Option6.Value() != 0;
+}
+
+} // namespace vtrl::manager

@@ -1,0 +1,95 @@
+#pragma once
+// The settings page: how the tray agent monitors (started with Windows or not, and in which of
+// three modes) and how the program notifies. The values live in the settings store, the agent's
+// autostart in a shortcut in the user's Startup folder.
+
+#include "platform/ui/control.h"
+#include "services/system_facts.h"
+
+#include <optional>
+#include <string>
+
+namespace vtrl::manager {
+
+class Main;
+
+// How an on/off setting reads: on unless any text is stored ("NO"), or on only for "YES".
+enum class SettingSense { OnUnlessSet, OnWhenYes };
+
+bool SettingIsOn(const std::wstring& stored, SettingSense sense);
+// The text an on/off setting is saved as.
+std::wstring StoredSetting(bool on, SettingSense sense);
+
+// What the tray agent does when Windows starts, as "Settings"/"SMode" stores it.
+enum class MonitorMode {
+    Background, // stays resident with its tray icon (nothing stored)
+    Every,      // one check at every start, then ends
+    Once,       // one check a day at start, then ends
+};
+
+// nullopt for a stored text that names no mode.
+std::optional<MonitorMode> MonitorModeFromStored(const std::wstring& stored);
+std::wstring StoredMonitorMode(MonitorMode mode);
+
+// The shortcut that starts the tray agent at logon: Startup folder\Vantorel.lnk.
+std::wstring AutostartShortcutPath(const services::SystemFacts& facts);
+
+class SettingsPage {
+public:
+    explicit SettingsPage(Main& main) : main_(main) {}
+
+    ui::Control Deza2{ui::ControlKind::Label, L"Deza(2)", {120, 120, 8400, 375}, L"Preferences"};
+    ui::Control Check5{ui::ControlKind::CheckBox, L"Check5", {360, 720, 8160, 300}, L"play sounds"};
+    ui::Control Check7{ui::ControlKind::CheckBox,
+                       L"Check7",
+                       {360, 1080, 8160, 300},
+                       L"constantly monitor startup records (tray agent)"};
+    ui::Control Option4{ui::ControlKind::OptionButton,
+                        L"Option4",
+                        {720, 1410, 7800, 300},
+                        L"run check once per day on win startup and exit tray agent"};
+    ui::Control Option5{ui::ControlKind::OptionButton,
+                        L"Option5",
+                        {720, 1740, 7800, 300},
+                        L"run check always on win startup, and exit tray agent"};
+    ui::Control Option6{ui::ControlKind::OptionButton,
+                        L"Option6",
+                        {720, 2070, 7800, 300},
+                        L"run check always in the background with tray agent"};
+    ui::Control Check8{
+        ui::ControlKind::CheckBox, L"Check8", {720, 2400, 7800, 300}, L"hide tray icon"};
+    ui::Control Check9{ui::ControlKind::CheckBox,
+                       L"Check9",
+                       {360, 2880, 8160, 300},
+                       L"notify me about new unknown programs"};
+    ui::Control Check11{ui::ControlKind::CheckBox,
+                        L"Check11",
+                        {360, 3240, 8160, 300},
+                        L"Auto close popup notifications after 10 seconds"};
+    ui::Control Check6{ui::ControlKind::CheckBox,
+                       L"Check6",
+                       {360, 3600, 8160, 300},
+                       L"show notification window when removing startup records"};
+    ui::Control Command3{ui::ControlKind::Button, L"Command3", {120, 4560, 1815, 420}, L"apply"};
+
+    // Adds the page's controls to the window; the window's constructor calls it once.
+    void Build();
+    // Keyed captions from the language file and the language's character set for labels.
+    void LoadTexts();
+    // Fills every control from the settings store.
+    void LoadSettingsPage();
+    // Writes every control to the settings store and the autostart shortcut; failures are silent.
+    void SaveSettings();
+    // The mode options and the tray-icon box are usable only while the agent box is checked.
+    void UpdateMonitorModeOptions();
+    void Check7_Click();
+    void Command3_Click();
+    // Whether leaving the window with "Apply and Close" starts the tray agent again: the agent
+    // box checked with its background mode selected, as the controls stand now.
+    bool StartsAgentOnClose() const;
+
+private:
+    Main& main_;
+};
+
+} // namespace vtrl::manager

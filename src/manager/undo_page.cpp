@@ -1,0 +1,103 @@
+#include "manager/undo_page.h"
+
+#include "manager/main_window.h"
+
+#include <array>
+
+namespace vtrl::manager {
+namespace {
+
+constexpr ui::Colour kWhite = 0x00FFFFFF;
+
+} // namespace
+
+std::optional<decisions::BackupEntry> EntryOfLine(const std::vector<std::wstring>& dataRows,
+                                                  int line) {
+    if (line < 0) {
+        return std::nullopt;
+    }
+    const std::size_t first = static_cast<std::size_t>(line) * decisions::kBackupDataRows;
+    if (first + decisions::kBackupDataRows > dataRows.size()) {
+        return std::nullopt;
+    }
+    std::array<std::wstring, decisions::kBackupDataRows> rows;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i] = dataRows[first + i];
+    }
+    return decisions::EntryFromDataRows(rows);
+}
+
+void UndoPage::Build() {
+    for (ui::Control* control :
+         {&Deza4, &Label8, &List1, &List2, &Check10, &Command8, &Command9, &Command7}) {
+        control->SetColours(ui::kDefaultColour, kWhite);
+        main_.AddToPage(*control, kUndoPage);
+    }
+    List2.SetVisible(false);
+    Check10.SetValue(1);
+    ui::Font title;
+    title.points = 12;
+    title.bold = true;
+    Deza4.SetFont(title);
+
+    Check10.onClick = [this] { FillUndoList(); };
+    Command8.onClick = [this] { Command8_Click(); };
+    Command9.onClick = [this] { Command9_Click(); };
+    Command7.onClick = [this] { Command7_Click(); };
+}
+
+void UndoPage::LoadTexts() {
+    main_.UseLanguageCharset(Deza4);
+    main_.UseLanguageCharset(Label8);
+    Deza4.SetCaption(main_.Text(L"UNDODELETE"));
+    Label8.SetCaption(main_.Text(L"YOUSHOULDUNDO"));
+    Check10.SetCaption(main_.Text(L"SHOWPAST7DAYS"));
+    Command8.SetCaption(main_.Text(L"UNDO"));
+    Command9.SetCaption(main_.Text(L"CLEARLIST"));
+    Command7.SetCaption(main_.Text(L"OK"));
+}
+
+void UndoPage::FillUndoList() {
+    auto listing = decisions::ListBackupEntries(main_.Platform(), main_.Facts().DataFolder,
+                                                Check10.Value() != 0);
+    List1.SetItems(std::move(listing.displayLines));
+    List2.SetItems(std::move(listing.dataRows));
+}
+
+void UndoPage::Command8_Click() {
+    const auto entry = EntryOfLine(List2.Items(), List1.ListIndex());
+    if (!entry) {
+        return;
+    }
+    auto& platform = main_.Platform();
+    const std::wstring question = decisions::RestoreQuestion(main_.Text(L"AREYOUSUREUNDO"), *entry);
+    if (platform.messages.Show(question, services::kProductName, platform::MessageIcon::Information,
+                               platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
+        return;
+    }
+    decisions::RestoreRemovedRecord(platform, main_.Facts().DataFolder, main_.Decisions(), *entry);
+    RestartPending = true;
+    platform.messages.Show(main_.Text(L"RESTORED"), services::kProductName,
+                           platform::MessageIcon::Information, platform::MessageButtons::Ok);
+}
+
+void UndoPage::Command9_Click() {
+    auto& platform = main_.Platform();
+    if (platform.messages.Show(main_.Text(L"AREYOUSURE"), services::kProductName,
+                               platform::MessageIcon::Information,
+                               platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
+        return;
+    }
+    decisions::ClearBackupLog(platform.files, main_.Facts().DataFolder);
+    FillUndoList();
+}
+
+void UndoPage::Command7_Click() {
+    if (RestartPending) {
+        main_.Restart();
+        return;
+    }
+    main_.ShowPage(kListPage);
+}
+
+} // namespace vtrl::manager

@@ -1,0 +1,307 @@
+// The record page headless: how it opens for a record, the option group and its two boxes, what
+// "Ok" stores for each choice, "Just for now" with its backup, message and restart, the help
+// links, and the enlarged icon.
+
+#include "decisions/icon_bitmap.h"
+#include "manager/record_page.h"
+#include "record_pages_test_support.h"
+
+namespace vtrl::manager {
+namespace {
+
+using testing::kRunKeyPath;
+using testing::ManagerPages;
+
+// A bottom-up 24-bit bitmap file of the given size, every pixel grey.
+std::vector<std::uint8_t> BitmapFile(int width, int height) {
+    const int stride = ((width * 24 + 31) / 32) * 4;
+    const std::uint32_t pixels =
+        static_cast<std::uint32_t>(stride * (height < 0 ? -height : height));
+    std::vector<std::uint8_t> file(54 + pixels, 0x80);
+    auto put = [&file](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            file[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+        }
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(2, static_cast<std::uint32_t>(file.size()), 4);
+    put(6, 0, 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, static_cast<std::uint32_t>(width), 4);
+    put(22, static_cast<std::uint32_t>(height), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    put(30, 0, 4);
+    return file;
+}
+
+class RecordPageTest : public ManagerPages {
+protected:
+    RecordPageTest() {
+        AddRunRecord(L"Tool", L"C:\\Tools", L"tool.exe", L"-min");
+        AddRunRecord(L"Other", L"C:\\Apps", L"other.exe");
+    }
+    decisions::DecisionEntry Stored(const std::wstring& exe) {
+        const auto stored = StoredDecisions();
+        for (int i = 0; i <= stored.DecisionLastIndex; ++i) {
+            if (stored.DecisionTable[static_cast<std::size_t>(i)].ExeName == exe) {
+                return stored.DecisionTable[static_cast<std::size_t>(i)];
+            }
+        }
+        ADD_FAILURE() << "no stored decision for " << std::string(exe.begin(), exe.end());
+        return {};
+    }
+    static std::vector<int> Options(const RecordPage& page) {
+        return {page.Option1.Value(), page.Option2.Value(), page.Option3.Value(),
+                page.Option9.Value()};
+    }
+};
+
+TEST_F(RecordPageTest, OpensWithTheRecordAndItsStoredDecision) {
+    decisions::Decisions table;
+    decisions::LoadDecisions(fake.Get(), facts.DataFolder, table);
+    decisions::SaveDecision(fake.Get(), facts.DataFolder, table, L"C:\\TOOLS", L"TOOL.EXE", L"-min",
+                            false, true, decisions::kStatusRestricted);
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    main.BAexe_Click(0);
+
+    EXPECT_EQ(main.CurrentPage(), kRecordPage);
+    EXPECT_TRUE(main.MonsterWindow(kRecordPage).Visible());
+    EXPECT_FALSE(main.MonsterWindow(kListPage).Visible());
+    EXPECT_EQ(page.Label1.Caption(), L"TOOL.EXE");
+    // The list page's look-up has lower-cased the record's folder already.
+    EXPECT_EQ(page.Label3.Caption(), L"c:\\tools");
+    EXPECT_EQ(page.Label11.Caption(), L"-min");
+    EXPECT_EQ(page.id.Caption(), L"0");
+    EXPECT_EQ(Options(page), (std::vector<int>{0, 0, 1, 0}));
+    EXPECT_EQ(page.Check3.Value(), 1);
+    EXPECT_TRUE(page.Check3.Enabled());
+    EXPECT_EQ(page.Check4.Value(), 0);
+    EXPECT_TRUE(page.Check4.Enabled());
+
+    // Another record without a decision: both boxes cleared and disabled again.
+    main.BAimg_Click(1);
+    EXPECT_EQ(page.Label1.Caption(), L"OTHER.EXE");
+    EXPECT_EQ(page.id.Caption(), L"1");
+    EXPECT_EQ(page.Label11.Caption(), L"");
+    EXPECT_EQ(Options(page), (std::vector<int>{1, 0, 0, 0}));
+    EXPECT_EQ(page.Check3.Value(), 0);
+    EXPECT_FALSE(page.Check3.Enabled());
+    EXPECT_FALSE(page.Check4.Enabled());
+}
+
+TEST_F(RecordPageTest, OnlyRestrictedEnablesTheBoxesAndOnlyLeavingItClearsThem) {
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    main.BAexe_Click(0);
+    EXPECT_FALSE(page.Check3.Enabled());
+
+    page.Option3.Click();
+    EXPECT_EQ(Options(page), (std::vector<int>{0, 0, 1, 0}));
+    EXPECT_TRUE(page.Check3.Enabled());
+    EXPECT_TRUE(page.Check4.Enabled());
+    EXPECT_EQ(page.Check3.Value(), 0);
+    page.Check3.Click();
+    page.Check4.Click();
+
+    page.Option2.Click();
+    EXPECT_EQ(Options(page), (std::vector<int>{0, 1, 0, 0}));
+    EXPECT_EQ(page.Check3.Value(), 0);
+    EXPECT_EQ(page.Check4.Value(), 0);
+    EXPECT_FALSE(page.Check3.Enabled());
+    EXPECT_FALSE(page.Check4.Enabled());
+
+    page.Option3.Click();
+    EXPECT_TRUE(page.Check3.Enabled());
+    EXPECT_EQ(page.Check3.Value(), 0);
+    EXPECT_EQ(page.Check4.Value(), 0);
+
+    // "Just for now" has no click action: the boxes keep their state.
+    page.Check3.Click();
+    page.Check4.Click();
+    page.Option9.Click();
+    EXPECT_EQ(Options(page), (std::vector<int>{0, 0, 0, 1}));
+    EXPECT_EQ(page.Check3.Value(), 1);
+    EXPECT_EQ(page.Check4.Value(), 1);
+    EXPECT_TRUE(page.Check3.Enabled());
+}
+
+TEST_F(RecordPageTest, OkStoresEachChoiceAndTheListShowsIt) {
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    struct Case {
+        ui::Control* option;
+        bool deleteBox;
+        const wchar_t* status;
+        const wchar_t* rowText;
+    };
+    for (const Case& choice : {Case{&page.Option2, false, L"1", L"Approved"},
+                               Case{&page.Option3, true, L"2", L"Restricted"},
+                               Case{&page.Option1, false, L"0", L"No decision yet"}}) {
+        main.BAexe_Click(0);
+        choice.option->Click();
+        if (choice.deleteBox) {
+            page.Check3.Click();
+        }
+        page.Command1.Click();
+        const auto stored = Stored(L"tool.exe");
+        EXPECT_EQ(stored.Status, choice.status);
+        EXPECT_EQ(stored.ExeFolder, L"c:\\tools");
+        EXPECT_EQ(stored.Arguments, L"-min");
+        EXPECT_EQ(stored.DeleteRecord, choice.deleteBox);
+        EXPECT_FALSE(stored.KillIfRunning);
+        EXPECT_EQ(main.CurrentPage(), kListPage);
+        EXPECT_EQ(main.BAinfo(0).Caption(), choice.rowText);
+        EXPECT_EQ(main.BAinfo(1).Caption(), L"No decision yet");
+    }
+    EXPECT_TRUE(fake.messages.shown.empty()) << "an administrator is not warned";
+    EXPECT_TRUE(RunValuePresent(L"Tool"));
+    EXPECT_TRUE(fake.launcher.started.empty());
+    EXPECT_FALSE(main.Unloaded());
+}
+
+TEST_F(RecordPageTest, RestrictingWithoutAdministratorRightsWarnsAndSavesAllTheSame) {
+    facts.IsAdmin = false;
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    main.BAexe_Click(0);
+    page.Option2.Click();
+    page.Command1.Click();
+    EXPECT_TRUE(fake.messages.shown.empty()) << "approving needs no rights";
+
+    main.BAexe_Click(0);
+    page.Option3.Click();
+    page.Command1.Click();
+    ASSERT_EQ(MessageTexts(), std::vector<std::wstring>{L"Not admin."});
+    EXPECT_EQ(fake.messages.shown[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(Stored(L"tool.exe").Status, L"2");
+}
+
+TEST_F(RecordPageTest, JustForNowRemovesTheRecordWithABackupAndRestarts) {
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    main.BAexe_Click(0);
+    page.Option3.Click();
+    page.Check3.Click();
+    page.Check4.Click();
+    page.Option9.Click();
+    page.Command1.Click();
+
+    const auto stored = Stored(L"tool.exe");
+    EXPECT_EQ(stored.Status, L"");
+    EXPECT_TRUE(stored.DeleteRecord);
+    EXPECT_TRUE(stored.KillIfRunning);
+    EXPECT_FALSE(RunValuePresent(L"Tool"));
+    EXPECT_TRUE(RunValuePresent(L"Other"));
+    const auto listing = decisions::ListBackupEntries(fake.Get(), facts.DataFolder, false);
+    ASSERT_EQ(listing.displayLines.size(), 1u);
+    const auto entry = decisions::ListedEntry(listing, 0);
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(entry->Kind, L"REGISTRY");
+    EXPECT_EQ(entry->FullLocation, std::wstring(kRunKeyPath) + L"\\Tool");
+    EXPECT_EQ(entry->CommandLine, L"C:\\Tools\\tool.exe -min");
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"Deleted."});
+    EXPECT_EQ(fake.messages.shown[0].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(fake.launcher.started, std::vector<std::wstring>{RestartCommand()});
+    EXPECT_TRUE(main.Unloaded());
+    // The program itself is left running.
+    EXPECT_TRUE(fake.launcher.startedHidden.empty());
+}
+
+TEST_F(RecordPageTest, JustForNowThatCannotRemoveSaysSoAndStillRestarts) {
+    facts.IsAdmin = false;
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    main.BAexe_Click(0);
+    // Without a backup nothing may be deleted: an unwritable data folder stops the removal.
+    fake.files.MakeReadOnly(facts.DataFolder);
+    page.Option9.Click();
+    page.Command1.Click();
+
+    EXPECT_TRUE(RunValuePresent(L"Tool"));
+    EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{L"Not admin.", L"Not deleted."}));
+    EXPECT_EQ(fake.messages.shown[1].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(fake.launcher.started, std::vector<std::wstring>{RestartCommand()});
+    EXPECT_TRUE(main.Unloaded());
+}
+
+TEST_F(RecordPageTest, HelpLinksOpenTheFolderThePropertiesTheSearchAndTheUndoPage) {
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    main.BAexe_Click(0);
+
+    page.Label6.Click();
+    page.Label1.Click();
+    ASSERT_EQ(fake.launcher.opened.size(), 2u);
+    EXPECT_EQ(fake.launcher.opened[0], L"https://www.bing.com/search?q=What is TOOL.EXE");
+    EXPECT_EQ(fake.launcher.opened[1], L"c:\\tools");
+
+    page.Label4.Click();
+    EXPECT_EQ(fake.launcher.propertiesShown, std::vector<std::wstring>{L"c:\\tools\\TOOL.EXE"});
+
+    page.Label7.Click();
+    ASSERT_EQ(fake.launcher.opened.size(), 3u);
+    EXPECT_NE(fake.launcher.opened[2].find(L"help"), std::wstring::npos) << "the help page";
+
+    // The undo page as it was last filled: never, so empty, though the log has an entry.
+    decisions::BackupAndLogRemoval(fake.Get(), facts.DataFolder, L"REGISTRY", L"HKEY\\x",
+                                   L"C:\\Apps", L"gone.exe", L"", L"C:\\Apps\\gone.exe");
+    page.Label10.Click();
+    EXPECT_EQ(main.CurrentPage(), kUndoPage);
+    EXPECT_TRUE(main.undoPage.List1.Items().empty());
+}
+
+TEST_F(RecordPageTest, AFolderThatIsGoneIsNotOpened) {
+    Main& main = Open();
+    main.BAexe_Click(1);
+    main.recordPage.Label3.SetCaption(L"C:\\Nowhere");
+    main.recordPage.Label1.Click();
+    EXPECT_TRUE(fake.launcher.opened.empty());
+}
+
+TEST_F(RecordPageTest, TheIconIsShownAtDoubleSizeWhenItsBitmapExists) {
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    const ui::TwipsRect designed = page.Image1.Rect();
+    fake.files.AddFile(decisions::IconBitmapPath(facts.DataFolder, L"tool.exe"), [] {
+        const auto bytes = BitmapFile(32, 32);
+        return std::string(bytes.begin(), bytes.end());
+    }());
+    main.BAexe_Click(0);
+    EXPECT_EQ(page.Image1.Picture(), BitmapFile(32, 32));
+    EXPECT_TRUE(page.Image1.Stretch());
+    EXPECT_TRUE(page.Image1.Visible());
+    EXPECT_EQ(page.Image1.Rect().width, 960);
+    EXPECT_EQ(page.Image1.Rect().height, 960);
+    EXPECT_EQ(page.Image1.Rect().left + page.Image1.Rect().width, designed.left + designed.width);
+
+    // No bitmap for the next record: the previous icon stays.
+    main.BAexe_Click(1);
+    EXPECT_EQ(page.Image1.Picture(), BitmapFile(32, 32));
+}
+
+TEST(ShowIconEnlarged, ScalesByTheFactorAndIgnoresWhatIsNoBitmap) {
+    ui::Control image{ui::ControlKind::Picture, L"Image1", {3000, 100, 480, 480}};
+    EXPECT_TRUE(ShowIconEnlarged(image, 3, BitmapFile(16, -16)));
+    EXPECT_EQ(image.Rect(), (ui::TwipsRect{3480 - 720, 100, 720, 720}));
+
+    std::vector<std::uint8_t> damaged = BitmapFile(16, 16);
+    damaged[0] = 'X';
+    EXPECT_FALSE(ShowIconEnlarged(image, 2, damaged));
+    EXPECT_FALSE(ShowIconEnlarged(image, 2, {'B', 'M', 0, 0}));
+    EXPECT_EQ(image.Rect(), (ui::TwipsRect{3480 - 720, 100, 720, 720}));
+    EXPECT_EQ(image.Picture(), BitmapFile(16, -16));
+}
+
+TEST(BitmapPixelSize, ReadsTheInfoHeader) {
+    EXPECT_EQ(BitmapPixelSize(BitmapFile(32, 32)), (PixelSize{32, 32}));
+    EXPECT_EQ(BitmapPixelSize(BitmapFile(48, -20)), (PixelSize{48, 20}));
+    EXPECT_EQ(BitmapPixelSize(BitmapFile(0, 5)), std::nullopt);
+    EXPECT_EQ(BitmapPixelSize({}), std::nullopt);
+}
+
+} // namespace
+} // namespace vtrl::manager
