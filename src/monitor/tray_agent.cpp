@@ -3,6 +3,7 @@
 #include "monitor/check_cycle.h"
 #include "inventory/inventory_scan.h"
 #include "services/date_time.h"
+#include "services/registry_access.h"
 #include "services/settings_store.h"
 
 namespace vtrl::monitor {
@@ -19,8 +20,10 @@ TrayAgent::TrayAgent(platform::Platform& platform, const services::SystemFacts& 
       platform_(platform), facts_(facts), language_(language), startMode_(std::move(startMode)) {
     Add(Timer1);
     Add(MagicSubTimer);
+    Add(SettleTimer);
     Timer1.onTick = [this] { Timer1_Timer(); };
     MagicSubTimer.onTick = [this] { MagicSubTimer_Timer(); };
+    SettleTimer.onTick = [this] { SettleTimer_Timer(); };
 }
 
 void TrayAgent::Form_Load() {
@@ -51,6 +54,14 @@ void TrayAgent::Form_Load() {
     }
     if (startMode_.empty()) {
         MagicSubTimer.SetEnabled(true);
+        const inventory::ScanSources sources = inventory::DefaultScanSources(facts_);
+        for (const auto& key : sources.runKeys) {
+            locations_.push_back({key, false, false});
+        }
+        for (const auto& folder : sources.startupFolders) {
+            locations_.push_back({folder, true, false});
+        }
+        WatchStartupLocations();
         if (services::GetSetting(registry, services::kAppKey, kSettingsSection, kHideTrayIconKey)
                 .empty()) {
             // Without an icon the agent still runs its passes.
@@ -61,6 +72,7 @@ void TrayAgent::Form_Load() {
 }
 
 void TrayAgent::Form_QueryUnload() {
+    platform_.changes.StopWatching();
     RemoveTrayIcon();
 }
 
@@ -81,14 +93,64 @@ void TrayAgent::Timer1_Timer() {
 
 void TrayAgent::MagicSubTimer_Timer() {
     RunPass();
+    WatchStartupLocations();
+}
+
+void TrayAgent::SettleTimer_Timer() {
+    SettleTimer.SetEnabled(false);
+    RunPass();
+}
+
+void TrayAgent::StartupLocationChanged() {
+    if (passRunning_) {
+        // However many changes come in during a pass, one more pass follows it.
+        passPending_ = true;
+    } else if (!SettleTimer.Enabled()) {
+        SettleTimer.SetEnabled(true);
+    }
+}
+
+void TrayAgent::WatchStartupLocations() {
+    for (std::size_t i = 0; i < locations_.size(); ++i) {
+        WatchedLocation& location = locations_[i];
+        if (location.armed) {
+            continue;
+        }
+        auto onChange = [this] { StartupLocationChanged(); };
+        auto onLost = [this, i] { locations_[i].armed = false; };
+        if (location.folder) {
+            location.armed = platform_.changes.WatchFolder(location.path, onChange, onLost);
+        } else if (const auto key = services::ParseRegistryLocation(location.path)) {
+            location.armed = platform_.changes.WatchKey(key->hive, key->keyPath, onChange, onLost);
+        }
+    }
+}
+
+int TrayAgent::WatchedLocations() const {
+    int armed = 0;
+    for (const auto& location : locations_) {
+        armed += location.armed ? 1 : 0;
+    }
+    return armed;
 }
 
 void TrayAgent::RunPass() {
+    if (passRunning_) {
+        passPending_ = true;
+        return;
+    }
+    passRunning_ = true;
     ++passes_;
-    if (RunCheckCycle(platform_, facts_, inventory_, decisions_) ==
-        inventory::ScanOutcome::NoRecords) {
+    const auto outcome = RunCheckCycle(platform_, facts_, inventory_, decisions_);
+    passRunning_ = false;
+    if (outcome == inventory::ScanOutcome::NoRecords) {
         WarnNoRecords(platform_, language_);
         Unload();
+        return;
+    }
+    if (passPending_) {
+        passPending_ = false;
+        SettleTimer.SetEnabled(true);
     }
 }
 

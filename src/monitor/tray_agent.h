@@ -1,8 +1,9 @@
 #pragma once
 // The background monitor started at logon with "startup": by the "Settings"/"SMode" setting it
 // runs one check pass and ends ("Every"), one pass a day ("Once"), or stays resident with a tray
-// icon and a pass every 30 seconds until the icon is clicked. Its window is never seen; other
-// processes find it by its caption to close it.
+// icon and a pass every 30 seconds until the icon is clicked. The resident agent also watches the
+// startup locations it scans and runs a pass as soon as one of them changes. Its window is never
+// seen; other processes find it by its caption to close it.
 
 #include "decisions/decision_database.h"
 #include "inventory/startup_record.h"
@@ -12,6 +13,7 @@
 #include "services/system_facts.h"
 
 #include <string>
+#include <vector>
 
 namespace vtrl::monitor {
 
@@ -25,6 +27,9 @@ inline constexpr wchar_t kHideTrayIconKey[] = L"HideTrayIcon";
 inline constexpr long long kOnceIntervalSeconds = 86400;
 inline constexpr int kParkTimerMs = 2000;
 inline constexpr int kCheckTimerMs = 30000;
+// A change to a startup location starts a pass this long after it, so that a program writing
+// several values at once causes one pass.
+inline constexpr int kSettleTimerMs = 500;
 // The tray icon's callback reports this mouse message for a released left button.
 inline constexpr unsigned kLeftButtonUp = 0x0202;
 
@@ -35,12 +40,21 @@ public:
 
     ui::Timer Timer1{L"Timer1", kParkTimerMs, true};
     ui::Timer MagicSubTimer{L"MagicSubTimer", kCheckTimerMs, false};
+    ui::Timer SettleTimer{L"SettleTimer", kSettleTimerMs, false};
 
     void Form_Load() override;
     void Form_QueryUnload() override;
     void Form_TrayMessage(unsigned mouseMessage) override;
     void Timer1_Timer();
     void MagicSubTimer_Timer();
+    void SettleTimer_Timer();
+    // A watched startup location changed.
+    void StartupLocationChanged();
+    // Starts watching every startup location not watched yet; those that cannot be watched now
+    // are tried again at the next timer pass.
+    void WatchStartupLocations();
+    // Startup locations being watched now.
+    int WatchedLocations() const;
 
     // Passes run by this agent so far.
     int PassCount() const { return passes_; }
@@ -55,7 +69,16 @@ protected:
     const services::Language& language_;
 
 private:
+    struct WatchedLocation {
+        std::wstring path; // a key with its hive, or a folder
+        bool folder = false;
+        bool armed = false;
+    };
+
     std::wstring startMode_;
+    std::vector<WatchedLocation> locations_;
+    bool passRunning_ = false;
+    bool passPending_ = false;
     inventory::StartupInventory inventory_;
     decisions::Decisions decisions_;
     int passes_ = 0;

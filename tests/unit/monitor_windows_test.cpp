@@ -2,6 +2,7 @@
 // through the forms and controls against the fake platform, and the entry's hand-off modes.
 
 #include "fakes/fake_platform.h"
+#include "inventory/inventory_scan.h"
 #include "monitor/check_cycle.h"
 #include "monitor/popup_reminder.h"
 #include "monitor/tray_agent.h"
@@ -293,6 +294,67 @@ TEST_F(EntryModes, StartupHandsTheStoredModeToTheAgent) {
     ASSERT_NE(agent, nullptr);
     EXPECT_FALSE(agent->MagicSubTimer.Enabled()) << "an unknown mode enables nothing";
     EXPECT_EQ(shell::RunEntry(fake.Get(), L"Startup"), shell::DispatchOutcome::NoMatch);
+}
+
+} // namespace
+} // namespace vtrl::monitor
+
+namespace vtrl::monitor {
+namespace {
+
+class InstantProtection : public MonitorWindows {
+protected:
+    const std::wstring userRun = std::wstring(L"HKEY_CURRENT_USER\\") + kRunKey;
+};
+
+TEST_F(InstantProtection, AChangeRunsOnePassAfterTheSettlingDelay) {
+    AddRestrictedRecord();
+    TrayAgent& agent = StartAgent(L"");
+    const auto sources = inventory::DefaultScanSources(facts);
+    EXPECT_EQ(agent.WatchedLocations(),
+              static_cast<int>(sources.runKeys.size() + sources.startupFolders.size()));
+    EXPECT_TRUE(fake.changes.Watching(userRun));
+    EXPECT_TRUE(fake.changes.Watching(facts.StartupFolder));
+
+    // An installer writing several values: one settle timer, one pass.
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(fake.changes.Fire(userRun));
+    }
+    EXPECT_EQ(agent.PassCount(), 0) << "no pass before the delay";
+    EXPECT_TRUE(agent.SettleTimer.Enabled());
+    EXPECT_EQ(agent.SettleTimer.Interval(), kSettleTimerMs);
+    agent.SettleTimer.onTick();
+    EXPECT_EQ(agent.PassCount(), 1);
+    EXPECT_FALSE(agent.SettleTimer.Enabled());
+    EXPECT_FALSE(RecordPresent());
+    // The 30-second pass goes on as before.
+    EXPECT_TRUE(agent.MagicSubTimer.Enabled());
+}
+
+TEST_F(InstantProtection, UnwatchableLocationsAreTriedAgainByTheTimerPass) {
+    fake.changes.unwatchable = {facts.StartupFolder};
+    AddRestrictedRecord();
+    TrayAgent& agent = StartAgent(L"");
+    EXPECT_FALSE(fake.changes.Watching(facts.StartupFolder));
+    const int watched = agent.WatchedLocations();
+
+    fake.changes.unwatchable.clear();
+    fake.changes.Lose(userRun); // the key was deleted
+    EXPECT_EQ(agent.WatchedLocations(), watched - 1);
+    agent.MagicSubTimer.onTick();
+    EXPECT_TRUE(fake.changes.Watching(facts.StartupFolder));
+    EXPECT_TRUE(fake.changes.Watching(userRun));
+    EXPECT_EQ(agent.WatchedLocations(), watched + 1);
+}
+
+TEST_F(InstantProtection, OneShotModesWatchNothingAndClosingStopsTheWatches) {
+    AddRestrictedRecord();
+    StartAgent(L"Every");
+    EXPECT_TRUE(fake.changes.watches.empty());
+    TrayAgent& resident = StartAgent(L"");
+    EXPECT_FALSE(fake.changes.watches.empty());
+    resident.Unload();
+    EXPECT_TRUE(fake.changes.watches.empty());
 }
 
 } // namespace

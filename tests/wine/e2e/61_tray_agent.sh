@@ -16,8 +16,15 @@ mkdir -p "$data" "$(drive_c)/vtrltest"
 cp "$VTRL_BIN/ui_fixture.exe" "$(drive_c)/vtrltest/badtool.exe"
 
 crlf() { printf '%s\r\n' "$@"; }
+# An approved record stays, as the agent's own shortcut would: without any record at all the
+# agent warns that there is nothing to check and ends.
+cp "$VTRL_BIN/ui_fixture.exe" "$(drive_c)/vtrltest/keeper.exe"
+reg_set "$run_key" Keeper REG_SZ 'C:\vtrltest\keeper.exe'
 # badtool.exe is on the black list: its startup records are deleted.
-crlf "" 'c:\vtrltest' 'badtool.exe' '' N Y 2 "" "" "" "" >"$data/ActionsDB.txt"
+{
+    crlf "" 'c:\vtrltest' 'badtool.exe' '' N Y 2 "" "" "" ""
+    crlf "" 'c:\vtrltest' 'keeper.exe' '' N N 1 "" "" "" ""
+} >"$data/ActionsDB.txt"
 restricted() { reg_set "$run_key" 'Bad Tool' REG_SZ 'C:\vtrltest\badtool.exe'; }
 # The log keeps one entry per executable: each new removal of badtool.exe renews its time.
 removed_at() { sed -n 2p "$data/BackupAndLog.txt" | tr -d '\r'; }

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The resident agent watches the startup locations: a restricted Run value or Startup shortcut
+# is gone within two seconds, with its backup entry and its removal notice; twenty restricted
+# values written at once are all removed in one burst of work; an undecided new record raises
+# its reminder within two seconds when the spacing allows it.
+set -euo pipefail
+source "$(dirname "$0")/../lib.sh"
+
+program=$VTRL_BIN/vantorel.exe
+agent='Vantorel tray agent'
+settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
+datakey='HKCU\Software\VB and VBA Program Settings\VTRL\Data'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+facts=$(vtrl_wine 30 "$VTRL_BIN/facts_probe.exe" | tr -d '\r')
+data=$(unix_path "$(sed -n 's/^DataFolder=//p' <<<"$facts")")
+# The user's Startup folder as the shell names it (Wine spells it "StartUp").
+startup=$(unix_path "$(reg_get 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' Startup)")
+mkdir -p "$data" "$(drive_c)/vtrltest" "$startup"
+for n in tool $(seq -w 1 20); do
+    cp "$VTRL_BIN/ui_fixture.exe" "$(drive_c)/vtrltest/bad$n.exe"
+done
+cp "$VTRL_BIN/ui_fixture.exe" "$(drive_c)/vtrltest/newcomer.exe"
+
+crlf() { printf '%s\r\n' "$@"; }
+# An approved record stays, as the agent's own shortcut would: without any record at all the
+# agent warns that there is nothing to check and ends.
+cp "$VTRL_BIN/ui_fixture.exe" "$(drive_c)/vtrltest/keeper.exe"
+reg_set "$run_key" Keeper REG_SZ 'C:\vtrltest\keeper.exe'
+{
+    crlf "" 'c:\vtrltest' 'badtool.exe' '' N Y 2 "" "" "" ""
+    for n in $(seq -w 1 20); do
+        crlf "" 'c:\vtrltest' "bad$n.exe" '' N Y 2 "" "" "" ""
+    done
+    crlf "" 'c:\vtrltest' 'keeper.exe' '' N N 1 "" "" "" ""
+} >"$data/ActionsDB.txt"
+# A reminder is due: the last one was an hour ago.
+reg_set "$datakey" LastReminder REG_SZ "$(date -d '1 hour ago' '+%-m/%-d/%Y %-I:%M:%S %p')"
+now_ms() { date +%s%3N; }
+# wait_gone CHECK...: polls until the command succeeds, printing the milliseconds it took.
+wait_until() {
+    local start
+    start=$(now_ms)
+    for _ in $(seq 100); do
+        if "$@" 2>/dev/null; then
+            echo $(($(now_ms) - start))
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+vtrl_start "$program" startup
+for _ in $(seq 100); do
+    [[ $(uidriver tray-icon "$agent" 2>/dev/null) == present ]] && break
+    sleep 0.2
+done
+assert_eq present "$(uidriver tray-icon "$agent")" "the resident agent is up"
+
+# A restricted Run value.
+reg_set "$run_key" 'Bad Tool' REG_SZ 'C:\vtrltest\badtool.exe'
+ms=$(wait_until reg_missing "$run_key" 'Bad Tool') || fail "the restricted value was not removed"
+((ms <= 2000)) || fail "the restricted value took $ms ms to go"
+grep -q '^badtool.exe' <(tr -d '\r' <"$data/BackupAndLog.txt") || fail "no backup entry for badtool.exe"
+uidriver wait-window Vantorel 10000 >/dev/null
+assert_eq 'BADTOOL.EXE' "$(uidriver text Vantorel @Label2)" "the removal notice"
+uidriver press Vantorel OK
+uidriver wait-gone Vantorel 10000
+
+# A restricted shortcut dropped into the Startup folder (made elsewhere, then moved in).
+rc=0
+vtrl_wine 30 "$VTRL_BIN/make_shortcut.exe" 'C:\vtrltest\Bad Tool.lnk' 'C:\vtrltest\badtool.exe' || rc=$?
+assert_eq 0 "$rc" "making the shortcut"
+mv "$(drive_c)/vtrltest/Bad Tool.lnk" "$startup/"
+link_gone() { [[ ! -e "$startup/Bad Tool.lnk" ]]; }
+ms=$(wait_until link_gone) || fail "the restricted shortcut was not removed"
+((ms <= 2000)) || fail "the restricted shortcut took $ms ms to go"
+grep -qi 'Bad Tool.lnk' <(tr -d '\r' <"$data/BackupAndLog.txt") || fail "no backup entry for the shortcut"
+uidriver wait-window Vantorel 10000 >/dev/null
+uidriver press Vantorel OK
+uidriver wait-gone Vantorel 10000
+
+# Twenty restricted values in one burst, with the sound only.
+reg_set "$settings" NotifiWin REG_SZ NO
+burst=$VTRL_CASE_DIR/burst.reg
+{
+    crlf 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]'
+    for n in $(seq -w 1 20); do
+        crlf "\"Bad $n\"=\"C:\\\\vtrltest\\\\bad$n.exe\""
+    done
+} >"$burst"
+vtrl_wine 30 regedit /S "$(win_path "$burst")"
+all_gone() {
+    local n
+    for n in $(seq -w 1 20); do
+        reg_missing "$run_key" "Bad $n" 2>/dev/null || return 1
+    done
+}
+wait_until all_gone >/dev/null || fail "not all twenty values were removed"
+# One pass removed them all: their backup entries were written within one second.
+times=$(tr -d '\r' <"$data/BackupAndLog.txt" | awk 'length($0) == 74 && /^=+$/ {getline t; print t}' | tail -20)
+assert_eq 20 "$(wc -l <<<"$times")" "backup entries of the burst"
+seconds=$(while read -r line; do date -d "$line" +%s; done <<<"$times" | sort -u)
+span=$(($(tail -1 <<<"$seconds") - $(head -1 <<<"$seconds")))
+((span <= 1)) || fail "the burst's removals spread over $span s: more than one pass"
+
+# An undecided new record: its reminder within two seconds.
+reg_set "$run_key" Newcomer REG_SZ 'C:\vtrltest\newcomer.exe'
+start=$(now_ms)
+uidriver wait-window Vantorel 5000 >/dev/null || fail "no reminder for the new record"
+ms=$(($(now_ms) - start))
+((ms <= 2500)) || fail "the reminder took $ms ms"
+assert_eq 'NEWCOMER.EXE' "$(uidriver text Vantorel @Label2)" "the reminder's executable"
+screenshot 62_instant_reminder.png
+uidriver close Vantorel
+uidriver wait-gone Vantorel 10000
+uidriver close "$agent"
