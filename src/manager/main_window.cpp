@@ -16,8 +16,9 @@ constexpr int kWindowHeightTwips = 6810;
 constexpr ui::TwipsRect kPageRect{120, 1440, 8895, 5295};
 // Row 0 as it was designed inside Frame1; the other rows are copies moved down.
 constexpr ui::TwipsRect kRowImage{240, 120, 480, 480};
-constexpr ui::TwipsRect kRowName{960, 120, 2535, 495};
-constexpr ui::TwipsRect kRowStatus{3600, 120, 1215, 255};
+constexpr ui::TwipsRect kRowName{960, 120, 2400, 495};
+// The status ends where the scroll bar begins, so that its longest text is not cut off.
+constexpr ui::TwipsRect kRowStatus{3420, 120, 1260, 255};
 constexpr int kRowPitch = kRowImage.height + kRowGapTwips;
 constexpr int kFrameDesignTop = 120;
 
