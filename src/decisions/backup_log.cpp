@@ -17,6 +17,19 @@ BackupEntry EntryFromDataRows(const std::array<std::wstring, kBackupDataRows>& r
     return {rows[0], rows[1], rows[2], rows[3], rows[4], rows[5], rows[6], rows[7], rows[8]};
 }
 
+namespace {
+
+// A data row as the file can hold it: on one line, and never read as the start of an entry.
+std::wstring StoredRow(const std::wstring& text) {
+    std::wstring row = services::AsOneLine(text);
+    if (row == kBackupSeparator) {
+        row += L' ';
+    }
+    return row;
+}
+
+} // namespace
+
 std::wstring BackupLogPath(const std::wstring& dataFolder) {
     return dataFolder + L"\\" + kBackupLogFileName;
 }
@@ -49,8 +62,8 @@ std::vector<std::wstring> FormatBackupLines(const std::vector<BackupEntry>& entr
     lines.reserve(entries.size() * kBackupEntryLines);
     for (const BackupEntry& entry : entries) {
         lines.emplace_back(kBackupSeparator);
-        for (std::wstring& row : DataRowsOf(entry)) {
-            lines.push_back(std::move(row));
+        for (const std::wstring& row : DataRowsOf(entry)) {
+            lines.push_back(StoredRow(row));
         }
     }
     return lines;
@@ -79,21 +92,22 @@ bool BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataF
         }
         entries = ParseBackupLines(*lines);
     }
+    // The entry as it will read back, so that the same key finds its older entry.
+    BackupEntry added;
+    added.Kind = StoredRow(kind);
+    added.FullLocation = StoredRow(fullLocation);
+    added.ExeFolder = StoredRow(folder);
+    added.ExeName = StoredRow(exeName);
+    added.Arguments = StoredRow(arguments);
+    added.CommandLine = StoredRow(commandLine);
     std::erase_if(entries, [&](const BackupEntry& entry) {
-        return entry.ExeFolder == folder && entry.ExeName == exeName &&
-               entry.Arguments == arguments;
+        return entry.ExeFolder == added.ExeFolder && entry.ExeName == added.ExeName &&
+               entry.Arguments == added.Arguments;
     });
     // Three readings of the clock, one per line, as the entry has always recorded them.
-    BackupEntry added;
-    added.RemovedAt = platform.locale.FormatDateTime(platform.clock.Now());
+    added.RemovedAt = StoredRow(platform.locale.FormatDateTime(platform.clock.Now()));
     added.RemovedDate = DateLine(platform.clock.Now());
     added.RemovedTime = TimeLine(platform.clock.Now());
-    added.Kind = kind;
-    added.FullLocation = fullLocation;
-    added.ExeFolder = folder;
-    added.ExeName = exeName;
-    added.Arguments = arguments;
-    added.CommandLine = commandLine;
     entries.push_back(std::move(added));
     return services::WriteTextLines(platform.files, platform.locale, path,
                                     FormatBackupLines(entries));

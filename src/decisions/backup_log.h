@@ -53,10 +53,11 @@ std::wstring DateLine(const platform::LocalTime& time);
 std::wstring TimeLine(const platform::LocalTime& time);
 
 // Writes the entry for a removal: an older entry of the same key (folder, executable name,
-// arguments, compared exactly) is dropped and the new one appended; the file is replaced in one
-// step through the platform's temporary file, never left missing or cut short. False when the
-// entry is not stored: the file exists but cannot be read (it is left as it is) or the write
-// failed.
+// arguments, compared exactly) is dropped and the new one appended. Line breaks in the texts are
+// stored as blanks, and a text that would read as a separator gets a trailing blank; the file is
+// replaced in one step through the platform's temporary file, never left missing or cut short.
+// False when the entry is not stored: the file exists but cannot be read (it is left as it is) or
+// the write failed.
 bool BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataFolder,
                          const std::wstring& kind, const std::wstring& fullLocation,
                          const std::wstring& folder, const std::wstring& exeName,

@@ -14,9 +14,13 @@ constexpr std::size_t kLineKill = 4;
 constexpr std::size_t kLineDelete = 5;
 constexpr std::size_t kLineStatus = 6;
 
+// Keys are compared in their stored one-line form, so that a key read back from the file still
+// finds the record whose arguments held a line break.
 bool SameKey(const DecisionEntry& entry, const std::wstring& folder, const std::wstring& exeName,
              const std::wstring& arguments) {
-    return entry.ExeFolder == folder && entry.ExeName == exeName && entry.Arguments == arguments;
+    return entry.ExeFolder == services::AsOneLine(folder) &&
+           entry.ExeName == services::AsOneLine(exeName) &&
+           entry.Arguments == services::AsOneLine(arguments);
 }
 
 void EmptyTable(Decisions& decisions) {
@@ -56,12 +60,12 @@ std::vector<std::wstring> FormatDecisionLines(const Decisions& decisions) {
             continue;
         }
         std::vector<std::wstring> block(kDecisionEntryLines);
-        block[kLineFolder] = entry.ExeFolder;
-        block[kLineName] = entry.ExeName;
-        block[kLineArguments] = entry.Arguments;
+        block[kLineFolder] = services::AsOneLine(entry.ExeFolder);
+        block[kLineName] = services::AsOneLine(entry.ExeName);
+        block[kLineArguments] = services::AsOneLine(entry.Arguments);
         block[kLineKill] = entry.KillIfRunning ? kFlagYes : kFlagNo;
         block[kLineDelete] = entry.DeleteRecord ? kFlagYes : kFlagNo;
-        block[kLineStatus] = entry.Status;
+        block[kLineStatus] = services::AsOneLine(entry.Status);
         lines.insert(lines.end(), block.begin(), block.end());
     }
     return lines;
@@ -95,14 +99,16 @@ bool SaveDecision(platform::Platform& platform, const std::wstring& dataFolder,
                   Decisions& decisions, const std::wstring& folder, const std::wstring& exeName,
                   const std::wstring& arguments, bool killIfRunning, bool deleteRecord,
                   const std::wstring& status) {
-    const std::wstring lowerFolder = platform.locale.ToLower(folder);
-    const std::wstring lowerName = platform.locale.ToLower(exeName);
+    // The table holds what the file will hold, so that a reload gives the same table.
+    const std::wstring lowerFolder = services::AsOneLine(platform.locale.ToLower(folder));
+    const std::wstring lowerName = services::AsOneLine(platform.locale.ToLower(exeName));
+    const std::wstring storedArguments = services::AsOneLine(arguments);
 
     // Every slot is searched: when a damaged history left duplicates, the last one wins.
     std::size_t found = decisions.DecisionTable.size();
     for (std::size_t slot = 0; slot < decisions.DecisionTable.size(); ++slot) {
         const DecisionEntry& entry = decisions.DecisionTable[slot];
-        if (entry.InUse && SameKey(entry, lowerFolder, lowerName, arguments)) {
+        if (entry.InUse && SameKey(entry, lowerFolder, lowerName, storedArguments)) {
             found = slot;
         }
     }
@@ -116,10 +122,10 @@ bool SaveDecision(platform::Platform& platform, const std::wstring& dataFolder,
     decisions.DecisionTable[found] = {true,
                                       lowerFolder,
                                       lowerName,
-                                      arguments,
+                                      storedArguments,
                                       deleteRecord,
                                       killIfRunning,
-                                      platform.locale.ToUpper(status)};
+                                      services::AsOneLine(platform.locale.ToUpper(status))};
 
     if (decisions.FileUnreadable) {
         return false;

@@ -52,9 +52,10 @@ std::vector<std::wstring> FormatDecisionLines(const Decisions& decisions);
 // Replaces the table with the file's content, creating an empty file when there is none.
 void LoadDecisions(platform::Platform& platform, const std::wstring& dataFolder,
                    Decisions& decisions);
-// Inserts or updates the entry of the key (folder and name lower-cased, status upper-cased) and
-// rewrites the file. True when the file now holds the new table; false when it could not be
-// written or was unreadable at the last load (the table in memory is updated either way).
+// Inserts or updates the entry of the key (folder and name lower-cased, status upper-cased, line
+// breaks in any of the texts stored as blanks, here as in the file) and rewrites the file. True
+// when the file now holds the new table; false when it could not be written or was unreadable at
+// the last load (the table in memory is updated either way).
 bool SaveDecision(platform::Platform& platform, const std::wstring& dataFolder,
                   Decisions& decisions, const std::wstring& folder, const std::wstring& exeName,
                   const std::wstring& arguments, bool killIfRunning, bool deleteRecord,

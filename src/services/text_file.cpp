@@ -23,6 +23,15 @@ std::vector<std::wstring> SplitLines(const std::wstring& text) {
     return lines;
 }
 
+std::wstring AsOneLine(std::wstring text) {
+    for (wchar_t& character : text) {
+        if (character == L'\r' || character == L'\n') {
+            character = L' ';
+        }
+    }
+    return text;
+}
+
 std::optional<std::vector<std::wstring>>
 ReadTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path) {
     const std::optional<std::string> bytes = files.ReadAll(path);

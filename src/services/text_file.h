@@ -14,6 +14,11 @@ namespace vtrl::services {
 // Splits at CR LF, lone CR or lone LF; a last line without an ending still counts.
 std::vector<std::wstring> SplitLines(const std::wstring& text);
 
+// The text as one stored line: each CR and LF becomes a blank. Outside texts (Run values, their
+// names, shortcut arguments) may hold line breaks; written as they are, they would shift every
+// later line of a line-numbered file.
+std::wstring AsOneLine(std::wstring text);
+
 // The file's lines, or nullopt when it is missing or cannot be read.
 std::optional<std::vector<std::wstring>>
 ReadTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path);
