@@ -4,6 +4,9 @@ VTRL_PACKAGES=(
     cmake ninja-build g++ googletest libgtest-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 xvfb x11-utils imagemagick procps passwd python3
+    # The fuzz targets: clang, and the compiler runtime that holds libFuzzer (only recommended
+    # by clang on Debian 12, so named here).
+    clang libclang-rt-14-dev
 )
 
 vtrl_install_deps() {
