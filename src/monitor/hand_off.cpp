@@ -62,7 +62,8 @@ std::optional<std::wstring> WriteHandOffFile(platform::Platform& platform,
         // Creating the file exclusively claims the name; a plain existence test would leave a
         // window in which another writer takes the same one.
         if (!platform.files.CreateNewEmpty(path)) {
-            if (platform.files.FileExists(path)) {
+            // Taken, by a file or by a folder of that name: try the next one.
+            if (platform.files.FileExists(path) || platform.files.FolderExists(path)) {
                 continue;
             }
             return std::nullopt;

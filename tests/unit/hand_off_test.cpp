@@ -59,6 +59,16 @@ TEST_F(HandOffFiles, AnExistingFileIsNeverOverwritten) {
     EXPECT_EQ(fake.files.Content(PathOf(*first)), std::string("someone else's"));
 }
 
+TEST_F(HandOffFiles, AFolderOfTheSameNameIsSkipped) {
+    const auto first = WriteHandOffFile(fake.Get(), kDataFolder, {L"c:\\p", L"a.exe"});
+    ASSERT_TRUE(first);
+    fake.files.Remove(PathOf(*first));
+    fake.files.AddFolder(PathOf(*first));
+    const auto second = WriteHandOffFile(fake.Get(), kDataFolder, {L"c:\\p", L"b.exe"});
+    ASSERT_TRUE(second);
+    EXPECT_NE(*second, *first);
+}
+
 TEST_F(HandOffFiles, UnwritableFolderGivesNoNameAndLeavesNothing) {
     fake.files.MakeReadOnly(kDataFolder);
     const std::size_t before = fake.files.FileCount();
