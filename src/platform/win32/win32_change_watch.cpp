@@ -56,12 +56,7 @@ bool Win32ChangeWatch::WatchKey(platform::Hive hive, const std::wstring& key,
     if (!watch->event || !ArmKey(watch->key.get(), watch->event.get())) {
         return false;
     }
-    watch->onChange = std::move(onChange);
-    watch->onLost = std::move(onLost);
-    Watch& armed = *watch;
-    watches_.push_back(std::move(watch));
-    windows_.AddWait(armed.Waited(), [this, &armed] { return Signalled(armed); });
-    return true;
+    return Keep(std::move(watch), std::move(onChange), std::move(onLost));
 }
 
 bool Win32ChangeWatch::WatchFolder(const std::wstring& folder, std::function<void()> onChange,
@@ -73,6 +68,11 @@ bool Win32ChangeWatch::WatchFolder(const std::wstring& folder, std::function<voi
     if (!watch->folderChange) {
         return false;
     }
+    return Keep(std::move(watch), std::move(onChange), std::move(onLost));
+}
+
+bool Win32ChangeWatch::Keep(std::unique_ptr<Watch> watch, std::function<void()> onChange,
+                            std::function<void()> onLost) {
     watch->onChange = std::move(onChange);
     watch->onLost = std::move(onLost);
     Watch& armed = *watch;

@@ -26,6 +26,9 @@ public:
 
 private:
     struct Watch;
+    // Keeps an armed watch and waits for it in the message loop.
+    bool Keep(std::unique_ptr<Watch> watch, std::function<void()> onChange,
+              std::function<void()> onLost);
     bool Signalled(Watch& watch);
     void Drop(Watch& watch);
     void Prune();
