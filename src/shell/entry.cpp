@@ -6,6 +6,7 @@
 #include "monitor/popup_reminder.h"
 #include "monitor/tray_agent.h"
 #include "services/date_time.h"
+#include "services/framework_dialog.h"
 #include "services/settings_store.h"
 #include "services/web_links.h"
 #include "shell/installation.h"
@@ -42,6 +43,20 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
     // "notifi" and "unknown", then "startup", "" and "preopen". A command line that matches no
     // row ends the process at once.
     std::vector<DispatchStep> steps;
+    auto openDialog = [&context](services::FrameworkPage page) -> services::CORVEN_FORM_2_2& {
+        auto& dialog = static_cast<services::CORVEN_FORM_2_2&>(
+            context.platform.windows.Load(std::make_unique<services::CORVEN_FORM_2_2>(
+                context.platform, context.facts, context.language)));
+        dialog.OpenOn(page);
+        return dialog;
+    };
+    steps.push_back(
+        {L"lang", MatchTest::Equal, AfterStep::Returns, [openDialog](const std::wstring&) {
+             openDialog(services::FrameworkPage::Language).Command3.SetFocus();
+         }});
+    steps.push_back(
+        {L"subscribe", MatchTest::Equal, AfterStep::Returns,
+         [openDialog](const std::wstring&) { openDialog(services::FrameworkPage::Subscription); }});
     steps.push_back(
         {L"updates", MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
              services::SaveSetting(context.platform.registry, services::kAppKey, L"Settings",

@@ -26,6 +26,15 @@ public:
         return found->second;
     }
 
+    std::optional<std::vector<std::uint8_t>> RenderPictureFile(const std::wstring& path) override {
+        pictureRequests.push_back(path);
+        const auto found = pictureFiles.find(FoldCase(path));
+        if (found == pictureFiles.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+
     struct Request {
         std::wstring path;
         int size = 0;
@@ -33,6 +42,9 @@ public:
     std::vector<Request> requests;
     std::map<std::wstring, std::vector<std::uint8_t>> pictures; // keyed by folded path
     std::function<void(const std::wstring& path)> onRender;     // sees the state while drawing
+    // Decoded picture files, keyed by folded path, and every path asked for.
+    std::map<std::wstring, std::vector<std::uint8_t>> pictureFiles;
+    std::vector<std::wstring> pictureRequests;
 };
 
 } // namespace vtrl::fakes

@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <wincodec.h>
+#include <wrl/client.h>
 
 #include <cstring>
 
@@ -133,6 +135,45 @@ std::optional<std::vector<std::uint8_t>> Win32Icons::RenderIconBitmap(const std:
         GdiFlush();
     }
     return EncodeBitmapFile(pixels, size, size);
+}
+
+std::optional<std::vector<std::uint8_t>> Win32Icons::RenderPictureFile(const std::wstring& path) {
+    // Pictures larger than this are not ours to show and would only cost memory.
+    constexpr UINT kLargestSide = 4096;
+    if (path.empty() || path.find(L'\0') != std::wstring::npos) {
+        return std::nullopt;
+    }
+    ComApartment com;
+    using Microsoft::WRL::ComPtr;
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    ComPtr<IWICFormatConverter> converter;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&factory))) ||
+        FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, &decoder)) ||
+        FAILED(decoder->GetFrame(0, &frame)) ||
+        FAILED(factory->CreateFormatConverter(&converter)) ||
+        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR,
+                                     WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom))) {
+        return std::nullopt;
+    }
+    UINT width = 0;
+    UINT height = 0;
+    if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 ||
+        width > kLargestSide || height > kLargestSide) {
+        return std::nullopt;
+    }
+    // 32-bit BGR rows, top-down: each pixel reads as 0x00RRGGBB.
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+    const UINT stride = width * 4;
+    if (FAILED(converter->CopyPixels(nullptr, stride, stride * height,
+                                     reinterpret_cast<BYTE*>(pixels.data())))) {
+        return std::nullopt;
+    }
+    return EncodeBitmapFile(pixels.data(), static_cast<int>(width), static_cast<int>(height));
 }
 
 } // namespace vtrl::win32

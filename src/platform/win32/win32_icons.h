@@ -10,6 +10,8 @@ class Win32Icons final : public platform::Icons {
 public:
     std::optional<std::vector<std::uint8_t>> RenderIconBitmap(const std::wstring& path,
                                                               int size) override;
+    // Decoded with the Windows Imaging Component.
+    std::optional<std::vector<std::uint8_t>> RenderPictureFile(const std::wstring& path) override;
 };
 
 } // namespace vtrl::win32
