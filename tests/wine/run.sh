@@ -225,6 +225,10 @@ report() { # STATUS NAME [DETAIL] [LOG]
         echo "PASS $2${3:+ $3}"
     else
         echo "FAIL $2 (${3:+$3; }log: $4)"
+        # The log's end says what failed, also where only this output survives (CI).
+        if [[ -s ${4:-} ]]; then
+            tail -n 15 "$4" | sed 's/^/  | /'
+        fi
     fi
 }
 

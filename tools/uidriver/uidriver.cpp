@@ -33,8 +33,10 @@ constexpr UINT kQueryTimeoutMs = 2000;
 // A click whose handler runs longer than this (typically a modal message box) keeps running
 // after we return; the caller then waits for its effect.
 constexpr UINT kClickTimeoutMs = 1000;
-// Time given to a posted mouse click before we return.
+// Time given to a posted mouse click to be taken from the queue before we return.
 constexpr DWORD kPostedClickSettleMs = 100;
+// Longest wait for a clicked program to come back to its message loop.
+constexpr DWORD kIdleTimeoutMs = 15000;
 // The message text of a standard message box is the static control with this ID.
 constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr wchar_t kDialogClass[] = L"#32770";
@@ -334,6 +336,28 @@ std::optional<FoundControl> WaitForControl(std::wstring_view caption, const Cont
 // ---------------------------------------------------------------------------------------------
 // Actions
 
+// Waits until the program owning `top` waits for input again, so that what a click started has
+// finished before the caller looks at its effect or sends the next click (sent messages overtake
+// posted ones, so a posted click still queued would otherwise run after a later sent click).
+// The process's idle state is set while its main thread waits on an empty queue and cleared
+// when it wakes; `settleMs` gives a just-posted message time to wake it, and the wait ends early
+// once the thread has been seen busy.
+void WaitUntilIdle(HWND top, DWORD settleMs) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(top, &processId);
+    const vtrl::win32::unique_kernel_handle process{
+        OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, processId)};
+    if (!process) {
+        Sleep(settleMs);
+        return;
+    }
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < settleMs && WaitForInputIdle(process.get(), 0) == 0) {
+        Sleep(5);
+    }
+    WaitForInputIdle(process.get(), kIdleTimeoutMs);
+}
+
 // BM_CLICK makes the button behave exactly as under a mouse click (check state, radio group,
 // BN_CLICKED). It is sent rather than posted so that a quick handler has finished when we
 // return; a handler that opens a modal window simply outlives the timeout.
@@ -344,7 +368,12 @@ bool ClickButton(HWND top, HWND button) {
     if (SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kClickTimeoutMs, &result)) {
         return true;
     }
-    return GetLastError() == ERROR_TIMEOUT;
+    if (GetLastError() != ERROR_TIMEOUT) {
+        return false;
+    }
+    // A slow handler finishes first; one that opened a modal window is idle in its loop.
+    WaitUntilIdle(top, 0);
+    return true;
 }
 
 // A label or any other control gets a real mouse click at its centre. Where the control lets
@@ -373,8 +402,7 @@ bool ClickAtCentre(HWND top, HWND control) {
         !PostMessageW(target, WM_LBUTTONUP, 0, where)) {
         return false;
     }
-    Sleep(kPostedClickSettleMs);
-    Query(target, WM_NULL, 0, 0);
+    WaitUntilIdle(top, kPostedClickSettleMs);
     return true;
 }
 
