@@ -3,6 +3,7 @@
 // (recorded, not started), the running program is ended by a real hidden taskkill, and the
 // notification sound plays a real wave file.
 
+#include "kept_setting.h"
 #include "decisions/backup_log.h"
 #include "decisions/decision_database.h"
 #include "monitor/check_cycle.h"
@@ -24,6 +25,8 @@
 
 namespace vtrl {
 namespace {
+
+using testing_support::KeptSetting;
 
 constexpr wchar_t kTestRoot[] = L"Software\\VantorelTests";
 
@@ -63,28 +66,6 @@ public:
 
 private:
     platform::Sound& real_;
-};
-
-// A setting put back as it was when the test ends.
-class KeptSetting {
-public:
-    KeptSetting(platform::Registry& registry, std::wstring section, std::wstring key)
-        : registry_(registry), section_(std::move(section)), key_(std::move(key)),
-          value_(services::GetSetting(registry, services::kAppKey, section_, key_)) {}
-    ~KeptSetting() {
-        if (value_.empty()) {
-            registry_.DeleteValue(platform::Hive::CurrentUser,
-                                  services::SettingsKeyPath(services::kAppKey, section_), key_);
-        } else {
-            services::SaveSetting(registry_, services::kAppKey, section_, key_, value_);
-        }
-    }
-    KeptSetting(const KeptSetting&) = delete;
-    KeptSetting& operator=(const KeptSetting&) = delete;
-
-private:
-    platform::Registry& registry_;
-    std::wstring section_, key_, value_;
 };
 
 class CheckCycleWineTest : public ::testing::Test {
