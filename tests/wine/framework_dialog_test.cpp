@@ -4,6 +4,7 @@
 // The subscription test needs a loopback server: the end-to-end case 53_framework_dialog runs
 // one and names it in VTRL_SUBSCRIBE_ENDPOINT; without it the test is skipped.
 
+#include "wine_test_support.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "services/framework_dialog.h"
@@ -23,20 +24,8 @@
 namespace vtrl {
 namespace {
 
-// The repository's Languages folder as Wine sees the Unix file system (drive Z: is "/").
 std::wstring ShippedLanguages() {
-    std::wstring folder = L"Z:";
-    const std::string source = __FILE__;
-    folder.append(source.begin(), source.end());
-    for (wchar_t& character : folder) {
-        if (character == L'/') {
-            character = L'\\';
-        }
-    }
-    for (int level = 0; level < 3; ++level) { // tests\wine\framework_dialog_test.cpp
-        folder.resize(folder.find_last_of(L'\\'));
-    }
-    return folder + L"\\Languages";
+    return testing_support::ShippedLanguagesFolder();
 }
 
 // The colour of pixel (x, y), counted from the top, of a 24-bit bottom-up bitmap file.

@@ -1,58 +1,28 @@
 // Language files through the real profile-string API, and HttpGet through WinINet against a
 // loopback HTTP server run by the test itself.
 
+#include "wine_test_support.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "services/localisation.h"
 #include "services/web_links.h"
 
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace vtrl {
 namespace {
 
-// The repository's Languages folder as Wine sees the Unix file system (drive Z: is "/").
-std::wstring ShippedLanguagesFolder() {
-    std::wstring folder = L"Z:";
-    const std::string source = __FILE__;
-    folder.append(source.begin(), source.end());
-    for (wchar_t& character : folder) {
-        if (character == L'/') {
-            character = L'\\';
-        }
-    }
-    for (int level = 0; level < 3; ++level) { // tests\wine\localisation_test.cpp
-        folder.resize(folder.find_last_of(L'\\'));
-    }
-    return folder + L"\\Languages";
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-    win32::unique_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file) {
-        return bytes;
-    }
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    return bytes;
-}
+using testing_support::LoopbackHttpServer;
+using testing_support::ReadFileBytes;
+using testing_support::ShippedLanguagesFolder;
 
 class RealLocalisationTest : public ::testing::Test {
 protected:
@@ -138,111 +108,22 @@ TEST_F(RealLocalisationTest, ProfileRulesTheFakeCopies) {
               L"================= TEST =================\r\nOK=OK\r\n\r\n");
 }
 
-// A one-connection-at-a-time HTTP/1.0 server on 127.0.0.1 that answers "GET /<n>" with n bytes
-// and records the requests it got.
-class LoopbackServer {
-public:
-    LoopbackServer() {
-        WSADATA data{};
-        started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        int length = sizeof(address);
-        if (listener_ == INVALID_SOCKET ||
-            bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-            listen(listener_, 4) != 0 ||
-            getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            return;
-        }
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~LoopbackServer() {
-        stopping_ = true;
-        if (listener_ != INVALID_SOCKET) {
-            closesocket(listener_); // wakes the blocked accept
-        }
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-        if (started_) {
-            WSACleanup();
-        }
-    }
-    LoopbackServer(const LoopbackServer&) = delete;
-    LoopbackServer& operator=(const LoopbackServer&) = delete;
-
-    int Port() const { return port_; }
-    std::wstring Url(const std::wstring& path) const {
-        return L"http://127.0.0.1:" + std::to_wstring(port_) + L"/" + path;
-    }
-    void SetFill(char fill) { fill_ = fill; }
-    std::vector<std::string> Requests() {
-        std::lock_guard lock(mutex_);
-        return requests_;
-    }
-
-private:
-    void Serve() {
-        while (!stopping_) {
-            SOCKET client = accept(listener_, nullptr, nullptr);
-            if (client == INVALID_SOCKET) {
-                return;
-            }
-            std::string request;
-            char buffer[1024];
-            while (request.find("\r\n\r\n") == std::string::npos) {
-                const int got = recv(client, buffer, sizeof(buffer), 0);
-                if (got <= 0) {
-                    break;
-                }
-                request.append(buffer, got);
-            }
-            {
-                std::lock_guard lock(mutex_);
-                requests_.push_back(request);
-            }
-            // "GET /1000 HTTP/1.1": the body length is the path.
-            const auto slash = request.find('/');
-            const std::size_t size = slash == std::string::npos
-                                         ? 0
-                                         : std::strtoul(request.c_str() + slash + 1, nullptr, 10);
-            const std::string body(size, fill_.load());
-            const std::string reply = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n"
-                                      "Content-Length: " +
-                                      std::to_string(size) + "\r\nConnection: close\r\n\r\n" + body;
-            for (std::size_t sent = 0; sent < reply.size();) {
-                const int wrote =
-                    send(client, reply.data() + sent, static_cast<int>(reply.size() - sent), 0);
-                if (wrote <= 0) {
-                    break;
-                }
-                sent += static_cast<std::size_t>(wrote);
-            }
-            shutdown(client, SD_SEND);
-            closesocket(client);
-        }
-    }
-
-    bool started_ = false;
-    SOCKET listener_ = INVALID_SOCKET;
-    int port_ = 0;
-    std::atomic<bool> stopping_{false};
-    std::atomic<char> fill_{'a'};
-    std::mutex mutex_;
-    std::vector<std::string> requests_;
-    std::thread thread_;
-};
+// "GET /<n>" is answered with n bytes of the fill character.
+std::string FilledBody(const std::string& request, char fill) {
+    const auto slash = request.find('/');
+    return std::string(
+        slash == std::string::npos ? 0 : std::strtoul(request.c_str() + slash + 1, nullptr, 10),
+        fill);
+}
 
 TEST_F(RealLocalisationTest, HttpGetAgainstLoopbackServer) {
     auto& platform = real.Get();
     const std::wstring target = scratch + L"\\reply.txt";
     int port = 0;
     {
-        LoopbackServer server;
+        char fill = 'a';
+        LoopbackHttpServer server(
+            [&fill](const std::string& request) { return FilledBody(request, fill); });
         port = server.Port();
         ASSERT_NE(port, 0);
 
@@ -257,10 +138,10 @@ TEST_F(RealLocalisationTest, HttpGetAgainstLoopbackServer) {
 
         // Several 2,048-byte pieces, and the same URL fetched again from the server, not from a
         // cache.
-        server.SetFill('b');
+        server.Change([&fill] { fill = 'b'; });
         EXPECT_TRUE(services::HttpGet(platform, server.Url(L"5000"), target, 5000));
         EXPECT_EQ(ReadFileBytes(target), std::string(5000, 'b'));
-        server.SetFill('c');
+        server.Change([&fill] { fill = 'c'; });
         EXPECT_TRUE(services::HttpGet(platform, server.Url(L"5000"), target, 5000));
         EXPECT_EQ(ReadFileBytes(target), std::string(5000, 'c'));
 
