@@ -4,9 +4,9 @@
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
+# shellcheck source=tests/wine/manager_window.sh
+source "$(dirname "$0")/../manager_window.sh"
 
-program=$VTRL_BIN/vantorel.exe
-window='Vantorel 1.0'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 mkdir -p "$(drive_c)/vtrltest"
@@ -16,8 +16,6 @@ appdata=$(vtrl_wine 30 cmd /c echo %APPDATA% | tr -d '\r')
 startup=$(unix_path "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Startup")
 shortcut=$startup/Vantorel.lnk
 
-checked() { [[ $(uidriver state "$window" "@$1") == *checked=1* ]]; }
-enabled() { [[ $(uidriver state "$window" "@$1") == *enabled=1* ]]; }
 
 vtrl_start "$program"
 pid=$VTRL_LAST_PID

@@ -7,9 +7,9 @@
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
+# shellcheck source=tests/wine/manager_window.sh
+source "$(dirname "$0")/../manager_window.sh"
 
-program=$VTRL_BIN/vantorel.exe
-window='Vantorel 1.0'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 data=$(unix_path "$(vtrl_wine 30 "$VTRL_BIN/facts_probe.exe" | sed -n 's/^DataFolder=//p' | tr -d '\r')")
@@ -22,30 +22,6 @@ reg_set "$run_key" Other REG_SZ 'C:\vtrltest\other.exe'
 english=$VTRL_BIN/Languages/English.ini
 text_of() { sed -n "s/^$1=//p" "$english" | tr -d '\r'; }
 
-pid=
-open_window() {
-    vtrl_start "$program"
-    pid=$VTRL_LAST_PID
-    uidriver wait-window "$window" 30000 >/dev/null
-}
-# The row index showing an executable name; rows are read until the first that is missing.
-row_of() {
-    local i name
-    for ((i = 0; i < 40; i++)); do
-        name=$(uidriver text "$window" "@BAexe($i)" 2>/dev/null) || break
-        if [[ $name == "$1" ]]; then
-            echo "$i"
-            return 0
-        fi
-    done
-    return 1
-}
-checked() { [[ $(uidriver state "$window" "@$1") == *checked=1* ]]; }
-enabled() { [[ $(uidriver state "$window" "@$1") == *enabled=1* ]]; }
-close_window() {
-    uidriver close "$window"
-    wait "$pid"
-}
 
 open_window
 tool=$(row_of TOOL.EXE) || fail "no row for TOOL.EXE"

@@ -6,9 +6,9 @@
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
+# shellcheck source=tests/wine/manager_window.sh
+source "$(dirname "$0")/../manager_window.sh"
 
-program=$VTRL_BIN/vantorel.exe
-window='Vantorel 1.0'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 run_path='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
@@ -37,23 +37,6 @@ entry() { # WHEN(date -d) VALUE EXE ARGUMENTS
 } >"$data/BackupAndLog.txt"
 recent_line="$(date -d "$recent_at" '+%-m/%-d/%Y %-I:%M:%S %p') = TOOL.EXE -min"
 
-pid=
-open_window() {
-    vtrl_start "$program"
-    pid=$VTRL_LAST_PID
-    uidriver wait-window "$window" 30000 >/dev/null
-}
-row_of() {
-    local i name
-    for ((i = 0; i < 40; i++)); do
-        name=$(uidriver text "$window" "@BAexe($i)" 2>/dev/null) || break
-        if [[ $name == "$1" ]]; then
-            echo "$i"
-            return 0
-        fi
-    done
-    return 1
-}
 
 open_window
 row_of TOOL.EXE >/dev/null && fail "TOOL.EXE is listed before its restore"

@@ -4,9 +4,9 @@
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
+# shellcheck source=tests/wine/manager_window.sh
+source "$(dirname "$0")/../manager_window.sh"
 
-program=$VTRL_BIN/vantorel.exe
-window='Vantorel 1.0'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 data=$(unix_path "$(vtrl_wine 30 "$VTRL_BIN/facts_probe.exe" | sed -n 's/^DataFolder=//p' | tr -d '\r')")
 mkdir -p "$data" "$(drive_c)/vtrltest"
