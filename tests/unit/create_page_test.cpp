@@ -31,7 +31,7 @@ protected:
     static constexpr wchar_t kTool[] = L"C:\\Tools\\tool.exe";
     CreatePageTest() {
         fake.files.AddFile(kTool, "MZ");
-        fake.icons.pictures[fakes::FoldCase(kTool)] = SolidBitmap(0x40);
+        fake.icons.pictures[fakes::FoldCase(kTool)] = BitmapFile(32, 32, 0x40);
     }
     Main& OpenPage() {
         Main& main = Open();
@@ -65,7 +65,7 @@ TEST_F(CreatePageTest, AChosenFileFillsTheFieldsAndShowsItsIconEnlarged) {
     EXPECT_EQ(page.Text2.Caption(), L"--kept");
     const std::wstring bitmap = decisions::IconBitmapPath(facts.DataFolder, L"user");
     ASSERT_TRUE(fake.files.FileExists(bitmap));
-    EXPECT_EQ(page.Image2.Picture(), SolidBitmap(0x40));
+    EXPECT_EQ(page.Image2.Picture(), BitmapFile(32, 32, 0x40));
     // 32 pixels twice over, at 15 twips a pixel.
     EXPECT_EQ(page.Image2.Rect().width, 960);
     EXPECT_EQ(page.Image2.Rect().height, 960);

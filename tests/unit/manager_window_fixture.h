@@ -2,6 +2,7 @@
 // The manager window loaded headless over the fake platform, with Run-key records to list, an
 // English language file and helpers to read what the pages stored.
 
+#include "decisions/backup_log.h"
 #include "decisions/decision_database.h"
 #include "fakes/fake_platform.h"
 #include "manager/main_window.h"
@@ -18,35 +19,48 @@
 
 namespace vtrl::manager::testing {
 
-class ManagerWindow : public ::testing::Test {
-protected:
-    static constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    static constexpr wchar_t kLanguages[] = L"C:\\Program Files\\Vantorel\\Languages";
+inline constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr wchar_t kRunKeyPath[] =
+    L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr wchar_t kLanguages[] = L"C:\\Program Files\\Vantorel\\Languages";
 
-    ManagerWindow() : facts(services::FrameworkStartup(fake.Get())) {
+class ManagerFixture : public ::testing::Test {
+protected:
+    ManagerFixture() : facts(services::FrameworkStartup(fake.Get())) {
         fake.files.AddFile(std::wstring(kLanguages) + L"\\English.ini",
-                           "[INTERFACE]\r\nOK=OK\r\nAREYOUSURE=Sure?\r\nCREATED=Created.\r\n"
-                           "REC-UNKNOWN=No decision yet\r\nREC-OK=Approved\r\n"
-                           "REC-BLACK=Restricted\r\nCHECK5=Play sounds\r\nAPPLY=Apply\r\n"
+                           "[INTERFACE]\r\nOK=OK\r\nNOTADMIN=Not admin.\r\nDELETED=Deleted.\r\n"
+                           "NOTDELETED=Not deleted.\r\nAREYOUSURE=Sure?\r\n"
+                           "AREYOUSUREUNDO=Restore it?\r\nRESTORED=Restored.\r\n"
+                           "CREATED=Created.\r\nREC-UNKNOWN=No decision yet\r\nREC-OK=Approved\r\n"
+                           "REC-BLACK=Restricted\r\nNORECORDS=Nothing starts.\r\n"
+                           "OPTION3=Restricted:\r\nUNDODELETE=Undo delete\r\n"
+                           "CHECK5=Play sounds\r\nAPPLY=Apply\r\n"
                            "OPTION8=Black list\r\nCLEARLIST=Clear list\r\n"
                            "COMMAND16=Browse...\r\nCREATE19=Executable file name\r\n");
         language.LanguageFolder = kLanguages;
         language.LanguageName = L"English";
         fake.registry.CreateKey(platform::Hive::CurrentUser, kRunKey);
         services::SaveSetting(fake.registry, services::kAppKey, L"Data", L"FirstRun", L"WAS");
-        AddRunRecord(L"Notes", L"C:\\Tools", L"notes.exe");
     }
 
+    // A Run value starting folder\exe with the arguments.
     void AddRunRecord(const std::wstring& value, const std::wstring& folder,
-                      const std::wstring& exe) {
+                      const std::wstring& exe, const std::wstring& arguments = L"") {
         fake.files.AddFile(folder + L"\\" + exe, "MZ");
+        std::wstring command = folder + L"\\" + exe;
+        if (!arguments.empty()) {
+            command += L" " + arguments;
+        }
         fake.registry.SetValue(platform::Hive::CurrentUser, kRunKey, value,
-                               {platform::kRegSz, services::EncodeRegSz(folder + L"\\" + exe)});
+                               {platform::kRegSz, services::EncodeRegSz(command)});
+    }
+    bool RunValuePresent(const std::wstring& value) {
+        return fake.registry.QueryValue(platform::Hive::CurrentUser, kRunKey, value).has_value();
     }
 
-    Main& Open() {
+    Main& Open(const std::wstring& preopen = L"") {
         return static_cast<Main&>(
-            fake.windows.Load(std::make_unique<Main>(fake.Get(), facts, language, L"")));
+            fake.windows.Load(std::make_unique<Main>(fake.Get(), facts, language, preopen)));
     }
 
     std::wstring Setting(const std::wstring& key) {
@@ -74,17 +88,40 @@ protected:
         decisions::SaveDecision(fake.Get(), facts.DataFolder, stored, folder, exe, arguments, kill,
                                 remove, status);
     }
+    std::vector<std::wstring> MessageTexts() const {
+        std::vector<std::wstring> texts;
+        for (const auto& shown : fake.messages.shown) {
+            texts.push_back(shown.text);
+        }
+        return texts;
+    }
+    std::wstring RestartCommand() const { return monitor::OwnCommandLine(facts, L"", L""); }
 
     fakes::FakePlatform fake;
     services::SystemFacts facts;
     services::Language language;
 };
 
-// A 32 x 32 bitmap file with 24-bit pixels of one colour.
-inline std::vector<std::uint8_t> SolidBitmap(std::uint8_t shade) {
-    constexpr std::uint32_t kSide = 32;
-    constexpr std::uint32_t kPixels = kSide * kSide * 3;
-    std::vector<std::uint8_t> file(54 + kPixels, shade);
+// The list, database, settings and create pages: one record to list, a user without
+// administrator rights.
+class ManagerWindow : public ManagerFixture {
+protected:
+    ManagerWindow() { AddRunRecord(L"Notes", L"C:\\Tools", L"notes.exe"); }
+};
+
+// The record and undo pages, which remove and restore records: an administrator, and the
+// records each test adds.
+class ManagerPages : public ManagerFixture {
+protected:
+    ManagerPages() { facts.IsAdmin = true; }
+};
+
+// A bottom-up (positive height) or top-down (negative) 24-bit bitmap file, every pixel `shade`.
+inline std::vector<std::uint8_t> BitmapFile(int width, int height, std::uint8_t shade = 0x80) {
+    const int stride = ((width * 24 + 31) / 32) * 4;
+    const std::uint32_t pixels =
+        static_cast<std::uint32_t>(stride * (height < 0 ? -height : height));
+    std::vector<std::uint8_t> file(54 + pixels, shade);
     auto put = [&file](std::size_t at, std::uint32_t value, int bytes) {
         for (int i = 0; i < bytes; ++i) {
             file[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -96,14 +133,15 @@ inline std::vector<std::uint8_t> SolidBitmap(std::uint8_t shade) {
     put(6, 0, 4);
     put(10, 54, 4);
     put(14, 40, 4);
-    put(18, kSide, 4);
-    put(22, kSide, 4);
+    put(18, static_cast<std::uint32_t>(width), 4);
+    put(22, static_cast<std::uint32_t>(height), 4);
     put(26, 1, 2);
     put(28, 24, 2);
-    for (std::size_t at = 30; at < 54; ++at) {
+    put(30, 0, 4);
+    put(34, pixels, 4);
+    for (std::size_t at = 38; at < 54; ++at) {
         file[at] = 0;
     }
-    put(34, kPixels, 4);
     return file;
 }
 

@@ -4,38 +4,14 @@
 
 #include "decisions/icon_bitmap.h"
 #include "manager/record_page.h"
-#include "record_pages_test_support.h"
+#include "manager_window_fixture.h"
 
 namespace vtrl::manager {
 namespace {
 
+using testing::BitmapFile;
 using testing::kRunKeyPath;
 using testing::ManagerPages;
-
-// A bottom-up 24-bit bitmap file of the given size, every pixel grey.
-std::vector<std::uint8_t> BitmapFile(int width, int height) {
-    const int stride = ((width * 24 + 31) / 32) * 4;
-    const std::uint32_t pixels =
-        static_cast<std::uint32_t>(stride * (height < 0 ? -height : height));
-    std::vector<std::uint8_t> file(54 + pixels, 0x80);
-    auto put = [&file](std::size_t at, std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            file[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
-        }
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put(2, static_cast<std::uint32_t>(file.size()), 4);
-    put(6, 0, 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, static_cast<std::uint32_t>(width), 4);
-    put(22, static_cast<std::uint32_t>(height), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    put(30, 0, 4);
-    return file;
-}
 
 class RecordPageTest : public ManagerPages {
 protected:

@@ -2,7 +2,7 @@
 // "Clear list", and "ok", which restarts only after a restore.
 
 #include "manager/undo_page.h"
-#include "record_pages_test_support.h"
+#include "manager_window_fixture.h"
 
 #include <algorithm>
 
