@@ -18,6 +18,8 @@ public:
     // Conversions between memory (UTF-16) and files (the system ANSI code page).
     virtual std::string ToAnsi(std::wstring_view text) = 0;
     virtual std::wstring FromAnsi(std::string_view bytes) = 0;
+    // Text for the command interpreter, which reads batch files in the OEM code page.
+    virtual std::string ToOem(std::wstring_view text) = 0;
     // Upper and lower case as Windows maps them for the user's language.
     virtual std::wstring ToLower(std::wstring_view text) = 0;
     virtual std::wstring ToUpper(std::wstring_view text) = 0;

@@ -41,14 +41,27 @@ ReadTextLines(platform::FileSystem& files, platform::Locale& locale, const std::
     return SplitLines(locale.FromAnsi(*bytes));
 }
 
-bool WriteTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path,
-                    const std::vector<std::wstring>& lines) {
+namespace {
+
+std::wstring JoinLines(const std::vector<std::wstring>& lines) {
     std::wstring text;
     for (const std::wstring& line : lines) {
         text += line;
         text += L"\r\n";
     }
-    return files.ReplaceAll(path, locale.ToAnsi(text));
+    return text;
+}
+
+} // namespace
+
+bool WriteTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path,
+                    const std::vector<std::wstring>& lines) {
+    return files.ReplaceAll(path, locale.ToAnsi(JoinLines(lines)));
+}
+
+bool WriteBatchLines(platform::FileSystem& files, platform::Locale& locale,
+                     const std::wstring& path, const std::vector<std::wstring>& lines) {
+    return files.ReplaceAll(path, locale.ToOem(JoinLines(lines)));
 }
 
 } // namespace vtrl::services

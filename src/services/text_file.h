@@ -25,5 +25,9 @@ ReadTextLines(platform::FileSystem& files, platform::Locale& locale, const std::
 // Replaces the file with the lines, each followed by CR LF; true when the new content is in place.
 bool WriteTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path,
                     const std::vector<std::wstring>& lines);
+// The same for a batch file, in the code page the command interpreter reads it in (OEM), so
+// that paths with letters outside ASCII reach the commands as they are on disk.
+bool WriteBatchLines(platform::FileSystem& files, platform::Locale& locale,
+                     const std::wstring& path, const std::vector<std::wstring>& lines);
 
 } // namespace vtrl::services

@@ -252,7 +252,7 @@ void Uninstall(platform::Platform& platform, const services::SystemFacts& facts,
 
     const std::wstring lowerExe = platform.locale.ToLower(facts.ProgramName) + L".exe";
     const bool batchWritten =
-        services::WriteTextLines(platform.files, platform.locale, layout.batchPath,
+        services::WriteBatchLines(platform.files, platform.locale, layout.batchPath,
                                  UninstallBatchLines(layout, facts, lowerExe, keepSettings));
 
     platform.messages.Show(

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <utility>
 
 namespace vtrl::fakes {
 
@@ -243,6 +244,24 @@ std::wstring FakeLocale::FromAnsi(std::string_view bytes) {
         text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
     }
     return text;
+}
+
+std::string FakeLocale::ToOem(std::wstring_view text) {
+    static constexpr std::pair<wchar_t, char> kGerman[] = {
+        {L'\u00e4', '\x84'}, {L'\u00f6', '\x94'}, {L'\u00fc', '\x81'}, {L'\u00df', '\xe1'},
+        {L'\u00c4', '\x8e'}, {L'\u00d6', '\x99'}, {L'\u00dc', '\x9a'}};
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (const wchar_t character : text) {
+        char byte = character < 0x80 ? static_cast<char>(character) : '?';
+        for (const auto& [letter, code] : kGerman) {
+            if (character == letter) {
+                byte = code;
+            }
+        }
+        bytes += byte;
+    }
+    return bytes;
 }
 
 std::wstring FakeLocale::ToLower(std::wstring_view text) {

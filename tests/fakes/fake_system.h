@@ -82,6 +82,8 @@ public:
     // A single-byte code page: characters up to 255 map to their byte, others to '?'.
     std::string ToAnsi(std::wstring_view text) override;
     std::wstring FromAnsi(std::string_view bytes) override;
+    // ASCII as it is, the German letters as code page 850 has them, others '?'.
+    std::string ToOem(std::wstring_view text) override;
     // ASCII and Latin-1 letters only.
     std::wstring ToLower(std::wstring_view text) override;
     std::wstring ToUpper(std::wstring_view text) override;

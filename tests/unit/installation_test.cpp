@@ -303,6 +303,21 @@ TEST_F(InstallationTest, UninstallRemovingSettingsWritesTheirRemoval) {
               batch.end());
 }
 
+// cmd reads a batch file in the OEM code page: a user folder with a German letter must reach
+// rmdir as it is on disk, not as its ANSI byte read as an OEM one.
+TEST_F(InstallationTest, BatchFileIsWrittenForTheCommandInterpreter) {
+    facts.AppDataFolder = L"C:\\users\\J\u00fcrgen\\AppData\\Roaming";
+    facts.DataFolder = facts.AppDataFolder + L"\\VTRL1";
+    fake.messages.answers = {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Ok};
+    RunUninstall();
+    const auto bytes = fake.files.Content(kBatch);
+    ASSERT_TRUE(bytes);
+    EXPECT_NE(bytes->find("rmdir /S /Q \"C:\\users\\J\x81rgen\\AppData\\Roaming\\VTRL1\"\r\n"),
+              std::string::npos)
+        << *bytes;
+    EXPECT_EQ(bytes->find('\xfc'), std::string::npos);
+}
+
 TEST(InternetShortcutTest, FourLinesReplacingAnOldFile) {
     fakes::FakePlatform fake;
     const std::wstring path = L"C:\\users\\tester\\Desktop\\site.url";

@@ -134,6 +134,28 @@ TEST_F(RealPlatformTest, AnsiTextFileRoundTrip) {
     EXPECT_EQ(*lines, (std::vector<std::wstring>{L"first", L"caf\u00e9"}));
 }
 
+// The command interpreter reads a batch file in the OEM code page: a folder named with a letter
+// outside ASCII is found and removed by the batch file as written.
+TEST_F(RealPlatformTest, BatchFileReachesAFolderWithAGermanLetter) {
+    const std::wstring scratch = ScratchFolder();
+    const std::wstring folder = scratch + L"\\J\u00fcrgen";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring batch = scratch + L"\\remove.bat";
+    ASSERT_TRUE(services::WriteBatchLines(real.Get().files, real.Get().locale, batch,
+                                          {L"@echo off", L"rmdir /S /Q \"" + folder + L"\""}));
+    std::wstring command = L"cmd.exe /c \"" + batch + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &startup, &started));
+    const win32::unique_kernel_handle process(started.hProcess);
+    const win32::unique_kernel_handle thread(started.hThread);
+    ASSERT_EQ(WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
+    EXPECT_FALSE(real.Get().files.FolderExists(folder));
+    DeleteFileW(batch.c_str());
+}
+
 TEST_F(RealPlatformTest, TraceStepWritesAndClearsItsMarker) {
     const std::wstring marker = facts.DataFolder + L"\\fileerror.txt";
     services::TraceStep(real.Get(), facts, services::kStepExtractFileIcon);

@@ -18,21 +18,33 @@ std::wstring Win32Locale::EnglishCountryName() {
     return std::wstring(buffer, static_cast<std::size_t>(length));
 }
 
-std::string Win32Locale::ToAnsi(std::wstring_view text) {
+namespace {
+
+std::string ToCodePage(UINT codePage, std::wstring_view text) {
     if (text.empty() || text.size() > INT_MAX) {
         return {};
     }
     const int input = static_cast<int>(text.size());
     const int needed =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), input, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(codePage, 0, text.data(), input, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) {
         return {};
     }
     std::string result(static_cast<std::size_t>(needed), '\0');
-    const int written =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), input, result.data(), needed, nullptr, nullptr);
+    const int written = WideCharToMultiByte(codePage, 0, text.data(), input, result.data(), needed,
+                                            nullptr, nullptr);
     result.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
     return result;
+}
+
+} // namespace
+
+std::string Win32Locale::ToAnsi(std::wstring_view text) {
+    return ToCodePage(CP_ACP, text);
+}
+
+std::string Win32Locale::ToOem(std::wstring_view text) {
+    return ToCodePage(CP_OEMCP, text);
 }
 
 std::wstring Win32Locale::FromAnsi(std::string_view bytes) {

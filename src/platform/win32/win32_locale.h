@@ -9,6 +9,7 @@ public:
     std::wstring EnglishCountryName() override;
     std::string ToAnsi(std::wstring_view text) override;
     std::wstring FromAnsi(std::string_view bytes) override;
+    std::string ToOem(std::wstring_view text) override;
     std::wstring ToLower(std::wstring_view text) override;
     std::wstring ToUpper(std::wstring_view text) override;
     std::wstring FormatDateTime(const platform::LocalTime& time) override;
