@@ -466,3 +466,27 @@ elif [[ ${VTRL_HARNESS:-0} != 1 ]]; then
     echo "lib.sh: WINEPREFIX is not set; run the case through tests/wine/run.sh" >&2
     return 1
 fi
+
+# ---------------------------------------------------------------------------------------------
+# Bad-input cases
+
+# vtrl_data_folder: prints the program's data folder as a Unix path, creating it.
+vtrl_data_folder() {
+    local folder
+    folder=$(vtrl_wine 30 "$VTRL_BIN/facts_probe.exe" | sed -n 's/^DataFolder=//p' | tr -d '\r')
+    [[ -n $folder ]] || return 1
+    folder=$(unix_path "$folder") || return 1
+    mkdir -p "$folder"
+    printf '%s\n' "$folder"
+}
+
+# assert_no_crash WHAT [OUTPUT_FILE]: fails when Wine's debugger or its crash dialog is up, or
+# when the program's captured output tells of an unhandled exception.
+assert_no_crash() {
+    local windows
+    windows=$(uidriver list winedbg.exe 2>/dev/null || true)
+    [[ -z $windows ]] || fail "$1: a crash dialog is up: $windows"
+    if [[ -n ${2:-} && -f $2 ]] && grep -qi 'unhandled\|page fault\|winedbg' "$2"; then
+        fail "$1: the program crashed: $(grep -i -m 3 'unhandled\|page fault\|winedbg' "$2")"
+    fi
+}
