@@ -5,6 +5,8 @@
 #include "services/registry_access.h"
 #include "services/text_file.h"
 
+#include <algorithm>
+
 namespace vtrl::decisions {
 
 std::array<std::wstring, kBackupDataRows> DataRowsOf(const BackupEntry& entry) {
@@ -26,6 +28,42 @@ std::wstring StoredRow(const std::wstring& text) {
         row += L' ';
     }
     return row;
+}
+
+std::size_t LinesWithText(const std::vector<std::wstring>& lines) {
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [](const auto& line) {
+        return line.find_first_not_of(L" \t") != std::wstring::npos;
+    }));
+}
+
+// Whether the file holds text that belongs to no complete entry: a log damaged or written by
+// something else. The program itself always replaces the file whole, so it never leaves one.
+bool HasTextOutsideEntries(const std::vector<std::wstring>& lines,
+                           const std::vector<BackupEntry>& entries) {
+    return LinesWithText(lines) > LinesWithText(FormatBackupLines(entries));
+}
+
+// Keeps the log's bytes as they are under a name of their own (the first free one of
+// "BackupAndLog.unreadable.txt", "BackupAndLog.unreadable2.txt", ...), so that the rewrite,
+// which keeps only complete entries, loses nothing a person might still read or mend.
+bool KeepUnreadableCopy(platform::FileSystem& files, const std::wstring& dataFolder,
+                        const std::wstring& path) {
+    const auto bytes = files.ReadAll(path);
+    if (!bytes) {
+        return false;
+    }
+    for (int number = 1; number <= 99; ++number) {
+        const std::wstring copy = dataFolder + L"\\BackupAndLog.unreadable" +
+                                  (number == 1 ? L"" : std::to_wstring(number)) + L".txt";
+        if (files.CreateNewEmpty(copy)) {
+            if (files.ReplaceAll(copy, *bytes)) {
+                return true;
+            }
+            files.Remove(copy);
+            return false;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -91,6 +129,10 @@ bool BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataF
             return false;
         }
         entries = ParseBackupLines(*lines);
+        if (HasTextOutsideEntries(*lines, entries) &&
+            !KeepUnreadableCopy(platform.files, dataFolder, path)) {
+            return false;
+        }
     }
     // The entry as it will read back, so that the same key finds its older entry.
     BackupEntry added;

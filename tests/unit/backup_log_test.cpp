@@ -86,9 +86,24 @@ TEST_F(BackupLogTest, DamagedFileLosesNoCompleteEntry) {
     for (const auto& line : lines) {
         text += line + L"\r\n";
     }
-    fixture.fake.files.AddFile(Path(), fixture.Get().locale.ToAnsi(text));
+    const std::string damaged = fixture.Get().locale.ToAnsi(text);
+    fixture.fake.files.AddFile(Path(), damaged);
     ASSERT_TRUE(Log(L"c:\\q", L"new.exe", L""));
     EXPECT_EQ(LoggedNames(), (std::vector<std::wstring>{L"one.exe|", L"two.exe|", L"new.exe|"}));
+    // What the rewrite could not keep stays readable as it was, beside the log.
+    const std::wstring copy = std::wstring(kDataFolder) + L"\\BackupAndLog.unreadable.txt";
+    EXPECT_EQ(fixture.fake.files.Content(copy), damaged);
+
+    // A second damaged log gets a copy of its own; a clean one none.
+    fixture.fake.files.AddFile(Path(), "\xff\xfe<\x00?\x00\r\n");
+    ASSERT_TRUE(Log(L"c:\\q", L"other.exe", L""));
+    EXPECT_EQ(LoggedNames(), (std::vector<std::wstring>{L"other.exe|"}));
+    EXPECT_EQ(fixture.fake.files.Content(copy), damaged);
+    EXPECT_EQ(
+        fixture.fake.files.Content(std::wstring(kDataFolder) + L"\\BackupAndLog.unreadable2.txt"),
+        std::string("\xff\xfe<\x00?\x00\r\n"));
+    ASSERT_TRUE(Log(L"c:\\q", L"third.exe", L""));
+    EXPECT_EQ(fixture.fake.files.ListFolder(kDataFolder, L"*").size(), 3u);
 }
 
 TEST_F(BackupLogTest, UnreadableLogIsLeftAlone) {

@@ -145,8 +145,9 @@ for _ in $(seq 50); do [[ -z $(uidriver list vantorel.exe 2>/dev/null || true) ]
 
 # --- The backup log. Every complete entry survives the rewrite, and the new one comes last.
 decisions >"$db"
-backup_variant() { # LABEL
-    local before_entries
+backup_variant() { # LABEL [damaged]
+    local before_entries original copies
+    original=$(sha256sum <"$log")
     complete_entries "$log" >"$out/before.txt"
     check_pass "BackupAndLog.txt $1"
     reg_missing "$run_key" 'Bad Tool' || fail "$1: the restricted record was not removed"
@@ -159,16 +160,26 @@ backup_variant() { # LABEL
         fail "$1: the last entry is not the removal's"
     # What the program writes is CR LF throughout.
     [[ $(grep -ac $'[^\r]$' "$log" || true) == 0 ]] || fail "$1: lines without CR after the rewrite"
-    rm -f "$log"
+    # Text outside complete entries is kept, byte for byte, in a copy beside the log.
+    copies=$(find "$data" -maxdepth 1 -name 'BackupAndLog.unreadable*.txt' | wc -l)
+    if [[ ${2:-} == damaged ]]; then
+        assert_eq 1 "$copies" "$1: copies of the damaged log"
+        assert_eq "$original" "$(sha256sum <"$data/BackupAndLog.unreadable.txt")" \
+            "$1: the copy of the damaged log"
+    else
+        assert_eq 0 "$copies" "$1: copies of a log without damage"
+    fi
+    rm -f "$log" "$data"/BackupAndLog.unreadable*.txt
 }
 
 { backup_entry one.exe; garbage; printf '\r\n'; backup_entry two.exe -x; garbage; } >"$log"
 assert_eq 2 "$(complete_entries "$log" | wc -l)" "complete entries around the garbage"
-backup_variant garbage
-# A foreign encoding holds no entry the program can read: the rewrite keeps only the new one.
+backup_variant garbage damaged
+# A foreign encoding holds no entry the program can read: the rewrite keeps only the new one,
+# and the old file is kept aside.
 { backup_entry one.exe; backup_entry two.exe; } | utf16 >"$log"
 assert_eq 0 "$(complete_entries "$log" | wc -l)" "complete entries in UTF-16"
-backup_variant utf-16
+backup_variant utf-16 damaged
 {
     backup_entry one.exe
     backup_entry long.exe "$(long_line a)"
@@ -176,7 +187,7 @@ backup_variant utf-16
     printf '\r\n'
     backup_entry two.exe
 } >"$log"
-backup_variant 'with 100,000-character lines'
+backup_variant 'with 100,000-character lines' damaged
 { backup_entry one.exe; backup_entry two.exe -y; } | tr -d '\r' >"$log"
 backup_variant 'with LF only'
 python3 - "$log" <<'PY'
