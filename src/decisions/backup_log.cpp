@@ -6,6 +6,8 @@
 #include "services/text_file.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <optional>
 
 namespace vtrl::decisions {
 
@@ -207,14 +209,32 @@ std::wstring RestoreQuestion(const std::wstring& prompt, const BackupEntry& entr
 
 namespace {
 
+// Records come from the values of the Run-type keys themselves, so in a location below one of
+// them everything after the key is the value's name, backslashes included.
+std::optional<services::ValuePath> SplitAfterRunKey(platform::Locale& locale,
+                                                    const std::wstring& keyPath) {
+    const std::wstring lower = locale.ToLower(keyPath);
+    for (const wchar_t* runKey : {L"\\currentversion\\run\\", L"\\currentversion\\runonce\\",
+                                  L"\\currentversion\\runonceex\\"}) {
+        const std::size_t at = lower.find(runKey);
+        if (at != std::wstring::npos) {
+            const std::size_t nameAt = at + std::wcslen(runKey);
+            return services::ValuePath{keyPath.substr(0, nameAt), keyPath.substr(nameAt)};
+        }
+    }
+    return std::nullopt;
+}
+
 // "HKEY_...\key path\value name" back into the key and the value; a location ending in "\" is
 // the key's default value.
-bool WriteRegistryRecord(platform::Registry& registry, const BackupEntry& entry) {
+bool WriteRegistryRecord(platform::Platform& platform, const BackupEntry& entry) {
+    platform::Registry& registry = platform.registry;
     const auto location = services::ParseRegistryLocation(entry.FullLocation);
     if (!location) {
         return false;
     }
-    services::ValuePath value = services::SplitValuePath(location->keyPath);
+    services::ValuePath value = SplitAfterRunKey(platform.locale, location->keyPath)
+                                    .value_or(services::SplitValuePath(location->keyPath));
     while (!value.subkey.empty() && value.subkey.back() == L'\\') {
         value.subkey.pop_back();
     }
@@ -231,7 +251,7 @@ RestoreOutcome RestoreRemovedRecord(platform::Platform& platform, const std::wst
                                     Decisions& decisions, const BackupEntry& entry) {
     RestoreOutcome outcome;
     if (entry.Kind == inventory::kKindRegistry) {
-        outcome.recordWritten = WriteRegistryRecord(platform.registry, entry);
+        outcome.recordWritten = WriteRegistryRecord(platform, entry);
     } else if (entry.Kind == inventory::kKindShortcut) {
         outcome.recordWritten =
             platform.links.CreateLink({entry.FullLocation, entry.ExeFolder + L"\\" + entry.ExeName,

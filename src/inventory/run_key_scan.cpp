@@ -73,7 +73,7 @@ void ScanRunKey(ScanContext& context, const std::wstring& keyPath) {
     for (const std::wstring& name : names) {
         const std::wstring command =
             ExpandFolderTokens(platform.locale, context.facts,
-                               services::RegReadValue(platform.registry, keyPath + L"\\" + name));
+                               services::RegReadNamedValue(platform.registry, keyPath, name));
         CommandParts parts = SplitRunCommand(platform.locale, command);
         const bool viaRundll =
             SplitRundllCall(platform.locale, context.facts, parts.executable, parts.arguments);

@@ -215,6 +215,16 @@ std::wstring RegReadValue(platform::Registry& registry, const std::wstring& valu
     return value ? FormatRegistryValue(*value) : std::wstring{};
 }
 
+std::wstring RegReadNamedValue(platform::Registry& registry, const std::wstring& keyPath,
+                               const std::wstring& valueName) {
+    const auto location = ParseRegistryLocation(keyPath);
+    if (!location) {
+        return {};
+    }
+    const auto value = registry.QueryValue(location->hive, location->keyPath, valueName);
+    return value ? FormatRegistryValue(*value) : std::wstring{};
+}
+
 void RegWriteValue(platform::Registry& registry, const std::wstring& keyPath,
                    const std::wstring& valueName, const std::wstring& value, std::uint32_t type) {
     const auto location = ParseRegistryLocation(keyPath);

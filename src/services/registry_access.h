@@ -37,6 +37,10 @@ std::wstring FormatRegistryValue(const platform::RegistryValue& value);
 std::vector<std::wstring> RegListValues(platform::Registry& registry, const std::wstring& keyPath);
 // The value at "hive\key\name" as display text; empty on any failure.
 std::wstring RegReadValue(platform::Registry& registry, const std::wstring& valuePath);
+// The value named exactly so under "hive\key" as display text, also when the name holds a
+// backslash (a path would be cut there); empty on any failure.
+std::wstring RegReadNamedValue(platform::Registry& registry, const std::wstring& keyPath,
+                               const std::wstring& valueName);
 // Creates the key when missing and writes the value as REG_SZ (type 1) or REG_DWORD (type 4);
 // other types write nothing.
 void RegWriteValue(platform::Registry& registry, const std::wstring& keyPath,

@@ -200,6 +200,20 @@ TEST_F(BackupLogTest, RestoreRegistryRecordWritesTextValueStartsAndApproves) {
               "\r\nc:\\p\r\ntool.exe\r\n-x\r\nN\r\nN\r\n1\r\n\r\n\r\n\r\n\r\n");
 }
 
+TEST_F(BackupLogTest, RestoreKeepsABackslashInTheValueName) {
+    const std::wstring run = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    BackupEntry entry = RemovedAt(L"t", L"tool.exe");
+    entry.Kind = L"REGISTRY";
+    entry.FullLocation = L"HKEY_CURRENT_USER\\" + run + L"\\Vtrl\\Bad";
+    Decisions decisions;
+    EXPECT_TRUE(RestoreRemovedRecord(fixture.Get(), kDataFolder, decisions, entry).recordWritten);
+    const auto value =
+        fixture.fake.registry.QueryValue(platform::Hive::CurrentUser, run, L"Vtrl\\Bad");
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(services::DecodeRegSz(value->data), entry.CommandLine);
+    EXPECT_FALSE(fixture.fake.registry.KeyExists(platform::Hive::CurrentUser, run + L"\\Vtrl"));
+}
+
 TEST_F(BackupLogTest, RestoreDefaultValueWritesOnlyThatValue) {
     fixture.fake.registry.CreateKey(platform::Hive::LocalMachine, L"SOFTWARE\\T\\Run");
     fixture.fake.registry.SetValue(platform::Hive::LocalMachine, L"SOFTWARE\\T\\Run", L"other",

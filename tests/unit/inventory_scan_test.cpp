@@ -167,12 +167,24 @@ TEST_F(InventoryScan, SameCommandInBothHivesGivesTwoRecords) {
     EXPECT_NE(At(0).Location, At(1).Location);
 }
 
+// A value name may hold a backslash; read as a path it would name another key's value (or
+// nothing), which would hide the record or show another command under its name.
+TEST_F(InventoryScan, ValueNameWithABackslashIsReadByItsOwnName) {
+    AddProgram(L"C:\\Tools\\a.exe");
+    AddProgram(L"C:\\Tools\\decoy.exe");
+    SetRun(Hive::CurrentUser, L"Run", L"Vtrl\\Bad", L"C:\\Tools\\a.exe -own");
+    SetRun(Hive::CurrentUser, L"Run\\Vtrl", L"Bad", L"C:\\Tools\\decoy.exe");
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    EXPECT_EQ(Entries(), std::vector<std::wstring>{L"Vtrl\\Bad"});
+    EXPECT_EQ(At(0).ExeName, L"a.exe");
+    EXPECT_EQ(At(0).Arguments, L"-own");
+}
+
 TEST_F(InventoryScan, RegistryValueKinds) {
     AddProgram(L"C:\\Tools\\a.exe");
     AddProgram(L"C:\\windows\\system32\\shell32.dll");
     SetRun(Hive::CurrentUser, L"Run", L"", L"C:\\Tools\\a.exe /default");
     SetValue(Hive::CurrentUser, L"Run", L"flags", {platform::kRegDword, {1, 0, 0, 0}});
-    SetRun(Hive::CurrentUser, L"Run", L"has\\backslash", L"C:\\Tools\\a.exe");
     SetRun(Hive::CurrentUser, L"Run", L"missing", L"C:\\Tools\\gone.exe");
     SetRun(Hive::CurrentUser, L"Run", L"batch", L"C:\\Tools\\start.bat now");
     SetRun(Hive::CurrentUser, L"Run", L"panel",
