@@ -36,6 +36,9 @@ base_wall=$(printf '%s\n' "${base_walls[@]}" | median)
 pass_peak=$(printf '%s\n' "${pass_peaks[@]}" | sort -n | tail -1)
 base_peak=$(printf '%s\n' "${base_peaks[@]}" | sort -n | tail -1)
 echo "agent pass over 100 records: ${pass_wall} ms wall (a start without a pass: ${base_wall} ms), peak ${pass_peak} KB (without a pass: ${base_peak} KB)"
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}'; }
+echo "SUMMARY|agent pass wall vs start without a pass|${pass_wall} ms|${base_wall} ms|$(ratio "$pass_wall" "$base_wall")"
+echo "SUMMARY|agent peak memory vs start without a pass|${pass_peak} KB|${base_peak} KB|$(ratio "$pass_peak" "$base_peak")"
 
 # The resident agent, idle: CPU time of its process (user + system) over the period.
 wine reg delete "$settings" /v SMode /f >/dev/null 2>&1
@@ -56,5 +59,6 @@ t58=$(ticks "$pid")
 sleep 5
 t63=$(ticks "$pid")
 echo "resident agent, 100 records: $(ms "$t3" "$t63") ms CPU over 60 s (two timer passes included), $(ms "$t33" "$t58") ms over the 25 idle seconds between two passes"
+echo "SUMMARY|resident agent CPU over 60 s (idle 25 s between)|$(ms "$t3" "$t63") ms|$(ms "$t33" "$t58") ms|-"
 kill "$pid" 2>/dev/null || true
 wait "$launcher" 2>/dev/null || true

@@ -36,6 +36,12 @@ public:
     // Writes a temporary file beside the target, flushes it, and replaces the target in one step,
     // so that the target is always either the old or the new content.
     virtual bool ReplaceAll(const std::wstring& path, std::string_view bytes) = 0;
+    // Creates or truncates the file and writes the bytes, nothing more: for small markers that
+    // must outlive a crash of this process, where a torn write does no harm and the safe
+    // replacement's flush would cost more than the step it marks.
+    virtual bool Overwrite(const std::wstring& path, std::string_view bytes) {
+        return ReplaceAll(path, bytes);
+    }
     // Creates a new empty file; fails (and touches nothing) when the file already exists.
     virtual bool CreateNewEmpty(const std::wstring& path) = 0;
     virtual bool Remove(const std::wstring& path) = 0;

@@ -1,19 +1,16 @@
 #include "services/error_log.h"
 
-#include "services/text_file.h"
-
 namespace vtrl::services {
 
 void TraceStep(platform::Platform& platform, const SystemFacts& facts, const std::wstring& step) {
     const std::wstring path = facts.DataFolder + L"\\" + kErrorLogName;
     if (step.empty()) {
-        if (platform.files.FileExists(path)) {
-            platform.files.Remove(path);
-        }
+        // A marker that is not there makes the delete fail, harmlessly: one call either way.
+        platform.files.Remove(path);
         return;
     }
-    WriteTextLines(platform.files, platform.locale, path,
-                   {L"x|ver:" + facts.VersionText + L"|" + step});
+    platform.files.Overwrite(
+        path, platform.locale.ToAnsi(L"x|ver:" + facts.VersionText + L"|" + step + L"\r\n"));
 }
 
 } // namespace vtrl::services

@@ -106,6 +106,15 @@ bool Win32FileSystem::ReplaceAll(const std::wstring& path, std::string_view byte
     return true;
 }
 
+bool Win32FileSystem::Overwrite(const std::wstring& path, std::string_view bytes) {
+    if (path.empty() || path.find(L'\0') != std::wstring::npos) {
+        return false;
+    }
+    unique_file file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && WriteAllTo(file.get(), bytes);
+}
+
 bool Win32FileSystem::CreateNewEmpty(const std::wstring& path) {
     if (path.empty() || path.find(L'\0') != std::wstring::npos) {
         return false;

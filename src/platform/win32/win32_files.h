@@ -11,6 +11,7 @@ public:
     bool CreateFolder(const std::wstring& path) override;
     std::optional<std::string> ReadAll(const std::wstring& path) override;
     bool ReplaceAll(const std::wstring& path, std::string_view bytes) override;
+    bool Overwrite(const std::wstring& path, std::string_view bytes) override;
     bool CreateNewEmpty(const std::wstring& path) override;
     bool Remove(const std::wstring& path) override;
     std::optional<std::uint64_t> FileSize(const std::wstring& path) override;
