@@ -2,9 +2,9 @@
 # Run values of every registry type, of 1 MB and with backslashes in their names, under the
 # user's Run, RunOnce and RunOnceEx keys. The inventory lists the string types (a REG_MULTI_SZ
 # as its strings joined, an odd byte at the end of a string dropped) and quietly skips the rest;
-# a name with a backslash reads through its last backslash, so alone it adds no record. When a
-# subkey makes such a name read as a restricted program, the check pass deletes exactly that
-# value, after its backup entry, and neither the subkey nor its value.
+# a name with a backslash is read by its own name, also where a subkey named like its front
+# holds a value named like its back; a restricted one is deleted exactly, after its backup
+# entry, and neither the subkey nor its value.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
@@ -41,7 +41,7 @@ for key in ("Run", "RunOnce", "RunOnceEx"):
     v("qword", "hex(b):" + hexbytes((0x100000002).to_bytes(8, "little")))
     v("none", "hex(0):" + hexbytes(utf16(tool + "\0")))
     v("none empty", "hex(0):")
-    # Alone, a name with a backslash addresses a value that does not exist.
+    # A name with a backslash, read by the name itself.
     lines.append('"Vtrl %s\\\\alone"="%s"' % (key, tool.replace("\\", "\\\\")))
     lines.append("")
 # 1 MB of data: the program and half a million characters of arguments.
@@ -68,6 +68,7 @@ for key in ("Run", "RunOnce", "RunOnceEx"):
         (key, "Vtrl %s multi" % key, "tool.exe", "/multi"),
         (key, "Vtrl %s odd sz" % key, "tool.exe", "/odd"),
         (key, "Vtrl %s sz" % key, "tool.exe", "/sz"),
+        (key, "Vtrl %s\\alone" % key, "tool.exe", ""),
     ]
 if sorted(got) != sorted(expected):
     print("expected", sorted(expected), "\ngot     ", sorted(got))
@@ -78,8 +79,8 @@ if big["Arguments"] != "a" * 524000:
     sys.exit(1)
 PY
 
-# A restricted program behind a backslash name: the name reads through the subkey "Vtrl", and
-# the removal addresses the value by its own name.
+# A restricted program behind a backslash name, beside a subkey "Vtrl" whose value "Bad" starts
+# another program: the record is the value's own, and so are its removal and backup.
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 reg_set "$settings" SMode REG_SZ Every
 reg_set "$settings" NotifiWin REG_SZ NO
@@ -94,7 +95,7 @@ REGEDIT4
 "Vtrl"="C:\\vtrltest\\tool.exe /sibling"
 
 [HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run\Vtrl]
-"Bad"="C:\\vtrltest\\badtool.exe"
+"Bad"="C:\\vtrltest\\tool.exe /subkey"
 EOF
 vtrl_wine 60 regedit /S "$(win_path "$out/backslash.reg")"
 reg_get "$run_key" 'Vtrl\Bad' >/dev/null || fail "the backslash name was not written"
@@ -103,7 +104,7 @@ vtrl_wine 90 "$program" startup >"$out/pass.out" 2>&1 || rc=$?
 assert_eq 0 "$rc" "exit code of the check pass"
 assert_no_crash "the check pass" "$out/pass.out"
 reg_missing "$run_key" 'Vtrl\Bad' || fail "the restricted value with a backslash name stays"
-assert_eq 'C:\vtrltest\badtool.exe' "$(reg_get "$run_key\\Vtrl" Bad)" "the subkey's value"
+assert_eq 'C:\vtrltest\tool.exe /subkey' "$(reg_get "$run_key\\Vtrl" Bad)" "the subkey's value"
 assert_eq 'C:\vtrltest\tool.exe /sibling' "$(reg_get "$run_key" Vtrl)" "the sibling named like the subkey"
 assert_eq 'C:\vtrltest\tool.exe /sz' "$(reg_get "$run_key" 'Vtrl Run sz')" "an unrelated value"
 reg_get "$run_key" 'Vtrl Run\alone' >/dev/null || fail "the lone backslash name went"
@@ -112,3 +113,4 @@ tr -d '\r' <"$data/BackupAndLog.txt" >"$out/log.txt"
 assert_eq 10 "$(wc -l <"$out/log.txt")" "one backup entry"
 assert_eq "$hkcu\\Run\\Vtrl\\Bad" "$(sed -n 6p "$out/log.txt")" "the entry's location"
 assert_eq 'badtool.exe' "$(sed -n 8p "$out/log.txt")" "the entry's executable"
+assert_eq 'C:\vtrltest\badtool.exe' "$(sed -n 10p "$out/log.txt")" "the entry's command line"
