@@ -4,6 +4,7 @@
 
 #include "fakes/fake_platform.h"
 #include "services/system_facts.h"
+#include "unit/inventory_test_support.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -65,20 +66,9 @@ inline bool Contains(const std::wstring& text, const std::wstring& part) {
     return text.find(part) != std::wstring::npos;
 }
 
-// The fake profile's folders, as FrameworkStartup fills them.
+// The fake profile's folders, as FrameworkStartup fills them, with the program's own place.
 inline services::SystemFacts ProfileFacts() {
-    services::SystemFacts facts;
-    facts.StartupFolder = L"C:\\users\\tester\\Start Menu\\Programs\\Startup";
-    facts.CommonStartupFolder = L"C:\\ProgramData\\Start Menu\\Programs\\Startup";
-    facts.DesktopFolder = L"C:\\users\\tester\\Desktop";
-    facts.AppDataFolder = L"C:\\users\\tester\\AppData\\Roaming";
-    facts.WindowsFolder = L"C:\\windows";
-    facts.SystemFolder = L"C:\\windows\\system32";
-    facts.ProgramFilesFolder = L"C:\\Program Files";
-    facts.WindowsDrive = L"C";
-    facts.TempFolder = L"C:\\users\\tester\\Temp";
-    facts.DataFolder = kDataFolder;
-    facts.VersionText = L"1.00";
+    services::SystemFacts facts = inventory::testing::FakeProfileFacts();
     facts.ProgramFolder = L"C:\\Program Files\\Vantorel";
     facts.ProgramName = L"vantorel";
     return facts;
