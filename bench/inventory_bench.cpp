@@ -182,8 +182,8 @@ int wmain() {
         kRounds, {[&] { monitor::RunCheckCycle(platform, facts, inventory, decisions, sources); },
                   [&] {
                       found = MinimalLoop(platform, sources);
-                      processes = platform.processes.RunningProcessNames()
-                                      .value_or(std::vector<std::wstring>())
+                      processes = platform.processes.RunningProcesses()
+                                      .value_or(std::vector<platform::RunningProcess>())
                                       .size();
                       decisionBytes =
                           platform.files.ReadAll(decisionFile).value_or(std::string()).size();

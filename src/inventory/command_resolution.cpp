@@ -129,32 +129,4 @@ FileFacts GatherFileFacts(platform::Platform& platform, const services::SystemFa
     return result;
 }
 
-std::vector<std::wstring> ListProcessNames(platform::Processes& processes) {
-    const auto running = processes.RunningProcessNames();
-    if (!running || running->empty()) {
-        return {services::kNoItemsMarker};
-    }
-    std::vector<std::wstring> names;
-    names.reserve(running->size());
-    for (const std::wstring& name : *running) {
-        names.push_back(name.substr(0, name.find(L'.')) + L".exe");
-    }
-    return names;
-}
-
-bool IsProcessRunning(platform::Locale& locale, const std::vector<std::wstring>& processNames,
-                      const std::wstring& name) {
-    const std::wstring wanted = locale.ToLower(name);
-    for (const std::wstring& entry : processNames) {
-        if (locale.ToLower(entry) == wanted) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool IsProcessRunning(platform::Platform& platform, const std::wstring& name) {
-    return IsProcessRunning(platform.locale, ListProcessNames(platform.processes), name);
-}
-
 } // namespace vtrl::inventory

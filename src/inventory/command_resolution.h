@@ -1,7 +1,7 @@
 #pragma once
 // From an executable candidate and its argument text to a file on disk and the facts shown about
-// it: folder tokens, rundll32 calls, 8.3 names, the search folders, version strings, size, and
-// whether a program of that name is running.
+// it: folder tokens, rundll32 calls, 8.3 names, the search folders, version strings and size.
+// Whether it runs: running_programs.h.
 
 #include "platform/platform.h"
 #include "services/system_facts.h"
@@ -49,15 +49,5 @@ struct FileFacts {
 // The facts of a resolved executable. With traceSteps, the folder cut is marked in the error log.
 FileFacts GatherFileFacts(platform::Platform& platform, const services::SystemFacts& facts,
                           const std::wstring& resolved, bool traceSteps);
-
-// Each running program's file name up to its first point, plus ".exe" (setup.tmp.exe lists as
-// setup.exe); { kNoItemsMarker } when nothing could be listed.
-std::vector<std::wstring> ListProcessNames(platform::Processes& processes);
-
-// Whether a list entry equals the name, ignoring case.
-bool IsProcessRunning(platform::Locale& locale, const std::vector<std::wstring>& processNames,
-                      const std::wstring& name);
-// The same against a list taken now.
-bool IsProcessRunning(platform::Platform& platform, const std::wstring& name);
 
 } // namespace vtrl::inventory

@@ -3,6 +3,7 @@
 #include "decisions/icon_bitmap.h"
 #include "inventory/command_resolution.h"
 #include "inventory/run_key_scan.h"
+#include "inventory/running_programs.h"
 #include "inventory/startup_folder_scan.h"
 #include "services/date_time.h"
 #include "services/error_log.h"
@@ -95,8 +96,8 @@ void AddRecord(ScanContext& context, StartupRecord record) {
     }
     record.InUse = true;
     record.ExeName = context.platform.locale.ToLower(record.ExeName);
-    record.IsRunning =
-        IsProcessRunning(context.platform.locale, context.processNames, record.ExeName);
+    record.IsRunning = IsProgramRunning(context.platform.locale, context.processes,
+                                        record.ExeFolder + L"\\" + record.ExeName);
     records[slot] = std::move(record);
     if (context.options.withIcons) {
         SaveRecordIcon(context, records[slot]);
@@ -122,7 +123,8 @@ ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::Sys
                                StartupInventory& inventory, const ScanOptions& options,
                                const ScanSources& sources) {
     ClearRecords(inventory);
-    ScanContext context{platform, facts, inventory, options, ListProcessNames(platform.processes)};
+    ScanContext context{platform, facts, inventory, options,
+                        ListRunningProcesses(platform.processes)};
     for (const std::wstring& key : sources.runKeys) {
         ScanRunKey(context, key);
     }
@@ -130,7 +132,7 @@ ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::Sys
         ScanStartupFolder(context, folder);
     }
     inventory.LastRecordIndex = ComputeLastRecordIndex(inventory);
-    inventory.ProcessNames = std::move(context.processNames);
+    inventory.Processes = std::move(context.processes);
     if (inventory.LastRecordIndex < 0) {
         return ScanOutcome::NoRecords;
     }

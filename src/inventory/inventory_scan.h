@@ -43,7 +43,7 @@ struct ScanContext {
     StartupInventory& inventory;
     ScanOptions options;
     // Taken once per scan; every record gets the running state of that moment.
-    std::vector<std::wstring> processNames;
+    std::vector<platform::RunningProcess> processes;
 };
 
 // Marks every slot free; the other fields stay as they were.

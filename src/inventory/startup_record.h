@@ -2,6 +2,8 @@
 // The inventory of startup records: one record per Run-type registry value or Startup-folder
 // shortcut whose executable exists, rebuilt from scratch by every scan.
 
+#include "platform/processes.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,9 +38,9 @@ struct StartupRecord {
 struct StartupInventory {
     std::vector<StartupRecord> Records = std::vector<StartupRecord>(kInitialRecordSlots);
     int LastRecordIndex = -1;
-    // The running programs' names as the scan saw them ("name.exe", see ListProcessNames), so
-    // that whoever acts on this inventory judges by the same moment without a second snapshot.
-    std::vector<std::wstring> ProcessNames;
+    // The running processes as the scan saw them, so that whoever acts on this inventory judges
+    // by the same moment without a second snapshot.
+    std::vector<platform::RunningProcess> Processes;
 };
 
 } // namespace vtrl::inventory

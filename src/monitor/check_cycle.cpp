@@ -1,8 +1,9 @@
 #include "monitor/check_cycle.h"
 
 #include "decisions/record_removal.h"
-#include "inventory/command_resolution.h"
+#include "inventory/removable_record.h"
 #include "monitor/hand_off.h"
+#include "monitor/program_shutdown.h"
 #include "services/date_time.h"
 #include "services/error_log.h"
 #include "services/localisation.h"
@@ -43,8 +44,8 @@ class Pass {
 public:
     // The scan's own snapshot serves every record of the pass: one process list per pass.
     Pass(platform::Platform& platform, const services::SystemFacts& facts,
-         const std::vector<std::wstring>& processNames)
-        : platform_(platform), facts_(facts), processNames_(processNames) {}
+         const std::vector<platform::RunningProcess>& processes)
+        : platform_(platform), facts_(facts), processes_(processes) {}
 
     void Remind(const inventory::StartupRecord& record) {
         if (!Setting(platform_, kSettingsSection, kUnknownKey).empty()) {
@@ -88,8 +89,9 @@ public:
 
     void Restrict(const inventory::StartupRecord& record,
                   const decisions::DecisionEntry& decision) {
-        if (decision.DeleteRecord &&
-            (record.Kind == inventory::kKindRegistry || record.Kind == inventory::kKindShortcut)) {
+        // A record that cannot be addressed by its own name is never tried: no backup entry for
+        // something left in place, no other record removed in its stead.
+        if (decision.DeleteRecord && inventory::CanBeRemoved(record)) {
             // The backup entry is written first; a record that is still there afterwards gets no
             // notice now and is tried again by the next pass.
             if (decisions::RemoveStartupRecord(platform_, facts_.DataFolder, record)) {
@@ -97,20 +99,14 @@ public:
             }
         }
         if (decision.KillIfRunning) {
-            const std::wstring name = platform_.locale.ToLower(record.ExeName);
-            for (const std::wstring& running : processNames_) {
-                if (platform_.locale.ToLower(running) == name) {
-                    platform_.launcher.StartProgramHidden(std::wstring(kTaskkillCommand) + L"\"" +
-                                                          name + L"\"");
-                }
-            }
+            ShutDownProgram(platform_, processes_, record.ExeFolder + L"\\" + record.ExeName);
         }
     }
 
 private:
     platform::Platform& platform_;
     const services::SystemFacts& facts_;
-    const std::vector<std::wstring>& processNames_;
+    const std::vector<platform::RunningProcess>& processes_;
     bool reminded_ = false;
 };
 
@@ -143,7 +139,7 @@ inventory::ScanOutcome RunCheckCycle(platform::Platform& platform,
         return inventory::ScanOutcome::NoRecords;
     }
     decisions::LoadDecisions(platform, facts.DataFolder, decisions);
-    Pass pass(platform, facts, inventory.ProcessNames);
+    Pass pass(platform, facts, inventory.Processes);
     for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
         inventory::StartupRecord& record = inventory.Records[static_cast<std::size_t>(index)];
         if (!record.InUse) {

@@ -28,7 +28,6 @@ inline constexpr wchar_t kDataSection[] = L"Data";
 inline constexpr wchar_t kLastReminderKey[] = L"LastReminder";
 
 inline constexpr wchar_t kSoundFileName[] = L"sound.wav";
-inline constexpr wchar_t kTaskkillCommand[] = L"taskkill /f /im ";
 
 // Runs one pass over the default startup locations, or over the given ones. The inventory and
 // the decision table are rebuilt by the pass and left for the caller to read. Without any

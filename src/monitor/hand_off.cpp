@@ -2,8 +2,7 @@
 
 #include "services/text_file.h"
 
-#include <array>
-#include <string_view>
+#include <algorithm>
 
 namespace vtrl::monitor {
 
@@ -18,36 +17,6 @@ std::wstring TwoDigits(int value) {
 std::wstring ClockStem(const platform::LocalTime& time) {
     return std::to_wstring(time.year) + TwoDigits(time.month) + TwoDigits(time.day) +
            TwoDigits(time.hour) + TwoDigits(time.minute) + TwoDigits(time.second);
-}
-
-wchar_t AsciiUpper(wchar_t character) {
-    return character >= L'a' && character <= L'z' ? static_cast<wchar_t>(character - L'a' + L'A')
-                                                  : character;
-}
-
-// Windows opens these devices for a name in any folder, also with an extension ("nul.txt").
-bool IsDeviceName(const std::wstring& name) {
-    std::wstring base = name.substr(0, name.find(L'.'));
-    while (!base.empty() && base.back() == L' ') {
-        base.pop_back();
-    }
-    for (wchar_t& character : base) {
-        character = AsciiUpper(character);
-    }
-    static constexpr std::array<std::wstring_view, 6> kDevices = {L"CON", L"PRN",    L"AUX",
-                                                                  L"NUL", L"CONIN$", L"CONOUT$"};
-    for (const std::wstring_view device : kDevices) {
-        if (base == device) {
-            return true;
-        }
-    }
-    if (base.size() == 4 && (base.starts_with(L"COM") || base.starts_with(L"LPT"))) {
-        // COM1 to COM9, and the superscript digits Windows also treats as device numbers.
-        const wchar_t digit = base[3];
-        return (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' ||
-               digit == L'\u00B3';
-    }
-    return false;
 }
 
 } // namespace
@@ -93,39 +62,17 @@ std::wstring HandOffNameIn(const std::wstring& commandLine, const std::wstring& 
     return name;
 }
 
-bool IsPlainHandOffName(const std::wstring& name) {
-    if (name.empty() || name.find(L"..") != std::wstring::npos) {
+bool IsHandOffName(const std::wstring& name) {
+    if (name.empty() || name.size() > kHandOffNameMaxDigits) {
         return false;
     }
-    for (const wchar_t character : name) {
-        if (character < 32) {
-            return false;
-        }
-        switch (character) {
-        case L'\\':
-        case L'/':
-        case L':':
-        case L'*':
-        case L'?':
-        case L'"':
-        case L'<':
-        case L'>':
-        case L'|':
-            return false;
-        default:
-            break;
-        }
-    }
-    // Windows drops trailing dots and blanks, so "." or " " would name the folder itself.
-    if (name.find_first_not_of(L". ") == std::wstring::npos) {
-        return false;
-    }
-    return !IsDeviceName(name);
+    return std::all_of(name.begin(), name.end(),
+                       [](wchar_t character) { return character >= L'0' && character <= L'9'; });
 }
 
 std::optional<HandOff> TakeHandOffFile(platform::Platform& platform, const std::wstring& dataFolder,
                                        const std::wstring& name) {
-    if (!IsPlainHandOffName(name)) {
+    if (!IsHandOffName(name)) {
         return std::nullopt;
     }
     const std::wstring path = dataFolder + L"\\" + name;

@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -33,10 +34,14 @@ std::optional<std::wstring> WriteHandOffFile(platform::Platform& platform,
 // (case-sensitive, nothing trimmed).
 std::wstring HandOffNameIn(const std::wstring& commandLine, const std::wstring& word);
 
-// A name that can only mean a file directly inside the data folder: not empty, no "\" or "/",
-// no drive or stream (":"), no "..", no characters that Windows forbids in file names, and no
-// device name (CON, NUL, COM1, ...) that Windows would open in any folder.
-bool IsPlainHandOffName(const std::wstring& name);
+// Longest name a writer makes: the clock stem (four-digit year, then month to second, two digits
+// each) followed by a sequence number below kHandOffNameAttempts + 1.
+inline constexpr std::size_t kHandOffNameMaxDigits = 14 + 4;
+
+// A name of the shape the writer makes: ASCII digits only, at most
+// kHandOffNameMaxDigits of them. Every other file in the data folder (the decision file, the
+// backup log, icon bitmaps) therefore stays out of reach of a command line.
+bool IsHandOffName(const std::wstring& name);
 
 // Reads lines 1 and 2 of dataFolder\name and then deletes the file. Any other name, a missing or
 // unreadable file, or one with fewer than two lines gives nullopt, and nothing is deleted.

@@ -27,16 +27,19 @@ class Registry {
 public:
     virtual ~Registry() = default;
 
-    // The names of the key's values in enumeration order, however long each name is;
-    // nullopt when the key cannot be opened for reading.
+    // The names of the key's values in enumeration order, however long each name is and with
+    // every character it holds, NULs included; nullopt when the key cannot be opened for reading.
     virtual std::optional<std::vector<std::wstring>> ListValueNames(Hive hive,
                                                                     const std::wstring& key) = 0;
-    // nullopt when the key or the value is missing or cannot be read.
+    // The value of exactly this name, also one holding a NUL; nullopt when the key or the value is
+    // missing or cannot be read.
     virtual std::optional<RegistryValue> QueryValue(Hive hive, const std::wstring& key,
                                                     const std::wstring& name) = 0;
     // Creates the key and any missing parents; true when it exists afterwards.
     virtual bool CreateKey(Hive hive, const std::wstring& key) = 0;
-    // Writes into an existing key; false when the key is missing or the write fails.
+    // Writes into an existing key; false when the key is missing or the write fails. Neither this
+    // nor DeleteValue can name a value whose name holds a NUL: both refuse such a name rather
+    // than act on the value named by the part before the NUL.
     virtual bool SetValue(Hive hive, const std::wstring& key, const std::wstring& name,
                           const RegistryValue& value) = 0;
     virtual bool DeleteValue(Hive hive, const std::wstring& key, const std::wstring& name) = 0;

@@ -1,5 +1,6 @@
 #include "services/localisation.h"
 
+#include "services/plain_file_name.h"
 #include "services/settings_store.h"
 #include "services/text_file.h"
 #include "services/web_links.h"
@@ -175,7 +176,10 @@ std::optional<Language> ChooseLanguage(platform::Platform& platform, const Syste
     language.LanguageName =
         GetSetting(platform.registry, kAppKey, kSettingsSection, kLanguageSetting);
     if (!language.LanguageName.empty()) {
-        if (!platform.files.FileExists(LanguageFilePath(language, language.LanguageName))) {
+        // The setting is writable by any process of the user; a name that is not one file in
+        // "Languages" (a path, a stream, a device) counts as a missing language file.
+        if (!IsPlainFileName(language.LanguageName) ||
+            !platform.files.FileExists(LanguageFilePath(language, language.LanguageName))) {
             const std::wstring text = L"Language file " + language.LanguageName +
                                       L" not found! Restart/reinstall program!";
             platform.messages.Show(text, kProductName, platform::MessageIcon::Error,

@@ -15,8 +15,8 @@ namespace vtrl::shell {
 
 namespace {
 
-// A popup for the executable named in a hand-off file. A name that is not a plain file name in
-// the data folder, a missing file or a short one shows nothing and deletes nothing.
+// A popup for the executable named in a hand-off file. A name of another shape than the writer's
+// (digits only), a missing file or a short one shows nothing and deletes nothing.
 void ShowHandOffPopup(EntryContext& context, const std::wstring& commandLine,
                       const std::wstring& word, bool removal) {
     const std::wstring name = monitor::HandOffNameIn(commandLine, word);

@@ -125,6 +125,9 @@ bool FakeRegistry::CreateKey(Hive hive, const std::wstring& key) {
 bool FakeRegistry::SetValue(Hive hive, const std::wstring& key, const std::wstring& name,
                             const platform::RegistryValue& value) {
     ++mutatingCalls_;
+    if (name.find(L'\0') != std::wstring::npos) {
+        return false;
+    }
     Key* found = FindAccessible(hive, key);
     if (!found) {
         return false;
@@ -142,6 +145,9 @@ bool FakeRegistry::SetValue(Hive hive, const std::wstring& key, const std::wstri
 
 bool FakeRegistry::DeleteValue(Hive hive, const std::wstring& key, const std::wstring& name) {
     ++mutatingCalls_;
+    if (name.find(L'\0') != std::wstring::npos) {
+        return false;
+    }
     Key* found = FindAccessible(hive, key);
     if (!found) {
         return false;
@@ -149,6 +155,13 @@ bool FakeRegistry::DeleteValue(Hive hive, const std::wstring& key, const std::ws
     const std::wstring folded = Fold(name);
     return std::erase_if(found->values,
                          [&](const auto& entry) { return Fold(entry.first) == folded; }) > 0;
+}
+
+void FakeRegistry::PlantValue(Hive hive, const std::wstring& key, const std::wstring& name,
+                              const platform::RegistryValue& value) {
+    if (Key* found = FindAccessible(hive, key)) {
+        found->values.emplace_back(name, value);
+    }
 }
 
 bool FakeRegistry::DeleteKey(Hive hive, const std::wstring& key) {

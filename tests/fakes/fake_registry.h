@@ -1,7 +1,8 @@
 #pragma once
 // An in-memory registry with the Windows rules the core relies on: key paths and value names
 // compared case-insensitively (stored spelling kept), values listed in creation order, trailing
-// and doubled backslashes ignored, a leading backslash rejected.
+// and doubled backslashes ignored, a leading backslash rejected, and a value name holding a NUL
+// readable but neither written nor deleted by name (the NUL-terminated API cannot name it).
 
 #include "platform/registry.h"
 
@@ -32,6 +33,9 @@ public:
     std::wstring KeySpelling(platform::Hive hive, const std::wstring& key) const;
     // From now on every access to this existing key fails, as for a key the user may not open.
     void DenyAccess(platform::Hive hive, const std::wstring& key);
+    // Adds a value to an existing key under any name, NULs included, as the native API can.
+    void PlantValue(platform::Hive hive, const std::wstring& key, const std::wstring& name,
+                    const platform::RegistryValue& value);
     // Calls of CreateKey, SetValue, DeleteValue and DeleteKey so far, failed ones included.
     std::size_t MutatingCalls() const { return mutatingCalls_; }
 

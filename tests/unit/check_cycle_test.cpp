@@ -3,6 +3,7 @@
 
 #include "decisions/backup_log.h"
 #include "inventory_test_support.h"
+#include "inventory/removable_record.h"
 #include "monitor/check_cycle.h"
 #include "services/date_time.h"
 #include "monitor/hand_off.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 namespace vtrl::monitor {
@@ -85,10 +87,14 @@ protected:
         return fake.registry.QueryValue(Hive::CurrentUser, kRunKey, name).has_value();
     }
     void Decide(const std::wstring& exe, const wchar_t* status, bool kill, bool remove) {
+        DecideIn(L"C:\\Tools", exe, status, kill, remove);
+    }
+    void DecideIn(const std::wstring& folder, const std::wstring& exe, const wchar_t* status,
+                  bool kill, bool remove) {
         decisions::Decisions table;
         decisions::LoadDecisions(fake.Get(), facts.DataFolder, table);
-        ASSERT_TRUE(decisions::SaveDecision(fake.Get(), facts.DataFolder, table, L"C:\\Tools", exe,
-                                            L"", kill, remove, status));
+        ASSERT_TRUE(decisions::SaveDecision(fake.Get(), facts.DataFolder, table, folder, exe, L"",
+                                            kill, remove, status));
     }
     void Pass() { RunCheckCycle(fake.Get(), facts, inventory, table); }
 
@@ -238,7 +244,7 @@ TEST_F(CheckCycle, AllApprovedInventoryChangesNothing) {
     Decide(L"alpha.exe", decisions::kStatusApproved, true, true);
     Decide(L"beta.exe", decisions::kStatusApproved, false, false);
     LastReminderAgo(100000);
-    fake.processes.names.push_back(L"alpha.exe");
+    fake.processes.Start(L"C:\\Tools\\alpha.exe");
     const auto decisionFile = fake.files.Content(decisions::DecisionFilePath(facts.DataFolder));
     const std::size_t files = fake.files.FileCount();
     const std::size_t registryWrites = fake.registry.MutatingCalls();
@@ -284,40 +290,85 @@ TEST_F(CheckCycle, TwoRemovalsInOnePassGetTwoHandOffFiles) {
     EXPECT_EQ(Logged().size(), 2u);
 }
 
-TEST_F(CheckCycle, ShutDownOnlyKeepsTheRecordAndEndsEachRunningProcess) {
+TEST_F(CheckCycle, ShutDownOnlyKeepsTheRecordAndEndsEachProcessOfThatFile) {
     AddRunRecord(L"Tool", L"Tool.exe");
     Decide(L"tool.exe", decisions::kStatusRestricted, true, false);
-    fake.processes.names = {L"System", L"TOOL.EXE", L"explorer.exe", L"tool.exe", L"toolbox.exe"};
+    const std::uint32_t first = fake.processes.Start(L"C:\\TOOLS\\TOOL.EXE");
+    fake.processes.Start(L"C:\\Tools\\toolbox.exe");
+    const std::uint32_t second = fake.processes.Start(L"c:\\tools/tool.exe");
     Pass();
-    const std::wstring kill = L"taskkill /f /im \"tool.exe\"";
-    EXPECT_EQ(fake.launcher.startedHidden, (std::vector<std::wstring>{kill, kill}));
+    ASSERT_EQ(fake.processes.ended.size(), 2u);
+    EXPECT_EQ(fake.processes.ended[0].id, first);
+    EXPECT_EQ(fake.processes.ended[1].id, second);
     EXPECT_TRUE(HasRunValue(L"Tool"));
     EXPECT_EQ(Logged().size(), 0u);
     EXPECT_EQ(fake.launcher.started, std::vector<std::wstring>{});
+    EXPECT_EQ(fake.launcher.startedHidden, std::vector<std::wstring>{}) << "no taskkill by name";
     // Started again, ended again.
-    fake.processes.names = {L"tool.exe"};
+    fake.processes.Start(L"C:\\Tools\\tool.exe");
     Pass();
-    EXPECT_EQ(fake.launcher.startedHidden.size(), 3u);
+    EXPECT_EQ(fake.processes.ended.size(), 3u);
 }
 
-TEST_F(CheckCycle, ANameWithTwoDotsNeverMatchesARunningProcess) {
+TEST_F(CheckCycle, ANamesakeInAnotherFolderKeepsRunning) {
+    fake.files.AddFile(L"C:\\Users\\x\\AppData\\Roaming\\svchost.exe", "MZ");
+    fake.registry.SetValue(
+        Hive::CurrentUser, kRunKey, L"Fake",
+        {platform::kRegSz, services::EncodeRegSz(L"C:\\Users\\x\\AppData\\Roaming\\svchost.exe")});
+    DecideIn(L"C:\\USERS\\X\\APPDATA\\ROAMING", L"svchost.exe", decisions::kStatusRestricted, true,
+             false);
+    const std::uint32_t system = fake.processes.Start(L"C:\\Windows\\System32\\svchost.exe");
+    fake.processes.Start(L"svchost.exe"); // path unreadable: judged by name only
+    const std::uint32_t roaming =
+        fake.processes.Start(L"C:\\Users\\x\\AppData\\Roaming\\svchost.exe");
+    Pass();
+    ASSERT_EQ(fake.processes.ended.size(), 1u);
+    EXPECT_EQ(fake.processes.ended[0].id, roaming);
+    EXPECT_TRUE(std::any_of(fake.processes.processes.begin(), fake.processes.processes.end(),
+                            [&](const auto& process) { return process.id == system; }));
+    EXPECT_EQ(fake.processes.processes.size(), 5u);
+}
+
+TEST_F(CheckCycle, ANameWithTwoDotsIsFoundAndEnded) {
     AddRunRecord(L"Tool", L"my.tool.exe");
     Decide(L"my.tool.exe", decisions::kStatusRestricted, true, false);
-    fake.processes.names = {L"my.tool.exe"};
+    fake.processes.Start(L"C:\\Tools\\my.exe");
+    const std::uint32_t dotted = fake.processes.Start(L"C:\\Tools\\my.tool.exe");
     Pass();
-    EXPECT_EQ(fake.launcher.startedHidden, std::vector<std::wstring>{});
+    ASSERT_EQ(fake.processes.ended.size(), 1u);
+    EXPECT_EQ(fake.processes.ended[0].id, dotted);
 }
 
 TEST_F(CheckCycle, OneProcessListServesTheWholePass) {
     for (const wchar_t* exe : {L"a.exe", L"b.exe", L"c.exe"}) {
         AddRunRecord(exe, exe);
         Decide(exe, decisions::kStatusRestricted, true, false);
+        fake.processes.Start(std::wstring(L"C:\\Tools\\") + exe);
     }
-    fake.processes.names = {L"a.exe", L"b.exe", L"c.exe"};
     const std::size_t before = fake.processes.snapshots;
     Pass();
     EXPECT_EQ(fake.processes.snapshots - before, 1u);
-    EXPECT_EQ(fake.launcher.startedHidden.size(), 3u);
+    EXPECT_EQ(fake.processes.ended.size(), 3u);
+}
+
+TEST_F(CheckCycle, AValueNameWithANulIsNeverRemovedNorItsPrefixSibling) {
+    AddRunRecord(L"Tool", L"approved.exe");
+    fake.files.AddFile(L"C:\\Tools\\bad.exe", "MZ");
+    const std::wstring odd(L"Tool\0hidden", 11);
+    fake.registry.PlantValue(Hive::CurrentUser, kRunKey, odd,
+                             {platform::kRegSz, services::EncodeRegSz(L"C:\\Tools\\bad.exe")});
+    Decide(L"approved.exe", decisions::kStatusApproved, false, false);
+    Decide(L"bad.exe", decisions::kStatusRestricted, false, true);
+    Pass();
+    ASSERT_EQ(inventory.LastRecordIndex, 1);
+    const inventory::StartupRecord& record = inventory.Records[1];
+    EXPECT_EQ(record.EntryName, odd);
+    EXPECT_EQ(record.ExeName, L"bad.exe") << "read by its whole name, not the prefix";
+    EXPECT_FALSE(inventory::CanBeRemoved(record));
+    EXPECT_TRUE(HasRunValue(L"Tool"));
+    EXPECT_TRUE(HasRunValue(odd));
+    EXPECT_EQ(Logged().size(), 0u) << "no backup of a record left in place";
+    EXPECT_EQ(fake.launcher.started, std::vector<std::wstring>{});
 }
 
 TEST_F(CheckCycle, AFailedDeletionRaisesNoNoticeAndIsTriedAgain) {
@@ -356,7 +407,7 @@ TEST_F(RemovalNotice, StartsAPopupWithItsOwnHandOffFile) {
     const std::wstring command = fake.launcher.started[0];
     ASSERT_TRUE(command.starts_with(std::wstring(kOwnExe) + L"notifi")) << command;
     const std::wstring name = command.substr(std::wstring(kOwnExe).size() + 6);
-    EXPECT_TRUE(IsPlainHandOffName(name));
+    EXPECT_TRUE(IsHandOffName(name));
     EXPECT_EQ(HandOffContent(name), std::string("c:\\tools\r\nbad.exe\r\n"));
 }
 

@@ -84,45 +84,40 @@ TEST(HandOffName, EveryOccurrenceOfTheWordIsRemovedCaseSensitively) {
     EXPECT_EQ(HandOffNameIn(L"notifi", kRemovalWord), L"");
 }
 
-TEST(HandOffName, OnlyPlainNamesInsideTheFolderAreAccepted) {
-    for (const std::wstring name : {L"12345", L"0.3", L"2026120809300012", L"a b", L"x.txt"}) {
-        EXPECT_TRUE(IsPlainHandOffName(name)) << name;
+TEST(HandOffName, OnlyTheWritersDigitsOnlyShapeIsAccepted) {
+    for (const std::wstring name : {L"7", L"12345", L"202612080930001", L"202612080930001000"}) {
+        EXPECT_TRUE(IsHandOffName(name)) << name;
     }
-    for (const std::wstring name : {L"",
-                                    L"..",
-                                    L"..\\..\\x",
-                                    L"..\\x",
-                                    L"a\\b",
-                                    L"a/b",
-                                    L"/x",
-                                    L"C:\\x",
-                                    L"C:x",
-                                    L"12:stream",
-                                    L"\\\\server\\share\\x",
-                                    L"x..y",
-                                    L".",
-                                    L"...",
-                                    L" ",
-                                    L"a*",
-                                    L"a?",
-                                    L"a|b",
-                                    L"a\"b",
-                                    L"a<b",
-                                    L"a>b",
-                                    L"CON",
-                                    L"nul",
-                                    L"Nul.txt",
-                                    L"com1",
-                                    L"LPT9.log",
-                                    L"aux ",
-                                    L"conout$"}) {
-        EXPECT_FALSE(IsPlainHandOffName(name)) << name;
+    // Other files of the data folder, paths, devices, streams and digits in disguise.
+    for (const std::wstring name :
+         {L"", L"ActionsDB.txt", L"BackupAndLog.txt", L"fileerror.txt", L"tool.exe.bmp", L"0.3",
+          L"12 34", L"12345 ", L"..\\12345", L"C:\\12345", L"12:stream", L"CON", L"nul",
+          L"1234567890123456789", L"\uFF11\uFF12", L"\u0661\u0662"}) {
+        EXPECT_FALSE(IsHandOffName(name)) << name;
     }
-    EXPECT_FALSE(IsPlainHandOffName(std::wstring(L"12\0..\\x", 7)));
-    EXPECT_FALSE(IsPlainHandOffName(L"12\t3"));
-    // Names that merely start like a device are ordinary files.
-    EXPECT_TRUE(IsPlainHandOffName(L"console"));
-    EXPECT_TRUE(IsPlainHandOffName(L"com10"));
+    EXPECT_FALSE(IsHandOffName(std::wstring(L"12\0..\\x", 7)));
+}
+
+TEST_F(HandOffFiles, TheLongestWrittenNameIsAcceptedByTheReader) {
+    fake.clock.now = {9999, 12, 31, 23, 59, 59};
+    const std::wstring stem = L"99991231235959";
+    for (int sequence = 1; sequence < kHandOffNameAttempts; ++sequence) {
+        fake.files.AddFile(PathOf(stem + std::to_wstring(sequence)), "taken");
+    }
+    const auto name = WriteHandOffFile(fake.Get(), kDataFolder, {L"c:\\p", L"q.exe"});
+    ASSERT_TRUE(name);
+    EXPECT_EQ(*name, stem + std::to_wstring(kHandOffNameAttempts));
+    EXPECT_TRUE(IsHandOffName(*name)) << *name;
+    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, *name), (HandOff{L"c:\\p", L"q.exe"}));
+}
+
+TEST_F(HandOffFiles, DataFilesNamedOnTheCommandLineStayByteIdentical) {
+    const std::string actions = "c:\\tools\r\ntool.exe\r\n\r\nY\r\nY\r\n2\r\n";
+    for (const wchar_t* name : {L"ActionsDB.txt", L"BackupAndLog.txt"}) {
+        fake.files.AddFile(PathOf(name), actions);
+        EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, name), std::nullopt) << name;
+        EXPECT_EQ(fake.files.Content(PathOf(name)), actions) << name;
+    }
 }
 
 TEST_F(HandOffFiles, TakeReadsTheTwoLinesAndDeletesTheFile) {

@@ -2,7 +2,9 @@
 // strings, path cuts, and the resolution of candidates against the fake file system.
 
 #include "inventory/command_resolution.h"
+#include "inventory/removable_record.h"
 #include "inventory/run_key_scan.h"
+#include "inventory/running_programs.h"
 #include "inventory/version_string.h"
 #include "inventory_test_support.h"
 
@@ -240,24 +242,55 @@ TEST(FileSizes, ZeroBeyondThirtyTwoBits) {
     EXPECT_EQ(GetFileSize(files, L"x"), 0);
 }
 
-TEST(ProcessNames, CutAtFirstPointAndMatchedIgnoringCase) {
+TEST(RunningPrograms, MatchedByFullPathAndByNameOnlyWhereThePathIsUnknown) {
     fakes::FakeProcesses processes;
     fakes::FakeLocale locale;
-    processes.names = {L"System", L"Explorer.EXE", L"my.tool.exe", L"setup.tmp.exe"};
-    const auto names = ListProcessNames(processes);
-    EXPECT_EQ(names,
-              (std::vector<std::wstring>{L"System.exe", L"Explorer.exe", L"my.exe", L"setup.exe"}));
-    EXPECT_TRUE(IsProcessRunning(locale, names, L"explorer.exe"));
-    EXPECT_TRUE(IsProcessRunning(locale, names, L"SETUP.EXE"));
-    EXPECT_TRUE(IsProcessRunning(locale, names, L"my.exe"));
-    EXPECT_FALSE(IsProcessRunning(locale, names, L"my.tool.exe"));
-    EXPECT_FALSE(IsProcessRunning(locale, names, L"explorer"));
+    processes.processes.clear();
+    processes.Start(L"C:\\Windows\\System32\\svchost.exe");
+    processes.Start(L"\\\\?\\C:\\Tools\\My.Tool.EXE");
+    processes.Start(L"setup.tmp.exe"); // its path cannot be read
+    const auto running = ListRunningProcesses(processes);
+    ASSERT_EQ(running.size(), 3u);
+
+    EXPECT_TRUE(IsProgramRunning(locale, running, L"C:\\WINDOWS\\SYSTEM32\\svchost.exe"));
+    EXPECT_FALSE(IsProgramRunning(locale, running, L"C:\\Users\\x\\svchost.exe"));
+    EXPECT_TRUE(IsProgramRunning(locale, running, L"C:\\TOOLS\\my.tool.exe"));
+    EXPECT_FALSE(IsProgramRunning(locale, running, L"C:\\Tools\\my.exe"));
+    EXPECT_TRUE(IsProgramRunning(locale, running, L"D:\\Any\\SETUP.TMP.EXE"));
+    EXPECT_FALSE(IsProgramRunning(locale, running, L"D:\\Any\\setup.exe"));
+    // Ending needs the path: the name-only process is never among those started from a file.
+    EXPECT_EQ(ProcessesStartedFrom(locale, running, L"D:\\Any\\setup.tmp.exe").size(), 0u);
+    EXPECT_EQ(ProcessesStartedFrom(locale, running, L"c:/tools/my.tool.exe").size(), 1u);
 
     processes.fail = true;
-    EXPECT_EQ(ListProcessNames(processes), std::vector<std::wstring>{L"YSNOITEMS"});
-    processes.fail = false;
-    processes.names.clear();
-    EXPECT_EQ(ListProcessNames(processes), std::vector<std::wstring>{L"YSNOITEMS"});
+    EXPECT_TRUE(ListRunningProcesses(processes).empty());
+}
+
+TEST(RemovableRecords, OnlyRecordsAddressedByTheirOwnNameCanBeRemoved) {
+    StartupRecord record;
+    record.Kind = kKindRegistry;
+    record.Location = L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    for (const std::wstring name : {L"", L"Tool", L"a\\b", L" spaced ", L"\u00e9\u4e2d"}) {
+        record.EntryName = name;
+        EXPECT_TRUE(CanBeRemoved(record)) << name;
+    }
+    record.EntryName = std::wstring(L"Tool\0x", 6);
+    EXPECT_FALSE(CanBeRemoved(record));
+    record.EntryName = std::wstring(L"\0", 1);
+    EXPECT_FALSE(CanBeRemoved(record));
+
+    record.Kind = kKindShortcut;
+    record.Location = L"C:\\Startup";
+    record.EntryName = L"Tool.lnk";
+    EXPECT_TRUE(CanBeRemoved(record));
+    for (const std::wstring& name : {std::wstring(), std::wstring(L"..\\x.lnk"),
+                                     std::wstring(L"a/b.lnk"), std::wstring(L"a\0b.lnk", 7)}) {
+        record.EntryName = name;
+        EXPECT_FALSE(CanBeRemoved(record)) << name;
+    }
+    record.Kind = L"OTHER";
+    record.EntryName = L"Tool.lnk";
+    EXPECT_FALSE(CanBeRemoved(record));
 }
 
 class VersionStrings : public ::testing::Test {

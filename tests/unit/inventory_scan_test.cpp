@@ -296,13 +296,15 @@ TEST_F(InventoryScan, RunningStateFromOneProcessListPerScan) {
     SetRun(Hive::CurrentUser, L"Run", L"agent", L"C:\\Tools\\Agent.exe");
     SetRun(Hive::CurrentUser, L"Run", L"dotted", L"C:\\Tools\\my.tool.exe");
     SetRun(Hive::CurrentUser, L"Run", L"idle", L"C:\\Tools\\idle.exe");
-    fake.processes.names = {L"AGENT.EXE", L"my.tool.exe"};
+    fake.processes.Start(L"C:\\TOOLS\\AGENT.EXE");
+    fake.processes.Start(L"C:\\Tools\\my.tool.exe");
+    fake.processes.Start(L"D:\\Elsewhere\\idle.exe");
 
     ASSERT_EQ(Scan(false), ScanOutcome::Records);
     EXPECT_EQ(fake.processes.snapshots, 1u);
     EXPECT_TRUE(At(0).IsRunning);
-    EXPECT_FALSE(At(1).IsRunning); // listed as my.exe
-    EXPECT_FALSE(At(2).IsRunning);
+    EXPECT_TRUE(At(1).IsRunning);
+    EXPECT_FALSE(At(2).IsRunning) << "a namesake in another folder";
 }
 
 TEST_F(InventoryScan, NothingFoundIsReportedAndNothingStamped) {

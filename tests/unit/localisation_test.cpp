@@ -90,6 +90,23 @@ TEST_F(LocalisationTest, SavedLanguageWithoutItsFileResetsToEnglishAndEnds) {
     EXPECT_EQ(SavedLanguage(), L"English");
 }
 
+TEST_F(LocalisationTest, SavedLanguageThatIsNoPlainFileNameCountsAsMissing) {
+    AddLanguage(L"English", "[INTERFACE]\r\nOK=OK\r\n");
+    // Each file exists where the joined path points; only the name's shape refuses it.
+    for (const std::wstring name :
+         {L"..\\..\\Users\\x\\evil", L"sub\\English", L"sub/English", L"C:\\evil",
+          L"English:stream", L"nul", L"nul.txt", L"\u0001English"}) {
+        AddLanguage(name, "[CHARSET]\r\nCHARSET=2\r\n");
+        SaveLanguage(name);
+        fake.messages.shown.clear();
+        EXPECT_FALSE(ChooseLanguage(fake.Get(), facts).has_value()) << name;
+        ASSERT_EQ(fake.messages.shown.size(), 1u) << name;
+        EXPECT_EQ(fake.messages.shown[0].text,
+                  L"Language file " + name + L" not found! Restart/reinstall program!");
+        EXPECT_EQ(SavedLanguage(), L"English") << name;
+    }
+}
+
 TEST_F(LocalisationTest, SavedLanguageIsKeptWhateverTheCountry) {
     AddLanguage(L"English", "[CHARSET]\r\nCHARSET=0\r\n");
     AddLanguage(L"French", "[CHARSET]\r\nCHARSET=0\r\n");

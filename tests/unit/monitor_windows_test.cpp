@@ -257,7 +257,7 @@ TEST_F(EntryModes, HandOffWordsOpenTheirNotice) {
     Set(L"Settings", L"Recent Update", fake.locale.FormatDateTime(fake.clock.now));
     Set(L"Settings", L"Language", L"English");
     HandOff(L"12345", "C:\\Tools\r\nbad.exe\r\n");
-    HandOff(L"0.3", "C:\\Tools\r\nnew.exe\r\n");
+    HandOff(L"3003", "C:\\Tools\r\nnew.exe\r\n");
 
     EXPECT_EQ(shell::RunEntry(fake.Get(), L"notifi12345"), shell::DispatchOutcome::Returned);
     auto* removal = fake.windows.Find<PopupReminder>();
@@ -266,8 +266,8 @@ TEST_F(EntryModes, HandOffWordsOpenTheirNotice) {
     EXPECT_FALSE(fake.files.FileExists(facts.DataFolder + L"\\12345"));
     EXPECT_TRUE(Get(L"Remind", L"bad.exe").empty());
 
-    EXPECT_EQ(shell::RunEntry(fake.Get(), L"unknown0.3"), shell::DispatchOutcome::Returned);
-    EXPECT_FALSE(fake.files.FileExists(facts.DataFolder + L"\\0.3"));
+    EXPECT_EQ(shell::RunEntry(fake.Get(), L"unknown3003"), shell::DispatchOutcome::Returned);
+    EXPECT_FALSE(fake.files.FileExists(facts.DataFolder + L"\\3003"));
     EXPECT_EQ(Get(L"Remind", L"new.exe"), fake.locale.FormatDateTime(fake.clock.now));
     EXPECT_EQ(fake.windows.forms.size(), 2u);
     EXPECT_EQ(fake.windows.messageLoops, 2);

@@ -39,6 +39,48 @@ unique_hkey OpenKey(platform::Hive hive, const std::wstring& key, REGSAM access)
     return handle;
 }
 
+bool HoldsNul(const std::wstring& name) {
+    return name.find(L'\0') != std::wstring::npos;
+}
+
+// A value whose name holds a NUL cannot be named to the NUL-terminated calls: those would address
+// the value named by the part before it. Enumeration hands out each name with its length and the
+// data of that very value, so the name is matched there, whole, ignoring case as Windows does.
+std::optional<platform::RegistryValue> QueryByEnumeration(HKEY key, const std::wstring& name) {
+    std::vector<wchar_t> buffer(kMaxValueNameBuffer);
+    for (DWORD index = 0; index < static_cast<DWORD>(kMaxEnumerationSteps); ++index) {
+        auto length = static_cast<DWORD>(buffer.size());
+        DWORD type = 0;
+        DWORD size = 0;
+        const LSTATUS status =
+            RegEnumValueW(key, index, buffer.data(), &length, nullptr, &type, nullptr, &size);
+        if (status != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        if (length != name.size() ||
+            CompareStringOrdinal(buffer.data(), static_cast<int>(length), name.data(),
+                                 static_cast<int>(name.size()), TRUE) != CSTR_EQUAL) {
+            continue;
+        }
+        for (int attempt = 0; attempt < kMaxQueryAttempts; ++attempt) {
+            std::vector<std::uint8_t> data(std::max<DWORD>(size, 1));
+            size = static_cast<DWORD>(data.size());
+            length = static_cast<DWORD>(buffer.size());
+            const LSTATUS read = RegEnumValueW(key, index, buffer.data(), &length, nullptr, &type,
+                                               data.data(), &size);
+            if (read == ERROR_SUCCESS) {
+                data.resize(size);
+                return platform::RegistryValue{type, std::move(data)};
+            }
+            if (read != ERROR_MORE_DATA) {
+                return std::nullopt;
+            }
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<std::vector<std::wstring>> Win32Registry::ListValueNames(platform::Hive hive,
@@ -81,6 +123,9 @@ Win32Registry::QueryValue(platform::Hive hive, const std::wstring& key, const st
     if (!handle) {
         return std::nullopt;
     }
+    if (HoldsNul(name)) {
+        return QueryByEnumeration(handle.get(), name);
+    }
     DWORD type = 0;
     DWORD size = 0;
     if (RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
@@ -117,6 +162,9 @@ bool Win32Registry::CreateKey(platform::Hive hive, const std::wstring& key) {
 
 bool Win32Registry::SetValue(platform::Hive hive, const std::wstring& key, const std::wstring& name,
                              const platform::RegistryValue& value) {
+    if (HoldsNul(name)) {
+        return false;
+    }
     const unique_hkey handle = OpenKey(hive, key, KEY_SET_VALUE);
     if (!handle) {
         return false;
@@ -129,6 +177,9 @@ bool Win32Registry::SetValue(platform::Hive hive, const std::wstring& key, const
 
 bool Win32Registry::DeleteValue(platform::Hive hive, const std::wstring& key,
                                 const std::wstring& name) {
+    if (HoldsNul(name)) {
+        return false;
+    }
     const unique_hkey handle = OpenKey(hive, key, KEY_SET_VALUE);
     return handle && RegDeleteValueW(handle.get(), name.c_str()) == ERROR_SUCCESS;
 }

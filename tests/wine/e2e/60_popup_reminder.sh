@@ -2,8 +2,8 @@
 # The popup notices started by the check pass: "notifi<file>" shows a removal notice without the
 # manager button, "unknown<file>" a new-record notice with it and a "Remind" time; both read
 # and delete their hand-off file in the data folder, slide down to the top edge, end their
-# process when closed, and with "AutoClose" close by themselves. Names that are not plain file
-# names in the data folder show nothing and delete nothing.
+# process when closed, and with "AutoClose" close by themselves. Names of another shape than the
+# writer's digits-only ones (paths, the data files themselves) show nothing and delete nothing.
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 
@@ -47,14 +47,14 @@ wait "$pid"
 reg_missing "$remind" notepad.exe || fail "a removal notice stored a reminder time"
 
 # A new-record notice: the manager button reads "Vantorel", and the reminder time is stored.
-hand_off 0.3 'C:\Program Files\Sample Tools' Sample.exe
-vtrl_start "$program" unknown0.3
+hand_off 1003 'C:\Program Files\Sample Tools' Sample.exe
+vtrl_start "$program" unknown1003
 pid=$VTRL_LAST_PID
 uidriver wait-window Vantorel 20000 >/dev/null
 assert_eq "$notify_new" "$(uidriver text Vantorel @Label3)" "the new-record notice's text"
 [[ $(uidriver state Vantorel @Command2) == *visible=1* ]] || fail "the manager button is hidden"
 assert_eq Vantorel "$(uidriver text Vantorel @Command2)" "the manager button's caption"
-assert_no_file "$data/0.3"
+assert_no_file "$data/1003"
 stored=$(reg_get "$remind" Sample.exe)
 [[ -n $stored ]] || fail "no reminder time for Sample.exe"
 screenshot 60_new_record_notice.png
@@ -73,18 +73,24 @@ elapsed=$(($(date +%s) - start))
 ((elapsed >= 9 && elapsed <= 25)) || fail "auto close took $elapsed s"
 reg_delete "$settings" AutoClose
 
-# Names that are not plain file names in the data folder: nothing shown, nothing deleted.
+# Names of another shape than the writer's: nothing shown, nothing deleted or changed.
 outside=$(drive_c)/outside.txt
+printf 'c:\\tools\r\ntool.exe\r\n\r\nY\r\nY\r\n2\r\n' >"$data/ActionsDB.txt"
+printf 'REGISTRY\r\nHKEY_CURRENT_USER\\x\r\n' >"$data/BackupAndLog.txt"
+actions_before=$(sha256sum <"$data/ActionsDB.txt")
+log_before=$(sha256sum <"$data/BackupAndLog.txt")
 printf 'C:\\\r\nvictim.exe\r\n' >"$outside"
 hand_off short.txt 'C:\only-one-line' ''
 printf 'C:\\only-one-line\r\n' >"$data/short.txt"
 for line in 'notifi..\..\..\..\..\..\outside.txt' 'notifiC:\outside.txt' 'unknownmissing' \
-    'notifishort.txt' 'notifi'; do
+    'notifishort.txt' 'notifi' 'notifiActionsDB.txt' 'unknownBackupAndLog.txt'; do
     rc=0
     vtrl_wine 30 "$program" "$line" || rc=$?
     assert_eq 0 "$rc" "command line '$line'"
 done
 assert_file_exists "$outside" "a file outside the data folder"
 assert_file_exists "$data/short.txt" "a hand-off file of one line"
+assert_eq "$actions_before" "$(sha256sum <"$data/ActionsDB.txt")" "ActionsDB.txt named as a hand-off"
+assert_eq "$log_before" "$(sha256sum <"$data/BackupAndLog.txt")" "BackupAndLog.txt named as a hand-off"
 windows=$(uidriver list vantorel.exe || true)
 [ -z "$windows" ] || fail "vantorel.exe still has windows: $windows"
