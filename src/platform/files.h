@@ -51,6 +51,13 @@ public:
     // order, without "." and "..".
     virtual std::vector<FolderEntry> ListFolder(const std::wstring& folder,
                                                 const std::wstring& pattern) = 0;
+    // From now on, nothing inside folder is read, created, replaced or removed through a reparse
+    // point (junction, symbolic link): not when the file itself or a folder on its way below root
+    // is one; such a call fails instead. For an elevated process whose data folder a standard
+    // process can write. Without root, every folder below the drive is checked. A file system
+    // without links (in memory) has nothing to refuse.
+    virtual void RefuseReparsePointsIn(const std::wstring& /*folder*/,
+                                       const std::wstring& /*root*/) {}
 };
 
 } // namespace vtrl::platform

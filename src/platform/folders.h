@@ -16,6 +16,7 @@ inline constexpr int kCsidlAppData = 0x001A;
 inline constexpr int kCsidlWindows = 0x0024;
 inline constexpr int kCsidlSystem = 0x0025;
 inline constexpr int kCsidlProgramFiles = 0x0026;
+inline constexpr int kCsidlProfile = 0x0028;
 
 enum class FolderResult { Ok, InvalidId, DoesNotExist, Failed };
 

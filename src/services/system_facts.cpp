@@ -171,6 +171,12 @@ SystemFacts FrameworkStartup(platform::Platform& platform, const StartupOptions&
     }
 
     facts.IsAdmin = IsAdministrator(platform.registry, platform.files, facts.WindowsDrive);
+    if (facts.IsAdmin) {
+        // The data folder lies in the user's profile, where any process of the user can plant a
+        // junction or link; an administrator's writes must not follow one out of it.
+        platform.files.RefuseReparsePointsIn(
+            facts.DataFolder, GetSpecialFolder(platform.folders, platform::kCsidlProfile));
+    }
     facts.TempFolder = GetTempFolder(platform.folders, facts.WindowsDrive);
     facts.VersionText = VersionTextFor(version.major, version.minor);
 

@@ -13,6 +13,7 @@ FakePlatform::FakePlatform() {
         {platform::kCsidlWindows, L"C:\\windows"},
         {platform::kCsidlSystem, L"C:\\windows\\system32"},
         {platform::kCsidlProgramFiles, L"C:\\Program Files"},
+        {platform::kCsidlProfile, L"C:\\users\\tester"},
     };
     for (const auto& [csidl, path] : profile) {
         folders.special[csidl] = {platform::FolderResult::Ok, path};

@@ -39,6 +39,12 @@ public:
     void MakeReadOnly(const std::wstring& folder); // nothing can be created or replaced inside
     void SetAttributes(const std::wstring& path, std::uint32_t attributes);
     std::size_t FileCount() const { return files_.size(); }
+    // What RefuseReparsePointsIn was last asked (the fake has no links to refuse).
+    void RefuseReparsePointsIn(const std::wstring& folder, const std::wstring& root) override {
+        guardedFolder = folder;
+        guardRoot = root;
+    }
+    std::wstring guardedFolder, guardRoot;
 
 private:
     bool Writable(const std::wstring& path) const;

@@ -142,6 +142,18 @@ TEST_F(AdministratorProbe, LockedRegistryIsNotAdministrator) {
     EXPECT_FALSE(fake.files.FileExists(L"C:\\testwrit"));
 }
 
+TEST_F(AdministratorProbe, AnAdministratorRefusesLinksInItsDataFolderBelowTheProfile) {
+    const SystemFacts admin = FrameworkStartup(fake.Get());
+    ASSERT_TRUE(admin.IsAdmin);
+    EXPECT_EQ(fake.files.guardedFolder, admin.DataFolder);
+    EXPECT_EQ(fake.files.guardRoot, L"C:\\users\\tester");
+
+    fakes::FakePlatform standard;
+    standard.files.MakeReadOnly(L"C:");
+    ASSERT_FALSE(FrameworkStartup(standard.Get()).IsAdmin);
+    EXPECT_EQ(standard.files.guardedFolder, L"") << "a standard user's process needs no guard";
+}
+
 TEST_F(AdministratorProbe, ForeignTestValueAndFileSurvive) {
     fake.registry.SetValue(Hive::LocalMachine, L"Software\\Microsoft", L"Test",
                            {platform::kRegDword, {7, 0, 0, 0}});

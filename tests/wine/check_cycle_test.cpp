@@ -1,7 +1,8 @@
 // One check-cycle pass against the real registry, files and processes: a restricted record in a
 // Run key of the test's own is deleted with its backup entry, the removal popup is asked for
-// (recorded, not started), the running program is ended by a real hidden taskkill, and the
-// notification sound plays a real wave file.
+// (recorded, not started), the running program is ended by its process id while a namesake in
+// another folder keeps running, a value whose name holds a NUL is neither removed nor mistaken
+// for its prefix sibling, and the notification sound plays a real wave file.
 
 #include "kept_setting.h"
 #include "decisions/backup_log.h"
@@ -15,6 +16,7 @@
 #include "services/text_file.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <mmsystem.h>
 
@@ -30,7 +32,7 @@ using testing_support::KeptSetting;
 
 constexpr wchar_t kTestRoot[] = L"Software\\VantorelTests";
 
-// Records every start; hidden starts (taskkill) really run, popups never do.
+// Records every start; hidden starts really run, popups never do.
 class RecordingLauncher final : public platform::Launcher {
 public:
     explicit RecordingLauncher(platform::Launcher& real) : real_(real) {}
@@ -116,15 +118,38 @@ protected:
         return RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_ANY, nullptr,
                             nullptr, nullptr) == ERROR_SUCCESS;
     }
-    void StartTarget() {
-        std::wstring commandLine = L"\"" + target + L"\" wait";
+    static win32::unique_kernel_handle Start(const std::wstring& program) {
+        std::wstring commandLine = L"\"" + program + L"\" wait";
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
-        ASSERT_TRUE(CreateProcessW(target.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                   nullptr, nullptr, &startup, &info));
-        process.reset(info.hProcess);
+        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                            nullptr, nullptr, &startup, &info)) {
+            return {};
+        }
         win32::unique_kernel_handle thread(info.hThread);
+        return win32::unique_kernel_handle(info.hProcess);
+    }
+    void StartTarget() {
+        process = Start(target);
+        ASSERT_TRUE(process);
+    }
+    // A value name holding a NUL, as only the native API can write one.
+    bool WriteNativeRunValue(const std::wstring& name, const std::wstring& data) {
+        using SetValueKey = LONG(WINAPI*)(HANDLE, UNICODE_STRING*, ULONG, ULONG, void*, ULONG);
+        const auto setValueKey = reinterpret_cast<SetValueKey>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtSetValueKey")));
+        win32::unique_hkey handle;
+        if (!setValueKey || RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE,
+                                          handle.put()) != ERROR_SUCCESS) {
+            return false;
+        }
+        std::wstring buffer = name;
+        UNICODE_STRING text{static_cast<USHORT>(buffer.size() * sizeof(wchar_t)),
+                            static_cast<USHORT>(buffer.size() * sizeof(wchar_t)), buffer.data()};
+        std::wstring bytes = data;
+        return setValueKey(handle.get(), &text, 0, REG_SZ, bytes.data(),
+                           static_cast<ULONG>((bytes.size() + 1) * sizeof(wchar_t))) == 0;
     }
 
     win32::Win32Platform real;
@@ -176,10 +201,76 @@ TEST_F(CheckCycleWineTest, RestrictedRecordIsDeletedLoggedAnnouncedAndEnded) {
     EXPECT_EQ(handOff->exeName, L"cycle_target.exe");
     EXPECT_FALSE(r.files.FileExists(facts.DataFolder + L"\\" + name));
 
-    EXPECT_EQ(launcher.startedHidden,
-              std::vector<std::wstring>{L"taskkill /f /im \"cycle_target.exe\""});
+    EXPECT_EQ(launcher.startedHidden, std::vector<std::wstring>{}) << "no taskkill by name";
     EXPECT_EQ(WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0)
-        << "taskkill should have ended the program";
+        << "the pass should have ended the program";
+}
+
+TEST_F(CheckCycleWineTest, ANamesakeInAnotherFolderKeepsRunningWhileTheDottedOneEnds) {
+    KeptSetting firstRun(r.registry, L"Data", L"FirstRun");
+    KeptSetting remind(r.registry, L"Remind", L"my.tool.exe");
+    const std::wstring other = base + L"\\other";
+    ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+    const std::wstring restricted = base + L"\\my.tool.exe";
+    const std::wstring namesake = other + L"\\my.tool.exe";
+    for (const std::wstring& copy : {restricted, namesake}) {
+        ASSERT_TRUE(CopyFileW(target.c_str(), copy.c_str(), FALSE));
+    }
+    WriteRunValue(L"Dotted", L"\"" + restricted + L"\" wait");
+    decisions::Decisions table;
+    decisions::LoadDecisions(r, facts.DataFolder, table);
+    ASSERT_TRUE(decisions::SaveDecision(r, facts.DataFolder, table, base, L"my.tool.exe", L"wait",
+                                        true, false, decisions::kStatusRestricted));
+    win32::unique_kernel_handle ended = Start(restricted);
+    win32::unique_kernel_handle kept = Start(namesake);
+    ASSERT_TRUE(ended && kept);
+    Sleep(200);
+
+    inventory::StartupInventory inventory;
+    inventory::ScanSources sources;
+    sources.runKeys = {L"HKEY_CURRENT_USER\\" + key};
+    monitor::RunCheckCycle(recorded, facts, inventory, table, sources);
+
+    EXPECT_TRUE(inventory.Records[0].IsRunning);
+    EXPECT_EQ(WaitForSingleObject(ended.get(), 10000), WAIT_OBJECT_0) << "my.tool.exe not ended";
+    EXPECT_EQ(WaitForSingleObject(kept.get(), 1000), WAIT_TIMEOUT) << "the namesake was ended";
+    EXPECT_TRUE(RunValueExists(L"Dotted"));
+    TerminateProcess(kept.get(), 0);
+    WaitForSingleObject(kept.get(), 5000);
+    kept.reset();
+    ended.reset();
+    for (const std::wstring& copy : {restricted, namesake}) {
+        DeleteFileW(copy.c_str());
+    }
+    RemoveDirectoryW(other.c_str());
+}
+
+TEST_F(CheckCycleWineTest, AValueNameWithANulLeavesItsPrefixSiblingAlone) {
+    KeptSetting firstRun(r.registry, L"Data", L"FirstRun");
+    KeptSetting remind(r.registry, L"Remind", L"cycle_target.exe");
+    const std::wstring sibling = facts.ProgramFolder + L"\\version_full.exe";
+    WriteRunValue(L"Tool", L"\"" + sibling + L"\"");
+    const std::wstring odd(L"Tool\0hidden", 11);
+    ASSERT_TRUE(WriteNativeRunValue(odd, L"\"" + target + L"\" wait"));
+    decisions::Decisions table;
+    decisions::LoadDecisions(r, facts.DataFolder, table);
+    ASSERT_TRUE(decisions::SaveDecision(r, facts.DataFolder, table, base, L"cycle_target.exe",
+                                        L"wait", false, true, decisions::kStatusRestricted));
+
+    inventory::StartupInventory inventory;
+    inventory::ScanSources sources;
+    sources.runKeys = {L"HKEY_CURRENT_USER\\" + key};
+    monitor::RunCheckCycle(recorded, facts, inventory, table, sources);
+
+    ASSERT_EQ(inventory.LastRecordIndex, 1);
+    EXPECT_EQ(inventory.Records[1].EntryName, odd);
+    EXPECT_EQ(inventory.Records[1].ExeName, L"cycle_target.exe") << "read by its whole name";
+    EXPECT_TRUE(RunValueExists(L"Tool")) << "the prefix sibling was deleted";
+    EXPECT_FALSE(r.registry.DeleteValue(platform::Hive::CurrentUser, key, odd));
+    EXPECT_TRUE(RunValueExists(L"Tool"));
+    EXPECT_FALSE(r.files.FileExists(decisions::BackupLogPath(facts.DataFolder)))
+        << "a backup entry for a record left in place";
+    EXPECT_EQ(launcher.started, std::vector<std::wstring>{});
 }
 
 TEST_F(CheckCycleWineTest, NotificationSoundPlaysTheWaveBesideTheProgram) {

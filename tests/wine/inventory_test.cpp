@@ -5,6 +5,7 @@
 #include "inventory/command_resolution.h"
 #include "inventory/inventory_scan.h"
 #include "inventory/run_key_scan.h"
+#include "inventory/running_programs.h"
 #include "inventory/startup_folder_scan.h"
 #include "inventory/version_string.h"
 #include "platform/win32/unique_handle.h"
@@ -336,21 +337,27 @@ TEST_F(InventoryWineTest, RunningProgramsByName) {
     ASSERT_TRUE(first.Started());
     ASSERT_TRUE(second.Started());
 
-    const auto raw = real.Get().processes.RunningProcessNames();
-    ASSERT_TRUE(raw);
-    const auto names = inventory::ListProcessNames(real.Get().processes);
-    EXPECT_NE(std::find(names.begin(), names.end(), L"my.exe"), names.end());
-    EXPECT_TRUE(inventory::IsProcessRunning(real.Get(), L"VERSION_TWO_TABLES.EXE"));
-    EXPECT_TRUE(inventory::IsProcessRunning(real.Get(), L"my.exe"));
-    EXPECT_FALSE(inventory::IsProcessRunning(real.Get(), L"my.tool.exe"));
-    EXPECT_FALSE(inventory::IsProcessRunning(real.Get(), L"version_none.exe"));
+    const auto running = inventory::ListRunningProcesses(real.Get().processes);
+    const auto own = std::find_if(running.begin(), running.end(), [](const auto& process) {
+        return process.id == GetCurrentProcessId();
+    });
+    ASSERT_NE(own, running.end());
+    EXPECT_EQ(own->exeFile, L"vantorel_wine_tests.exe");
+    EXPECT_TRUE(own->imagePath.ends_with(L"\\vantorel_wine_tests.exe")) << own->imagePath;
+    platform::Locale& locale = real.Get().locale;
+    EXPECT_TRUE(inventory::IsProgramRunning(locale, running, locale.ToUpper(full)));
+    EXPECT_TRUE(inventory::IsProgramRunning(locale, running, dotted));
+    EXPECT_FALSE(inventory::IsProgramRunning(locale, running, folder + L"\\my.exe"));
+    EXPECT_FALSE(inventory::IsProgramRunning(locale, running, folder + L"\\version_two_tables.exe"))
+        << "a namesake in another folder";
+    EXPECT_FALSE(inventory::IsProgramRunning(locale, running, FixturePath(L"version_none.exe")));
 
     WriteRegSz(key, L"running", L"\"" + full + L"\"");
     WriteRegSz(key, L"dotted", L"\"" + dotted + L"\"");
     WriteRegSz(key, L"idle", L"\"" + FixturePath(L"version_none.exe") + L"\"");
     ASSERT_EQ(Scan(), inventory::ScanOutcome::Records);
     EXPECT_TRUE(Find(L"running")->IsRunning);
-    EXPECT_FALSE(Find(L"dotted")->IsRunning);
+    EXPECT_TRUE(Find(L"dotted")->IsRunning);
     EXPECT_FALSE(Find(L"idle")->IsRunning);
 }
 

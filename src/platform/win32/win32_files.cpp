@@ -48,16 +48,20 @@ bool Win32FileSystem::CreateFolder(const std::wstring& path) {
         path.find(L'\0') != std::wstring::npos) {
         return FolderExists(path);
     }
+    if (guard_.Refuses(path)) {
+        return false;
+    }
     return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
 }
 
 std::optional<std::string> Win32FileSystem::ReadAll(const std::wstring& path) {
-    if (path.empty() || path.find(L'\0') != std::wstring::npos) {
+    if (path.empty() || path.find(L'\0') != std::wstring::npos || guard_.Refuses(path)) {
         return std::nullopt;
     }
     unique_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+                                 nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL | guard_.OpenFlags(path), nullptr));
+    if (!file || (guard_.Covers(path) && ReparseGuard::IsReparsePoint(file.get()))) {
         return std::nullopt;
     }
     LARGE_INTEGER size{};
@@ -86,10 +90,16 @@ bool Win32FileSystem::ReplaceAll(const std::wstring& path, std::string_view byte
     }
     // The temporary file lives beside the target so that the final move stays on one volume.
     const std::wstring temporary = path + L".~" + std::to_wstring(GetCurrentProcessId());
+    if (guard_.Refuses(path) || guard_.Refuses(temporary)) {
+        return false;
+    }
     {
         unique_file file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     FILE_ATTRIBUTE_NORMAL | guard_.OpenFlags(temporary), nullptr));
         if (!file) {
+            return false;
+        }
+        if (guard_.Covers(temporary) && ReparseGuard::IsReparsePoint(file.get())) {
             return false;
         }
         if (!WriteAllTo(file.get(), bytes) || !FlushFileBuffers(file.get())) {
@@ -107,25 +117,26 @@ bool Win32FileSystem::ReplaceAll(const std::wstring& path, std::string_view byte
 }
 
 bool Win32FileSystem::Overwrite(const std::wstring& path, std::string_view bytes) {
-    if (path.empty() || path.find(L'\0') != std::wstring::npos) {
+    if (path.empty() || path.find(L'\0') != std::wstring::npos || guard_.Refuses(path)) {
         return false;
     }
     unique_file file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file && WriteAllTo(file.get(), bytes);
+                                 FILE_ATTRIBUTE_NORMAL | guard_.OpenFlags(path), nullptr));
+    return file && !(guard_.Covers(path) && ReparseGuard::IsReparsePoint(file.get())) &&
+           WriteAllTo(file.get(), bytes);
 }
 
 bool Win32FileSystem::CreateNewEmpty(const std::wstring& path) {
-    if (path.empty() || path.find(L'\0') != std::wstring::npos) {
+    if (path.empty() || path.find(L'\0') != std::wstring::npos || guard_.Refuses(path)) {
         return false;
     }
     unique_file file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+                                 FILE_ATTRIBUTE_NORMAL | guard_.OpenFlags(path), nullptr));
     return static_cast<bool>(file);
 }
 
 bool Win32FileSystem::Remove(const std::wstring& path) {
-    if (path.empty() || path.find(L'\0') != std::wstring::npos) {
+    if (path.empty() || path.find(L'\0') != std::wstring::npos || guard_.Refuses(path)) {
         return false;
     }
     return DeleteFileW(path.c_str()) != FALSE;
@@ -165,6 +176,10 @@ std::vector<platform::FolderEntry> Win32FileSystem::ListFolder(const std::wstrin
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return entries;
+}
+
+void Win32FileSystem::RefuseReparsePointsIn(const std::wstring& folder, const std::wstring& root) {
+    guard_.Guard(folder, root);
 }
 
 } // namespace vtrl::win32

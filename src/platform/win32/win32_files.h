@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/files.h"
+#include "platform/win32/win32_reparse_guard.h"
 
 namespace vtrl::win32 {
 
@@ -17,6 +18,10 @@ public:
     std::optional<std::uint64_t> FileSize(const std::wstring& path) override;
     std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
                                                   const std::wstring& pattern) override;
+    void RefuseReparsePointsIn(const std::wstring& folder, const std::wstring& root) override;
+
+private:
+    ReparseGuard guard_;
 };
 
 } // namespace vtrl::win32
