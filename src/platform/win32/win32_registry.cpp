@@ -39,6 +39,26 @@ unique_hkey OpenKey(platform::Hive hive, const std::wstring& key, REGSAM access)
     return handle;
 }
 
+// Reads a value's data through read(buffer, &size, &type), growing the buffer while the value
+// grows, a few times at most. Never with a null buffer: with one the call succeeds without reading
+// anything, and a value that grew meanwhile would read as empty.
+template <typename Read> std::optional<platform::RegistryValue> ReadGrowing(DWORD size, Read read) {
+    for (int attempt = 0; attempt < kMaxQueryAttempts; ++attempt) {
+        std::vector<std::uint8_t> data(std::max<DWORD>(size, 1));
+        size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        const LSTATUS status = read(data.data(), &size, &type);
+        if (status == ERROR_SUCCESS) {
+            data.resize(size);
+            return platform::RegistryValue{type, std::move(data)};
+        }
+        if (status != ERROR_MORE_DATA) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
 bool HoldsNul(const std::wstring& name) {
     return name.find(L'\0') != std::wstring::npos;
 }
@@ -62,21 +82,11 @@ std::optional<platform::RegistryValue> QueryByEnumeration(HKEY key, const std::w
                                  static_cast<int>(name.size()), TRUE) != CSTR_EQUAL) {
             continue;
         }
-        for (int attempt = 0; attempt < kMaxQueryAttempts; ++attempt) {
-            std::vector<std::uint8_t> data(std::max<DWORD>(size, 1));
-            size = static_cast<DWORD>(data.size());
+        return ReadGrowing(size, [&](BYTE* data, DWORD* dataSize, DWORD* dataType) {
             length = static_cast<DWORD>(buffer.size());
-            const LSTATUS read = RegEnumValueW(key, index, buffer.data(), &length, nullptr, &type,
-                                               data.data(), &size);
-            if (read == ERROR_SUCCESS) {
-                data.resize(size);
-                return platform::RegistryValue{type, std::move(data)};
-            }
-            if (read != ERROR_MORE_DATA) {
-                return std::nullopt;
-            }
-        }
-        return std::nullopt;
+            return RegEnumValueW(key, index, buffer.data(), &length, nullptr, dataType, data,
+                                 dataSize);
+        });
     }
     return std::nullopt;
 }
@@ -132,22 +142,9 @@ Win32Registry::QueryValue(platform::Hive hive, const std::wstring& key, const st
         ERROR_SUCCESS) {
         return std::nullopt;
     }
-    for (int attempt = 0; attempt < kMaxQueryAttempts; ++attempt) {
-        // Never pass a null buffer here: with one the call succeeds without reading anything,
-        // and a value that grew meanwhile would read as empty.
-        std::vector<std::uint8_t> data(std::max<DWORD>(size, 1));
-        size = static_cast<DWORD>(data.size());
-        const LSTATUS status =
-            RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, data.data(), &size);
-        if (status == ERROR_SUCCESS) {
-            data.resize(size);
-            return platform::RegistryValue{type, std::move(data)};
-        }
-        if (status != ERROR_MORE_DATA) {
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
+    return ReadGrowing(size, [&](BYTE* data, DWORD* dataSize, DWORD* dataType) {
+        return RegQueryValueExW(handle.get(), name.c_str(), nullptr, dataType, data, dataSize);
+    });
 }
 
 bool Win32Registry::CreateKey(platform::Hive hive, const std::wstring& key) {
