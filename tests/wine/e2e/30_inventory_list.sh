@@ -143,8 +143,8 @@ expect("Vtrl HKLM RunOnce", Location=hklm + "RunOnce", Arguments="/once")
 expect("Vtrl HKLM RunOnceEx", Location=hklm + "RunOnceEx", Arguments="ex")
 expect("Vtrl Running", Location=hkcu + "Run", ExeName="running.exe", Arguments="wait",
        Company="Acme Tools Ltd", Description="Acme Startup Helper", IsRunning=True)
-# Listed as my.exe, so never running under its own name.
-expect("Vtrl Dotted", ExeName="my.tool.exe", IsRunning=False, Company="Acme Tools Ltd")
+# Found running by its full path, two points in its name and all.
+expect("Vtrl Dotted", ExeName="my.tool.exe", IsRunning=True, Company="Acme Tools Ltd")
 expect("Vtrl Short", ExeFolder="C:\\VTRLINV\\LONGFOLDERNAME", ExeName="longprogramname.exe",
        Arguments="-Q", Company="", Description="No Company Here")
 expect("Vtrl SystemRoot", CommandLine="c:\\windows\\system32\\notepad.exe /a",
