@@ -59,7 +59,7 @@ constexpr DWORD kGuiMargin = 8;
 constexpr SIZE_T kPrivateMargin = 1536 * 1024;
 // The private bytes' trend after the warm-up, in bytes a pass. A leak of this much a pass stays
 // inside the margin above for 75 passes, but not below this limit on the slope.
-constexpr double kPrivateSlopeLimit = SLOPE_TBD;
+constexpr double kPrivateSlopeLimit = 4096;
 // Too few samples after the warm-up make a slope mean little.
 constexpr int kSlopeMinimumSamples = 20;
 
