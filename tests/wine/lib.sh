@@ -31,7 +31,7 @@ VTRL_TEST_DIR_WIN='C:\vtrltest'
 VTRL_STD_USER=vtrlstd
 VTRL_UIDRIVER_TIMEOUT=${VTRL_UIDRIVER_TIMEOUT:-60}
 # What reg.exe prints for a key or value that does not exist (and nothing else prints).
-VTRL_REG_NOT_FOUND='Unable to find the specified registry (key|value)'
+VTRL_REG_NOT_FOUND='[Uu]nable to find the specified registry (key|value)'
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
