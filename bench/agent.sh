@@ -14,7 +14,7 @@ trace=$WINEPREFIX/drive_c/agent-trace.txt
 wine reg add "$datakey" /v AgentTrace /t REG_SZ /d 'C:\agent-trace.txt' /f >/dev/null 2>&1
 # trace_count CAUSE: the passes of that cause in the trace that saw at least the 100 records.
 trace_count() {
-    tr -d '\r' <"$trace" 2>/dev/null |
+    { tr -d '\r' <"$trace"; } 2>/dev/null |
         awk -v cause="$1" '$1 == "pass" && $3 == cause && $5 >= 100 { n++ } END { print n + 0 }'
 }
 
@@ -60,7 +60,7 @@ echo "SUMMARY|agent peak memory vs start without a pass|${pass_peak} KB|${base_p
 prefix_pid() { # PATTERN
     local candidate
     for candidate in $(pgrep -f "$1" || true); do
-        if tr '\0' '\n' <"/proc/$candidate/environ" 2>/dev/null |
+        if { tr '\0' '\n' <"/proc/$candidate/environ"; } 2>/dev/null |
             grep -qxF "WINEPREFIX=$WINEPREFIX"; then
             echo "$candidate"
         fi

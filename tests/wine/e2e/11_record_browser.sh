@@ -18,9 +18,10 @@ watch_browsers() {
     local candidate
     while :; do
         for candidate in $(pgrep -f -i 'winebrowser|iexplore' || true); do
-            if tr '\0' '\n' <"/proc/$candidate/environ" 2>/dev/null |
+            # (A process may end between the listing and the reading.)
+            if { tr '\0' '\n' <"/proc/$candidate/environ"; } 2>/dev/null |
                 grep -qxF "WINEPREFIX=$WINEPREFIX"; then
-                tr '\0' ' ' <"/proc/$candidate/cmdline" >>"$seen" 2>/dev/null
+                { tr '\0' ' ' <"/proc/$candidate/cmdline"; } >>"$seen" 2>/dev/null
                 echo >>"$seen"
             fi
         done

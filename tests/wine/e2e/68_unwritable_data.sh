@@ -66,7 +66,7 @@ run_pass() {
     rm -f "$trace"
     vtrl_wine 90 "$program" startup >"$out/pass.out" 2>&1 || rc=$?
     assert_eq 0 "$rc" "$1: exit code of the check pass"
-    assert_eq 'pass 1 start records 2' "$(tr -d '\r' <"$trace" 2>/dev/null || true)" \
+    assert_eq 'pass 1 start records 2' "$({ tr -d '\r' <"$trace"; } 2>/dev/null || true)" \
         "$1: the pass's trace line"
 }
 
