@@ -5,9 +5,9 @@
 // pass) and takes away and brings back approved ones. After every pass the restricted records
 // must be gone, each with this pass's entry in BackupAndLog.txt, and the approved and undecided
 // records still there; after a warm-up the process's handle count, GDI and USER objects and
-// private bytes must stay flat: within a margin for one-off growth, and with a least-squares
-// slope over all samples after the warm-up below a few KB a pass, which a steady leak exceeds
-// however small the margin would let it hide.
+// private bytes must stay flat: within a margin for one-off growth, and with a median slope over
+// all samples after the warm-up below a few KB a pass, which a steady leak exceeds however small
+// the margin would let it hide.
 //
 //   soak_probe [PASSES]       (default 200)
 //
@@ -385,26 +385,27 @@ private:
         return true;
     }
 
-    // The least-squares slope of private bytes over the passes after the warm-up, checked once
-    // the run is over (a trend needs the whole run).
+    // The trend of private bytes over the passes after the warm-up: the median of the slopes
+    // between every two samples (Theil-Sen), checked once the run is over. A steady leak tilts
+    // every pair alike; the heap's one-off steps, which the margin is for, tilt only the pairs
+    // that straddle them, and so barely move the median.
     bool CheckTrend() {
         const std::size_t count = privateSamples_.size();
         if (count < static_cast<std::size_t>(kSlopeMinimumSamples)) {
             return Fail("only %zu samples after the warm-up: too few for a trend", count);
         }
-        double meanX = 0, meanY = 0;
-        for (const auto& [x, y] : privateSamples_) {
-            meanX += x;
-            meanY += y;
+        std::vector<double> slopes;
+        slopes.reserve(count * (count - 1) / 2);
+        for (std::size_t i = 0; i < count; ++i) {
+            for (std::size_t j = i + 1; j < count; ++j) {
+                const auto& [x1, y1] = privateSamples_[i];
+                const auto& [x2, y2] = privateSamples_[j];
+                slopes.push_back((y2 - y1) / (x2 - x1));
+            }
         }
-        meanX /= static_cast<double>(count);
-        meanY /= static_cast<double>(count);
-        double covariance = 0, variance = 0;
-        for (const auto& [x, y] : privateSamples_) {
-            covariance += (x - meanX) * (y - meanY);
-            variance += (x - meanX) * (x - meanX);
-        }
-        const double slope = covariance / variance;
+        const auto middle = slopes.begin() + static_cast<std::ptrdiff_t>(slopes.size() / 2);
+        std::nth_element(slopes.begin(), middle, slopes.end());
+        const double slope = *middle;
         Say("soak: private bytes trend %.0f bytes a pass over %zu passes (limit %.0f)\n", slope,
             count, kPrivateSlopeLimit);
         if (slope > kPrivateSlopeLimit) {
