@@ -75,7 +75,9 @@ for _ in $(seq 100); do
     sleep 0.2
 done
 assert_eq present "$(uidriver tray-icon "$agent")" "the resident agent's tray icon"
-uidriver list vantorel.exe | grep -q $'\t'"$agent"$'\t0$' || fail "the agent's window is not hidden"
+# Read first, then searched: "grep -q" ending the pipe early would fail it under pipefail.
+windows=$(uidriver list vantorel.exe)
+grep -q $'\t'"$agent"$'\t0$' <<<"$windows" || fail "the agent's window is not hidden: $windows"
 sleep 10
 reg_get "$run_key" 'Bad Tool' >/dev/null || fail "resident: a pass ran at start"
 for _ in $(seq 60); do
@@ -107,7 +109,7 @@ reg_set "$settings" HideTrayIcon REG_SZ YES
 vtrl_start "$program" startup
 pid=$VTRL_LAST_PID
 for _ in $(seq 100); do
-    uidriver list vantorel.exe | grep -q "$agent" && break
+    [[ $(uidriver list vantorel.exe) == *"$agent"* ]] && break
     sleep 0.2
 done
 assert_eq absent "$(uidriver tray-icon "$agent")" "the icon with HideTrayIcon"
