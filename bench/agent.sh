@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
 # The tray agent's cost, under Wine in the benchmark prefix that bench/run.sh seeded with 100
 # startup records: the wall time and peak memory of one check pass ("Every" mode, one pass and
-# exit) beside a start that runs no pass, and the resident agent's CPU time over 60 idle
-# seconds (its 30-second timer passes and its change watches included). Called by bench/run.sh.
+# exit) beside a start that runs no pass, and the resident agent's CPU time around and between its
+# 30-second timer passes beside an idle Wine program (notepad) sampled at the same moments. Every
+# pass counted is proved by the agent's trace ("Data"/"AgentTrace": one line per pass with the
+# records it saw). Called by bench/run.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=$root/build/windows/bin/vantorel.exe
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
+datakey='HKCU\Software\VB and VBA Program Settings\VTRL\Data'
+trace=$WINEPREFIX/drive_c/agent-trace.txt
+wine reg add "$datakey" /v AgentTrace /t REG_SZ /d 'C:\agent-trace.txt' /f >/dev/null 2>&1
+# trace_count CAUSE: the passes of that cause in the trace that saw at least the 100 records.
+trace_count() {
+    { tr -d '\r' <"$trace"; } 2>/dev/null |
+        awk -v cause="$1" '$1 == "pass" && $3 == cause && $5 >= 100 { n++ } END { print n + 0 }'
+}
 
 # No reminders and no update question: the pass does its checking and nothing else.
 wine reg add "$settings" /v Unknown /t REG_SZ /d NO /f >/dev/null 2>&1
@@ -23,6 +33,7 @@ measure() {
 median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 
 wine reg add "$settings" /v SMode /t REG_SZ /d Every /f >/dev/null 2>&1
+rm -f "$trace"
 measure startup >/dev/null # warm-up
 pass_walls=() pass_peaks=() base_walls=() base_peaks=()
 for _ in 1 2 3 4 5; do
@@ -31,6 +42,10 @@ for _ in 1 2 3 4 5; do
     read -r wall peak < <(measure no-such-mode)
     base_walls+=("$wall") base_peaks+=("$peak")
 done
+# Six starts with a pass (the warm-up too), five without.
+passes=$(trace_count start)
+[[ $passes == 6 ]] || { echo "expected 6 traced passes over 100 records, found $passes:" \
+    "$(cat "$trace" 2>/dev/null)" >&2; exit 1; }
 pass_wall=$(printf '%s\n' "${pass_walls[@]}" | median)
 base_wall=$(printf '%s\n' "${base_walls[@]}" | median)
 pass_peak=$(printf '%s\n' "${pass_peaks[@]}" | sort -n | tail -1)
@@ -40,25 +55,56 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}'; 
 echo "SUMMARY|agent pass wall vs start without a pass|${pass_wall} ms|${base_wall} ms|$(ratio "$pass_wall" "$base_wall")"
 echo "SUMMARY|agent peak memory vs start without a pass|${pass_peak} KB|${base_peak} KB|$(ratio "$pass_peak" "$base_peak")"
 
-# The resident agent, idle: CPU time of its process (user + system) over the period.
-wine reg delete "$settings" /v SMode /f >/dev/null 2>&1
-wine "$program" startup </dev/null >/dev/null 2>&1 &
-launcher=$!
-sleep 3 # past its start-up; the loader's own processes have gone by then
-pid=$(pgrep -f 'vantorel.exe startup' | tail -1 || true)
-[[ -n $pid && -r /proc/$pid/stat ]] || { echo "the resident agent did not start" >&2; exit 1; }
+# The resident agent, beside an idle Wine program. Processes are picked by this prefix, so that
+# an agent of another prefix (a test run beside this) is never measured.
+prefix_pid() { # PATTERN
+    local candidate
+    for candidate in $(pgrep -f "$1" || true); do
+        if { tr '\0' '\n' <"/proc/$candidate/environ"; } 2>/dev/null |
+            grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+            echo "$candidate"
+        fi
+    done | tail -n 1
+}
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)
 ms() { echo $(((${2} - ${1}) * 1000 / hz)); }
-# Started at 0 s: the timer passes come at 30 s and 60 s. Samples at 3, 33, 58 and 63 s.
-t3=$(ticks "$pid")
-sleep 30
-t33=$(ticks "$pid")
+wait_for_pass() { # COUNT SECONDS: until the trace shows COUNT timer passes
+    local _
+    for _ in $(seq $(($2 * 10))); do
+        (($(trace_count timer) >= $1)) && return 0
+        sleep 0.1
+    done
+    echo "the resident agent ran no timer pass number $1 within $2 s" >&2
+    return 1
+}
+
+wine reg delete "$settings" /v SMode /f >/dev/null 2>&1
+rm -f "$trace"
+wine "$program" startup </dev/null >/dev/null 2>&1 &
+launcher=$!
+wine notepad </dev/null >/dev/null 2>&1 &
+idle_launcher=$!
+stop_resident() {
+    [[ -n ${pid:-} ]] && kill "$pid" 2>/dev/null
+    [[ -n ${idle:-} ]] && kill "$idle" 2>/dev/null
+    wait "$launcher" "$idle_launcher" 2>/dev/null || true
+}
+trap stop_resident EXIT
+sleep 3 # past their start-up; the loader's own processes have gone by then
+pid=$(prefix_pid 'vantorel.exe startup')
+idle=$(prefix_pid 'notepad')
+[[ -n $pid && -r /proc/$pid/stat ]] || { echo "the resident agent did not start" >&2; exit 1; }
+[[ -n $idle && -r /proc/$idle/stat ]] || { echo "the idle baseline did not start" >&2; exit 1; }
+# From just after the first timer pass, 25 idle seconds, then on to just after the second.
+wait_for_pass 1 45
+a1=$(ticks "$pid") b1=$(ticks "$idle")
 sleep 25
-t58=$(ticks "$pid")
-sleep 5
-t63=$(ticks "$pid")
-echo "resident agent, 100 records: $(ms "$t3" "$t63") ms CPU over 60 s (two timer passes included), $(ms "$t33" "$t58") ms over the 25 idle seconds between two passes"
-echo "SUMMARY|resident agent CPU over 60 s (idle 25 s between)|$(ms "$t3" "$t63") ms|$(ms "$t33" "$t58") ms|-"
-kill "$pid" 2>/dev/null || true
-wait "$launcher" 2>/dev/null || true
+a2=$(ticks "$pid") b2=$(ticks "$idle")
+[[ $(trace_count timer) == 1 ]] || { echo "a pass ran in the idle window" >&2; exit 1; }
+wait_for_pass 2 15
+sleep 1
+a3=$(ticks "$pid") b3=$(ticks "$idle")
+echo "resident agent, 100 records: $(ms "$a1" "$a2") ms CPU over 25 idle s (an idle notepad: $(ms "$b1" "$b2") ms), $(ms "$a2" "$a3") ms from there through its next pass (notepad: $(ms "$b2" "$b3") ms)"
+echo "SUMMARY|resident agent CPU, 25 idle s vs an idle Wine program|$(ms "$a1" "$a2") ms|$(ms "$b1" "$b2") ms|-"
+echo "SUMMARY|resident agent CPU, on through a timer pass vs idle program|$(ms "$a2" "$a3") ms|$(ms "$b2" "$b3") ms|-"

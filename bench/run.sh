@@ -6,6 +6,7 @@
 #   decisions_bench     the decision file's load and save at 1,113 and 10,000 entries
 #   manager_open_bench  the manager window's first paint against a start without a window
 #   agent.sh            the tray agent's pass, peak memory and idle CPU
+#   startup_folder.sh   the listing's cost over a Startup folder of 5,000 files
 # then a summary table and the machine the figures come from. Under Xvfb :89 when there is no
 # display. About 2 minutes after the build.
 set -euo pipefail
@@ -19,7 +20,7 @@ if [ -z "${VTRL_BENCH_NO_BUILD:-}" ]; then
     lock=$root/build/.build.lock
     flock "$lock" cmake --preset windows >/dev/null
     flock "$lock" cmake --build --preset windows --target inventory_bench decisions_bench \
-        manager_open_bench vantorel >/dev/null
+        manager_open_bench vantorel vantorelc >/dev/null
 fi
 
 export WINEPREFIX=$root/build/bench/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -66,6 +67,7 @@ wine reg add "$settings" /v 'Recent Update' /t REG_SZ \
     /d "$(date '+%-m/%-d/%Y %-I:%M:%S %p')" /f >/dev/null 2>&1
 step "manager window open" wine "$bin/manager_open_bench.exe"
 step "tray agent" "$root/bench/agent.sh"
+step "Startup folder of 5,000 files" "$root/bench/startup_folder.sh"
 
 echo
 echo "== summary (medians; the baseline ran beside each figure in this run)"

@@ -92,12 +92,14 @@ void TrayAgent::Timer1_Timer() {
 }
 
 void TrayAgent::MagicSubTimer_Timer() {
+    passCause_ = "timer";
     RunPass();
     WatchStartupLocations();
 }
 
 void TrayAgent::SettleTimer_Timer() {
     SettleTimer.SetEnabled(false);
+    passCause_ = "change";
     RunPass();
 }
 
@@ -143,6 +145,7 @@ void TrayAgent::RunPass() {
     ++passes_;
     const auto outcome = RunCheckCycle(platform_, facts_, inventory_, decisions_);
     passRunning_ = false;
+    TracePass();
     if (outcome == inventory::ScanOutcome::NoRecords) {
         WarnNoRecords(platform_, language_);
         Unload();
@@ -152,6 +155,19 @@ void TrayAgent::RunPass() {
         passPending_ = false;
         SettleTimer.SetEnabled(true);
     }
+}
+
+void TrayAgent::TracePass() {
+    const std::wstring path =
+        services::GetSetting(platform_.registry, services::kAppKey, kDataSection, kAgentTraceKey);
+    if (path.empty()) {
+        return;
+    }
+    const std::string line = "pass " + std::to_string(passes_) + " " + passCause_ + " records " +
+                             std::to_string(inventory_.LastRecordIndex + 1) + "\r\n";
+    // Appended by rewriting: a debugging aid, read only by tests; failures are ignored.
+    const std::string before = platform_.files.ReadAll(path).value_or("");
+    platform_.files.Overwrite(path, before + line);
 }
 
 } // namespace vtrl::monitor

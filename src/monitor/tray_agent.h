@@ -24,6 +24,11 @@ inline constexpr wchar_t kStartModeOnce[] = L"Once";
 inline constexpr wchar_t kStartModeEvery[] = L"Every";
 inline constexpr wchar_t kLastOnceCheckKey[] = L"LAR";
 inline constexpr wchar_t kHideTrayIconKey[] = L"HideTrayIcon";
+// "Data"/"AgentTrace": the path of a file to which the agent appends one line per check pass
+// ("pass N CAUSE records M": N counts this agent's passes, CAUSE is "start", "timer" or "change"
+// for a pass at start, on the 30-second timer or after a change to a startup location). Unset,
+// nothing is written; tests and the benchmark read it to count passes exactly.
+inline constexpr wchar_t kAgentTraceKey[] = L"AgentTrace";
 inline constexpr long long kOnceIntervalSeconds = 86400;
 inline constexpr int kParkTimerMs = 2000;
 inline constexpr int kCheckTimerMs = 30000;
@@ -63,6 +68,8 @@ protected:
     // One check pass over the startup locations; without any startup record the agent warns
     // and ends.
     virtual void RunPass();
+    // Appends this pass to the trace file named by "Data"/"AgentTrace", when there is one.
+    void TracePass();
 
     platform::Platform& platform_;
     const services::SystemFacts& facts_;
@@ -78,6 +85,7 @@ private:
     std::wstring startMode_;
     std::vector<WatchedLocation> locations_;
     bool passRunning_ = false;
+    const char* passCause_ = "start"; // what asked for the next pass, for the trace
     bool passPending_ = false;
     inventory::StartupInventory inventory_;
     decisions::Decisions decisions_;

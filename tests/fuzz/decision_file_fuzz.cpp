@@ -1,5 +1,7 @@
 // ActionsDB.txt: any bytes load as whole 11-line entries, and after every save the file loads
-// back to exactly the table in memory, whatever the keys hold.
+// back to exactly the table in memory, whatever the keys hold. What a load must give is worked
+// out here from the bytes alone (ReadFileOracle), without the product's line splitter or entry
+// parser, and every saved file is read the same way.
 
 #include "decisions/decision_database.h"
 #include "fuzz_support.h"
@@ -20,6 +22,66 @@ std::vector<DecisionEntry> InUse(const Decisions& decisions) {
         }
     }
     return entries;
+}
+
+// The file's format, read from its bytes: lines end at CR LF, a lone CR or a lone LF (a last
+// line without an ending counts); every 11 lines are an entry - line 2 the folder, 3 the name,
+// 4 the arguments, 5 and 6 "Y" for kill and delete, 7 the status; a short last entry is
+// ignored. The fuzz profile's code page maps each byte to the character of the same number.
+std::vector<DecisionEntry> ReadFileOracle(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool pending = false; // a line has begun (or the last one ended with a break)
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char byte = bytes[i];
+        if (byte == '\r' || byte == '\n') {
+            lines.push_back(line);
+            line.clear();
+            pending = false;
+            if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            line.push_back(byte);
+            pending = true;
+        }
+    }
+    if (pending) {
+        lines.push_back(line);
+    }
+    const auto wide = [](const std::string& text) {
+        std::wstring result;
+        for (const char byte : text) {
+            result.push_back(static_cast<wchar_t>(static_cast<unsigned char>(byte)));
+        }
+        return result;
+    };
+    std::vector<DecisionEntry> entries;
+    for (std::size_t first = 0; first + 11 <= lines.size(); first += 11) {
+        DecisionEntry entry;
+        entry.InUse = true;
+        entry.ExeFolder = wide(lines[first + 1]);
+        entry.ExeName = wide(lines[first + 2]);
+        entry.Arguments = wide(lines[first + 3]);
+        entry.KillIfRunning = lines[first + 4] == "Y";
+        entry.DeleteRecord = lines[first + 5] == "Y";
+        entry.Status = wide(lines[first + 6]);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+// A file the program wrote: every line ended by CR LF, no other CR or LF.
+bool WrittenInCrLf(const std::string& bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')) {
+            return false;
+        }
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) {
+            return false;
+        }
+    }
+    return bytes.empty() || bytes.ends_with("\r\n");
 }
 
 // Slots 0..DecisionLastIndex in use, none above: what every user of the table relies on.
@@ -61,10 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vtrl::decisions::LoadDecisions(platform, vtrl::fuzz::kDataFolder, decisions);
     VTRL_FUZZ_CHECK(!decisions.FileUnreadable);
     CheckDense(decisions);
-    const std::vector<std::wstring> lines = vtrl::services::SplitLines(vtrl::fuzz::FromBytes(file));
-    VTRL_FUZZ_CHECK(decisions.DecisionLastIndex + 1 ==
-                    static_cast<int>(lines.size() / vtrl::decisions::kDecisionEntryLines));
-    VTRL_FUZZ_CHECK(InUse(decisions) == vtrl::decisions::ParseDecisionLines(lines));
+    const std::vector<DecisionEntry> expected = ReadFileOracle(file);
+    VTRL_FUZZ_CHECK(decisions.DecisionLastIndex + 1 == static_cast<int>(expected.size()));
+    VTRL_FUZZ_CHECK(InUse(decisions) == expected);
 
     for (const Save& save : plan) {
         const std::vector<DecisionEntry> before = InUse(decisions);
@@ -80,6 +141,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             changed += before[i] == after[i] ? 0 : 1;
         }
         VTRL_FUZZ_CHECK(changed + (after.size() - before.size()) <= 1);
+
+        // The file as written holds exactly the table, read without the product's reader.
+        const auto written = fake.files.Content(path);
+        VTRL_FUZZ_CHECK(written.has_value());
+        VTRL_FUZZ_CHECK(WrittenInCrLf(*written));
+        VTRL_FUZZ_CHECK(ReadFileOracle(*written) == after);
 
         Decisions reloaded;
         vtrl::decisions::LoadDecisions(platform, vtrl::fuzz::kDataFolder, reloaded);

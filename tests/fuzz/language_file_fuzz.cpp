@@ -1,6 +1,13 @@
 // Language files: any bytes in English.ini and a translation give texts taken from those files
 // (or the visible error text), never longer than the read buffer, and a translation report that
 // names only keys the translation lacks.
+//
+// What this covers, plainly: the reading itself is the fake profile reader's (tests/fakes), as
+// the program reads language files only through the profile API. So the product code exercised
+// here is what sits on top of it - GetText's fallback from the translation to English to the
+// error text, the font charset rule, the translation report and the "vexo" file - judged against
+// the reads the fake gives. The real reader, GetPrivateProfileStringW, is exercised on damaged
+// files under Wine (case 69 and the localisation tests there), not here.
 
 #include "fuzz_support.h"
 #include "services/localisation.h"

@@ -92,6 +92,10 @@ def decision_file():
     table += decision_entry(r"c:\tools", "a.exe", "-32", "N", "N", "0")
     write("decision_file", "three_entries", crlf(table) + b"\x00")
     write("decision_file", "cut_short", crlf(table[:15]) + b"\x00")
+    # Flags in lower case, LF-only and lone-CR line ends: only an upper-case "Y" sets a flag.
+    lower = decision_entry(r"c:\tools", "b.exe", "", "y", "y", "2")
+    write("decision_file", "lower_case_flags",
+          "\n".join(lower[:6]).encode() + b"\r" + "\r\n".join(lower[6:]).encode() + b"\r\n\x00")
     # One save (status 2, kill and delete) onto the three entries.
     save = text(r"C:\Tools") + text("A.EXE") + text("-32") + text("2")
     write("decision_file", "save_existing", save + crlf(table) + b"\x01\x01\x01")

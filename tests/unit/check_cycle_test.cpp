@@ -178,12 +178,14 @@ TEST_F(CheckCycle, TwoUndecidedRecordsInOnePassStartOneReminder) {
     EXPECT_EQ(HandOffContent(popups[1]), std::string("c:\\tools\r\nbeta.exe\r\n"));
 }
 
+// The boundaries are written as literals: a test built from the product's own constants would
+// follow them wherever they moved.
 TEST_F(CheckCycle, GapBoundaryIsMoreThan300Seconds) {
     AddRunRecord(L"Tool", L"tool.exe");
-    LastReminderAgo(kReminderGapSeconds);
+    LastReminderAgo(300);
     Pass();
     EXPECT_EQ(fake.launcher.started.size(), 0u);
-    LastReminderAgo(kReminderGapSeconds + 1);
+    LastReminderAgo(301);
     Pass();
     EXPECT_EQ(Popups(kReminderWord).size(), 1u);
 }
@@ -191,7 +193,7 @@ TEST_F(CheckCycle, GapBoundaryIsMoreThan300Seconds) {
 TEST_F(CheckCycle, IntervalBoundaryIsAtLeast21600Seconds) {
     AddRunRecord(L"Tool", L"tool.exe");
     LastReminderAgo(10000);
-    SetSetting(L"Remind", L"tool.exe", TimeText(-(kRemindIntervalSeconds - 1)));
+    SetSetting(L"Remind", L"tool.exe", TimeText(-21599));
     Pass();
     EXPECT_EQ(fake.launcher.started.size(), 0u);
     Advance(1);

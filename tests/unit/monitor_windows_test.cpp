@@ -4,6 +4,7 @@
 #include "fakes/fake_platform.h"
 #include "inventory/inventory_scan.h"
 #include "monitor/check_cycle.h"
+#include "monitor/hand_off.h"
 #include "monitor/popup_reminder.h"
 #include "monitor/tray_agent.h"
 #include "services/date_time.h"
@@ -80,8 +81,9 @@ TEST_F(MonitorWindows, OnceRunsAPassOnlyAfterADay) {
     EXPECT_TRUE(RecordPresent());
     const std::wstring first = Get(L"Data", L"LAR");
     EXPECT_FALSE(first.empty());
-    // Exactly a day later: not more than a day, no pass.
-    fake.clock.now = services::ShiftedTime(fake.clock.now, kOnceIntervalSeconds);
+    // Exactly a day (86,400 s, a literal so that a changed constant shows) later: not more
+    // than a day, no pass.
+    fake.clock.now = services::ShiftedTime(fake.clock.now, 86400);
     EXPECT_EQ(StartAgent(L"Once").PassCount(), 0);
     EXPECT_EQ(Get(L"Data", L"LAR"), first);
     // A second more: a pass, and the time is renewed.
@@ -284,6 +286,17 @@ TEST_F(EntryModes, BadHandOffNamesShowNothingAndDeleteNothing) {
     EXPECT_TRUE(fake.windows.forms.empty());
     EXPECT_TRUE(fake.files.FileExists(L"C:\\outside.txt"));
     EXPECT_TRUE(fake.files.FileExists(facts.DataFolder + L"\\short"));
+
+    // The same entry with a hand-off as the check pass writes it does open its notice, so the
+    // names above were refused for what they are, not because the entry gave up early.
+    const auto written = WriteHandOffFile(fake.Get(), facts.DataFolder, {L"C:\\Tools", L"bad.exe"});
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(shell::RunEntry(fake.Get(), L"notifi" + *written), shell::DispatchOutcome::Returned);
+    auto* popup = fake.windows.Find<PopupReminder>();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->Label3.Caption(), L"Removed.");
+    EXPECT_FALSE(fake.files.FileExists(facts.DataFolder + L"\\" + *written));
+    EXPECT_EQ(fake.windows.forms.size(), 1u);
 }
 
 TEST_F(EntryModes, StartupHandsTheStoredModeToTheAgent) {
@@ -329,6 +342,27 @@ TEST_F(InstantProtection, AChangeRunsOnePassAfterTheSettlingDelay) {
     EXPECT_FALSE(RecordPresent());
     // The 30-second pass goes on as before.
     EXPECT_TRUE(agent.MagicSubTimer.Enabled());
+}
+
+TEST_F(InstantProtection, TraceFileCountsEachPassWithItsCause) {
+    const std::wstring trace = L"C:\\trace.txt";
+    fake.files.AddFile(L"C:\\Tools\\keep.exe", "MZ");
+    fake.registry.SetValue(Hive::CurrentUser, kRunKey, L"Keep",
+                           {platform::kRegSz, services::EncodeRegSz(L"C:\\Tools\\keep.exe")});
+    TrayAgent& agent = StartAgent(L"");
+    agent.MagicSubTimer.onTick();
+    EXPECT_FALSE(fake.files.FileExists(trace)) << "nothing is written without the setting";
+    Set(L"Data", L"AgentTrace", trace);
+    agent.MagicSubTimer.onTick();
+    ASSERT_TRUE(fake.changes.Fire(userRun));
+    agent.SettleTimer.onTick();
+    EXPECT_FALSE(agent.Unloaded());
+    // Another agent appends; its count starts again.
+    Set(L"Settings", L"SMode", L"Every");
+    StartAgent(L"Every");
+    EXPECT_EQ(fake.files.ReadAll(trace), std::string("pass 2 timer records 1\r\n"
+                                                     "pass 3 change records 1\r\n"
+                                                     "pass 1 start records 1\r\n"));
 }
 
 TEST_F(InstantProtection, UnwatchableLocationsAreTriedAgainByTheTimerPass) {

@@ -181,6 +181,9 @@ TEST_F(CrashTest, KilledWriterLeavesOldOrNewContent) {
     EXPECT_GT(sawTwo, 0);
     EXPECT_GT(sawFirstLast, 0);
     EXPECT_GT(sawSecondLast, 0);
+    // Temporary files left behind show that kills also landed inside rewrites, where a torn file
+    // would come from; without any, the test only proved kills between whole rewrites.
+    EXPECT_GT(cutShort, 0u) << "no kill landed inside a rewrite";
 }
 
 } // namespace

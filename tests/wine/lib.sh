@@ -30,6 +30,8 @@ VTRL_SCREENS=${VTRL_SCREENS:-$VTRL_WINE_DIR/screens}
 VTRL_TEST_DIR_WIN='C:\vtrltest'
 VTRL_STD_USER=vtrlstd
 VTRL_UIDRIVER_TIMEOUT=${VTRL_UIDRIVER_TIMEOUT:-60}
+# What reg.exe prints for a key or value that does not exist (and nothing else prints).
+VTRL_REG_NOT_FOUND='[Uu]nable to find the specified registry (key|value)'
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -273,23 +275,43 @@ _vtrl_le_number() {
     printf '%u\n' "0x$hex"
 }
 
-# reg_missing KEY [NAME]: succeeds when the value (or, without NAME, the key) does not exist.
+# reg_missing KEY [NAME]: succeeds when the value (or, without NAME, the key) does not exist,
+# as reg.exe says it in so many words; fails when it exists. Any other outcome (a timeout, a
+# crash, another error) cannot tell, and ends the case.
 reg_missing() {
+    local state
+    state=$(_vtrl_reg_presence "$@") || exit 1
+    if [[ $state == present ]]; then
+        echo "reg_missing: $1${2:+ [$2]} exists" >&2
+        return 1
+    fi
+}
+
+# Prints "present" or "missing" for a key or value; fails (with a message) when reg.exe gives
+# neither answer.
+_vtrl_reg_presence() {
     local -a query=(reg query "$1")
     if [[ $# -ge 2 ]]; then
         local -a value
         mapfile -t value < <(_vtrl_value_args "$2")
         query+=("${value[@]}")
     fi
-    if vtrl_wine 30 "${query[@]}" >/dev/null 2>&1; then
-        echo "reg_missing: $1${2:+ [$2]} exists" >&2
-        return 1
+    local out rc=0
+    out=$(vtrl_wine 30 "${query[@]}" 2>&1) || rc=$?
+    if [[ $rc == 0 ]]; then
+        echo present
+    elif [[ $rc == 1 && $out =~ $VTRL_REG_NOT_FOUND ]]; then
+        echo missing
+    else
+        fail "reg query $1${2:+ [$2]} gave no answer (exit $rc): ${out//$'\r'/}"
     fi
 }
 
 # reg_delete KEY [NAME]: deletes the value (or the whole key); nothing to do when it is absent.
 reg_delete() {
-    if reg_missing "$@" 2>/dev/null; then
+    local state
+    state=$(_vtrl_reg_presence "$@") || exit 1
+    if [[ $state == missing ]]; then
         return 0
     fi
     local -a command=(reg delete "$1" /f)

@@ -31,5 +31,26 @@ row_of() {
     return 1
 }
 
-checked() { [[ $(uidriver state "$window" "@$1") == *checked=1* ]]; }
-enabled() { [[ $(uidriver state "$window" "@$1") == *enabled=1* ]]; }
+# control_state CONTROL FIELD: prints the field's value (checked: 0, 1 or 2; visible, enabled:
+# 0 or 1). A control that cannot be found or read ends the case: a missing control is a
+# failure, never an unchecked or disabled one.
+control_state() {
+    local state rc=0 value
+    state=$(uidriver state "$window" "@$1" 2>&1) || rc=$?
+    value=$(sed -n "s/.*\b$2=\([0-9]\).*/\1/p" <<<"$state")
+    if [[ $rc != 0 || -z $value ]]; then
+        fail "cannot read the state of $1 in '$window' (exit $rc): $state"
+    fi
+    printf '%s\n' "$value"
+}
+
+checked() {
+    local value
+    value=$(control_state "$1" checked) || exit 1
+    [[ $value == 1 ]]
+}
+enabled() {
+    local value
+    value=$(control_state "$1" enabled) || exit 1
+    [[ $value == 1 ]]
+}

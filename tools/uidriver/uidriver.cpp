@@ -748,18 +748,51 @@ int Rect(const Args& args) {
 constexpr UINT kVantorelTrayId = 1;
 constexpr UINT kVantorelTrayMessage = WM_APP + 1;
 
+// Modifying nothing succeeds only for an icon the shell has.
+bool HasTrayIcon(HWND window) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = window;
+    data.uID = kVantorelTrayId;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
 int TrayIcon(const Args& args) {
     const auto window = AnyTopLevel(args[0]);
     if (!window) {
         return NotFound(args[0]);
     }
-    // Modifying nothing succeeds only for an icon the shell has.
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = *window;
-    data.uID = kVantorelTrayId;
-    PrintLine(Shell_NotifyIconW(NIM_MODIFY, &data) ? L"present" : L"absent");
+    PrintLine(HasTrayIcon(*window) ? L"present" : L"absent");
     return kOk;
+}
+
+// Releases the left button over the icon and watches, as fast as the shell answers, which goes
+// first: the icon (while its window still exists: the program removed it) or the window (the
+// shell then drops the icon of a destroyed window by itself, which proves nothing).
+int TrayClick(const Args& args) {
+    const auto window = AnyTopLevel(args[0]);
+    if (!window) {
+        return NotFound(args[0]);
+    }
+    if (!HasTrayIcon(*window)) {
+        return Fail(kNotFound, L"the window \"" + args[0] + L"\" has no icon to click");
+    }
+    PostMessageW(*window, kVantorelTrayMessage, kVantorelTrayId, WM_LBUTTONUP);
+    const ULONGLONG started = GetTickCount64();
+    while (GetTickCount64() - started < kDefaultTimeoutMs) {
+        const bool present = HasTrayIcon(*window);
+        // Asked after the icon: a window that exists now existed when the icon was asked for.
+        if (!IsWindow(*window)) {
+            PrintLine(L"window-gone-first");
+            return kNotFound;
+        }
+        if (!present) {
+            PrintLine(L"icon-gone-first");
+            return kOk;
+        }
+    }
+    PrintLine(L"icon-stayed");
+    return kNotFound;
 }
 
 int TrayMessage(const Args& args) {
@@ -815,6 +848,9 @@ constexpr Command kCommands[] = {
     {L"tray-icon", 1, 1, TrayIcon, L"CAPTION   \"present\" or \"absent\" (Vantorel's icon)"},
     {L"tray-message", 2, 2, TrayMessage,
      L"CAPTION MOUSE_MESSAGE   as the tray icon reports it (514 = left button up)"},
+    {L"tray-click", 1, 1, TrayClick,
+     L"CAPTION   left click on the icon: \"icon-gone-first\" (exit 0) when the icon went while "
+     L"its window was still there, else \"window-gone-first\" or \"icon-stayed\" (exit 1)"},
 };
 
 int Usage() {

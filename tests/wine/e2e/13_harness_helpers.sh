@@ -30,7 +30,9 @@ assert_eq 4294967298 "$(reg_get "$key" Big)" "REG_QWORD"
 assert_eq 00ff10 "$(reg_get "$key" Bytes)" "REG_BINARY"
 assert_eq '%APPDATA%\Vantorel' "$(reg_get "$key" Path)" "REG_EXPAND_SZ, unexpanded"
 assert_eq 'first\0zweite Zeile\0dritte' "$(reg_get "$key" List)" "REG_MULTI_SZ"
-assert_eq '' "$(reg_get "$key" Empty)" "empty REG_SZ"
+# Taken apart: a failing reg_get inside the assertion's argument would read as empty too.
+empty=$(reg_get "$key" Empty) || fail "reg_get failed on an empty REG_SZ"
+assert_eq '' "$empty" "empty REG_SZ"
 assert_eq "$long" "$(reg_get "$key" Long)" "data longer than one line of the export"
 assert_eq 'the default' "$(reg_get "HKEY_CURRENT_USER${key#HKCU}" '')" \
     "full hive name"
@@ -52,6 +54,28 @@ reg_missing "$key" Absent
 if reg_missing "$key" Text 2>/dev/null; then
     fail "reg_missing says an existing value is missing"
 fi
+# Empty is not missing, for reg_missing as for reg_get.
+if reg_missing "$key" Empty 2>/dev/null; then
+    fail "reg_missing says an empty value is missing"
+fi
+if reg_missing "$key" '' 2>/dev/null; then
+    fail "reg_missing says a set default value is missing"
+fi
+# Only reg.exe's own "not found" means missing: a query that gives no answer (here a timeout)
+# ends the case instead of reading as missing.
+rc=0
+(
+    vtrl_wine() { return 124; }
+    reg_missing "$key" Absent
+) 2>/dev/null || rc=$?
+assert_eq 1 "$rc" "reg_missing after a timeout"
+rc=0
+(
+    vtrl_wine() { echo 'reg: Access is denied' >&2; return 1; }
+    reg_delete "$key" Text
+) 2>/dev/null || rc=$?
+assert_eq 1 "$rc" "reg_delete after another error"
+reg_get "$key" Text >/dev/null || fail "reg_delete deleted a value it could not query"
 reg_delete "$key" Text
 reg_missing "$key" Text
 reg_delete "$key" Text

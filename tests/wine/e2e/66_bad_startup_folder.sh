@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A Startup folder of 5,000 files: mostly not shortcuts, shortcuts cut short, of random bytes or
-# empty, shortcuts to a folder and to a missing file, and ten good ones. The scan finishes within
-# seconds (timed in the log), lists exactly the ten good shortcuts, and touches none of the files.
+# empty, shortcuts to a folder and to a missing file, and ten good ones. The scan lists exactly
+# the ten good shortcuts and touches none of the files. Its cost - the time beyond the same
+# listing with only the three shortcuts there - stays under 1 s: about ten times the 0.1 s it
+# takes (bench/startup_folder.sh measures it), so a tenfold slowdown fails.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
@@ -23,6 +25,26 @@ shortcut good.lnk 'C:\vtrltest\tool.exe' --good
 shortcut folder.lnk 'C:\vtrltest'
 shortcut missing.lnk 'C:\vtrltest\missing.exe'
 good=$startup/good.lnk
+
+# list_ms: the wall time of one "vantorelc list --json" into list.json.
+list_ms() {
+    local started rc=0
+    started=$(date +%s%N)
+    vtrl_wine 90 "$lc" list --json >"$out/list.json" 2>"$out/list.err" || rc=$?
+    assert_eq 0 "$rc" "exit code of list ($(cat "$out/list.err"))"
+    echo $((($(date +%s%N) - started) / 1000000))
+}
+# The baseline: the same listing over the three shortcuts alone (best of three, as is the full
+# one below, so that a single slow start under load decides neither).
+best_of_three() {
+    local best="" ms _
+    for _ in 1 2 3; do
+        ms=$(list_ms) || exit 1
+        if [[ -z $best ]] || ((ms < best)); then best=$ms; fi
+    done
+    echo "$best"
+}
+baseline=$(best_of_three)
 for n in $(seq 1 9); do cp "$good" "$startup/good $n.lnk"; done
 head -c 40 "$good" >"$startup/cut header.lnk"
 head -c $(($(stat -c %s "$good") - 20)) "$good" >"$startup/cut tail.lnk"
@@ -43,14 +65,11 @@ mkdir "$startup/a folder.lnk"
 assert_eq 5000 "$(find "$startup" -mindepth 1 -maxdepth 1 -type f | wc -l)" "files in the Startup folder"
 before=$(cd "$startup" && find . -type f -print0 | sort -z | xargs -0 sha256sum | sha256sum)
 
-started=$(date +%s%N)
-rc=0
-vtrl_wine 90 "$lc" list --json >"$out/list.json" 2>"$out/list.err" || rc=$?
-elapsed=$((($(date +%s%N) - started) / 1000000))
-echo "the scan of the Startup folder with 5,000 files took $elapsed ms"
-assert_eq 0 "$rc" "exit code of list ($(cat "$out/list.err"))"
+elapsed=$(best_of_three)
+cost=$((elapsed - baseline))
+echo "the listing with 5,000 files in the Startup folder took $elapsed ms, $cost ms more than with three shortcuts"
 assert_no_crash "the scan" "$out/list.err"
-((elapsed < 30000)) || fail "the scan took $elapsed ms"
+((cost < 1000)) || fail "the 5,000 files cost $cost ms (limit 1,000 ms: ten times the usual)"
 python3 - "$out/list.json" <<'PY' || fail "the listed shortcuts (see the log)"
 import json, sys
 records = json.load(open(sys.argv[1], encoding="utf-8"))

@@ -1,6 +1,8 @@
 // Prints the start-up facts as the program computes them, one "Name=value" per line, for the
-// end-to-end checks that run it as different users. With the argument "write" it then writes,
-// reads and removes files in the data folder as the program does and prints each outcome (1 or 0).
+// end-to-end checks that run it as different users. With "--no-create" it leaves the data folder
+// uncreated, for the checks that must see whether something else created it. With the argument
+// "write" it then writes, reads and removes files in the data folder as the program does and
+// prints each outcome (1 or 0).
 
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
@@ -26,7 +28,9 @@ void Print(const char* name, const std::wstring& value) {
 int wmain(int argc, wchar_t** argv) {
     vtrl::win32::ComApartment com;
     vtrl::win32::Win32Platform platform;
-    const vtrl::services::SystemFacts facts = vtrl::services::FrameworkStartup(platform.Get());
+    const bool create = !(argc > 1 && std::wstring(argv[1]) == L"--no-create");
+    const vtrl::services::SystemFacts facts =
+        vtrl::services::FrameworkStartup(platform.Get(), {.createDataFolder = create});
     Print("IsAdmin", facts.IsAdmin ? L"1" : L"0");
     Print("DataFolder", facts.DataFolder);
     Print("TempFolder", facts.TempFolder);

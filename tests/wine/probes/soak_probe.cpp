@@ -5,7 +5,9 @@
 // pass) and takes away and brings back approved ones. After every pass the restricted records
 // must be gone, each with this pass's entry in BackupAndLog.txt, and the approved and undecided
 // records still there; after a warm-up the process's handle count, GDI and USER objects and
-// private bytes must stay flat.
+// private bytes must stay flat: within a margin for one-off growth, and with a median slope over
+// all samples after the warm-up below a few KB a pass, which a steady leak exceeds however small
+// the margin would let it hide.
 //
 //   soak_probe [PASSES]       (default 200)
 //
@@ -34,6 +36,7 @@
 #include <cwchar>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -54,6 +57,11 @@ constexpr ULONGLONG kPassTimeoutMs = 30000;
 constexpr DWORD kHandleMargin = 16;
 constexpr DWORD kGuiMargin = 8;
 constexpr SIZE_T kPrivateMargin = 1536 * 1024;
+// The private bytes' trend after the warm-up, in bytes a pass. A leak of this much a pass stays
+// inside the margin above for 75 passes, but not below this limit on the slope.
+constexpr double kPrivateSlopeLimit = 4096;
+// Too few samples after the warm-up make a slope mean little.
+constexpr int kSlopeMinimumSamples = 20;
 
 void Say(const char* format, ...) {
     va_list arguments;
@@ -341,6 +349,10 @@ private:
 
     bool Sample() {
         last_ = Measure();
+        if (driven_ > warmUp_) {
+            privateSamples_.push_back(
+                {static_cast<double>(driven_), static_cast<double>(last_.privateBytes)});
+        }
         if (driven_ == warmUp_) {
             baseline_ = highest_ = last_;
         } else if (driven_ > warmUp_) {
@@ -373,7 +385,39 @@ private:
         return true;
     }
 
+    // The trend of private bytes over the passes after the warm-up: the median of the slopes
+    // between every two samples (Theil-Sen), checked once the run is over. A steady leak tilts
+    // every pair alike; the heap's one-off steps, which the margin is for, tilt only the pairs
+    // that straddle them, and so barely move the median.
+    bool CheckTrend() {
+        const std::size_t count = privateSamples_.size();
+        if (count < static_cast<std::size_t>(kSlopeMinimumSamples)) {
+            return Fail("only %zu samples after the warm-up: too few for a trend", count);
+        }
+        std::vector<double> slopes;
+        slopes.reserve(count * (count - 1) / 2);
+        for (std::size_t i = 0; i < count; ++i) {
+            for (std::size_t j = i + 1; j < count; ++j) {
+                const auto& [x1, y1] = privateSamples_[i];
+                const auto& [x2, y2] = privateSamples_[j];
+                slopes.push_back((y2 - y1) / (x2 - x1));
+            }
+        }
+        const auto middle = slopes.begin() + static_cast<std::ptrdiff_t>(slopes.size() / 2);
+        std::nth_element(slopes.begin(), middle, slopes.end());
+        const double slope = *middle;
+        Say("soak: private bytes trend %.0f bytes a pass over %zu passes (limit %.0f)\n", slope,
+            count, kPrivateSlopeLimit);
+        if (slope > kPrivateSlopeLimit) {
+            return Fail("private bytes grow %.0f bytes a pass after the warm-up", slope);
+        }
+        return true;
+    }
+
     void Finish() {
+        if (!failed_ && driven_ == passes_) {
+            CheckTrend();
+        }
         done_ = true;
         finalPassCount_ = agent_->PassCount();
         // The agent ends as a click on its icon or a close by caption would end it.
@@ -419,6 +463,7 @@ private:
     int removals_ = 0;
     ULONGLONG waitedMs_ = 0; // from asking for a pass to seeing it done
     Counters baseline_, highest_, last_;
+    std::vector<std::pair<double, double>> privateSamples_; // (pass, private bytes)
 };
 
 // A thread timer has no window of its own to carry a pointer.
