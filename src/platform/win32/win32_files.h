@@ -17,6 +17,8 @@ public:
     std::optional<std::uint64_t> FileSize(const std::wstring& path) override;
     std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
                                                   const std::wstring& pattern) override;
+    std::optional<std::uint32_t> FileAttributes(const std::wstring& path) override;
+    bool ChangeAttributes(const std::wstring& path, std::uint32_t attributes) override;
 };
 
 } // namespace vtrl::win32
