@@ -22,7 +22,7 @@ namespace {
 
 // A data row as the file can hold it: on one line, and never read as the start of an entry.
 std::wstring StoredRow(const std::wstring& text) {
-    std::wstring row = services::AsOneLine(text);
+    std::wstring row = AsStoredText(text);
     if (row == kBackupSeparator) {
         row += L' ';
     }

@@ -56,6 +56,12 @@ bool KeepUnreadableCopy(platform::FileSystem& files, const std::wstring& path) {
     return false;
 }
 
+std::wstring AsStoredText(std::wstring text) {
+    text = services::AsOneLine(std::move(text));
+    std::replace(text.begin(), text.end(), L'\0', L' ');
+    return text;
+}
+
 bool HasForeignCharacters(const std::wstring& text) {
     return text.find(L'\0') != std::wstring::npos || text.find(L'\xFFFD') != std::wstring::npos;
 }

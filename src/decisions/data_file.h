@@ -49,6 +49,10 @@ DataFileRead ReadDataFile(platform::Platform& platform, const std::wstring& path
 // that a rewrite which keeps only what it understood loses nothing a person might still mend.
 bool KeepUnreadableCopy(platform::FileSystem& files, const std::wstring& path);
 
+// A text as a data file stores it: on one line (line breaks become blanks, as AsOneLine does) and
+// without NUL, which no path or command can hold and which would make the file read as foreign.
+std::wstring AsStoredText(std::wstring text);
+
 // Whether the text holds characters a clean read never gives: NUL (text in another encoding read
 // as ANSI) or the replacement character (bytes the reader could not convert).
 bool HasForeignCharacters(const std::wstring& text);

@@ -19,9 +19,9 @@ constexpr std::size_t kLineStatus = 6;
 // finds the record whose arguments held a line break.
 bool SameKey(const DecisionEntry& entry, const std::wstring& folder, const std::wstring& exeName,
              const std::wstring& arguments) {
-    return entry.ExeFolder == services::AsOneLine(folder) &&
-           entry.ExeName == services::AsOneLine(exeName) &&
-           entry.Arguments == services::AsOneLine(arguments);
+    return entry.ExeFolder == AsStoredText(folder) &&
+           entry.ExeName == AsStoredText(exeName) &&
+           entry.Arguments == AsStoredText(arguments);
 }
 
 void EmptyTable(Decisions& decisions) {
@@ -61,12 +61,12 @@ std::vector<std::wstring> FormatDecisionLines(const Decisions& decisions) {
             continue;
         }
         std::vector<std::wstring> block(kDecisionEntryLines);
-        block[kLineFolder] = services::AsOneLine(entry.ExeFolder);
-        block[kLineName] = services::AsOneLine(entry.ExeName);
-        block[kLineArguments] = services::AsOneLine(entry.Arguments);
+        block[kLineFolder] = AsStoredText(entry.ExeFolder);
+        block[kLineName] = AsStoredText(entry.ExeName);
+        block[kLineArguments] = AsStoredText(entry.Arguments);
         block[kLineKill] = entry.KillIfRunning ? kFlagYes : kFlagNo;
         block[kLineDelete] = entry.DeleteRecord ? kFlagYes : kFlagNo;
-        block[kLineStatus] = services::AsOneLine(entry.Status);
+        block[kLineStatus] = AsStoredText(entry.Status);
         lines.insert(lines.end(), block.begin(), block.end());
     }
     return lines;
@@ -110,9 +110,9 @@ void FillTable(Decisions& decisions, std::vector<DecisionEntry> entries) {
 void ApplyDecision(platform::Locale& locale, Decisions& decisions, const std::wstring& folder,
                    const std::wstring& exeName, const std::wstring& arguments, bool killIfRunning,
                    bool deleteRecord, const std::wstring& status) {
-    const std::wstring lowerFolder = services::AsOneLine(locale.ToLower(folder));
-    const std::wstring lowerName = services::AsOneLine(locale.ToLower(exeName));
-    const std::wstring storedArguments = services::AsOneLine(arguments);
+    const std::wstring lowerFolder = AsStoredText(locale.ToLower(folder));
+    const std::wstring lowerName = AsStoredText(locale.ToLower(exeName));
+    const std::wstring storedArguments = AsStoredText(arguments);
 
     // Every slot is searched: when a damaged history left duplicates, the last one wins.
     std::size_t found = decisions.DecisionTable.size();
@@ -135,7 +135,7 @@ void ApplyDecision(platform::Locale& locale, Decisions& decisions, const std::ws
                                       storedArguments,
                                       deleteRecord,
                                       killIfRunning,
-                                      services::AsOneLine(locale.ToUpper(status))};
+                                      AsStoredText(locale.ToUpper(status))};
 }
 
 } // namespace

@@ -22,10 +22,10 @@ public:
 
 private:
     static platform::Platform WithClock(platform::Platform& real, platform::Clock& clock) {
-        return {real.registry, real.files,  real.folders,   real.links, real.locale,
-                real.version,  clock,       real.processes, real.ini,   real.messages,
-                real.launcher, real.http,   real.icons,     real.sound, real.desktop,
-                real.windows,  real.changes};
+        return {real.registry, real.files,   real.folders,   real.links, real.locale,
+                real.version,  clock,        real.processes, real.ini,   real.messages,
+                real.launcher, real.http,    real.icons,     real.sound, real.desktop,
+                real.windows,  real.changes, real.locks};
     }
     win32::Win32Platform real_;
     FixedClock clock_;
@@ -35,8 +35,9 @@ private:
 // ActionsDB.txt holding one decision.
 inline bool WriteOneDecision(platform::Platform& platform, const std::wstring& folder) {
     decisions::Decisions table;
-    return decisions::SaveDecision(platform, folder, table, L"C:\\Program Files\\Alpha",
-                                   L"alpha.exe", L"", false, false, decisions::kStatusApproved);
+    return static_cast<bool>(decisions::SaveDecision(platform, folder, table,
+                                                     L"C:\\Program Files\\Alpha", L"alpha.exe", L"",
+                                                     false, false, decisions::kStatusApproved));
 }
 
 // ActionsDB.txt holding two decisions; on its way it holds the one decision again.
@@ -52,18 +53,19 @@ inline bool WriteTwoDecisions(platform::Platform& platform, const std::wstring& 
 // Logging one of two removals moves its entry to the end of BackupAndLog.txt, so the log holds
 // the two entries in one order or the other.
 inline bool LogFirstRemoval(platform::Platform& platform, const std::wstring& folder) {
-    return decisions::BackupAndLogRemoval(
+    return static_cast<bool>(decisions::BackupAndLogRemoval(
         platform, folder, L"REGISTRY",
         L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Alpha",
-        L"C:\\Program Files\\Alpha", L"alpha.exe", L"", L"\"C:\\Program Files\\Alpha\\alpha.exe\"");
+        L"C:\\Program Files\\Alpha", L"alpha.exe", L"",
+        L"\"C:\\Program Files\\Alpha\\alpha.exe\""));
 }
 
 inline bool LogSecondRemoval(platform::Platform& platform, const std::wstring& folder) {
-    return decisions::BackupAndLogRemoval(
+    return static_cast<bool>(decisions::BackupAndLogRemoval(
         platform, folder, L"SHORTCUT",
         L"C:\\users\\tester\\Start Menu\\Programs\\Startup\\Beta Updater.lnk",
         L"C:\\Tools\\Beta Updater", L"betaupd.exe", L"/background --quiet",
-        L"C:\\Tools\\Beta Updater\\betaupd.exe /background --quiet");
+        L"C:\\Tools\\Beta Updater\\betaupd.exe /background --quiet"));
 }
 
 } // namespace vtrl::crashtest
