@@ -145,10 +145,11 @@ protected:
     struct Child {
         win32::unique_kernel_handle process, thread;
     };
-    // Starts the probe and waits until its pass begins.
-    void StartProbe(long haltAt, Child& child) {
-        std::wstring commandLine = L"\"" + probe + L"\" \"" + data + L"\" \"" + runKey + L"\" \"" +
-                                   startup + L"\" " + event + L" " + std::to_wstring(haltAt);
+    // Starts the probe over the key and folder, signalling the event as its pass begins.
+    void Launch(const std::wstring& key, const std::wstring& folder, const std::wstring& events,
+                long haltAt, Child& child) {
+        std::wstring commandLine = L"\"" + probe + L"\" \"" + data + L"\" \"" + key + L"\" \"" +
+                                   folder + L"\" " + events + L" " + std::to_wstring(haltAt);
         STARTUPINFOW info{};
         info.cb = sizeof(info);
         PROCESS_INFORMATION process{};
@@ -157,6 +158,10 @@ protected:
             << "error " << GetLastError();
         child.process.reset(process.hProcess);
         child.thread.reset(process.hThread);
+    }
+    // Starts the probe and waits until its pass begins.
+    void StartProbe(long haltAt, Child& child) {
+        ASSERT_NO_FATAL_FAILURE(Launch(runKey, startup, event, haltAt, child));
         const HANDLE waits[] = {ready.get(), child.process.get()};
         ASSERT_EQ(WaitForMultipleObjects(2, waits, FALSE, 20000), WAIT_OBJECT_0)
             << "the probe ended or never got going";
@@ -373,16 +378,8 @@ TEST_F(RemovalFaultTest, TwoConcurrentPassesLoseNoBackupEntry) {
     }
     // Both started before either is waited for, so that their removals overlap.
     for (Pass& pass : passes) {
-        std::wstring commandLine = L"\"" + probe + L"\" \"" + data + L"\" \"HKEY_CURRENT_USER\\" +
-                                   pass.keyPath + L"\" \"" + pass.folder + L"\" " + pass.event;
-        STARTUPINFOW info{};
-        info.cb = sizeof(info);
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessW(probe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                   nullptr, nullptr, &info, &process))
-            << "error " << GetLastError();
-        pass.child.process.reset(process.hProcess);
-        pass.child.thread.reset(process.hThread);
+        ASSERT_NO_FATAL_FAILURE(
+            Launch(L"HKEY_CURRENT_USER\\" + pass.keyPath, pass.folder, pass.event, 0, pass.child));
     }
     for (Pass& pass : passes) {
         ASSERT_EQ(WaitForSingleObject(pass.child.process.get(), 60000), WAIT_OBJECT_0);
