@@ -11,6 +11,7 @@
 #include "platform/win32/win32_data_lock.h"
 #include "platform/win32/win32_folders.h"
 #include "platform/win32/win32_platform.h"
+#include "services/registry_access.h"
 #include "services/system_facts.h"
 #include "services/text_file.h"
 #include "wine_test_support.h"
