@@ -5,6 +5,7 @@
 #include "decisions/backup_log.h"
 #include "decisions/decision_database.h"
 #include "platform/win32/win32_platform.h"
+#include "services/text_file.h"
 
 #include <string>
 
@@ -32,12 +33,16 @@ private:
     platform::Platform platform_ = WithClock(real_.Get(), clock_);
 };
 
-// ActionsDB.txt holding one decision.
+// ActionsDB.txt holding one decision. A save keeps every stored entry, so going back from two
+// entries to one is a whole rewrite of the file through the same replacement a save uses.
 inline bool WriteOneDecision(platform::Platform& platform, const std::wstring& folder) {
     decisions::Decisions table;
-    return static_cast<bool>(decisions::SaveDecision(platform, folder, table,
-                                                     L"C:\\Program Files\\Alpha", L"alpha.exe", L"",
-                                                     false, false, decisions::kStatusApproved));
+    table.DecisionTable[0] = {true,  L"c:\\program files\\alpha", L"alpha.exe", L"", false,
+                              false, decisions::kStatusApproved};
+    table.DecisionLastIndex = 0;
+    return services::WriteTextLines(platform.files, platform.locale,
+                                    decisions::DecisionFilePath(folder),
+                                    decisions::FormatDecisionLines(table));
 }
 
 // ActionsDB.txt holding two decisions; on its way it holds the one decision again.
