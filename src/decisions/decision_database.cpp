@@ -19,8 +19,7 @@ constexpr std::size_t kLineStatus = 6;
 // finds the record whose arguments held a line break.
 bool SameKey(const DecisionEntry& entry, const std::wstring& folder, const std::wstring& exeName,
              const std::wstring& arguments) {
-    return entry.ExeFolder == AsStoredText(folder) &&
-           entry.ExeName == AsStoredText(exeName) &&
+    return entry.ExeFolder == AsStoredText(folder) && entry.ExeName == AsStoredText(exeName) &&
            entry.Arguments == AsStoredText(arguments);
 }
 
