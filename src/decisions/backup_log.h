@@ -5,6 +5,7 @@
 // It is also the removal log the undo page lists and restores from.
 
 #include "decisions/data_file.h"
+#include "decisions/decision_database.h"
 #include "platform/platform.h"
 
 #include <array>
