@@ -1,12 +1,9 @@
 #include "decisions/backup_log.h"
 
-#include "inventory/startup_record.h"
 #include "services/date_time.h"
-#include "services/registry_access.h"
 #include "services/text_file.h"
 
 #include <algorithm>
-#include <cwchar>
 #include <optional>
 
 namespace vtrl::decisions {
@@ -25,7 +22,7 @@ namespace {
 
 // A data row as the file can hold it: on one line, and never read as the start of an entry.
 std::wstring StoredRow(const std::wstring& text) {
-    std::wstring row = services::AsOneLine(text);
+    std::wstring row = AsStoredText(text);
     if (row == kBackupSeparator) {
         row += L' ';
     }
@@ -43,29 +40,6 @@ std::size_t LinesWithText(const std::vector<std::wstring>& lines) {
 bool HasTextOutsideEntries(const std::vector<std::wstring>& lines,
                            const std::vector<BackupEntry>& entries) {
     return LinesWithText(lines) > LinesWithText(FormatBackupLines(entries));
-}
-
-// Keeps the log's bytes as they are under a name of their own (the first free one of
-// "BackupAndLog.unreadable.txt", "BackupAndLog.unreadable2.txt", ...), so that the rewrite,
-// which keeps only complete entries, loses nothing a person might still read or mend.
-bool KeepUnreadableCopy(platform::FileSystem& files, const std::wstring& dataFolder,
-                        const std::wstring& path) {
-    const auto bytes = files.ReadAll(path);
-    if (!bytes) {
-        return false;
-    }
-    for (int number = 1; number <= 99; ++number) {
-        const std::wstring copy = dataFolder + L"\\BackupAndLog.unreadable" +
-                                  (number == 1 ? L"" : std::to_wstring(number)) + L".txt";
-        if (files.CreateNewEmpty(copy)) {
-            if (files.ReplaceAll(copy, *bytes)) {
-                return true;
-            }
-            files.Remove(copy);
-            return false;
-        }
-    }
-    return false;
 }
 
 } // namespace
@@ -119,24 +93,33 @@ std::wstring TimeLine(const platform::LocalTime& time) {
            std::to_wstring(time.second);
 }
 
-bool BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataFolder,
-                         const std::wstring& kind, const std::wstring& fullLocation,
-                         const std::wstring& folder, const std::wstring& exeName,
-                         const std::wstring& arguments, const std::wstring& commandLine) {
-    const std::wstring path = BackupLogPath(dataFolder);
-    std::vector<BackupEntry> entries;
-    if (platform.files.FileExists(path) || platform.files.FolderExists(path)) {
-        const auto lines = services::ReadTextLines(platform.files, platform.locale, path);
-        if (!lines) {
-            return false;
-        }
-        entries = ParseBackupLines(*lines);
-        if (HasTextOutsideEntries(*lines, entries) &&
-            !KeepUnreadableCopy(platform.files, dataFolder, path)) {
-            return false;
-        }
+StoreResult BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataFolder,
+                                const std::wstring& kind, const std::wstring& fullLocation,
+                                const std::wstring& folder, const std::wstring& exeName,
+                                const std::wstring& arguments, const std::wstring& commandLine) {
+    const auto turn = TakeWriterTurn(platform, dataFolder);
+    if (!turn) {
+        return {StoreOutcome::Busy};
     }
-    // The entry as it will read back, so that the same key finds its older entry.
+    // Read under the turn: an entry another process wrote a moment ago stays.
+    const std::wstring path = BackupLogPath(dataFolder);
+    const DataFileRead read = ReadDataFile(platform, path);
+    if (read.outcome != StoreOutcome::Stored) {
+        return {read.outcome};
+    }
+    std::vector<BackupEntry> entries = ParseBackupLines(read.lines);
+    if (HasTextOutsideEntries(read.lines, entries) || HasForeignCharacters(read.lines)) {
+        if (!KeepUnreadableCopy(platform.files, path)) {
+            return {StoreOutcome::Failed};
+        }
+        // Kept in the copy as they were; kept here, they would be set aside again every time.
+        std::erase_if(entries, [](const BackupEntry& entry) {
+            const auto rows = DataRowsOf(entry);
+            return std::any_of(rows.begin(), rows.end(),
+                               [](const std::wstring& row) { return HasForeignCharacters(row); });
+        });
+    }
+    // The entry as it will read back, so that the same place finds its older entry.
     BackupEntry added;
     added.Kind = StoredRow(kind);
     added.FullLocation = StoredRow(fullLocation);
@@ -145,16 +128,23 @@ bool BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataF
     added.Arguments = StoredRow(arguments);
     added.CommandLine = StoredRow(commandLine);
     std::erase_if(entries, [&](const BackupEntry& entry) {
-        return entry.ExeFolder == added.ExeFolder && entry.ExeName == added.ExeName &&
-               entry.Arguments == added.Arguments;
+        return SamePlace(platform.locale, entry, added);
     });
     // Three readings of the clock, one per line, as the entry has always recorded them.
     added.RemovedAt = StoredRow(platform.locale.FormatDateTime(platform.clock.Now()));
     added.RemovedDate = DateLine(platform.clock.Now());
     added.RemovedTime = TimeLine(platform.clock.Now());
     entries.push_back(std::move(added));
-    return services::WriteTextLines(platform.files, platform.locale, path,
-                                    FormatBackupLines(entries));
+    if (!services::WriteTextLines(platform.files, platform.locale, path,
+                                  FormatBackupLines(entries))) {
+        return {StoreOutcome::Failed};
+    }
+    return {StoreOutcome::Stored};
+}
+
+bool SamePlace(platform::Locale& locale, const BackupEntry& one, const BackupEntry& other) {
+    return one.Kind == other.Kind &&
+           locale.ToLower(one.FullLocation) == locale.ToLower(other.FullLocation);
 }
 
 std::wstring DisplayLineOf(platform::Locale& locale, const BackupEntry& entry) {
@@ -196,72 +186,16 @@ std::optional<BackupEntry> ListedEntry(const BackupListing& listing, std::size_t
     return EntryFromDataRows(rows);
 }
 
-void ClearBackupLog(platform::FileSystem& files, const std::wstring& dataFolder) {
+StoreResult ClearBackupLog(platform::Platform& platform, const std::wstring& dataFolder) {
+    const auto turn = TakeWriterTurn(platform, dataFolder);
+    if (!turn) {
+        return {StoreOutcome::Busy};
+    }
     const std::wstring path = BackupLogPath(dataFolder);
-    if (files.FileExists(path)) {
-        files.Remove(path);
+    if (platform.files.FileExists(path) && !platform.files.Remove(path)) {
+        return {StoreOutcome::Failed};
     }
-}
-
-std::wstring RestoreQuestion(const std::wstring& prompt, const BackupEntry& entry) {
-    return prompt + L"\r\n\r\n" + entry.CommandLine;
-}
-
-namespace {
-
-// Records come from the values of the Run-type keys themselves, so in a location below one of
-// them everything after the key is the value's name, backslashes included.
-std::optional<services::ValuePath> SplitAfterRunKey(platform::Locale& locale,
-                                                    const std::wstring& keyPath) {
-    const std::wstring lower = locale.ToLower(keyPath);
-    for (const wchar_t* runKey : {L"\\currentversion\\run\\", L"\\currentversion\\runonce\\",
-                                  L"\\currentversion\\runonceex\\"}) {
-        const std::size_t at = lower.find(runKey);
-        if (at != std::wstring::npos) {
-            const std::size_t nameAt = at + std::wcslen(runKey);
-            return services::ValuePath{keyPath.substr(0, nameAt), keyPath.substr(nameAt)};
-        }
-    }
-    return std::nullopt;
-}
-
-// "HKEY_...\key path\value name" back into the key and the value; a location ending in "\" is
-// the key's default value.
-bool WriteRegistryRecord(platform::Platform& platform, const BackupEntry& entry) {
-    platform::Registry& registry = platform.registry;
-    const auto location = services::ParseRegistryLocation(entry.FullLocation);
-    if (!location) {
-        return false;
-    }
-    services::ValuePath value = SplitAfterRunKey(platform.locale, location->keyPath)
-                                    .value_or(services::SplitValuePath(location->keyPath));
-    while (!value.subkey.empty() && value.subkey.back() == L'\\') {
-        value.subkey.pop_back();
-    }
-    if (value.subkey.empty() || !registry.CreateKey(location->hive, value.subkey)) {
-        return false;
-    }
-    return registry.SetValue(location->hive, value.subkey, value.valueName,
-                             {platform::kRegSz, services::EncodeRegSz(entry.CommandLine)});
-}
-
-} // namespace
-
-RestoreOutcome RestoreRemovedRecord(platform::Platform& platform, const std::wstring& dataFolder,
-                                    Decisions& decisions, const BackupEntry& entry) {
-    RestoreOutcome outcome;
-    if (entry.Kind == inventory::kKindRegistry) {
-        outcome.recordWritten = WriteRegistryRecord(platform, entry);
-    } else if (entry.Kind == inventory::kKindShortcut) {
-        outcome.recordWritten =
-            platform.links.CreateLink({entry.FullLocation, entry.ExeFolder + L"\\" + entry.ExeName,
-                                       L"", entry.ExeFolder, entry.Arguments, L""});
-    }
-    outcome.started = platform.launcher.StartProgram(entry.CommandLine);
-    LoadDecisions(platform, dataFolder, decisions);
-    outcome.approved = SaveDecision(platform, dataFolder, decisions, entry.ExeFolder, entry.ExeName,
-                                    entry.Arguments, false, false, kStatusApproved);
-    return outcome;
+    return {StoreOutcome::Stored};
 }
 
 } // namespace vtrl::decisions

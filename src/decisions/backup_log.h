@@ -1,8 +1,10 @@
 #pragma once
 // The backup-and-log file "BackupAndLog.txt" in the data folder: one 10-line entry per removed
-// startup record, enough to write it back, at most one entry per executable key, newest last.
+// startup record, enough to write it back, at most one entry per place a record lived (kind and
+// full location), newest last.
 // It is also the removal log the undo page lists and restores from.
 
+#include "decisions/data_file.h"
 #include "decisions/decision_database.h"
 #include "platform/platform.h"
 
@@ -52,16 +54,19 @@ std::vector<std::wstring> FormatBackupLines(const std::vector<BackupEntry>& entr
 std::wstring DateLine(const platform::LocalTime& time);
 std::wstring TimeLine(const platform::LocalTime& time);
 
-// Writes the entry for a removal: an older entry of the same key (folder, executable name,
-// arguments, compared exactly) is dropped and the new one appended. Line breaks in the texts are
-// stored as blanks, and a text that would read as a separator gets a trailing blank; the file is
-// replaced in one step through the platform's temporary file, never left missing or cut short.
-// False when the entry is not stored: the file exists but cannot be read (it is left as it is) or
-// the write failed.
-bool BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataFolder,
-                         const std::wstring& kind, const std::wstring& fullLocation,
-                         const std::wstring& folder, const std::wstring& exeName,
-                         const std::wstring& arguments, const std::wstring& commandLine);
+// Writes the entry for a removal, under the writer's turn and into the log as it is now: an older
+// entry of the same place (SamePlace) is dropped and the new one appended, so removing one
+// program from two places keeps both. Line breaks in the texts are stored as blanks, and a text
+// that would read as a separator gets a trailing blank; a log holding text outside its entries
+// is first kept aside as "BackupAndLog.unreadable.txt". The file is replaced in one step, never
+// left missing or cut short; on any outcome but Stored it is left as it was.
+StoreResult BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataFolder,
+                                const std::wstring& kind, const std::wstring& fullLocation,
+                                const std::wstring& folder, const std::wstring& exeName,
+                                const std::wstring& arguments, const std::wstring& commandLine);
+// Whether two entries are of the same startup record: the same kind and the same full location,
+// compared as Windows compares key paths and file paths (case-insensitively).
+bool SamePlace(platform::Locale& locale, const BackupEntry& one, const BackupEntry& other);
 
 // The undo page's two lists: entry n of displayLines owns rows 9n to 9n + 8 of dataRows.
 struct BackupListing {
@@ -76,22 +81,7 @@ BackupListing ListBackupEntries(platform::Platform& platform, const std::wstring
 std::wstring DisplayLineOf(platform::Locale& locale, const BackupEntry& entry);
 // The entry of display line `index`; nullopt when the index is outside the listing.
 std::optional<BackupEntry> ListedEntry(const BackupListing& listing, std::size_t index);
-// Deletes the log when it exists.
-void ClearBackupLog(platform::FileSystem& files, const std::wstring& dataFolder);
-
-// The undo question: the prompt, two line breaks, then the command that will start.
-std::wstring RestoreQuestion(const std::wstring& prompt, const BackupEntry& entry);
-
-struct RestoreOutcome {
-    bool recordWritten = false; // the registry value or the shortcut was written
-    bool started = false;       // the command line started
-    bool approved = false;      // the decision file now approves the executable
-};
-// Writes the record back (a REG_SZ value holding the command line, or a shortcut to
-// folder\name with the arguments and the folder as working folder), starts the command line once,
-// and approves the executable (reloading the decisions first). Each step runs even when an
-// earlier one failed. The question before and the message after belong to the undo page.
-RestoreOutcome RestoreRemovedRecord(platform::Platform& platform, const std::wstring& dataFolder,
-                                    Decisions& decisions, const BackupEntry& entry);
+// Deletes the log when it exists, under the writer's turn.
+StoreResult ClearBackupLog(platform::Platform& platform, const std::wstring& dataFolder);
 
 } // namespace vtrl::decisions

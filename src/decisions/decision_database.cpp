@@ -1,5 +1,6 @@
 #include "decisions/decision_database.h"
 
+#include "decisions/data_file.h"
 #include "services/text_file.h"
 
 namespace vtrl::decisions {
@@ -18,9 +19,8 @@ constexpr std::size_t kLineStatus = 6;
 // finds the record whose arguments held a line break.
 bool SameKey(const DecisionEntry& entry, const std::wstring& folder, const std::wstring& exeName,
              const std::wstring& arguments) {
-    return entry.ExeFolder == services::AsOneLine(folder) &&
-           entry.ExeName == services::AsOneLine(exeName) &&
-           entry.Arguments == services::AsOneLine(arguments);
+    return entry.ExeFolder == AsStoredText(folder) && entry.ExeName == AsStoredText(exeName) &&
+           entry.Arguments == AsStoredText(arguments);
 }
 
 void EmptyTable(Decisions& decisions) {
@@ -60,32 +60,42 @@ std::vector<std::wstring> FormatDecisionLines(const Decisions& decisions) {
             continue;
         }
         std::vector<std::wstring> block(kDecisionEntryLines);
-        block[kLineFolder] = services::AsOneLine(entry.ExeFolder);
-        block[kLineName] = services::AsOneLine(entry.ExeName);
-        block[kLineArguments] = services::AsOneLine(entry.Arguments);
+        block[kLineFolder] = AsStoredText(entry.ExeFolder);
+        block[kLineName] = AsStoredText(entry.ExeName);
+        block[kLineArguments] = AsStoredText(entry.Arguments);
         block[kLineKill] = entry.KillIfRunning ? kFlagYes : kFlagNo;
         block[kLineDelete] = entry.DeleteRecord ? kFlagYes : kFlagNo;
-        block[kLineStatus] = services::AsOneLine(entry.Status);
+        block[kLineStatus] = AsStoredText(entry.Status);
         lines.insert(lines.end(), block.begin(), block.end());
     }
     return lines;
 }
 
-void LoadDecisions(platform::Platform& platform, const std::wstring& dataFolder,
-                   Decisions& decisions) {
+bool IsCleanDecisionFile(const std::vector<std::wstring>& lines) {
+    if (lines.size() % kDecisionEntryLines != 0 || HasForeignCharacters(lines)) {
+        return false;
+    }
+    for (std::size_t first = 0; first < lines.size(); first += kDecisionEntryLines) {
+        for (std::size_t line = 0; line < kDecisionEntryLines; ++line) {
+            const std::wstring& text = lines[first + line];
+            if (line == kLineKill || line == kLineDelete) {
+                if (text != kFlagYes && text != kFlagNo) {
+                    return false;
+                }
+            } else if (line != kLineFolder && line != kLineName && line != kLineArguments &&
+                       line != kLineStatus && !text.empty()) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// Replaces the table with the entries, growing it past its first slots when needed.
+void FillTable(Decisions& decisions, std::vector<DecisionEntry> entries) {
     EmptyTable(decisions);
-    const std::wstring path = DecisionFilePath(dataFolder);
-    if (!platform.files.FileExists(path)) {
-        platform.files.CreateNewEmpty(path);
-    }
-    const auto lines = services::ReadTextLines(platform.files, platform.locale, path);
-    // Missing even after the attempt to create it: nothing stored can be lost by a later save.
-    decisions.FileUnreadable =
-        !lines && (platform.files.FileExists(path) || platform.files.FolderExists(path));
-    if (!lines) {
-        return;
-    }
-    std::vector<DecisionEntry> entries = ParseDecisionLines(*lines);
     if (entries.size() > decisions.DecisionTable.size()) {
         decisions.DecisionTable.resize(entries.size());
     }
@@ -95,14 +105,13 @@ void LoadDecisions(platform::Platform& platform, const std::wstring& dataFolder,
     decisions.DecisionLastIndex = static_cast<int>(entries.size()) - 1;
 }
 
-bool SaveDecision(platform::Platform& platform, const std::wstring& dataFolder,
-                  Decisions& decisions, const std::wstring& folder, const std::wstring& exeName,
-                  const std::wstring& arguments, bool killIfRunning, bool deleteRecord,
-                  const std::wstring& status) {
-    // The table holds what the file will hold, so that a reload gives the same table.
-    const std::wstring lowerFolder = services::AsOneLine(platform.locale.ToLower(folder));
-    const std::wstring lowerName = services::AsOneLine(platform.locale.ToLower(exeName));
-    const std::wstring storedArguments = services::AsOneLine(arguments);
+// Inserts or updates the entry of the key in the table, in the form the file will hold.
+void ApplyDecision(platform::Locale& locale, Decisions& decisions, const std::wstring& folder,
+                   const std::wstring& exeName, const std::wstring& arguments, bool killIfRunning,
+                   bool deleteRecord, const std::wstring& status) {
+    const std::wstring lowerFolder = AsStoredText(locale.ToLower(folder));
+    const std::wstring lowerName = AsStoredText(locale.ToLower(exeName));
+    const std::wstring storedArguments = AsStoredText(arguments);
 
     // Every slot is searched: when a damaged history left duplicates, the last one wins.
     std::size_t found = decisions.DecisionTable.size();
@@ -125,13 +134,64 @@ bool SaveDecision(platform::Platform& platform, const std::wstring& dataFolder,
                                       storedArguments,
                                       deleteRecord,
                                       killIfRunning,
-                                      services::AsOneLine(platform.locale.ToUpper(status))};
+                                      AsStoredText(locale.ToUpper(status))};
+}
 
-    if (decisions.FileUnreadable) {
-        return false;
+} // namespace
+
+void LoadDecisions(platform::Platform& platform, const std::wstring& dataFolder,
+                   Decisions& decisions) {
+    EmptyTable(decisions);
+    const std::wstring path = DecisionFilePath(dataFolder);
+    if (!platform.files.FileExists(path)) {
+        platform.files.CreateNewEmpty(path);
     }
-    return services::WriteTextLines(platform.files, platform.locale, DecisionFilePath(dataFolder),
-                                    FormatDecisionLines(decisions));
+    const DataFileRead read = ReadDataFile(platform, path);
+    // Missing even after the attempt to create it: nothing stored can be lost by a later save.
+    decisions.FileUnreadable = read.outcome != StoreOutcome::Stored;
+    if (decisions.FileUnreadable) {
+        return;
+    }
+    FillTable(decisions, ParseDecisionLines(read.lines));
+}
+
+StoreResult SaveDecision(platform::Platform& platform, const std::wstring& dataFolder,
+                         Decisions& decisions, const std::wstring& folder,
+                         const std::wstring& exeName, const std::wstring& arguments,
+                         bool killIfRunning, bool deleteRecord, const std::wstring& status) {
+    const auto turn = TakeWriterTurn(platform, dataFolder);
+    if (!turn) {
+        return {StoreOutcome::Busy};
+    }
+    // The change goes into the file as it is now, not into the copy the caller loaded earlier:
+    // another window or the agent may have saved since.
+    const std::wstring path = DecisionFilePath(dataFolder);
+    const DataFileRead read = ReadDataFile(platform, path);
+    if (read.outcome != StoreOutcome::Stored) {
+        return {read.outcome};
+    }
+    std::vector<DecisionEntry> entries = ParseDecisionLines(read.lines);
+    if (!IsCleanDecisionFile(read.lines)) {
+        if (!KeepUnreadableCopy(platform.files, path)) {
+            return {StoreOutcome::Failed};
+        }
+        // The copy holds them as they were; kept here, they would make every later save keep
+        // the same damage aside again.
+        std::erase_if(entries, [](const DecisionEntry& entry) {
+            return HasForeignCharacters(entry.ExeFolder) || HasForeignCharacters(entry.ExeName) ||
+                   HasForeignCharacters(entry.Arguments) || HasForeignCharacters(entry.Status);
+        });
+    }
+    Decisions current;
+    FillTable(current, std::move(entries));
+    ApplyDecision(platform.locale, current, folder, exeName, arguments, killIfRunning, deleteRecord,
+                  status);
+    if (!services::WriteTextLines(platform.files, platform.locale, path,
+                                  FormatDecisionLines(current))) {
+        return {StoreOutcome::Failed};
+    }
+    decisions = std::move(current);
+    return {StoreOutcome::Stored};
 }
 
 DecisionEntry LookupDecision(platform::Locale& locale, const Decisions& decisions,
@@ -150,8 +210,12 @@ DecisionEntry LookupDecision(platform::Locale& locale, const Decisions& decision
     return result;
 }
 
-void ClearDecisions(platform::Platform& platform, const std::wstring& dataFolder,
-                    Decisions& decisions) {
+StoreResult ClearDecisions(platform::Platform& platform, const std::wstring& dataFolder,
+                           Decisions& decisions) {
+    const auto turn = TakeWriterTurn(platform, dataFolder);
+    if (!turn) {
+        return {StoreOutcome::Busy};
+    }
     const std::wstring path = DecisionFilePath(dataFolder);
     if (platform.files.FileExists(path)) {
         platform.files.Remove(path);
@@ -160,6 +224,7 @@ void ClearDecisions(platform::Platform& platform, const std::wstring& dataFolder
     // Clearing is the user's explicit wish, so an unreadable file may go; if it stayed, it stays
     // protected.
     decisions.FileUnreadable = platform.files.FileExists(path);
+    return {decisions.FileUnreadable ? StoreOutcome::Failed : StoreOutcome::Stored};
 }
 
 } // namespace vtrl::decisions

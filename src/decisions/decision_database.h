@@ -2,6 +2,7 @@
 // The decision database: what the user decided about each executable, in memory as DecisionTable
 // and on disk as "ActionsDB.txt" in the data folder, one 11-line entry per executable key.
 
+#include "decisions/data_file.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 
@@ -37,8 +38,7 @@ struct DecisionEntry {
 struct Decisions {
     std::vector<DecisionEntry> DecisionTable = std::vector<DecisionEntry>(kInitialDecisionSlots);
     int DecisionLastIndex = -1;
-    // The file exists but the last load could not read it: saving now would replace decisions
-    // nobody has seen, so saves leave the file alone until a load succeeds.
+    // The file exists but the last load could not read it (saves re-read it and refuse too).
     bool FileUnreadable = false;
 };
 
@@ -49,23 +49,30 @@ std::vector<DecisionEntry> ParseDecisionLines(const std::vector<std::wstring>& l
 // The 11 lines of every slot in use, in slot order.
 std::vector<std::wstring> FormatDecisionLines(const Decisions& decisions);
 
-// Replaces the table with the file's content, creating an empty file when there is none.
+// Whether the lines are exactly what the program writes: whole 11-line entries, the ignored lines
+// empty, each flag "Y" or "N", and no character of a foreign encoding. A file that is not clean
+// is kept aside before it is rewritten.
+bool IsCleanDecisionFile(const std::vector<std::wstring>& lines);
+
+// Replaces the table with the file's content, creating an empty file when there is none. A file
+// that cannot be read (or is over kMaxDataFileBytes) leaves the table empty and FileUnreadable set.
 void LoadDecisions(platform::Platform& platform, const std::wstring& dataFolder,
                    Decisions& decisions);
 // Inserts or updates the entry of the key (folder and name lower-cased, status upper-cased, line
-// breaks in any of the texts stored as blanks, here as in the file) and rewrites the file. True
-// when the file now holds the new table; false when it could not be written or was unreadable at
-// the last load (the table in memory is updated either way).
-bool SaveDecision(platform::Platform& platform, const std::wstring& dataFolder,
-                  Decisions& decisions, const std::wstring& folder, const std::wstring& exeName,
-                  const std::wstring& arguments, bool killIfRunning, bool deleteRecord,
-                  const std::wstring& status);
+// breaks in any of the texts stored as blanks) in the file as it is now: under the writer's turn
+// it re-reads the file, keeps a damaged one aside, applies this one change and rewrites it; the
+// caller's table then becomes the file's new content. On any other outcome than Stored the file
+// and the table are left as they were.
+StoreResult SaveDecision(platform::Platform& platform, const std::wstring& dataFolder,
+                         Decisions& decisions, const std::wstring& folder,
+                         const std::wstring& exeName, const std::wstring& arguments,
+                         bool killIfRunning, bool deleteRecord, const std::wstring& status);
 // The decision for the record's executable: Status and the two flags, "0" and false when there is
 // none. Lower-cases the record's ExeFolder and ExeName in place, as later users expect.
 DecisionEntry LookupDecision(platform::Locale& locale, const Decisions& decisions,
                              inventory::StartupRecord& record);
-// Deletes the file and empties the table.
-void ClearDecisions(platform::Platform& platform, const std::wstring& dataFolder,
-                    Decisions& decisions);
+// Deletes the file and empties the table, under the writer's turn (Busy changes nothing).
+StoreResult ClearDecisions(platform::Platform& platform, const std::wstring& dataFolder,
+                           Decisions& decisions);
 
 } // namespace vtrl::decisions

@@ -34,8 +34,28 @@ bool RemoveRegistryValue(platform::Platform& platform, const inventory::StartupR
     return true;
 }
 
+// A read-only shortcut is deleted by clearing the attribute first (its backup is written by
+// then); when it still cannot go, it gets its attribute back.
 bool RemoveShortcut(platform::FileSystem& files, const std::wstring& path) {
-    return files.Remove(path) || !files.FileExists(path);
+    if (files.Remove(path) || !files.FileExists(path)) {
+        return true;
+    }
+    const auto attributes = files.FileAttributes(path);
+    if (!attributes || (*attributes & platform::kAttributeReadOnly) == 0) {
+        return false;
+    }
+    std::uint32_t writable = *attributes & ~platform::kAttributeReadOnly;
+    if (writable == 0) {
+        writable = platform::kAttributeNormal;
+    }
+    if (!files.ChangeAttributes(path, writable)) {
+        return false;
+    }
+    if (files.Remove(path)) {
+        return true;
+    }
+    files.ChangeAttributes(path, *attributes);
+    return !files.FileExists(path);
 }
 
 } // namespace
@@ -44,20 +64,22 @@ std::wstring FullLocationOf(const inventory::StartupRecord& record) {
     return record.Location + L"\\" + record.EntryName;
 }
 
-bool RemoveStartupRecord(platform::Platform& platform, const std::wstring& dataFolder,
-                         const inventory::StartupRecord& record) {
+StoreResult RemoveStartupRecord(platform::Platform& platform, const std::wstring& dataFolder,
+                                const inventory::StartupRecord& record) {
     const std::wstring fullLocation = FullLocationOf(record);
-    if (!BackupAndLogRemoval(platform, dataFolder, record.Kind, fullLocation, record.ExeFolder,
-                             record.ExeName, record.Arguments, record.CommandLine)) {
-        return false;
+    const StoreResult backup =
+        BackupAndLogRemoval(platform, dataFolder, record.Kind, fullLocation, record.ExeFolder,
+                            record.ExeName, record.Arguments, record.CommandLine);
+    if (!backup) {
+        return backup;
     }
+    bool removed = false;
     if (record.Kind == inventory::kKindRegistry) {
-        return RemoveRegistryValue(platform, record);
+        removed = RemoveRegistryValue(platform, record);
+    } else if (record.Kind == inventory::kKindShortcut) {
+        removed = RemoveShortcut(platform.files, fullLocation);
     }
-    if (record.Kind == inventory::kKindShortcut) {
-        return RemoveShortcut(platform.files, fullLocation);
-    }
-    return false;
+    return {removed ? StoreOutcome::Stored : StoreOutcome::Failed};
 }
 
 } // namespace vtrl::decisions

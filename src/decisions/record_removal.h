@@ -2,6 +2,7 @@
 // Removing one startup record as a single operation, shared by the check cycle and the manager
 // window.
 
+#include "decisions/data_file.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 
@@ -13,10 +14,11 @@ namespace vtrl::decisions {
 std::wstring FullLocationOf(const inventory::StartupRecord& record);
 
 // Writes the record's backup entry, then deletes the registry value (only that value, also for a
-// key's unnamed default value) or the shortcut file. The backup comes first so that a crash in
-// between never loses the record; when it cannot be written nothing is deleted. True when the
-// record is gone afterwards, also when it was already gone.
-bool RemoveStartupRecord(platform::Platform& platform, const std::wstring& dataFolder,
-                         const inventory::StartupRecord& record);
+// key's unnamed default value) or the shortcut file (a read-only one too). The backup comes first
+// so that a crash in between never loses the record; when it cannot be written (Busy when another
+// writer kept the log too long) nothing is deleted. Stored when the record is gone afterwards,
+// also when it was already gone.
+StoreResult RemoveStartupRecord(platform::Platform& platform, const std::wstring& dataFolder,
+                                const inventory::StartupRecord& record);
 
 } // namespace vtrl::decisions

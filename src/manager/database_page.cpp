@@ -1,6 +1,7 @@
 #include "manager/database_page.h"
 
 #include "manager/main_window.h"
+#include "manager/store_message.h"
 #include "services/localisation.h"
 
 namespace vtrl::manager {
@@ -91,20 +92,22 @@ void DatabasePage::Command13_Click() {
         return;
     }
     if (Confirmed()) {
-        // Copies: the save reloads nothing, but the lists are rebuilt right after.
+        // Copies: the lists are rebuilt right after.
         const std::wstring folder = keys[first];
         const std::wstring name = keys[first + 1];
         const std::wstring arguments = keys[first + 2];
-        decisions::SaveDecision(main_.Platform(), main_.Facts().DataFolder, main_.Decisions(),
-                                folder, name, arguments, false, false,
-                                decisions::kStatusNoDecision);
+        ShowStoreProblem(main_,
+                         decisions::SaveDecision(main_.Platform(), main_.Facts().DataFolder,
+                                                 main_.Decisions(), folder, name, arguments, false,
+                                                 false, decisions::kStatusNoDecision));
     }
     FillDatabaseLists();
 }
 
 void DatabasePage::Command12_Click() {
     if (Confirmed()) {
-        decisions::ClearDecisions(main_.Platform(), main_.Facts().DataFolder, main_.Decisions());
+        ShowStoreProblem(main_, decisions::ClearDecisions(
+                                    main_.Platform(), main_.Facts().DataFolder, main_.Decisions()));
     }
     FillDatabaseLists();
 }

@@ -4,6 +4,7 @@
 #include "decisions/icon_bitmap.h"
 #include "decisions/record_removal.h"
 #include "manager/main_window.h"
+#include "manager/store_message.h"
 #include "services/error_log.h"
 #include "services/web_links.h"
 
@@ -225,9 +226,13 @@ void RecordPage::Command1_Click() {
     const bool deleteRecord = Check3.Value() != 0;
     const std::wstring status =
         StatusForChoice(Option1.Value() != 0, Option2.Value() != 0, Option3.Value() != 0);
-    decisions::SaveDecision(platform, facts.DataFolder, main_.Decisions(), Label3.Caption(),
-                            Label1.Caption(), Label11.Caption(), killIfRunning, deleteRecord,
-                            status);
+    const auto saved = decisions::SaveDecision(
+        platform, facts.DataFolder, main_.Decisions(), Label3.Caption(), Label1.Caption(),
+        Label11.Caption(), killIfRunning, deleteRecord, status);
+    if (ShowStoreProblem(main_, saved)) {
+        // Nothing was stored: the page stays, with the user's choice, to be tried again.
+        return;
+    }
     if (!justForNow) {
         main_.ShowPage(kListPage);
         return;
@@ -237,8 +242,12 @@ void RecordPage::Command1_Click() {
     bool removed = false;
     auto& inventory = main_.Inventory();
     if (const auto index = RecordIndexOf(id.Caption(), inventory.LastRecordIndex)) {
-        removed = decisions::RemoveStartupRecord(
+        const auto removal = decisions::RemoveStartupRecord(
             platform, facts.DataFolder, inventory.Records[static_cast<std::size_t>(*index)]);
+        if (ShowStoreProblem(main_, removal)) {
+            return;
+        }
+        removed = static_cast<bool>(removal);
     }
     platform.messages.Show(main_.Text(removed ? L"DELETED" : L"NOTDELETED"), services::kProductName,
                            removed ? platform::MessageIcon::Information

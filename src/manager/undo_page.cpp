@@ -1,6 +1,8 @@
 #include "manager/undo_page.h"
 
+#include "decisions/record_restore.h"
 #include "manager/main_window.h"
+#include "manager/store_message.h"
 
 #include <array>
 
@@ -70,13 +72,27 @@ void UndoPage::Command8_Click() {
         return;
     }
     auto& platform = main_.Platform();
+    const auto& facts = main_.Facts();
+    // The log is a file any process of the user can edit: a place the scan never looks at is
+    // refused before the question, so an edited entry writes nothing anywhere.
+    if (!decisions::ScannedRestoreTarget(platform.locale, facts, *entry)) {
+        platform.messages.Show(main_.Text(L"NOTRESTORABLE") + L"\r\n\r\n" + entry->FullLocation,
+                               services::kProductName, platform::MessageIcon::Warning,
+                               platform::MessageButtons::Ok);
+        return;
+    }
     const std::wstring question = decisions::RestoreQuestion(main_.Text(L"AREYOUSUREUNDO"), *entry);
     if (platform.messages.Show(question, services::kProductName, platform::MessageIcon::Information,
                                platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
         return;
     }
-    decisions::RestoreRemovedRecord(platform, main_.Facts().DataFolder, main_.Decisions(), *entry);
+    const auto outcome =
+        decisions::RestoreRemovedRecord(platform, facts, main_.Decisions(), *entry);
     RestartPending = true;
+    // The record is back either way; only its approval may have to be given again.
+    if (ShowStoreProblem(main_, outcome.approved)) {
+        return;
+    }
     platform.messages.Show(main_.Text(L"RESTORED"), services::kProductName,
                            platform::MessageIcon::Information, platform::MessageButtons::Ok);
 }
@@ -88,7 +104,7 @@ void UndoPage::Command9_Click() {
                                platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
         return;
     }
-    decisions::ClearBackupLog(platform.files, main_.Facts().DataFolder);
+    ShowStoreProblem(main_, decisions::ClearBackupLog(platform, main_.Facts().DataFolder));
     FillUndoList();
 }
 

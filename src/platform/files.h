@@ -58,6 +58,18 @@ public:
     // without links (in memory) has nothing to refuse.
     virtual void RefuseReparsePointsIn(const std::wstring& /*folder*/,
                                        const std::wstring& /*root*/) {}
+    // The attribute bits of a file or folder; nullopt when it is missing or cannot be asked.
+    // A wrapper that does not pass these on knows no attributes and changes none.
+    virtual std::optional<std::uint32_t> FileAttributes(const std::wstring& path) {
+        (void)path;
+        return std::nullopt;
+    }
+    // Sets exactly these bits (kAttributeNormal alone for none); true when they are set.
+    virtual bool ChangeAttributes(const std::wstring& path, std::uint32_t attributes) {
+        (void)path;
+        (void)attributes;
+        return false;
+    }
 };
 
 } // namespace vtrl::platform

@@ -3,6 +3,7 @@
 
 #include "platform/change_watch.h"
 #include "platform/clock.h"
+#include "platform/data_lock.h"
 #include "platform/desktop.h"
 #include "platform/files.h"
 #include "platform/folders.h"
@@ -39,6 +40,7 @@ struct Platform {
     Desktop& desktop;
     ui::WindowSystem& windows;
     ChangeWatch& changes;
+    DataLocks& locks;
 };
 
 } // namespace vtrl::platform

@@ -2,6 +2,7 @@
 // Every fake gathered into one platform, with a Windows-like profile ready for start-up.
 
 #include "fakes/fake_change_watch.h"
+#include "fakes/fake_data_lock.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_icons.h"
 #include "fakes/fake_processes.h"
@@ -26,7 +27,7 @@ public:
                                   platform_.clock,    platform_.processes, platform_.ini,
                                   platform_.messages, platform_.launcher,  platform_.http,
                                   platform_.icons,    platform_.sound,     platform_.desktop,
-                                  platform_.windows,  platform_.changes};
+                                  platform_.windows,  platform_.changes,   platform_.locks};
     }
 
     FakeRegistry registry;
@@ -46,11 +47,12 @@ public:
     FakeDesktop desktop;
     FakeWindowSystem windows;
     FakeChangeWatch changes;
+    FakeDataLocks locks;
 
 private:
     platform::Platform platform_{registry, files,     folders, links,    locale,   version,
                                  clock,    processes, ini,     messages, launcher, http,
-                                 icons,    sound,     desktop, windows,  changes};
+                                 icons,    sound,     desktop, windows,  changes,  locks};
 };
 
 } // namespace vtrl::fakes

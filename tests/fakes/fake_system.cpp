@@ -94,6 +94,12 @@ bool FakeFileSystem::Remove(const std::wstring& path) {
     if (!FileExists(path) || readOnly_.count(FoldCase(ParentOf(path))) != 0) {
         return false;
     }
+    // As DeleteFileW: a read-only file stays until the attribute is cleared.
+    const auto attributes = attributes_.find(FoldCase(path));
+    if (attributes != attributes_.end() &&
+        (attributes->second & platform::kAttributeReadOnly) != 0) {
+        return false;
+    }
     files_.erase(FoldCase(path));
     spelling_.erase(FoldCase(path));
     attributes_.erase(FoldCase(path));
@@ -115,6 +121,25 @@ void FakeFileSystem::AddFile(const std::wstring& path, std::string content) {
 
 void FakeFileSystem::SetAttributes(const std::wstring& path, std::uint32_t attributes) {
     attributes_[FoldCase(path)] = attributes;
+}
+
+std::optional<std::uint32_t> FakeFileSystem::FileAttributes(const std::wstring& path) {
+    if (FolderExists(path)) {
+        return platform::kAttributeDirectory;
+    }
+    if (!FileExists(path)) {
+        return std::nullopt;
+    }
+    const auto found = attributes_.find(FoldCase(path));
+    return found != attributes_.end() ? found->second : platform::kAttributeArchive;
+}
+
+bool FakeFileSystem::ChangeAttributes(const std::wstring& path, std::uint32_t attributes) {
+    if (!FileExists(path) || readOnly_.count(FoldCase(ParentOf(path))) != 0) {
+        return false;
+    }
+    attributes_[FoldCase(path)] = attributes;
+    return true;
 }
 
 std::optional<std::uint64_t> FakeFileSystem::FileSize(const std::wstring& path) {

@@ -31,6 +31,8 @@ public:
     // Matches "*", "*.ext" and exact names, case-insensitively; lists in name order.
     std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
                                                   const std::wstring& pattern) override;
+    std::optional<std::uint32_t> FileAttributes(const std::wstring& path) override;
+    bool ChangeAttributes(const std::wstring& path, std::uint32_t attributes) override;
 
     // Test set-up and inspection.
     void AddFolder(const std::wstring& path); // with all its parents

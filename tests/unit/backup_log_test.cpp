@@ -1,5 +1,5 @@
-// The backup-and-log file "BackupAndLog.txt": its layout, one entry per key, damage handling,
-// the undo page's listing with its past-week filter, and restoring an entry.
+// The backup-and-log file "BackupAndLog.txt": its layout, one entry per place, damage handling,
+// and the undo page's listing with its past-week filter.
 
 #include "decision_test_support.h"
 #include "decisions/backup_log.h"
@@ -22,10 +22,22 @@ class BackupLogTest : public ::testing::Test {
 protected:
     std::wstring Path() const { return BackupLogPath(kDataFolder); }
     std::string FileText() const { return fixture.fake.files.Content(Path()).value_or("<none>"); }
+    // Each program from a place of its own unless a location is given.
     bool Log(const std::wstring& folder, const std::wstring& name, const std::wstring& arguments,
-             const std::wstring& location = L"HKEY_CURRENT_USER\\Software\\Run\\v") {
-        return BackupAndLogRemoval(fixture.Get(), kDataFolder, L"REGISTRY", location, folder, name,
-                                   arguments, L"\"" + folder + L"\\" + name + L"\" " + arguments);
+             const std::wstring& location = L"") {
+        const std::wstring place =
+            location.empty() ? L"HKEY_CURRENT_USER\\Software\\Run\\" + name + arguments : location;
+        return static_cast<bool>(
+            BackupAndLogRemoval(fixture.Get(), kDataFolder, L"REGISTRY", place, folder, name,
+                                arguments, L"\"" + folder + L"\\" + name + L"\" " + arguments));
+    }
+    std::vector<std::wstring> LoggedPlaces() {
+        std::vector<std::wstring> places;
+        for (const auto& entry :
+             ParseBackupLines(services::SplitLines(fixture.Get().locale.FromAnsi(FileText())))) {
+            places.push_back(entry.Kind + L"|" + entry.FullLocation + L"|" + entry.ExeName);
+        }
+        return places;
     }
     std::vector<std::wstring> LoggedNames() {
         std::vector<std::wstring> names;
@@ -59,15 +71,42 @@ TEST_F(BackupLogTest, FirstRemovalWritesOneEntryLineByLine) {
     EXPECT_EQ(entries[0].name, L"BackupAndLog.txt");
 }
 
-TEST_F(BackupLogTest, OneEntryPerKeyNewestLast) {
-    Log(L"c:\\p", L"a.exe", L"");
-    Log(L"c:\\p", L"b.exe", L"");   // same folder, same empty arguments
-    Log(L"c:\\p", L"a.exe", L"-x"); // same executable, other arguments
-    Log(L"c:\\p", L"a.exe", L"-X"); // arguments compared exactly
-    Log(L"c:\\p", L"a.exe", L"");   // the first key again: moves to the end
-    EXPECT_EQ(LoggedNames(),
-              (std::vector<std::wstring>{L"b.exe|", L"a.exe|-x", L"a.exe|-X", L"a.exe|"}));
+TEST_F(BackupLogTest, OneEntryPerPlaceNewestLast) {
+    const std::wstring run =
+        L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    Log(L"c:\\p", L"a.exe", L"", run + L"\\A");
+    // The same program from a second place: both stay, so both can be restored.
+    Log(L"c:\\p", L"a.exe", L"", run + L"Once\\A");
+    ASSERT_TRUE(BackupAndLogRemoval(fixture.Get(), kDataFolder, L"SHORTCUT", run + L"\\A", L"c:\\p",
+                                    L"a.exe", L"", L"c:\\p\\a.exe"));
+    Log(L"c:\\p", L"b.exe", L"", run + L"\\B");
+    // The first place again, spelt in another case as Windows allows: its older entry goes.
+    Log(L"c:\\q", L"c.exe", L"",
+        L"hkey_current_user\\software\\microsoft\\windows\\"
+        L"currentversion\\run\\a");
+    EXPECT_EQ(LoggedPlaces(),
+              (std::vector<std::wstring>{L"REGISTRY|" + run + L"Once\\A|a.exe",
+                                         L"SHORTCUT|" + run + L"\\A|a.exe",
+                                         L"REGISTRY|" + run + L"\\B|b.exe",
+                                         L"REGISTRY|hkey_current_user\\software\\microsoft\\"
+                                         L"windows\\currentversion\\run\\a|c.exe"}));
     EXPECT_EQ(services::SplitLines(fixture.Get().locale.FromAnsi(FileText())).size(), 40u);
+}
+
+// A log written by the earlier rule (one entry per program) reads as it always did, and the
+// next removal keeps all of it.
+TEST_F(BackupLogTest, OlderLogStaysReadable) {
+    const std::vector<BackupEntry> older = {RemovedAt(L"t1", L"one.exe"),
+                                            RemovedAt(L"t2", L"two.exe")};
+    std::wstring text;
+    for (const auto& line : FormatBackupLines(older)) {
+        text += line + L"\r\n";
+    }
+    fixture.fake.files.AddFile(Path(), fixture.Get().locale.ToAnsi(text));
+    ASSERT_TRUE(Log(L"c:\\p", L"one.exe", L""));
+    EXPECT_EQ(LoggedNames(), (std::vector<std::wstring>{L"one.exe|", L"two.exe|", L"one.exe|"}));
+    EXPECT_FALSE(fixture.fake.files.FileExists(std::wstring(kDataFolder) +
+                                               L"\\BackupAndLog.unreadable.txt"));
 }
 
 TEST_F(BackupLogTest, DamagedFileLosesNoCompleteEntry) {
@@ -170,91 +209,8 @@ TEST_F(BackupLogTest, PastWeekFilterAtExactlySevenDays) {
 TEST_F(BackupLogTest, MissingLogListsNothingAndClearDeletes) {
     EXPECT_TRUE(ListBackupEntries(fixture.Get(), kDataFolder, false).displayLines.empty());
     Log(L"c:\\p", L"a.exe", L"");
-    ClearBackupLog(fixture.Get().files, kDataFolder);
+    EXPECT_TRUE(ClearBackupLog(fixture.Get(), kDataFolder));
     EXPECT_FALSE(fixture.fake.files.FileExists(Path()));
-}
-
-TEST_F(BackupLogTest, RestoreRegistryRecordWritesTextValueStartsAndApproves) {
-    const BackupEntry entry = {L"t",
-                               L"d",
-                               L"h",
-                               L"REGISTRY",
-                               L"HKEY_CURRENT_USER\\Software\\Test\\Run\\Tool",
-                               L"c:\\p",
-                               L"tool.exe",
-                               L"-x",
-                               L"\"c:\\p\\tool.exe\" -x"};
-    Decisions decisions;
-    const RestoreOutcome outcome =
-        RestoreRemovedRecord(fixture.Get(), kDataFolder, decisions, entry);
-    EXPECT_TRUE(outcome.recordWritten);
-    EXPECT_TRUE(outcome.started);
-    EXPECT_TRUE(outcome.approved);
-    const auto value = fixture.fake.registry.QueryValue(platform::Hive::CurrentUser,
-                                                        L"Software\\Test\\Run", L"Tool");
-    ASSERT_TRUE(value.has_value());
-    EXPECT_EQ(value->type, platform::kRegSz);
-    EXPECT_EQ(services::DecodeRegSz(value->data), entry.CommandLine);
-    EXPECT_EQ(fixture.fake.launcher.started, std::vector<std::wstring>{entry.CommandLine});
-    EXPECT_EQ(fixture.fake.files.Content(DecisionFilePath(kDataFolder)),
-              "\r\nc:\\p\r\ntool.exe\r\n-x\r\nN\r\nN\r\n1\r\n\r\n\r\n\r\n\r\n");
-}
-
-TEST_F(BackupLogTest, RestoreKeepsABackslashInTheValueName) {
-    const std::wstring run = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    BackupEntry entry = RemovedAt(L"t", L"tool.exe");
-    entry.Kind = L"REGISTRY";
-    entry.FullLocation = L"HKEY_CURRENT_USER\\" + run + L"\\Vtrl\\Bad";
-    Decisions decisions;
-    EXPECT_TRUE(RestoreRemovedRecord(fixture.Get(), kDataFolder, decisions, entry).recordWritten);
-    const auto value =
-        fixture.fake.registry.QueryValue(platform::Hive::CurrentUser, run, L"Vtrl\\Bad");
-    ASSERT_TRUE(value.has_value());
-    EXPECT_EQ(services::DecodeRegSz(value->data), entry.CommandLine);
-    EXPECT_FALSE(fixture.fake.registry.KeyExists(platform::Hive::CurrentUser, run + L"\\Vtrl"));
-}
-
-TEST_F(BackupLogTest, RestoreDefaultValueWritesOnlyThatValue) {
-    fixture.fake.registry.CreateKey(platform::Hive::LocalMachine, L"SOFTWARE\\T\\Run");
-    fixture.fake.registry.SetValue(platform::Hive::LocalMachine, L"SOFTWARE\\T\\Run", L"other",
-                                   {platform::kRegSz, services::EncodeRegSz(L"keep")});
-    BackupEntry entry = RemovedAt(L"t", L"d.exe");
-    entry.Kind = L"REGISTRY";
-    entry.FullLocation = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\Run\\";
-    Decisions decisions;
-    EXPECT_TRUE(RestoreRemovedRecord(fixture.Get(), kDataFolder, decisions, entry).recordWritten);
-    EXPECT_EQ(
-        fixture.fake.registry.ListValueNames(platform::Hive::LocalMachine, L"SOFTWARE\\T\\Run"),
-        (std::vector<std::wstring>{L"other", L""}));
-}
-
-TEST_F(BackupLogTest, RestoreShortcutRecreatesLinkAndStillApprovesWhenItFails) {
-    BackupEntry entry = RemovedAt(L"t", L"tool.exe");
-    entry.Arguments = L"/tray";
-    Decisions decisions;
-    EXPECT_TRUE(RestoreRemovedRecord(fixture.Get(), kDataFolder, decisions, entry).recordWritten);
-    ASSERT_EQ(fixture.fake.links.created.size(), 1u);
-    const auto& link = fixture.fake.links.created[0];
-    EXPECT_EQ(link.linkPath, L"C:\\s\\tool.exe.lnk");
-    EXPECT_EQ(link.targetPath, L"c:\\p\\tool.exe");
-    EXPECT_EQ(link.arguments, L"/tray");
-    EXPECT_EQ(link.workingDirectory, L"c:\\p");
-    EXPECT_EQ(link.description, L"");
-    EXPECT_EQ(link.iconLocation, L"");
-
-    fixture.fake.links.fail = true;
-    entry.Arguments = L"/other";
-    const RestoreOutcome failed =
-        RestoreRemovedRecord(fixture.Get(), kDataFolder, decisions, entry);
-    EXPECT_FALSE(failed.recordWritten);
-    EXPECT_TRUE(failed.started);
-    EXPECT_TRUE(failed.approved);
-    EXPECT_EQ(decisions.DecisionLastIndex, 1);
-    EXPECT_EQ(fixture.fake.launcher.started.size(), 2u);
-}
-
-TEST_F(BackupLogTest, RestoreQuestionShowsTheCommand) {
-    EXPECT_EQ(RestoreQuestion(L"Sure?", RemovedAt(L"t", L"a.exe")), L"Sure?\r\n\r\nc:\\p\\a.exe");
 }
 
 } // namespace

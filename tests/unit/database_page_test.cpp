@@ -143,6 +143,23 @@ TEST_F(DatabasePageTest, ClearAllAnsweredNoOrUnansweredChangesNothing) {
     }
 }
 
+// Another Vantorel keeps the file past the wait: neither taking an entry off nor clearing
+// changes it, and the user is told each time.
+TEST_F(DatabasePageTest, BusyFileChangesNothingAndSaysSo) {
+    const auto before = fake.files.Content(decisions::DecisionFilePath(facts.DataFolder));
+    Main& main = OpenPage();
+    DatabasePage& page = main.databasePage;
+    fake.locks.heldElsewhere.insert(fakes::FoldCase(facts.DataFolder));
+    page.List3.SetListIndex(0);
+    fake.messages.answers.push_back(MessageAnswer::Yes);
+    page.Command13.Click();
+    fake.messages.answers.push_back(MessageAnswer::Yes);
+    page.Command12.Click();
+    EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{L"Sure?", L"Busy.", L"Sure?", L"Busy."}));
+    EXPECT_EQ(fake.files.Content(decisions::DecisionFilePath(facts.DataFolder)), before);
+    EXPECT_EQ(page.List3.Items().size(), 2u);
+}
+
 TEST_F(DatabasePageTest, CaptionsComeFromTheLanguageFile) {
     Main& main = Open();
     EXPECT_EQ(main.databasePage.Option8.Caption(), L"Black list");

@@ -20,8 +20,8 @@ protected:
     void Load() { LoadDecisions(fixture.Get(), kDataFolder, decisions); }
     bool Save(const std::wstring& folder, const std::wstring& name, const std::wstring& arguments,
               bool kill, bool remove, const std::wstring& status) {
-        return SaveDecision(fixture.Get(), kDataFolder, decisions, folder, name, arguments, kill,
-                            remove, status);
+        return static_cast<bool>(SaveDecision(fixture.Get(), kDataFolder, decisions, folder, name,
+                                              arguments, kill, remove, status));
     }
     static std::string Entry(const std::string& folder, const std::string& name,
                              const std::string& arguments, const std::string& kill,
@@ -181,8 +181,8 @@ TEST_F(DecisionDatabaseTest, UnreadableFileIsNeverOverwritten) {
     EXPECT_EQ(decisions.DecisionLastIndex, -1);
     EXPECT_FALSE(Save(L"c:\\x", L"y.exe", L"", false, false, L"1"));
     EXPECT_EQ(FileText(), stored);
-    // The table in memory still holds the decision for this session.
-    EXPECT_EQ(decisions.DecisionTable[0].ExeName, L"y.exe");
+    // Nothing stored, nothing pretended: the table is as the load left it.
+    EXPECT_EQ(decisions.DecisionLastIndex, -1);
 
     fixture.MakeReadable(Path());
     Load();
@@ -202,12 +202,122 @@ TEST_F(DecisionDatabaseTest, FailedWriteReportedAndFileKept) {
 TEST_F(DecisionDatabaseTest, ClearDeletesFileAndEmptiesTable) {
     Load();
     Save(L"c:\\a", L"b.exe", L"", false, false, L"1");
-    ClearDecisions(fixture.Get(), kDataFolder, decisions);
+    EXPECT_TRUE(ClearDecisions(fixture.Get(), kDataFolder, decisions));
     EXPECT_FALSE(fixture.fake.files.FileExists(Path()));
     EXPECT_EQ(decisions.DecisionLastIndex, -1);
     EXPECT_FALSE(decisions.DecisionTable[0].InUse);
     Save(L"c:\\n", L"m.exe", L"", false, false, L"2");
     EXPECT_EQ(FileText(), Entry("c:\\n", "m.exe", "", "N", "N", "2"));
+}
+
+// Another window or the agent saved after this table was loaded: the save applies its one
+// change to the file as it is now and keeps the other decision, in the file and in the table.
+TEST_F(DecisionDatabaseTest, StaleTableKeepsADecisionSavedMeanwhile) {
+    Load();
+    ASSERT_TRUE(Save(L"c:\\a", L"first.exe", L"", false, false, L"1"));
+    Decisions otherWindow;
+    LoadDecisions(fixture.Get(), kDataFolder, otherWindow);
+    ASSERT_TRUE(SaveDecision(fixture.Get(), kDataFolder, otherWindow, L"c:\\b", L"other.exe", L"",
+                             true, true, L"2"));
+    ASSERT_TRUE(Save(L"c:\\a", L"first.exe", L"", false, false, L"2"));
+    EXPECT_EQ(FileText(), Entry("c:\\a", "first.exe", "", "N", "N", "2") +
+                              Entry("c:\\b", "other.exe", "", "Y", "Y", "2"));
+    EXPECT_EQ(decisions.DecisionLastIndex, 1);
+    EXPECT_EQ(decisions.DecisionTable[1].ExeName, L"other.exe");
+}
+
+// The file is read only once the writer's turn is granted: a decision written by the process
+// that held the turn until then is kept.
+TEST_F(DecisionDatabaseTest, FileIsReadInsideTheWritersTurn) {
+    Load();
+    const std::string before = Entry("c:\\held", "held.exe", "", "N", "N", "1");
+    fixture.fake.locks.beforeGrant = [&](const std::wstring&) {
+        fixture.fake.files.AddFile(Path(), before);
+    };
+    fixture.files.onReplace = [&](const std::wstring& path) {
+        EXPECT_TRUE(fixture.fake.locks.Held(kDataFolder)) << "unlocked write of " << path.size();
+    };
+    ASSERT_TRUE(Save(L"c:\\a", L"b.exe", L"", false, false, L"1"));
+    EXPECT_EQ(FileText(), before + Entry("c:\\a", "b.exe", "", "N", "N", "1"));
+    EXPECT_EQ(fixture.fake.locks.waits, (std::vector<std::uint32_t>{kDataLockWaitMilliseconds}));
+    EXPECT_FALSE(fixture.fake.locks.Held(kDataFolder));
+}
+
+TEST_F(DecisionDatabaseTest, BusyWriterChangesNothing) {
+    Load();
+    ASSERT_TRUE(Save(L"c:\\a", L"b.exe", L"", false, false, L"1"));
+    const std::string stored = FileText();
+    fixture.fake.locks.heldElsewhere.insert(fakes::FoldCase(kDataFolder));
+    EXPECT_EQ(SaveDecision(fixture.Get(), kDataFolder, decisions, L"c:\\a", L"c.exe", L"", false,
+                           false, L"2")
+                  .outcome,
+              StoreOutcome::Busy);
+    EXPECT_EQ(ClearDecisions(fixture.Get(), kDataFolder, decisions).outcome, StoreOutcome::Busy);
+    EXPECT_EQ(FileText(), stored);
+    EXPECT_EQ(decisions.DecisionLastIndex, 0);
+    // Another data folder has a turn of its own.
+    Decisions elsewhere;
+    EXPECT_TRUE(SaveDecision(fixture.Get(), L"C:\\users\\tester\\Temp", elsewhere, L"c:\\a",
+                             L"c.exe", L"", false, false, L"2"));
+}
+
+// A file that did not parse cleanly is kept aside, byte for byte, before the rewrite that keeps
+// only what was understood; each damaged version gets the next free name.
+TEST_F(DecisionDatabaseTest, DamagedFileIsKeptAsideBeforeARewrite) {
+    const std::string good = Entry("c:\\a", "b.exe", "", "N", "Y", "2");
+    const std::string damaged[] = {
+        good + "\r\nc:\\cut\r\n",                        // not a multiple of 11 lines
+        "stray" + good.substr(0),                        // text on an ignored line
+        Entry("c:\\a", "b.exe", "", "y", "Y", "2"),      // a flag that is neither Y nor N
+        std::string("\r\0c\0:\0\\\0a\0\r\0", 12) + good, // another encoding read as ANSI
+    };
+    const std::wstring folder = kDataFolder;
+    std::vector<std::wstring> copies = {folder + L"\\ActionsDB.unreadable.txt"};
+    for (int number = 2; number <= 4; ++number) {
+        copies.push_back(folder + L"\\ActionsDB.unreadable" + std::to_wstring(number) + L".txt");
+    }
+    for (std::size_t i = 0; i < std::size(damaged); ++i) {
+        SCOPED_TRACE(i);
+        fixture.fake.files.AddFile(Path(), damaged[i]);
+        ASSERT_TRUE(Save(L"c:\\n", L"new.exe", L"", false, false, L"1"));
+        EXPECT_EQ(fixture.fake.files.Content(copies[i]), damaged[i]);
+    }
+    // A clean file is rewritten without a copy.
+    const std::size_t files = fixture.fake.files.FileCount();
+    ASSERT_TRUE(Save(L"c:\\n", L"other.exe", L"", false, false, L"1"));
+    EXPECT_EQ(fixture.fake.files.FileCount(), files);
+    EXPECT_TRUE(IsCleanDecisionFile({}));
+}
+
+TEST_F(DecisionDatabaseTest, DamagedFileThatCannotBeKeptAsideIsNotRewritten) {
+    const std::string damaged = "stray\r\n";
+    fixture.fake.files.AddFile(Path(), damaged);
+    for (int number = 1; number <= 99; ++number) {
+        fixture.fake.files.AddFile(std::wstring(kDataFolder) + L"\\ActionsDB.unreadable" +
+                                       (number == 1 ? L"" : std::to_wstring(number)) + L".txt",
+                                   "");
+    }
+    EXPECT_EQ(SaveDecision(fixture.Get(), kDataFolder, decisions, L"c:\\n", L"new.exe", L"", false,
+                           false, L"1")
+                  .outcome,
+              StoreOutcome::Failed);
+    EXPECT_EQ(FileText(), damaged);
+}
+
+// A file over 2 GiB is never read whole, so it is never rewritten from an empty read.
+TEST_F(DecisionDatabaseTest, OversizedFileIsRefused) {
+    const std::string stored = Entry("c:\\a", "b.exe", "", "N", "Y", "2");
+    fixture.fake.files.AddFile(Path(), stored);
+    fixture.files.reportedSizes[fakes::FoldCase(Path())] = kMaxDataFileBytes + 1;
+    Load();
+    EXPECT_TRUE(decisions.FileUnreadable);
+    EXPECT_EQ(SaveDecision(fixture.Get(), kDataFolder, decisions, L"c:\\x", L"y.exe", L"", false,
+                           false, L"1")
+                  .outcome,
+              StoreOutcome::TooLarge);
+    EXPECT_EQ(FileText(), stored);
+    fixture.files.reportedSizes[fakes::FoldCase(Path())] = kMaxDataFileBytes;
+    EXPECT_TRUE(Save(L"c:\\x", L"y.exe", L"", false, false, L"1"));
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace vtrl::decisions {
 namespace {
 
@@ -106,6 +108,71 @@ TEST_F(RecordRemovalTest, ShortcutFileRemoved) {
     EXPECT_TRUE(fixture.fake.files.FileExists(link.Location + L"\\Other.lnk"));
     EXPECT_EQ(Logged().at(0).Kind, L"SHORTCUT");
     EXPECT_EQ(Names().size(), 2u);
+}
+
+// A read-only shortcut: its backup is written, the attribute cleared, the file deleted; the
+// entry then restores it.
+TEST_F(RecordRemovalTest, ReadOnlyShortcutRemovedAfterItsBackup) {
+    inventory::StartupRecord link = Registry(L"Tool.lnk");
+    link.Kind = L"SHORTCUT";
+    link.Location = L"C:\\users\\tester\\Start Menu\\Programs\\Startup";
+    fixture.fake.files.AddFile(FullLocationOf(link), "lnk");
+    fixture.fake.files.SetAttributes(FullLocationOf(link),
+                                     platform::kAttributeReadOnly | platform::kAttributeArchive);
+    ASSERT_FALSE(fixture.fake.files.Remove(FullLocationOf(link))) << "the fake deletes as Windows";
+    EXPECT_TRUE(RemoveStartupRecord(fixture.Get(), kDataFolder, link));
+    EXPECT_FALSE(fixture.fake.files.FileExists(FullLocationOf(link)));
+    ASSERT_EQ(Logged().size(), 1u);
+    EXPECT_EQ(Logged()[0].FullLocation, FullLocationOf(link));
+}
+
+// The same program removed from two places: two entries, each restorable to its own place.
+TEST_F(RecordRemovalTest, OneProgramFromTwoPlacesKeepsBothBackups) {
+    inventory::StartupRecord link = Registry(L"Tool.lnk");
+    link.Kind = L"SHORTCUT";
+    link.Location = L"C:\\users\\tester\\Start Menu\\Programs\\Startup";
+    fixture.fake.files.AddFile(FullLocationOf(link), "lnk");
+    ASSERT_TRUE(RemoveStartupRecord(fixture.Get(), kDataFolder, Registry(L"tool")));
+    ASSERT_TRUE(RemoveStartupRecord(fixture.Get(), kDataFolder, link));
+    const auto logged = Logged();
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_EQ(logged[0].Kind, L"REGISTRY");
+    EXPECT_EQ(logged[1].Kind, L"SHORTCUT");
+    // Removing the first place again replaces only its own entry.
+    Set(L"tool", L"c:\\p\\tool.exe -a");
+    ASSERT_TRUE(RemoveStartupRecord(fixture.Get(), kDataFolder, Registry(L"tool")));
+    ASSERT_EQ(Logged().size(), 2u);
+    EXPECT_EQ(Logged()[0].Kind, L"SHORTCUT");
+}
+
+// Another writer keeps the log past the wait: no backup, so nothing is deleted, and the caller
+// hears why (the agent then leaves the record for its next pass).
+TEST_F(RecordRemovalTest, BusyLogDeletesNothing) {
+    fixture.fake.locks.heldElsewhere.insert(fakes::FoldCase(kDataFolder));
+    EXPECT_EQ(RemoveStartupRecord(fixture.Get(), kDataFolder, Registry(L"tool")).outcome,
+              StoreOutcome::Busy);
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"tool", L"other"}));
+    EXPECT_FALSE(fixture.fake.files.FileExists(BackupLogPath(kDataFolder)));
+}
+
+// The log is read once the turn is granted: an entry the previous holder wrote stays, and the
+// write happens inside the turn.
+TEST_F(RecordRemovalTest, LogIsReadAndWrittenInsideTheWritersTurn) {
+    bool written = false;
+    fixture.fake.locks.beforeGrant = [&](const std::wstring&) {
+        if (!std::exchange(written, true)) {
+            ASSERT_TRUE(BackupAndLogRemoval(fixture.Get(), kDataFolder, L"SHORTCUT",
+                                            L"C:\\s\\x.lnk", L"c:\\x", L"x.exe", L"", L"x.exe"));
+        }
+    };
+    fixture.files.onReplace = [&](const std::wstring&) {
+        EXPECT_TRUE(fixture.fake.locks.Held(kDataFolder));
+    };
+    ASSERT_TRUE(RemoveStartupRecord(fixture.Get(), kDataFolder, Registry(L"tool")));
+    const auto logged = Logged();
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_EQ(logged[0].ExeName, L"x.exe");
+    EXPECT_EQ(logged[1].ExeName, L"tool.exe");
 }
 
 } // namespace

@@ -103,7 +103,7 @@ protected:
     platform::Platform platform{
         fake.registry, fake.files,     fake.folders, fake.links,    fake.locale,   fake.version,
         fake.clock,    fake.processes, fake.ini,     fake.messages, fake.launcher, http,
-        fake.icons,    fake.sound,     fake.desktop, fake.windows,  fake.changes};
+        fake.icons,    fake.sound,     fake.desktop, fake.windows,  fake.changes,  fake.locks};
     std::optional<shell::EntryContext> context;
     std::wstring languages;
 };

@@ -36,7 +36,8 @@ protected:
                            "OPTION3=Restricted:\r\nUNDODELETE=Undo delete\r\n"
                            "CHECK5=Play sounds\r\nAPPLY=Apply\r\n"
                            "OPTION8=Black list\r\nCLEARLIST=Clear list\r\n"
-                           "COMMAND16=Browse...\r\nCREATE19=Executable file name\r\n");
+                           "COMMAND16=Browse...\r\nCREATE19=Executable file name\r\n"
+                           "DATABUSY=Busy.\r\nNOTRESTORABLE=Not restorable:\r\n");
         language.LanguageFolder = kLanguages;
         language.LanguageName = L"English";
         fake.registry.CreateKey(platform::Hive::CurrentUser, kRunKey);

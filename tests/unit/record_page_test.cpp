@@ -204,6 +204,47 @@ TEST_F(RecordPageTest, JustForNowThatCannotRemoveSaysSoAndStillRestarts) {
     EXPECT_TRUE(main.Unloaded());
 }
 
+// The window loaded its table when it opened; the agent (another process) restricted another
+// program since. Saving this page's choice keeps that decision, in the file and in the window.
+TEST_F(RecordPageTest, AStaleTableKeepsADecisionAnotherProcessSavedMeanwhile) {
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    decisions::Decisions agent;
+    decisions::LoadDecisions(fake.Get(), facts.DataFolder, agent);
+    ASSERT_TRUE(decisions::SaveDecision(fake.Get(), facts.DataFolder, agent, L"C:\\Apps",
+                                        L"other.exe", L"", true, true, L"2"));
+    main.BAexe_Click(0);
+    page.Option2.Click();
+    page.Command1.Click();
+    EXPECT_EQ(Stored(L"tool.exe").Status, L"1");
+    EXPECT_EQ(Stored(L"other.exe").Status, L"2");
+    EXPECT_EQ(main.BAinfo(1).Caption(), L"Restricted");
+}
+
+// Another Vantorel keeps the data files past the wait: nothing is stored or removed, the user
+// is told, and the page stays with the choice to try again.
+TEST_F(RecordPageTest, BusyDataFilesChangeNothingAndSaySo) {
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    main.BAexe_Click(0);
+    fake.locks.heldElsewhere.insert(fakes::FoldCase(facts.DataFolder));
+    page.Option9.Click();
+    page.Command1.Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"Busy."});
+    EXPECT_EQ(fake.messages.shown[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(main.CurrentPage(), kRecordPage);
+    EXPECT_TRUE(RunValuePresent(L"Tool"));
+    EXPECT_FALSE(fake.files.FileExists(decisions::BackupLogPath(facts.DataFolder)));
+    EXPECT_EQ(StoredDecisions().DecisionLastIndex, -1);
+    EXPECT_FALSE(main.Unloaded());
+
+    // Once the other writer is done, the same click goes through.
+    fake.locks.heldElsewhere.clear();
+    page.Command1.Click();
+    EXPECT_FALSE(RunValuePresent(L"Tool"));
+    EXPECT_TRUE(main.Unloaded());
+}
+
 TEST_F(RecordPageTest, HelpLinksOpenTheFolderThePropertiesTheSearchAndTheUndoPage) {
     Main& main = Open();
     RecordPage& page = main.recordPage;

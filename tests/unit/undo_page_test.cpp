@@ -92,8 +92,10 @@ TEST_F(UndoPageTest, RestoreAnsweredNoChangesNothingAndOkGoesBackToTheList) {
     fake.messages.answers.push_back(platform::MessageAnswer::No);
     page.Command8.Click();
 
+    // The question names the place that will be written, then the command that will start.
     ASSERT_EQ(MessageTexts(),
-              std::vector<std::wstring>{std::wstring(L"Restore it?\r\n\r\n") + kToolCommand});
+              std::vector<std::wstring>{std::wstring(L"Restore it?\r\n\r\n") + kRunKeyPath +
+                                        L"\\Tool\r\n" + kToolCommand});
     EXPECT_EQ(fake.messages.shown[0].buttons, platform::MessageButtons::YesNo);
     EXPECT_EQ(fake.messages.shown[0].icon, platform::MessageIcon::Information);
     EXPECT_FALSE(RunValuePresent(L"Tool"));
@@ -180,6 +182,36 @@ TEST_F(UndoPageTest, ClearListDeletesTheLogOnlyOnYes) {
     // A later removal starts a new file.
     Remove(L"SHORTCUT", L"C:\\Startup\\x.lnk", L"C:\\X", L"x.exe", L"", L"C:\\X\\x.exe");
     EXPECT_EQ(Logged().size(), 1u);
+}
+
+// An entry edited to point elsewhere (the log is a file any process of the user can write) is
+// refused with its location shown, before any question: nothing is written or started.
+TEST_F(UndoPageTest, EntryPointingOutsideTheStartupLocationsIsRefused) {
+    const std::wstring winlogon =
+        L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell";
+    Remove(L"REGISTRY", winlogon, L"C:\\X", L"x.exe", L"", L"C:\\X\\x.exe");
+    Main& main = Open();
+    UndoPage& page = OpenUndoPage(main);
+    page.List1.SetListIndex(2);
+    page.Command8.Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"Not restorable:\r\n\r\n" + winlogon});
+    EXPECT_EQ(fake.messages.shown[0].buttons, platform::MessageButtons::Ok);
+    EXPECT_FALSE(
+        fake.registry.KeyExists(platform::Hive::LocalMachine,
+                                L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"));
+    EXPECT_TRUE(fake.launcher.started.empty());
+    EXPECT_FALSE(page.RestartPending);
+}
+
+TEST_F(UndoPageTest, ClearingWhileAnotherWriterHoldsTheLogKeepsItAndSaysSo) {
+    Main& main = Open();
+    UndoPage& page = OpenUndoPage(main);
+    fake.locks.heldElsewhere.insert(fakes::FoldCase(facts.DataFolder));
+    fake.messages.answers.push_back(platform::MessageAnswer::Yes);
+    page.Command9.Click();
+    EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{L"Sure?", L"Busy."}));
+    EXPECT_TRUE(fake.files.FileExists(decisions::BackupLogPath(facts.DataFolder)));
+    EXPECT_EQ(page.List1.Items().size(), 2u);
 }
 
 } // namespace

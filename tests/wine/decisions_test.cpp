@@ -4,6 +4,7 @@
 #include "decisions/backup_log.h"
 #include "decisions/decision_database.h"
 #include "decisions/record_removal.h"
+#include "decisions/record_restore.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_folders.h"
 #include "platform/win32/win32_platform.h"
@@ -21,8 +22,6 @@
 namespace vtrl {
 namespace {
 
-constexpr wchar_t kTestRoot[] = L"Software\\VantorelTests";
-
 std::wstring Fixture(const std::wstring& name) {
     const std::wstring own = win32::OwnExecutablePath();
     return own.substr(0, own.find_last_of(L'\\')) + L"\\" + name;
@@ -35,20 +34,27 @@ protected:
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::wstring name(info->name(), info->name() + std::strlen(info->name()));
         const std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + name;
-        parentKey = std::wstring(kTestRoot) + L"\\decisions-" + tag;
-        key = parentKey + L"\\Run";
-        RegDeleteTreeW(HKEY_CURRENT_USER, parentKey.c_str());
+        // A restore writes only to a scanned Run key, so the test's values live in the user's
+        // own, under names of the test's own.
+        suffix = L"-" + tag;
         base = facts.TempFolder + L"\\vtrl-decisions-" + tag;
         dataFolder = base + L"\\data";
         startupFolder = base + L"\\Startup";
+        facts.StartupFolder = startupFolder;
+        facts.DataFolder = dataFolder;
         for (const auto& folder : {base, dataFolder, startupFolder}) {
             CreateDirectoryW(folder.c_str(), nullptr);
             ASSERT_TRUE(real.Get().files.FolderExists(folder));
         }
     }
     void TearDown() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, parentKey.c_str());
-        RegDeleteKeyW(HKEY_CURRENT_USER, kTestRoot);
+        win32::unique_hkey handle;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, handle.put()) ==
+            ERROR_SUCCESS) {
+            for (const std::wstring& name : written) {
+                RegDeleteValueW(handle.get(), name.empty() ? nullptr : name.c_str());
+            }
+        }
         for (const auto& folder : {dataFolder, startupFolder}) {
             for (const auto& entry : real.Get().files.ListFolder(folder, L"*")) {
                 DeleteFileW((folder + L"\\" + entry.name).c_str());
@@ -58,7 +64,12 @@ protected:
         RemoveDirectoryW(base.c_str());
     }
 
+    // The test's own value name for `name`; the default value stays the default value.
+    std::wstring Name(const std::wstring& name) const {
+        return name.empty() ? name : name + suffix;
+    }
     void WriteValue(const std::wstring& name, const std::wstring& data) {
+        written.push_back(name);
         win32::unique_hkey handle;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                   nullptr, handle.put(), nullptr),
@@ -116,31 +127,34 @@ protected:
     win32::ComApartment com;
     win32::Win32Platform real;
     services::SystemFacts facts;
-    std::wstring parentKey, key, base, dataFolder, startupFolder;
+    std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    std::wstring suffix, base, dataFolder, startupFolder;
+    std::vector<std::wstring> written; // value names to delete again
 };
 
 TEST_F(DecisionsWineTest, RegistryRecordRemovedAndRestored) {
-    const auto record = Record(L"REGISTRY", Location(), L"Helper", L"-min");
-    WriteValue(L"Helper", record.CommandLine);
-    WriteValue(L"Neighbour", L"c:\\other.exe");
+    const auto record = Record(L"REGISTRY", Location(), Name(L"Helper"), L"-min");
+    WriteValue(Name(L"Helper"), record.CommandLine);
+    WriteValue(Name(L"Neighbour"), L"c:\\other.exe");
 
     ASSERT_TRUE(decisions::RemoveStartupRecord(real.Get(), dataFolder, record));
-    EXPECT_EQ(ReadValue(L"Helper").first, 0u);
-    EXPECT_EQ(ReadValue(L"Neighbour").second, L"c:\\other.exe");
+    EXPECT_EQ(ReadValue(Name(L"Helper")).first, 0u);
+    EXPECT_EQ(ReadValue(Name(L"Neighbour")).second, L"c:\\other.exe");
     const auto logged = Logged();
     ASSERT_EQ(logged.size(), 1u);
-    EXPECT_EQ(logged[0].FullLocation, Location() + L"\\Helper");
+    EXPECT_EQ(logged[0].FullLocation, Location() + L"\\" + Name(L"Helper"));
     // The rewrite went through a temporary file that is gone again.
     const auto files = real.Get().files.ListFolder(dataFolder, L"*");
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].name, L"BackupAndLog.txt");
 
     decisions::Decisions table;
-    const auto outcome = decisions::RestoreRemovedRecord(real.Get(), dataFolder, table, logged[0]);
+    const auto outcome = decisions::RestoreRemovedRecord(real.Get(), facts, table, logged[0]);
     EXPECT_TRUE(outcome.recordWritten);
     EXPECT_TRUE(outcome.started);
     EXPECT_TRUE(outcome.approved);
-    EXPECT_EQ(ReadValue(L"Helper"), (std::pair<DWORD, std::wstring>{REG_SZ, record.CommandLine}));
+    EXPECT_EQ(ReadValue(Name(L"Helper")),
+              (std::pair<DWORD, std::wstring>{REG_SZ, record.CommandLine}));
     ExpectApproved(record);
     EXPECT_EQ(Logged().size(), 1u); // the entry stays after a restore
 }
@@ -148,20 +162,19 @@ TEST_F(DecisionsWineTest, RegistryRecordRemovedAndRestored) {
 TEST_F(DecisionsWineTest, DefaultValueRemovalLeavesTheKeyAndOtherValues) {
     const auto record = Record(L"REGISTRY", Location(), L"", L"");
     WriteValue(L"", record.CommandLine);
-    WriteValue(L"Neighbour", L"c:\\other.exe");
+    WriteValue(Name(L"Neighbour"), L"c:\\other.exe");
 
     ASSERT_TRUE(decisions::RemoveStartupRecord(real.Get(), dataFolder, record));
     EXPECT_TRUE(KeyExists());
     EXPECT_EQ(ReadValue(L"").first, 0u);
-    EXPECT_EQ(ReadValue(L"Neighbour").second, L"c:\\other.exe");
+    EXPECT_EQ(ReadValue(Name(L"Neighbour")).second, L"c:\\other.exe");
 
     decisions::Decisions table;
     const auto logged = Logged();
     ASSERT_EQ(logged.size(), 1u);
-    EXPECT_TRUE(
-        decisions::RestoreRemovedRecord(real.Get(), dataFolder, table, logged[0]).recordWritten);
+    EXPECT_TRUE(decisions::RestoreRemovedRecord(real.Get(), facts, table, logged[0]).recordWritten);
     EXPECT_EQ(ReadValue(L""), (std::pair<DWORD, std::wstring>{REG_SZ, record.CommandLine}));
-    EXPECT_EQ(ReadValue(L"Neighbour").second, L"c:\\other.exe");
+    EXPECT_EQ(ReadValue(Name(L"Neighbour")).second, L"c:\\other.exe");
 }
 
 TEST_F(DecisionsWineTest, ShortcutRecordRemovedAndRestored) {
@@ -178,7 +191,7 @@ TEST_F(DecisionsWineTest, ShortcutRecordRemovedAndRestored) {
     const auto logged = Logged();
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_EQ(logged[0].Kind, L"SHORTCUT");
-    const auto outcome = decisions::RestoreRemovedRecord(real.Get(), dataFolder, table, logged[0]);
+    const auto outcome = decisions::RestoreRemovedRecord(real.Get(), facts, table, logged[0]);
     EXPECT_TRUE(outcome.recordWritten);
     EXPECT_TRUE(outcome.started);
     const auto link = real.Get().links.ReadLink(linkPath);

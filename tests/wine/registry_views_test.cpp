@@ -5,6 +5,7 @@
 #include "decisions/backup_log.h"
 #include "decisions/decision_database.h"
 #include "decisions/record_removal.h"
+#include "decisions/record_restore.h"
 #include "inventory/inventory_scan.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_folders.h"
@@ -50,6 +51,7 @@ protected:
         tag = L"VtrlViews-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
         dataFolder = facts.TempFolder + L"\\vtrl-views-" + std::to_wstring(GetCurrentProcessId()) +
                      L"-" + name;
+        facts.DataFolder = dataFolder;
         CreateDirectoryW(dataFolder.c_str(), nullptr);
         ASSERT_TRUE(real.Get().files.FolderExists(dataFolder));
     }
@@ -206,7 +208,7 @@ TEST_F(RegistryViewsWineTest, RemovalAndRestoreStayInTheThirtyTwoBitView) {
     EXPECT_EQ(logged[0].Arguments, L"-from32");
 
     decisions::Decisions table;
-    const auto outcome = decisions::RestoreRemovedRecord(real.Get(), dataFolder, table, logged[0]);
+    const auto outcome = decisions::RestoreRemovedRecord(real.Get(), facts, table, logged[0]);
     EXPECT_TRUE(outcome.recordWritten);
     EXPECT_EQ(Read(KEY_WOW64_32KEY, L"Run", tag),
               (std::pair<DWORD, std::wstring>{REG_SZ, command32}));

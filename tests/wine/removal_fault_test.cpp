@@ -2,7 +2,9 @@
 // the pass over a Run key and a Startup folder of the test's own and is ended with
 // TerminateProcess, first exactly before and after each backup write and each deletion, then at
 // random moments. After every kill the log must parse into complete entries only, keep every
-// entry it ever held, and hold this round's backup entry for every record that is gone.
+// entry it ever held, and hold this round's backup entry for every record that is gone. Then two
+// probes remove records of the same programs from two places at once, sharing the data folder:
+// every removal of both must be in the log.
 
 #include "kept_setting.h"
 #include "decisions/backup_log.h"
@@ -143,10 +145,11 @@ protected:
     struct Child {
         win32::unique_kernel_handle process, thread;
     };
-    // Starts the probe and waits until its pass begins.
-    void StartProbe(long haltAt, Child& child) {
-        std::wstring commandLine = L"\"" + probe + L"\" \"" + data + L"\" \"" + runKey + L"\" \"" +
-                                   startup + L"\" " + event + L" " + std::to_wstring(haltAt);
+    // Starts the probe over the key and folder, signalling the event as its pass begins.
+    void Launch(const std::wstring& key, const std::wstring& folder, const std::wstring& events,
+                long haltAt, Child& child) {
+        std::wstring commandLine = L"\"" + probe + L"\" \"" + data + L"\" \"" + key + L"\" \"" +
+                                   folder + L"\" " + events + L" " + std::to_wstring(haltAt);
         STARTUPINFOW info{};
         info.cb = sizeof(info);
         PROCESS_INFORMATION process{};
@@ -155,6 +158,10 @@ protected:
             << "error " << GetLastError();
         child.process.reset(process.hProcess);
         child.thread.reset(process.hThread);
+    }
+    // Starts the probe and waits until its pass begins.
+    void StartProbe(long haltAt, Child& child) {
+        ASSERT_NO_FATAL_FAILURE(Launch(runKey, startup, event, haltAt, child));
         const HANDLE waits[] = {ready.get(), child.process.get()};
         ASSERT_EQ(WaitForMultipleObjects(2, waits, FALSE, 20000), WAIT_OBJECT_0)
             << "the probe ended or never got going";
@@ -165,8 +172,8 @@ protected:
         ASSERT_EQ(WaitForSingleObject(child.process.get(), 10000), WAIT_OBJECT_0);
     }
 
-    // The log after a kill: complete entries only, none lost, one per executable, and this
-    // round's entry for every record that is gone.
+    // The log after a kill: complete entries only, none lost, one per place, and this round's
+    // entry for every record that is gone.
     Observed Inspect() {
         Observed seen;
         const std::wstring logPath = decisions::BackupLogPath(data);
@@ -187,8 +194,11 @@ protected:
         EXPECT_EQ(lines->size(), entries.size() * decisions::kBackupEntryLines)
             << "the log holds lines outside complete entries";
         const std::wstring folder = r.locale.ToLower(programs);
+        std::set<std::wstring> places;
         std::vector<const decisions::BackupEntry*> byRecord(kRecords, nullptr);
         for (const auto& entry : entries) {
+            EXPECT_TRUE(places.insert(entry.Kind + L"|" + entry.FullLocation).second)
+                << "two entries for one place";
             int found = -1;
             for (int i = 0; i < kRecords; ++i) {
                 if (entry.ExeFolder == folder && entry.ExeName == ExeName(i) &&
@@ -197,21 +207,17 @@ protected:
                 }
             }
             EXPECT_GE(found, 0) << "a foreign entry: " << testing::PrintToString(entry.ExeName);
-            if (found < 0) {
-                continue;
+            if (found >= 0 && entry.FullLocation == FullLocation(found)) {
+                byRecord[found] = &entry;
             }
-            EXPECT_EQ(byRecord[found], nullptr) << "two entries for record " << found;
-            byRecord[found] = &entry;
         }
-        for (const int i : everLogged) {
-            EXPECT_NE(byRecord[i], nullptr) << "the entry of record " << i << " was lost";
+        for (const std::wstring& place : everLogged) {
+            EXPECT_EQ(places.count(place), 1u) << "an entry was lost";
         }
+        everLogged.insert(places.begin(), places.end());
         for (int i = 0; i < kRecords; ++i) {
             const decisions::BackupEntry* entry = byRecord[i];
-            if (entry != nullptr) {
-                everLogged.insert(i);
-            }
-            const bool thisRound = entry != nullptr && entry->FullLocation == FullLocation(i);
+            const bool thisRound = entry != nullptr;
             if (thisRound) {
                 ++seen.backedUp;
                 EXPECT_EQ(entry->Kind, IsShortcut(i) ? L"SHORTCUT" : L"REGISTRY");
@@ -235,7 +241,7 @@ protected:
     std::wstring keyPath, runKey, base, data, programs, startup, probe, event;
     win32::unique_kernel_handle ready, halted;
     std::vector<std::unique_ptr<KeptSetting>> kept;
-    std::set<int> everLogged;
+    std::set<std::wstring> everLogged; // kind | full location of every entry seen
     int round = 0;
 };
 
@@ -327,6 +333,86 @@ TEST_F(RemovalFaultTest, KilledPassNeverLeavesARemovedRecordWithoutItsBackup) {
                 GetTickCount64() - started, none, partial, backupAhead, complete, leftovers);
     EXPECT_GE(kills, 50) << "too few random kills to mean much";
     EXPECT_GT(partial, 0) << "no random kill landed among the removals";
+}
+
+// Two passes at once, as two agents (or an agent and a manager window) would run them: each
+// removes 30 records from a Run key of its own, the same 30 programs in both, with one data
+// folder. Every removal must be in the log: one entry per place, 60 in all.
+TEST_F(RemovalFaultTest, TwoConcurrentPassesLoseNoBackupEntry) {
+    constexpr int kPrograms = 30;
+    decisions::Decisions table;
+    for (int i = kRecords; i < kPrograms; ++i) {
+        ASSERT_TRUE(CopyFileW((facts.ProgramFolder + L"\\version_none.exe").c_str(), Exe(i).c_str(),
+                              FALSE));
+        kept.push_back(std::make_unique<KeptSetting>(r.registry, L"Remind", ExeName(i)));
+        ASSERT_TRUE(decisions::SaveDecision(r, data, table, programs, ExeName(i), Arguments(i),
+                                            false, true, decisions::kStatusRestricted));
+    }
+    struct Pass {
+        std::wstring keyPath, folder, event;
+        win32::unique_kernel_handle ready, halted;
+        Child child;
+    };
+    Pass passes[2];
+    for (int p = 0; p < 2; ++p) {
+        Pass& pass = passes[p];
+        const std::wstring name = L"pass" + std::to_wstring(p);
+        pass.keyPath = std::wstring(kTestRoot) + L"\\fault-" +
+                       std::to_wstring(GetCurrentProcessId()) + L"\\" + name + L"\\Run";
+        pass.folder = base + L"\\" + name;
+        ASSERT_TRUE(r.files.CreateFolder(pass.folder));
+        pass.event = event + L"-" + name;
+        pass.ready.reset(CreateEventW(nullptr, TRUE, FALSE, pass.event.c_str()));
+        pass.halted.reset(CreateEventW(nullptr, TRUE, FALSE, (pass.event + L"-halted").c_str()));
+        win32::unique_hkey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, pass.keyPath.c_str(), 0, nullptr, 0,
+                                  KEY_SET_VALUE, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+        for (int i = 0; i < kPrograms; ++i) {
+            const std::wstring value = CommandLine(i);
+            ASSERT_EQ(RegSetValueExW(key.get(), (L"Both " + std::to_wstring(i)).c_str(), 0, REG_SZ,
+                                     reinterpret_cast<const BYTE*>(value.c_str()),
+                                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+                      ERROR_SUCCESS);
+        }
+    }
+    // Both started before either is waited for, so that their removals overlap.
+    for (Pass& pass : passes) {
+        ASSERT_NO_FATAL_FAILURE(
+            Launch(L"HKEY_CURRENT_USER\\" + pass.keyPath, pass.folder, pass.event, 0, pass.child));
+    }
+    for (Pass& pass : passes) {
+        ASSERT_EQ(WaitForSingleObject(pass.child.process.get(), 60000), WAIT_OBJECT_0);
+        DWORD exitCode = 1;
+        ASSERT_TRUE(GetExitCodeProcess(pass.child.process.get(), &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+        EXPECT_EQ(WaitForSingleObject(pass.ready.get(), 0), WAIT_OBJECT_0) << "never began";
+    }
+
+    const auto lines = services::ReadTextLines(r.files, r.locale, decisions::BackupLogPath(data));
+    ASSERT_TRUE(lines.has_value());
+    std::set<std::wstring> places;
+    for (const auto& entry : decisions::ParseBackupLines(*lines)) {
+        places.insert(entry.FullLocation);
+    }
+    int missing = 0;
+    for (const Pass& pass : passes) {
+        for (int i = 0; i < kPrograms; ++i) {
+            const std::wstring name = L"Both " + std::to_wstring(i);
+            const bool present =
+                RegGetValueW(HKEY_CURRENT_USER, pass.keyPath.c_str(), name.c_str(), RRF_RT_ANY,
+                             nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+            EXPECT_FALSE(present) << testing::PrintToString(name) << " still there";
+            const bool logged =
+                places.count(L"HKEY_CURRENT_USER\\" + pass.keyPath + L"\\" + name) != 0;
+            missing += !logged;
+        }
+    }
+    EXPECT_EQ(missing, 0) << "removals missing from the log";
+    EXPECT_EQ(places.size(), 2u * kPrograms);
+    for (Pass& pass : passes) {
+        RemoveDirectoryW(pass.folder.c_str());
+    }
 }
 
 } // namespace

@@ -182,4 +182,21 @@ void Win32FileSystem::RefuseReparsePointsIn(const std::wstring& folder, const st
     guard_.Guard(folder, root);
 }
 
+// Attributes: kept apart from the reading and writing above.
+
+std::optional<std::uint32_t> Win32FileSystem::FileAttributes(const std::wstring& path) {
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(attributes);
+}
+
+bool Win32FileSystem::ChangeAttributes(const std::wstring& path, std::uint32_t attributes) {
+    if (guard_.Refuses(path) || Attributes(path) == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    return SetFileAttributesW(path.c_str(), attributes) != FALSE;
+}
+
 } // namespace vtrl::win32

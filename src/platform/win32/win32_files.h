@@ -19,6 +19,8 @@ public:
     std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
                                                   const std::wstring& pattern) override;
     void RefuseReparsePointsIn(const std::wstring& folder, const std::wstring& root) override;
+    std::optional<std::uint32_t> FileAttributes(const std::wstring& path) override;
+    bool ChangeAttributes(const std::wstring& path, std::uint32_t attributes) override;
 
 private:
     ReparseGuard guard_;

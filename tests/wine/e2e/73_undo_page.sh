@@ -53,7 +53,8 @@ screenshot 73_undo_page.png
 uidriver select-item "$window" @List1 "$recent_line"
 uidriver click "$window" @Command8
 message=$(uidriver msgbox-text Vantorel 10000)
-expected="$(text_of AREYOUSUREUNDO)"$'\n\n''C:\vtrltest\tool.exe -min'
+# The question names the place it will write, then the command it will start.
+expected="$(text_of AREYOUSUREUNDO)"$'\n\n'"$run_path"'\Tool'$'\n''C:\vtrltest\tool.exe -min'
 [[ $message == "$expected"* ]] || fail "the restore question: $message"
 uidriver press Vantorel No
 reg_missing "$run_key" Tool || fail "No restored the record"
@@ -87,6 +88,21 @@ uidriver press Vantorel Yes
 for _ in $(seq 50); do [[ -f $data/BackupAndLog.txt ]] || break; sleep 0.1; done
 assert_no_file "$data/BackupAndLog.txt" "the log after Clear list"
 assert_eq "" "$(uidriver list-items "$window" @List1)" "the list after Clear list"
+# An entry edited to write somewhere the scan never looks is refused, naming the place, before
+# any question; nothing is written.
+winlogon_key='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Winlogon'
+winlogon_path='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Winlogon'
+run_path=$winlogon_path entry "$recent_at" VtrlShell tool.exe -min >"$data/BackupAndLog.txt"
+uidriver click "$window" @Check10
+uidriver click "$window" @Check10
+uidriver select-item "$window" @List1 "$recent_line"
+uidriver click "$window" @Command8
+message=$(uidriver msgbox-text Vantorel 10000)
+expected="$(text_of NOTRESTORABLE)"$'\n\n'"$winlogon_path"'\VtrlShell'
+[[ $message == "$expected"* ]] || fail "the refusal: $message"
+uidriver press Vantorel OK
+reg_missing "$winlogon_key" VtrlShell || fail "the refused entry was written"
+rm -f "$data/BackupAndLog.txt"
 # Without a restore in this window "ok" only goes back to the list.
 uidriver click "$window" @Command7
 uidriver wait-text "$window" @Deza\(0\) "$(text_of MAIN1)" 5000

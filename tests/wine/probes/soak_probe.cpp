@@ -249,10 +249,11 @@ private:
     static std::wstring StandingName(int i) {
         return (i < kApproved ? L"Soak approved " : L"Soak undecided ") + std::to_wstring(i);
     }
-    // Named after the pass, so that an entry of an earlier removal never passes for this one.
-    std::wstring RestrictedName(int slot) const {
-        return L"Soak restricted " + std::to_wstring(slot) + L" pass " +
-               std::to_wstring(driven_ + 1);
+    // The same place for a slot in every pass, as an installer that writes its value back would
+    // do: the log keeps one entry per place, so it stays at one entry per slot, and this pass's
+    // removal must have moved that entry among the newest.
+    static std::wstring RestrictedName(int slot) {
+        return L"Soak restricted " + std::to_wstring(slot);
     }
 
     bool SetRunValue(const std::wstring& name, const std::wstring& data) {
@@ -336,7 +337,11 @@ private:
                 std::find_if(newest, entries.end(), [&](const decisions::BackupEntry& candidate) {
                     return candidate.FullLocation == location;
                 });
-            if (entry == entries.end() || entry->Kind != L"REGISTRY" ||
+            const auto places =
+                std::count_if(entries.begin(), entries.end(), [&](const auto& candidate) {
+                    return candidate.FullLocation == location;
+                });
+            if (entry == entries.end() || places != 1 || entry->Kind != L"REGISTRY" ||
                 entry->ExeFolder != folder || entry->ExeName != ExeName(Restricted(added.slot)) ||
                 entry->Arguments != Arguments(added.slot) || entry->CommandLine != added.data) {
                 return Fail("pass %d: the removal of %s is not among the log's newest entries",

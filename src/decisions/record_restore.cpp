@@ -1,0 +1,95 @@
+#include "decisions/record_restore.h"
+
+#include "inventory/inventory_scan.h"
+#include "inventory/startup_record.h"
+#include "services/registry_access.h"
+
+namespace vtrl::decisions {
+
+namespace {
+
+// The rest of `text` after `prefix` + "\", compared as Windows compares paths.
+std::optional<std::wstring> RestAfter(platform::Locale& locale, const std::wstring& text,
+                                      const std::wstring& prefix) {
+    if (prefix.empty() || text.size() <= prefix.size() || text[prefix.size()] != L'\\' ||
+        locale.ToLower(text.substr(0, prefix.size())) != locale.ToLower(prefix)) {
+        return std::nullopt;
+    }
+    return text.substr(prefix.size() + 1);
+}
+
+// A shortcut file's own name: no folder part, no stream, no device-like dots, ending in ".lnk".
+bool IsPlainLinkName(platform::Locale& locale, const std::wstring& name) {
+    constexpr std::wstring_view kLinkExtension = L".lnk";
+    if (name.size() <= kLinkExtension.size() || name.find_first_of(L"\\/:") != std::wstring::npos ||
+        name.find(L'\0') != std::wstring::npos || name.back() == L' ' || name.back() == L'.') {
+        return false;
+    }
+    return locale.ToLower(name.substr(name.size() - kLinkExtension.size())) == kLinkExtension;
+}
+
+bool WriteRegistryRecord(platform::Platform& platform, const RestoreTarget& target,
+                         const std::wstring& commandLine) {
+    const auto location = services::ParseRegistryLocation(target.runKey);
+    if (!location || !platform.registry.CreateKey(location->hive, location->keyPath)) {
+        return false;
+    }
+    return platform.registry.SetValue(location->hive, location->keyPath, target.valueName,
+                                      {platform::kRegSz, services::EncodeRegSz(commandLine)});
+}
+
+} // namespace
+
+std::optional<RestoreTarget> ScannedRestoreTarget(platform::Locale& locale,
+                                                  const services::SystemFacts& facts,
+                                                  const BackupEntry& entry) {
+    // Every place the scan can look, also those it skips for this user.
+    services::SystemFacts everywhere = facts;
+    everywhere.IsAdmin = true;
+    const inventory::ScanSources scanned = inventory::DefaultScanSources(everywhere);
+    if (entry.Kind == inventory::kKindRegistry) {
+        for (const std::wstring& runKey : scanned.runKeys) {
+            // Everything after the key is the value's name, backslashes included: records come
+            // from the values directly under the key.
+            if (auto name = RestAfter(locale, entry.FullLocation, runKey)) {
+                return RestoreTarget{runKey, std::move(*name), L""};
+            }
+        }
+    } else if (entry.Kind == inventory::kKindShortcut) {
+        for (const std::wstring& folder : scanned.startupFolders) {
+            const auto name = RestAfter(locale, entry.FullLocation, folder);
+            if (name && IsPlainLinkName(locale, *name)) {
+                return RestoreTarget{L"", L"", entry.FullLocation};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::wstring RestoreQuestion(const std::wstring& prompt, const BackupEntry& entry) {
+    return prompt + L"\r\n\r\n" + entry.FullLocation + L"\r\n" + entry.CommandLine;
+}
+
+RestoreOutcome RestoreRemovedRecord(platform::Platform& platform,
+                                    const services::SystemFacts& facts, Decisions& decisions,
+                                    const BackupEntry& entry) {
+    RestoreOutcome outcome;
+    const auto target = ScannedRestoreTarget(platform.locale, facts, entry);
+    if (!target) {
+        outcome.refused = true;
+        return outcome;
+    }
+    if (!target->runKey.empty()) {
+        outcome.recordWritten = WriteRegistryRecord(platform, *target, entry.CommandLine);
+    } else {
+        outcome.recordWritten =
+            platform.links.CreateLink({target->linkPath, entry.ExeFolder + L"\\" + entry.ExeName,
+                                       L"", entry.ExeFolder, entry.Arguments, L""});
+    }
+    outcome.started = platform.launcher.StartProgram(entry.CommandLine);
+    outcome.approved = SaveDecision(platform, facts.DataFolder, decisions, entry.ExeFolder,
+                                    entry.ExeName, entry.Arguments, false, false, kStatusApproved);
+    return outcome;
+}
+
+} // namespace vtrl::decisions
