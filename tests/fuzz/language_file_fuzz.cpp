@@ -112,6 +112,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto written =
         fake.files.Content(facts.DataFolder + L"\\" + vtrl::services::kTranslationReportName);
     VTRL_FUZZ_CHECK(written.has_value());
-    VTRL_FUZZ_CHECK(*written == fake.locale.ToAnsi(report + L"\r\n"));
+    VTRL_FUZZ_CHECK(*written == vtrl::services::EncodeText(fake.locale, report + L"\r\n"));
     return 0;
 }
