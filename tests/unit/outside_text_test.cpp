@@ -104,7 +104,7 @@ TEST(IconBitmapNames, ReadingNamesNothingOutsideTheDataFolder) {
 }
 
 // A bitmap file with the given header fields and room for its table and rows.
-struct BitmapSpec {
+struct BitmapFields {
     std::int32_t width = 2;
     std::int32_t height = 2;
     std::uint32_t infoSize = 40;
@@ -117,12 +117,12 @@ struct BitmapSpec {
     std::int64_t sizeShift = 0;   // grows or cuts the file
 };
 
-std::vector<std::uint8_t> MakeBitmap(const BitmapSpec& spec) {
+std::vector<std::uint8_t> MakeBitmap(const BitmapFields& fields) {
     const std::size_t stride =
-        ((static_cast<std::size_t>(std::abs(spec.width)) * spec.bits + 31) / 32) * 4;
+        ((static_cast<std::size_t>(std::abs(fields.width)) * fields.bits + 31) / 32) * 4;
     const std::size_t rows = static_cast<std::size_t>(
-        std::min<std::int64_t>(std::abs(static_cast<std::int64_t>(spec.height)), 64));
-    const std::size_t offset = 14 + spec.infoSize + spec.tableEntries * 4;
+        std::min<std::int64_t>(std::abs(static_cast<std::int64_t>(fields.height)), 64));
+    const std::size_t offset = 14 + fields.infoSize + fields.tableEntries * 4;
     // Room for every field written below, even when the stated header is shorter.
     std::vector<std::uint8_t> file(std::max<std::size_t>(offset + stride * rows, 14 + 40), 0);
     const auto put32 = [&](std::size_t at, std::uint32_t value) {
@@ -134,15 +134,16 @@ std::vector<std::uint8_t> MakeBitmap(const BitmapSpec& spec) {
     file[0] = 'B';
     file[1] = 'M';
     put32(2, static_cast<std::uint32_t>(file.size()));
-    put32(10, static_cast<std::uint32_t>(static_cast<std::int64_t>(offset) + spec.offsetShift));
-    put32(14, spec.infoSize);
-    put32(18, static_cast<std::uint32_t>(spec.width));
-    put32(22, static_cast<std::uint32_t>(spec.height));
-    put16(26, spec.planes);
-    put16(28, spec.bits);
-    put32(30, spec.compression);
-    put32(46, spec.coloursUsed);
-    file.resize(static_cast<std::size_t>(static_cast<std::int64_t>(file.size()) + spec.sizeShift));
+    put32(10, static_cast<std::uint32_t>(static_cast<std::int64_t>(offset) + fields.offsetShift));
+    put32(14, fields.infoSize);
+    put32(18, static_cast<std::uint32_t>(fields.width));
+    put32(22, static_cast<std::uint32_t>(fields.height));
+    put16(26, fields.planes);
+    put16(28, fields.bits);
+    put32(30, fields.compression);
+    put32(46, fields.coloursUsed);
+    file.resize(
+        static_cast<std::size_t>(static_cast<std::int64_t>(file.size()) + fields.sizeShift));
     return file;
 }
 
@@ -160,7 +161,7 @@ TEST(BitmapFileCheck, WellFormedFilesPass) {
 }
 
 TEST(BitmapFileCheck, InconsistentOrAbsurdFilesAreRefused) {
-    const std::pair<const char*, BitmapSpec> refused[] = {
+    const std::pair<const char*, BitmapFields> refused[] = {
         {"core header", {.infoSize = 12}},
         {"unknown header size", {.infoSize = 41}},
         {"no width", {.width = 0}},
@@ -179,8 +180,8 @@ TEST(BitmapFileCheck, InconsistentOrAbsurdFilesAreRefused) {
         {"pixels inside the header", {.offsetShift = -2}},
         {"pixels beyond the end", {.offsetShift = 1000}},
     };
-    for (const auto& [what, spec] : refused) {
-        EXPECT_FALSE(ui::CheckBitmapFile(MakeBitmap(spec))) << what;
+    for (const auto& [what, fields] : refused) {
+        EXPECT_FALSE(ui::CheckBitmapFile(MakeBitmap(fields))) << what;
     }
     auto bad = MakeBitmap({});
     bad[0] = 'X';
