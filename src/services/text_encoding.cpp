@@ -164,7 +164,11 @@ DecodedText DecodeText(platform::Locale& locale, std::string_view bytes) {
 }
 
 std::string EncodeText(platform::Locale& locale, std::wstring_view text) {
-    if (auto ansi = locale.ToAnsiExact(text)) {
+    // ANSI bytes that begin like a byte-order mark ("ï»¿..." in code page 1252)
+    // would be read back in another encoding.
+    if (auto ansi = locale.ToAnsiExact(text); ansi && !ansi->starts_with(kUtf8ByteOrderMark) &&
+                                              !ansi->starts_with(kUtf16LittleEndianMark) &&
+                                              !ansi->starts_with(kUtf16BigEndianMark)) {
         return std::move(*ansi);
     }
     return std::string(kUtf8ByteOrderMark) + Utf8FromText(text);

@@ -33,7 +33,7 @@ std::wstring TextFromUtf8(std::string_view bytes, bool& clean);
 // The file bytes as text, by their byte-order mark; without one, in the ANSI code page.
 DecodedText DecodeText(platform::Locale& locale, std::string_view bytes);
 // The bytes to store: the exact ANSI form, or the byte-order mark and UTF-8 when some character
-// has no exact form in the ANSI code page.
+// has no exact form in the ANSI code page or the ANSI bytes would begin like a byte-order mark.
 std::string EncodeText(platform::Locale& locale, std::wstring_view text);
 
 } // namespace vtrl::services

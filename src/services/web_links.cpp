@@ -33,6 +33,10 @@ bool IsHighSurrogate(wchar_t c) {
     return static_cast<std::uint32_t>(c) >= 0xD800 && static_cast<std::uint32_t>(c) <= 0xDBFF;
 }
 
+bool IsLowSurrogate(wchar_t c) {
+    return static_cast<std::uint32_t>(c) >= 0xDC00 && static_cast<std::uint32_t>(c) <= 0xDFFF;
+}
+
 // "&a=b&c=d" with each name and value encoded; the separators stay as they are.
 std::wstring EncodedSuffix(const std::wstring& suffix) {
     std::wstring encoded;
@@ -65,7 +69,8 @@ std::wstring PercentEncode(const std::wstring& text) {
             continue;
         }
         // A surrogate pair is one character and one UTF-8 sequence.
-        const bool pair = IsHighSurrogate(text[i]) && i + 1 < text.size();
+        const bool pair =
+            IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]);
         for (const char byte : Utf8FromText(std::wstring_view(text).substr(i, pair ? 2 : 1))) {
             const auto value = static_cast<unsigned char>(byte);
             encoded += L'%';

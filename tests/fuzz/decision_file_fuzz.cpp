@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vtrl::decisions::LoadDecisions(platform, vtrl::fuzz::kDataFolder, decisions);
     VTRL_FUZZ_CHECK(!decisions.FileUnreadable);
     CheckDense(decisions);
-    const std::vector<std::wstring> lines = vtrl::services::SplitLines(vtrl::fuzz::FromBytes(file));
+    const std::vector<std::wstring> lines =
+        vtrl::services::SplitLines(vtrl::services::DecodeText(fake.locale, file).text);
     VTRL_FUZZ_CHECK(decisions.DecisionLastIndex + 1 ==
                     static_cast<int>(lines.size() / vtrl::decisions::kDecisionEntryLines));
     VTRL_FUZZ_CHECK(InUse(decisions) == vtrl::decisions::ParseDecisionLines(lines));

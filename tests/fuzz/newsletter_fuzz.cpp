@@ -170,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                            vtrl::services::kSubscriptionReplyFileName));
     const bool downloaded = reply.size() == vtrl::services::kSubscriptionReplyLength;
     const std::vector<std::wstring> lines =
-        vtrl::services::SplitLines(vtrl::services::DecodeText(fake.locale, reply).text);
+        vtrl::services::SplitLines(vtrl::fuzz::FromBytes(reply));
     const std::wstring firstLine = downloaded && !lines.empty() ? lines[0] : L"";
     VTRL_FUZZ_CHECK(!outcome.messageKeys.empty() || outcome.moveOn);
     if (!downloaded || Contains(firstLine, vtrl::services::kReplyError)) {

@@ -70,6 +70,13 @@ TEST_F(WebLinkSafety, EveryQueryValueIsPercentEncoded) {
                   L"&pcid=0123456789ABCDEF&language=Fran%C3%A7ais%26x%3D1&q=a%20b&r");
 }
 
+// A high surrogate is paired only with the low one that follows it.
+TEST_F(WebLinkSafety, PercentEncodingPairsOnlyRealSurrogatePairs) {
+    const std::wstring text = {static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0xD801),
+                               static_cast<wchar_t>(0xDC00)};
+    EXPECT_EQ(services::PercentEncode(text), L"%EF%BF%BD%F0%90%90%80");
+}
+
 TEST_F(WebLinkSafety, InternetExplorerFallbackIsQuoted) {
     fake.launcher.shellOpenSucceeds = false;
     fake.files.AddFile(services::kInternetExplorerPath, "MZ");

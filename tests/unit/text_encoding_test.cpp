@@ -91,6 +91,16 @@ TEST_F(TextEncodingTest, BrokenOrForeignBytesAreNotClean) {
     EXPECT_FALSE(clean);
 }
 
+// Text whose ANSI bytes would begin like a byte-order mark is stored as UTF-8, so that it reads
+// back as it was.
+TEST_F(TextEncodingTest, AnsiThatLooksLikeAByteOrderMarkIsStoredAsUtf8) {
+    for (const std::wstring first : {L"\u00ef\u00bb\u00bfx", L"\u00ff\u00fex", L"\u00fe\u00ffx"}) {
+        ASSERT_TRUE(WriteTextLines(fake.files, fake.locale, kFile, {first, L"b"}));
+        EXPECT_EQ(ReadTextLines(fake.files, fake.locale, kFile),
+                  (std::vector<std::wstring>{first, L"b"}));
+    }
+}
+
 TEST_F(TextEncodingTest, ExactConversionsReportLoss) {
     EXPECT_EQ(fake.locale.ToAnsiExact(L"caf\u00e9?"), "caf\xe9?");
     EXPECT_FALSE(fake.locale.ToAnsiExact(kPolish).has_value());
