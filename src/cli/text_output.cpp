@@ -1,9 +1,12 @@
 #include "cli/text_output.h"
 
+#include "services/text_encoding.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cwchar>
 
 namespace vtrl::cli {
 
@@ -30,24 +33,6 @@ char32_t DecodeNext(std::wstring_view text, std::size_t& index) {
         return kReplacement;
     }
     return static_cast<char32_t>(unit);
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 bool IsWide(char32_t code) {
@@ -77,15 +62,37 @@ bool IsCombining(char32_t code) {
            (code >= 0xFE20 && code <= 0xFE2F) || code == 0x200B || code == 0x200D;
 }
 
-// A table row must stay one line: control characters show as the replacement character.
+// Characters that reorder or hide the text around them on a terminal: the bidirectional
+// embeddings, overrides and isolates, the direction marks, and the C1 controls.
+bool IsShownEscaped(wchar_t character) {
+    const auto code = static_cast<std::uint32_t>(character);
+    return (code >= 0x80 && code <= 0x9F) || (code >= 0x202A && code <= 0x202E) ||
+           (code >= 0x2066 && code <= 0x2069) || code == 0x200E || code == 0x200F || code == 0x061C;
+}
+
+// A table row must stay one line and read as it is stored: C0 controls show as the replacement
+// character, the characters above as their escape ("\u202E").
 std::wstring TableText(const std::wstring& text) {
-    std::wstring shown = text;
-    for (wchar_t& character : shown) {
+    std::wstring shown;
+    shown.reserve(text.size());
+    for (const wchar_t character : text) {
         if (character < 0x20 || character == 0x7F) {
-            character = static_cast<wchar_t>(kReplacement);
+            shown += static_cast<wchar_t>(kReplacement);
+        } else if (IsShownEscaped(character)) {
+            wchar_t escaped[8];
+            std::swprintf(escaped, 8, L"\\u%04X", static_cast<unsigned>(character));
+            shown += escaped;
+        } else {
+            shown += character;
         }
     }
     return shown;
+}
+
+// A spreadsheet takes a cell that starts with one of these as a formula.
+bool StartsLikeFormula(std::wstring_view text) {
+    return !text.empty() &&
+           std::wstring_view(L"=+-@\t\r").find(text.front()) != std::wstring_view::npos;
 }
 
 } // namespace
@@ -103,12 +110,7 @@ Cell FlagCell(bool value) {
 }
 
 std::string ToUtf8(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t index = 0; index < text.size();) {
-        AppendUtf8(out, DecodeNext(text, index));
-    }
-    return out;
+    return services::Utf8FromText(text);
 }
 
 std::size_t DisplayWidth(std::wstring_view text) {
@@ -132,6 +134,13 @@ std::string CsvField(std::wstring_view text) {
         }
     }
     return out + "\"";
+}
+
+std::string CsvCell(const Cell& cell) {
+    if (cell.kind == CellKind::Text && StartsLikeFormula(cell.text)) {
+        return CsvField(L"'" + cell.text);
+    }
+    return CsvField(cell.text);
 }
 
 std::string JsonString(std::wstring_view text) {
@@ -215,7 +224,7 @@ std::string RowsAsCsv(const OutputRows& rows) {
     for (const std::vector<Cell>& row : rows.rows) {
         for (std::size_t column = 0; column < row.size(); ++column) {
             out += column == 0 ? "" : ",";
-            out += CsvField(row[column].text);
+            out += CsvCell(row[column]);
         }
         out += kLineEnd;
     }

@@ -39,11 +39,16 @@ std::size_t DisplayWidth(std::wstring_view text);
 
 // A CSV field, quoted only when it holds a comma, a quote, CR or LF.
 std::string CsvField(std::wstring_view text);
+// A cell as a CSV field. A text that starts with "=", "+", "-", "@", a tab or a CR gets a single
+// quote in front, so that a spreadsheet shows it instead of running it as a formula; numbers and
+// flags stay as they are.
+std::string CsvCell(const Cell& cell);
 // A JSON string literal with its quotes.
 std::string JsonString(std::wstring_view text);
 
 // The header line, then one line per row; control characters show as U+FFFD so a row stays
-// one line.
+// one line, and the bidirectional controls, direction marks and C1 controls as "\uXXXX" so
+// that no text can reorder or hide what follows it.
 std::string RowsAsTable(const OutputRows& rows);
 // A header row, then one row per row.
 std::string RowsAsCsv(const OutputRows& rows);

@@ -15,6 +15,9 @@ bool IsPlainFileName(const std::wstring& name) {
 } // namespace
 
 std::wstring IconBitmapPath(const std::wstring& dataFolder, const std::wstring& name) {
+    if (!IsPlainFileName(name) || dataFolder.empty()) {
+        return {};
+    }
     return dataFolder + L"\\" + name + kIconBitmapExtension;
 }
 
@@ -30,10 +33,11 @@ std::optional<IconBitmap> SaveIconBitmap(platform::Platform& platform,
         return std::nullopt;
     }
     IconBitmap result{std::move(*picture), false};
-    if (IsPlainFileName(name) && !dataFolder.empty()) {
+    const std::wstring path = IconBitmapPath(dataFolder, name);
+    if (!path.empty()) {
         const std::string_view bytes(reinterpret_cast<const char*>(result.picture.data()),
                                      result.picture.size());
-        result.saved = platform.files.ReplaceAll(IconBitmapPath(dataFolder, name), bytes);
+        result.saved = platform.files.ReplaceAll(path, bytes);
     }
     return result;
 }

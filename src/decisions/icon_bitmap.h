@@ -19,6 +19,9 @@ inline constexpr wchar_t kIconBitmapExtension[] = L".bmp";
 inline constexpr wchar_t kUserIconName[] = L"user";
 
 // dataFolder + "\" + name + ".bmp"; the name keeps its own extension ("notepad.exe.bmp").
+// Empty when the name is empty or holds a path separator, a drive colon or a NUL (a program name
+// from a Run value such as "..\..\x"), so that no reader or writer ever names a file outside the
+// data folder.
 std::wstring IconBitmapPath(const std::wstring& dataFolder, const std::wstring& name);
 
 struct IconBitmap {

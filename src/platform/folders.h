@@ -35,6 +35,12 @@ public:
     virtual std::optional<std::wstring> TempPath() = 0;
     virtual std::optional<std::wstring> LongPath(const std::wstring& path) = 0;
     virtual std::optional<std::wstring> ShortPath(const std::wstring& path) = 0;
+    // Creates a new folder in parent (no trailing backslash) named prefix followed by random
+    // hexadecimal digits from the system's cryptographic random source. The creation is
+    // exclusive: a name that already exists is never used, so nobody can have prepared the
+    // folder or its content. The full path, or nullopt.
+    virtual std::optional<std::wstring> CreateUniqueFolder(const std::wstring& parent,
+                                                           const std::wstring& prefix) = 0;
     // The folder of the running executable (no trailing backslash) and its file name without
     // ".exe".
     virtual std::wstring ProgramFolder() = 0;

@@ -20,6 +20,11 @@ public:
     virtual std::wstring FromAnsi(std::string_view bytes) = 0;
     // Text for the command interpreter, which reads batch files in the OEM code page.
     virtual std::string ToOem(std::wstring_view text) = 0;
+    // The same conversions without loss: nullopt when a character has no exact form in the code
+    // page (no look-alike letter, no default character), or when a byte sequence is not valid.
+    virtual std::optional<std::string> ToAnsiExact(std::wstring_view text) = 0;
+    virtual std::optional<std::string> ToOemExact(std::wstring_view text) = 0;
+    virtual std::optional<std::wstring> FromAnsiExact(std::string_view bytes) = 0;
     // Upper and lower case as Windows maps them for the user's language.
     virtual std::wstring ToLower(std::wstring_view text) = 0;
     virtual std::wstring ToUpper(std::wstring_view text) = 0;

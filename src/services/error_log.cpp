@@ -1,5 +1,7 @@
 #include "services/error_log.h"
 
+#include "services/text_encoding.h"
+
 namespace vtrl::services {
 
 void TraceStep(platform::Platform& platform, const SystemFacts& facts, const std::wstring& step) {
@@ -10,7 +12,7 @@ void TraceStep(platform::Platform& platform, const SystemFacts& facts, const std
         return;
     }
     platform.files.Overwrite(
-        path, platform.locale.ToAnsi(L"x|ver:" + facts.VersionText + L"|" + step + L"\r\n"));
+        path, EncodeText(platform.locale, L"x|ver:" + facts.VersionText + L"|" + step + L"\r\n"));
 }
 
 } // namespace vtrl::services

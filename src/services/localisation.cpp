@@ -250,7 +250,7 @@ void CheckTranslation(platform::Platform& platform, const SystemFacts& facts,
         return;
     }
     const std::wstring path = facts.DataFolder + L"\\" + kTranslationReportName;
-    if (!platform.files.ReplaceAll(path, platform.locale.ToAnsi(report + kCrLf))) {
+    if (!platform.files.ReplaceAll(path, EncodeText(platform.locale, report + kCrLf))) {
         return;
     }
     // The short form keeps blanks out of the command the browser is started with; a volume

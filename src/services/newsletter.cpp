@@ -4,8 +4,6 @@
 #include "services/text_file.h"
 #include "services/web_links.h"
 
-#include <type_traits>
-
 namespace vtrl::services {
 
 namespace {
@@ -16,53 +14,6 @@ constexpr std::size_t kMinimumEmailLength = 7;
 
 bool Contains(const std::wstring& text, std::wstring_view part) {
     return text.find(part) != std::wstring::npos;
-}
-
-bool IsKeptAsIs(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') ||
-           c == L'-' || c == L'.' || c == L'_' || c == L'~' || c == L'@';
-}
-
-void AppendUtf8(std::string& bytes, char32_t code) {
-    if (code < 0x80) {
-        bytes += static_cast<char>(code);
-    } else if (code < 0x800) {
-        bytes += static_cast<char>(0xC0 | (code >> 6));
-        bytes += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        bytes += static_cast<char>(0xE0 | (code >> 12));
-        bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        bytes += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        bytes += static_cast<char>(0xF0 | (code >> 18));
-        bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        bytes += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// wchar_t is UTF-16 on Windows and UTF-32 elsewhere (unit tests); both read the same here.
-char32_t CodeUnit(wchar_t c) {
-    return static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(c));
-}
-
-// UTF-16 to UTF-8; a surrogate without its partner becomes U+FFFD.
-std::string ToUtf8(const std::wstring& text) {
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char32_t unit = CodeUnit(text[i]);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size()) {
-            const char32_t next = CodeUnit(text[i + 1]);
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                AppendUtf8(bytes, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
-                ++i;
-                continue;
-            }
-        }
-        const bool invalid = (unit >= 0xD800 && unit <= 0xDFFF) || unit > 0x10FFFF;
-        AppendUtf8(bytes, invalid ? char32_t{0xFFFD} : unit);
-    }
-    return bytes;
 }
 
 } // namespace
@@ -93,38 +44,13 @@ std::optional<std::wstring> ValidateSubscription(const SubscriptionFields& field
     return message;
 }
 
-std::wstring PercentEncode(const std::wstring& text) {
-    static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
-    std::wstring encoded;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (IsKeptAsIs(text[i])) {
-            encoded += text[i];
-            continue;
-        }
-        // A surrogate pair is one character and one UTF-8 sequence.
-        const bool pair = CodeUnit(text[i]) >= 0xD800 && CodeUnit(text[i]) <= 0xDBFF &&
-                          i + 1 < text.size() && CodeUnit(text[i + 1]) >= 0xDC00 &&
-                          CodeUnit(text[i + 1]) <= 0xDFFF;
-        for (const char byte : ToUtf8(text.substr(i, pair ? 2 : 1))) {
-            const auto value = static_cast<unsigned char>(byte);
-            encoded += L'%';
-            encoded += kHex[value >> 4];
-            encoded += kHex[value & 0x0F];
-        }
-        if (pair) {
-            ++i;
-        }
-    }
-    return encoded;
-}
-
 std::wstring SubscriptionRequest(const SystemFacts& facts, const Language& language,
                                  const std::wstring& countryName, const SubscriptionFields& fields,
                                  const std::wstring& endpoint) {
-    return endpoint + L"?scn=" + kAppKey + L"&version=" + facts.VersionText + L"&country=" +
-           countryName + L"&email=" + PercentEncode(fields.email) + L"&language=" +
-           language.LanguageName + L"&t=1000&fn=" + PercentEncode(fields.firstName) + L"&ln=" +
-           PercentEncode(fields.lastName);
+    return endpoint + L"?scn=" + kAppKey + L"&version=" + PercentEncode(facts.VersionText) +
+           L"&country=" + PercentEncode(countryName) + L"&email=" + PercentEncode(fields.email) +
+           L"&language=" + PercentEncode(language.LanguageName) + L"&t=1000&fn=" +
+           PercentEncode(fields.firstName) + L"&ln=" + PercentEncode(fields.lastName);
 }
 
 SubscriptionOutcome InterpretReply(bool downloaded, const std::wstring& firstLine) {

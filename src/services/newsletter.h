@@ -37,14 +37,9 @@ struct SubscriptionFields {
 // check runs; the last one that fails names the message.
 std::optional<std::wstring> ValidateSubscription(const SubscriptionFields& fields);
 
-// Percent-encodes everything but letters, digits, "-", ".", "_", "~" and "@", as UTF-8 bytes.
-// UTF-8 rather than the ANSI code page: every character survives, and the server reads the
-// same bytes whatever code page the user's system has.
-std::wstring PercentEncode(const std::wstring& text);
-
 // The request: the endpoint (the vendor's unless a test names its own) with the keys in a fixed
-// order; the names and the address are percent-encoded so that no character they hold can end a
-// value or add a key.
+// order; every value is percent-encoded so that no character it holds can end a value or add a
+// key.
 std::wstring SubscriptionRequest(const SystemFacts& facts, const Language& language,
                                  const std::wstring& countryName, const SubscriptionFields& fields,
                                  const std::wstring& endpoint = kVendorWebEndpoint);

@@ -32,13 +32,23 @@ std::wstring AsOneLine(std::wstring text) {
     return text;
 }
 
-std::optional<std::vector<std::wstring>>
-ReadTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path) {
+std::optional<TextFileContent> ReadTextFile(platform::FileSystem& files, platform::Locale& locale,
+                                            const std::wstring& path) {
     const std::optional<std::string> bytes = files.ReadAll(path);
     if (!bytes) {
         return std::nullopt;
     }
-    return SplitLines(locale.FromAnsi(*bytes));
+    DecodedText decoded = DecodeText(locale, *bytes);
+    return TextFileContent{SplitLines(decoded.text), decoded.encoding, decoded.clean};
+}
+
+std::optional<std::vector<std::wstring>>
+ReadTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path) {
+    auto content = ReadTextFile(files, locale, path);
+    if (!content) {
+        return std::nullopt;
+    }
+    return std::move(content->lines);
 }
 
 namespace {
@@ -56,12 +66,13 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines) {
 
 bool WriteTextLines(platform::FileSystem& files, platform::Locale& locale, const std::wstring& path,
                     const std::vector<std::wstring>& lines) {
-    return files.ReplaceAll(path, locale.ToAnsi(JoinLines(lines)));
+    return files.ReplaceAll(path, EncodeText(locale, JoinLines(lines)));
 }
 
 bool WriteBatchLines(platform::FileSystem& files, platform::Locale& locale,
                      const std::wstring& path, const std::vector<std::wstring>& lines) {
-    return files.ReplaceAll(path, locale.ToOem(JoinLines(lines)));
+    const std::optional<std::string> bytes = locale.ToOemExact(JoinLines(lines));
+    return bytes && files.ReplaceAll(path, *bytes);
 }
 
 } // namespace vtrl::services

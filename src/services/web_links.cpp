@@ -2,6 +2,7 @@
 
 #include "services/date_time.h"
 #include "services/settings_store.h"
+#include "services/text_encoding.h"
 
 #include <limits>
 
@@ -23,14 +24,73 @@ std::wstring WithoutQuotes(std::wstring text) {
     return text;
 }
 
+bool IsKeptAsIs(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') ||
+           c == L'-' || c == L'.' || c == L'_' || c == L'~' || c == L'@';
+}
+
+bool IsHighSurrogate(wchar_t c) {
+    return static_cast<std::uint32_t>(c) >= 0xD800 && static_cast<std::uint32_t>(c) <= 0xDBFF;
+}
+
+bool IsLowSurrogate(wchar_t c) {
+    return static_cast<std::uint32_t>(c) >= 0xDC00 && static_cast<std::uint32_t>(c) <= 0xDFFF;
+}
+
+// "&a=b&c=d" with each name and value encoded; the separators stay as they are.
+std::wstring EncodedSuffix(const std::wstring& suffix) {
+    std::wstring encoded;
+    std::size_t start = 0;
+    while (start < suffix.size()) {
+        std::size_t end = suffix.find(L'&', start);
+        end = end == std::wstring::npos ? suffix.size() : end;
+        const std::wstring pair = suffix.substr(start, end - start);
+        const std::size_t equals = pair.find(L'=');
+        encoded += PercentEncode(pair.substr(0, equals));
+        if (equals != std::wstring::npos) {
+            encoded += L'=' + PercentEncode(pair.substr(equals + 1));
+        }
+        if (end < suffix.size()) {
+            encoded += L'&';
+        }
+        start = end + 1;
+    }
+    return encoded;
+}
+
 } // namespace
+
+std::wstring PercentEncode(const std::wstring& text) {
+    static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+    std::wstring encoded;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsKeptAsIs(text[i])) {
+            encoded += text[i];
+            continue;
+        }
+        // A surrogate pair is one character and one UTF-8 sequence.
+        const bool pair =
+            IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]);
+        for (const char byte : Utf8FromText(std::wstring_view(text).substr(i, pair ? 2 : 1))) {
+            const auto value = static_cast<unsigned char>(byte);
+            encoded += L'%';
+            encoded += kHex[value >> 4];
+            encoded += kHex[value & 0x0F];
+        }
+        if (pair) {
+            ++i;
+        }
+    }
+    return encoded;
+}
 
 std::wstring WebLink(const SystemFacts& facts, const Language& language,
                      const std::wstring& countryName, const std::wstring& topic,
                      const std::wstring& suffix) {
-    return std::wstring(kVendorWebEndpoint) + L"?scn=" + kAppKey + L"&to=" + topic + L"&version=" +
-           facts.VersionText + L"&country=" + countryName + L"&pcid=" + facts.MachineId +
-           L"&language=" + language.LanguageName + suffix;
+    return std::wstring(kVendorWebEndpoint) + L"?scn=" + PercentEncode(kAppKey) + L"&to=" +
+           PercentEncode(topic) + L"&version=" + PercentEncode(facts.VersionText) + L"&country=" +
+           PercentEncode(countryName) + L"&pcid=" + PercentEncode(facts.MachineId) + L"&language=" +
+           PercentEncode(language.LanguageName) + EncodedSuffix(suffix);
 }
 
 std::wstring OpenWebLink(platform::Platform& platform, const SystemFacts& facts,
@@ -54,7 +114,9 @@ void OpenInBrowser(platform::Platform& platform, const std::wstring& url) {
         return;
     }
     if (platform.files.FileExists(kInternetExplorerPath)) {
-        platform.launcher.StartProgram(std::wstring(kInternetExplorerPath) + L" \"" + url + L"\"");
+        // The path holds blanks: unquoted, "C:\Program.exe" would be tried first.
+        platform.launcher.StartProgram(L"\"" + std::wstring(kInternetExplorerPath) + L"\" \"" +
+                                       url + L"\"");
         return;
     }
     platform.messages.Show(std::wstring(kNoBrowserText) + L"\r\n" + url, kProductName,
@@ -103,12 +165,16 @@ void UpdateCheckReminder(platform::Platform& platform, const SystemFacts& facts,
 
 bool HttpGet(platform::Platform& platform, const std::wstring& url, const std::wstring& filePath,
              std::int32_t expectedLength) {
-    const std::wstring body = platform.locale.FromAnsi(platform.http.Get(url));
+    const std::optional<std::string> reply = platform.http.Get(url);
+    if (!reply) {
+        return false;
+    }
+    const std::wstring body = platform.locale.FromAnsi(*reply);
     if (expectedLength < 0 || body.size() != static_cast<std::size_t>(expectedLength)) {
         return false;
     }
     // The whole file is replaced: a longer old file must not keep its tail behind the new body.
-    return platform.files.ReplaceAll(filePath, platform.locale.ToAnsi(body));
+    return platform.files.ReplaceAll(filePath, EncodeText(platform.locale, body));
 }
 
 } // namespace vtrl::services

@@ -29,7 +29,14 @@ inline constexpr wchar_t kInternetExplorerPath[] =
     L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
 inline constexpr wchar_t kNoBrowserText[] = L"ERROR! Can't find browser to open the following URL:";
 
-// The link for a topic with the installation's facts in its query, nothing percent-encoded.
+// Percent-encodes everything but letters, digits, "-", ".", "_", "~" and "@", as UTF-8 bytes.
+// UTF-8 rather than the ANSI code page: every character survives, and the server reads the
+// same bytes whatever code page the user's system has.
+std::wstring PercentEncode(const std::wstring& text);
+
+// The link for a topic with the installation's facts in its query. Every value is
+// percent-encoded, so that no fact (a country name with a blank, a language file named "a&b")
+// can end its value or add a key; the suffix's "&name=value" pairs are encoded the same way.
 std::wstring WebLink(const SystemFacts& facts, const Language& language,
                      const std::wstring& countryName, const std::wstring& topic,
                      const std::wstring& suffix);
@@ -53,7 +60,8 @@ void UpdateCheckReminder(platform::Platform& platform, const SystemFacts& facts,
                          const Language& language, bool ask);
 
 // Downloads the URL; true when the body has exactly expectedLength characters and now is the
-// whole content of filePath. Otherwise the file is left alone.
+// whole content of filePath. Otherwise (also for a reply over the download limit) the file is
+// left alone.
 bool HttpGet(platform::Platform& platform, const std::wstring& url, const std::wstring& filePath,
              std::int32_t expectedLength);
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <thread>
+#include <utility>
 
 namespace vtrl::shell {
 
@@ -63,6 +64,24 @@ bool IsAbsoluteFolder(const std::wstring& path) {
     return false;
 }
 
+// The layout and facts with every existing path the batch file names in its 8.3 form; a path
+// without one stays as it is.
+std::pair<InstallLayout, services::SystemFacts>
+InShortForms(platform::Folders& folders, InstallLayout layout, services::SystemFacts facts) {
+    const auto shorten = [&folders](std::wstring& path) {
+        if (auto shortPath = folders.ShortPath(path); shortPath && !shortPath->empty()) {
+            path = *shortPath;
+        }
+    };
+    for (std::wstring* path : {&layout.exePath, &layout.desktopShortcut, &layout.programGroup,
+                               &layout.expectedInstallFolder, &layout.scriptFolder,
+                               &facts.DataFolder, &facts.SystemFolder}) {
+        shorten(*path);
+    }
+    PlaceScripts(layout, layout.scriptFolder);
+    return {std::move(layout), std::move(facts)};
+}
+
 } // namespace
 
 int MajorVersion(const std::wstring& versionText) {
@@ -96,8 +115,6 @@ InstallLayout LayoutFor(const services::SystemFacts& facts) {
     layout.programShortcut = layout.programGroup + L"\\" + versioned + L".lnk";
     layout.expectedInstallFolder = facts.ProgramFilesFolder + L"\\" + versioned;
     layout.uninstallKey = kUninstallKeyStem + versioned;
-    layout.batchPath = facts.TempFolder + L"\\" + kUninstallBatchName;
-    layout.scriptPath = facts.TempFolder + L"\\" + kUninstallScriptName;
 
     layout.dataFolderIsOwn = IsOwnFolder(facts.DataFolder, facts.AppDataFolder,
                                          services::kDataFolderStem + std::to_wstring(major));
@@ -110,6 +127,23 @@ InstallLayout LayoutFor(const services::SystemFacts& facts) {
     return layout;
 }
 
+void PlaceScripts(InstallLayout& layout, const std::wstring& folder) {
+    layout.scriptFolder = folder;
+    layout.batchPath = folder + L"\\" + kUninstallBatchName;
+    layout.scriptPath = folder + L"\\" + kUninstallScriptName;
+}
+
+std::wstring BatchQuoted(const std::wstring& text) {
+    std::wstring quoted(1, kQuote);
+    for (const wchar_t c : text) {
+        quoted += c;
+        if (c == L'%') {
+            quoted += c;
+        }
+    }
+    return quoted + kQuote;
+}
+
 std::wstring UninstallCommand(const std::wstring& shortExpectedExe) {
     return shortExpectedExe + L" uninstall";
 }
@@ -118,12 +152,13 @@ std::vector<std::wstring> UninstallBatchLines(const InstallLayout& layout,
                                               const services::SystemFacts& facts,
                                               const std::wstring& lowerExeFileName,
                                               bool keepSettings) {
-    const std::wstring exe = Quoted(layout.exePath);
+    const std::wstring exe = BatchQuoted(layout.exePath);
     std::vector<std::wstring> lines = {
         L"@Echo off",
         L"set /a VtrlTries=0",
         L":S",
-        L"taskkill /F /IM " + lowerExeFileName,
+        BatchQuoted(facts.SystemFolder + L"\\taskkill.exe") + L" /F /IM " +
+            BatchQuoted(lowerExeFileName),
         L"Del " + exe,
         // The running program may hold its file a little longer; a file that can never be
         // deleted ends the loop after a fixed number of tries instead of running on hidden.
@@ -135,19 +170,30 @@ std::vector<std::wstring> UninstallBatchLines(const InstallLayout& layout,
         L":Cleanup",
     };
     if (!keepSettings && layout.dataFolderIsOwn) {
-        lines.push_back(L"rmdir /S /Q " + Quoted(facts.DataFolder));
+        lines.push_back(L"rmdir /S /Q " + BatchQuoted(facts.DataFolder));
     }
     if (layout.desktopShortcutIsOwn) {
-        lines.push_back(L"Del " + Quoted(layout.desktopShortcut));
+        lines.push_back(L"Del " + BatchQuoted(layout.desktopShortcut));
     }
     if (layout.programGroupIsOwn) {
-        lines.push_back(L"rmdir /S /Q " + Quoted(layout.programGroup));
+        lines.push_back(L"rmdir /S /Q " + BatchQuoted(layout.programGroup));
     }
     if (layout.installFolderIsOwn) {
-        lines.push_back(L"rmdir /S /Q " + Quoted(layout.expectedInstallFolder));
+        lines.push_back(L"rmdir /S /Q " + BatchQuoted(layout.expectedInstallFolder));
     }
-    lines.push_back(L"Del " + Quoted(layout.batchPath));
+    // One line: cmd reads it whole before the batch file is gone, and the folder is empty then
+    // (rmdir without /S removes nothing else).
+    lines.push_back(L"Del " + BatchQuoted(layout.batchPath) + L" & rmdir " +
+                    BatchQuoted(layout.scriptFolder));
     return lines;
+}
+
+std::wstring RegeditCommand(const services::SystemFacts& facts, const std::wstring& scriptPath) {
+    return Quoted(facts.WindowsFolder + L"\\regedit.exe") + L" /S " + Quoted(scriptPath);
+}
+
+std::wstring BatchCommand(const services::SystemFacts& facts, const std::wstring& batchPath) {
+    return Quoted(facts.SystemFolder + L"\\cmd.exe") + L" /s /c " + Quoted(Quoted(batchPath));
 }
 
 std::vector<std::wstring> UninstallScriptLines(const InstallLayout& layout, bool keepSettings) {
@@ -224,7 +270,7 @@ void Uninstall(platform::Platform& platform, const services::SystemFacts& facts,
         return;
     }
 
-    const InstallLayout layout = LayoutFor(facts);
+    InstallLayout layout = LayoutFor(facts);
     if (platform.files.FileExists(layout.agentShortcut)) {
         platform.files.Remove(layout.agentShortcut);
     }
@@ -236,38 +282,49 @@ void Uninstall(platform::Platform& platform, const services::SystemFacts& facts,
         platform::MessageIcon::Information, platform::MessageButtons::YesNo);
     const bool keepSettings = keep != platform::MessageAnswer::No;
 
-    services::WriteTextLines(platform.files, platform.locale, layout.scriptPath,
-                             UninstallScriptLines(layout, keepSettings));
-    const std::wstring shortScript = services::GetShortPath(platform.folders, layout.scriptPath);
-    // regedit with no file to import would open its window, hidden, and never end.
-    if (!shortScript.empty()) {
-        platform.launcher.StartProgramHidden(facts.WindowsFolder + L"\\regedit.exe /S " +
-                                             shortScript);
+    // A folder nobody else can have made: the scripts in it cannot be prepared in advance.
+    // Without one neither script runs.
+    const std::optional<std::wstring> folder =
+        platform.folders.CreateUniqueFolder(facts.TempFolder, kUninstallFolderPrefix);
+    if (folder) {
+        PlaceScripts(layout, *folder);
+        if (services::WriteTextLines(platform.files, platform.locale, layout.scriptPath,
+                                     UninstallScriptLines(layout, keepSettings))) {
+            platform.launcher.StartProgramHidden(RegeditCommand(facts, layout.scriptPath));
+            if (pause) {
+                pause(kRegeditPause);
+            } else {
+                std::this_thread::sleep_for(kRegeditPause);
+            }
+        }
     }
-    if (pause) {
-        pause(kRegeditPause);
-    } else {
-        std::this_thread::sleep_for(kRegeditPause);
-    }
-
-    const std::wstring lowerExe = platform.locale.ToLower(facts.ProgramName) + L".exe";
-    const bool batchWritten =
-        services::WriteBatchLines(platform.files, platform.locale, layout.batchPath,
-                                 UninstallBatchLines(layout, facts, lowerExe, keepSettings));
 
     platform.messages.Show(
         caption + L" " + services::GetText(platform, language, L"UNINSTALL", L"REMOVED"), caption,
         platform::MessageIcon::Information, platform::MessageButtons::Ok);
     services::OpenWebLink(platform, facts, language, services::kTopicUninstall, L"", false);
-    platform.files.Remove(layout.scriptPath);
 
+    if (!folder) {
+        return;
+    }
+    // regedit has had the pause and the message box to read its script.
+    platform.files.Remove(layout.scriptPath);
+    const std::wstring lowerExe = platform.locale.ToLower(facts.ProgramName) + L".exe";
+    bool batchWritten =
+        services::WriteBatchLines(platform.files, platform.locale, layout.batchPath,
+                                  UninstallBatchLines(layout, facts, lowerExe, keepSettings));
+    if (!batchWritten) {
+        // A path the OEM code page cannot hold ("C:\Users\Łukasz" on a Western system) is
+        // named by its 8.3 form, which it can.
+        auto [shortLayout, shortFacts] = InShortForms(platform.folders, layout, facts);
+        batchWritten = services::WriteBatchLines(
+            platform.files, platform.locale, layout.batchPath,
+            UninstallBatchLines(shortLayout, shortFacts, lowerExe, keepSettings));
+    }
     if (batchWritten) {
-        // The 8.3 form needs no quotes, which cmd /c would otherwise have to keep.
-        std::wstring batch = services::GetShortPath(platform.folders, layout.batchPath);
-        if (batch.empty()) {
-            batch = Quoted(layout.batchPath);
-        }
-        platform.launcher.StartProgramHidden(facts.SystemFolder + L"\\cmd.exe /c " + batch);
+        platform.launcher.StartProgramHidden(BatchCommand(facts, layout.batchPath));
+    } else {
+        platform.files.Remove(layout.batchPath);
     }
 }
 

@@ -3,6 +3,7 @@
 namespace vtrl::fakes {
 
 FakePlatform::FakePlatform() {
+    folders.files = &files;
     const std::pair<int, const wchar_t*> profile[] = {
         {platform::kCsidlStartup, L"C:\\users\\tester\\Start Menu\\Programs\\Startup"},
         {platform::kCsidlDesktopDirectory, L"C:\\users\\tester\\Desktop"},

@@ -96,10 +96,16 @@ bool FakeLauncher::StartProgramHidden(const std::wstring& commandLine) {
     return true;
 }
 
-std::string FakeHttp::Get(const std::wstring& url) {
+std::optional<std::string> FakeHttp::Get(const std::wstring& url) {
     requests.push_back(url);
     const auto found = bodies.find(url);
-    return found == bodies.end() ? std::string() : found->second;
+    if (found == bodies.end()) {
+        return std::string();
+    }
+    if (found->second.size() > platform::kHttpReplyLimit) {
+        return std::nullopt;
+    }
+    return found->second;
 }
 
 } // namespace vtrl::fakes

@@ -76,7 +76,7 @@ public:
 // Answers each URL with its configured body bytes (empty for unknown URLs) and records requests.
 class FakeHttp final : public platform::Http {
 public:
-    std::string Get(const std::wstring& url) override;
+    std::optional<std::string> Get(const std::wstring& url) override;
     std::map<std::wstring, std::string> bodies;
     std::vector<std::wstring> requests;
 };

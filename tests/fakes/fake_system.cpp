@@ -215,6 +215,24 @@ std::optional<std::wstring> FakeFolders::LongPath(const std::wstring& path) {
     return found->second;
 }
 
+std::optional<std::wstring> FakeFolders::CreateUniqueFolder(const std::wstring& parent,
+                                                            const std::wstring& prefix) {
+    if (files == nullptr || !files->FolderExists(parent)) {
+        return std::nullopt;
+    }
+    for (int attempt = 0; attempt < 8; ++attempt, ++nextRandom) {
+        const std::wstring random =
+            nextRandom < randomNames.size() ? randomNames[nextRandom] : std::to_wstring(nextRandom);
+        const std::wstring path = parent + L"\\" + prefix + random;
+        if (!files->FolderExists(path) && !files->FileExists(path)) {
+            ++nextRandom;
+            files->AddFolder(path);
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<std::wstring> FakeFolders::ShortPath(const std::wstring& path) {
     const auto found = shortForms.find(path);
     if (found == shortForms.end()) {
@@ -287,6 +305,29 @@ std::string FakeLocale::ToOem(std::wstring_view text) {
         bytes += byte;
     }
     return bytes;
+}
+
+namespace {
+
+// The conversion's result when it kept every character: a '?' in the bytes that was not a '?' in
+// the text stood in for a character the code page lacks.
+std::optional<std::string> ExactOnly(std::wstring_view text, std::string bytes) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (bytes[i] == '?' && text[i] != L'?') {
+            return std::nullopt;
+        }
+    }
+    return bytes;
+}
+
+} // namespace
+
+std::optional<std::string> FakeLocale::ToAnsiExact(std::wstring_view text) {
+    return ExactOnly(text, ToAnsi(text));
+}
+
+std::optional<std::string> FakeLocale::ToOemExact(std::wstring_view text) {
+    return ExactOnly(text, ToOem(text));
 }
 
 std::wstring FakeLocale::ToLower(std::wstring_view text) {

@@ -63,6 +63,10 @@ public:
     std::optional<std::wstring> TempPath() override { return tempPath; }
     std::optional<std::wstring> LongPath(const std::wstring& path) override;
     std::optional<std::wstring> ShortPath(const std::wstring& path) override;
+    // Takes the names in randomNames in turn (then "0", "1", ...), skipping one that exists in
+    // files, and creates the folder there.
+    std::optional<std::wstring> CreateUniqueFolder(const std::wstring& parent,
+                                                   const std::wstring& prefix) override;
     std::wstring ProgramFolder() override { return programFolder; }
     std::wstring ProgramName() override { return programName; }
 
@@ -72,6 +76,9 @@ public:
     std::map<std::wstring, std::wstring> shortForms; // path -> 8.3 form
     std::wstring programFolder = L"C:\\Program Files\\Vantorel";
     std::wstring programName = L"vantorel";
+    FakeFileSystem* files = nullptr; // where unique folders are made; none fails
+    std::vector<std::wstring> randomNames;
+    std::size_t nextRandom = 0;
 };
 
 class FakeShellLinks final : public platform::ShellLinks {
@@ -92,6 +99,13 @@ public:
     std::wstring FromAnsi(std::string_view bytes) override;
     // ASCII as it is, the German letters as code page 850 has them, others '?'.
     std::string ToOem(std::wstring_view text) override;
+    // Exact forms of the above: nullopt when a character has no byte of its own ('?' is only
+    // exact for '?'). Every byte is a valid character of the fake ANSI code page.
+    std::optional<std::string> ToAnsiExact(std::wstring_view text) override;
+    std::optional<std::string> ToOemExact(std::wstring_view text) override;
+    std::optional<std::wstring> FromAnsiExact(std::string_view bytes) override {
+        return FromAnsi(bytes);
+    }
     // ASCII and Latin-1 letters only.
     std::wstring ToLower(std::wstring_view text) override;
     std::wstring ToUpper(std::wstring_view text) override;

@@ -24,48 +24,53 @@ std::vector<DecisionEntry> InUse(const Decisions& decisions) {
     return entries;
 }
 
-// The file's format, read from its bytes: lines end at CR LF, a lone CR or a lone LF (a last
+// The file's format, read from its text: lines end at CR LF, a lone CR or a lone LF (a last
 // line without an ending counts); every 11 lines are an entry - line 2 the folder, 3 the name,
 // 4 the arguments, 5 and 6 "Y" for kill and delete, 7 the status; a short last entry is
-// ignored. The fuzz profile's code page maps each byte to the character of the same number.
-std::vector<DecisionEntry> ReadFileOracle(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::string line;
+// ignored. Bytes without a byte-order mark are read in the fuzz profile's code page, which maps
+// each byte to the character of the same number; a file with a mark is decoded by the product's
+// decoder (its own unit tests check it), and only the lines and entries are worked out here.
+std::vector<DecisionEntry> ReadFileOracle(vtrl::platform::Locale& locale,
+                                          const std::string& bytes) {
+    std::wstring text;
+    if (bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") ||
+        bytes.starts_with("\xFE\xFF")) {
+        text = vtrl::services::DecodeText(locale, bytes).text;
+    } else {
+        for (const char byte : bytes) {
+            text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(byte)));
+        }
+    }
+    std::vector<std::wstring> lines;
+    std::wstring line;
     bool pending = false; // a line has begun (or the last one ended with a break)
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char byte = bytes[i];
-        if (byte == '\r' || byte == '\n') {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t character = text[i];
+        if (character == L'\r' || character == L'\n') {
             lines.push_back(line);
             line.clear();
             pending = false;
-            if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            if (character == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
                 ++i;
             }
         } else {
-            line.push_back(byte);
+            line.push_back(character);
             pending = true;
         }
     }
     if (pending) {
         lines.push_back(line);
     }
-    const auto wide = [](const std::string& text) {
-        std::wstring result;
-        for (const char byte : text) {
-            result.push_back(static_cast<wchar_t>(static_cast<unsigned char>(byte)));
-        }
-        return result;
-    };
     std::vector<DecisionEntry> entries;
     for (std::size_t first = 0; first + 11 <= lines.size(); first += 11) {
         DecisionEntry entry;
         entry.InUse = true;
-        entry.ExeFolder = wide(lines[first + 1]);
-        entry.ExeName = wide(lines[first + 2]);
-        entry.Arguments = wide(lines[first + 3]);
-        entry.KillIfRunning = lines[first + 4] == "Y";
-        entry.DeleteRecord = lines[first + 5] == "Y";
-        entry.Status = wide(lines[first + 6]);
+        entry.ExeFolder = lines[first + 1];
+        entry.ExeName = lines[first + 2];
+        entry.Arguments = lines[first + 3];
+        entry.KillIfRunning = lines[first + 4] == L"Y";
+        entry.DeleteRecord = lines[first + 5] == L"Y";
+        entry.Status = lines[first + 6];
         entries.push_back(std::move(entry));
     }
     return entries;
@@ -135,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vtrl::decisions::LoadDecisions(platform, vtrl::fuzz::kDataFolder, decisions);
     VTRL_FUZZ_CHECK(!decisions.FileUnreadable);
     CheckDense(decisions);
-    const std::vector<DecisionEntry> expected = ReadFileOracle(file);
+    const std::vector<DecisionEntry> expected = ReadFileOracle(fake.locale, file);
     VTRL_FUZZ_CHECK(decisions.DecisionLastIndex + 1 == static_cast<int>(expected.size()));
     VTRL_FUZZ_CHECK(InUse(decisions) == expected);
 
@@ -158,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto written = fake.files.Content(path);
         VTRL_FUZZ_CHECK(written.has_value());
         VTRL_FUZZ_CHECK(WrittenInCrLf(*written));
-        VTRL_FUZZ_CHECK(ReadFileOracle(*written) == after);
+        VTRL_FUZZ_CHECK(ReadFileOracle(fake.locale, *written) == after);
 
         Decisions reloaded;
         vtrl::decisions::LoadDecisions(platform, vtrl::fuzz::kDataFolder, reloaded);

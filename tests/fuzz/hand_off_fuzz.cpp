@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         VTRL_FUZZ_CHECK(fake.files.FileCount() == filesBefore);
     } else {
         const std::vector<std::wstring> lines =
-            vtrl::services::SplitLines(vtrl::fuzz::FromBytes(content));
+            vtrl::services::SplitLines(vtrl::services::DecodeText(fake.locale, content).text);
         VTRL_FUZZ_CHECK(taken.has_value() == (lines.size() >= 2));
         if (taken) {
             VTRL_FUZZ_CHECK(taken->folder == lines[0] && taken->exeName == lines[1]);

@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::wstring key = vtrl::fuzz::AnsiText(input, 16);
     const std::string english = input.ConsumeRandomLengthString(8192);
     const std::string translation = vtrl::fuzz::RestAsFile(input);
-    const std::wstring englishText = vtrl::fuzz::FromBytes(english);
+    const std::wstring englishText = vtrl::services::DecodeText(fake.locale, english).text;
     const std::wstring translationText = vtrl::fuzz::FromBytes(translation);
     const std::wstring englishFile =
         vtrl::services::LanguageFilePath(language, vtrl::services::kEnglishLanguage);
@@ -119,6 +119,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto written =
         fake.files.Content(facts.DataFolder + L"\\" + vtrl::services::kTranslationReportName);
     VTRL_FUZZ_CHECK(written.has_value());
-    VTRL_FUZZ_CHECK(*written == fake.locale.ToAnsi(report + L"\r\n"));
+    VTRL_FUZZ_CHECK(*written == vtrl::services::EncodeText(fake.locale, report + L"\r\n"));
     return 0;
 }

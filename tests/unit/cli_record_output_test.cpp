@@ -80,7 +80,7 @@ TEST(CliCsv, HeaderThenOneRowPerRecord) {
     EXPECT_EQ(lines[0], "Kind,Location,EntryName,CommandLine,ExeFolder,ExeName,Arguments,Company,"
                         "Description,FileSize,IsRunning,ViaRundll");
     EXPECT_EQ(lines[1], "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion"
-                        "\\Run,Tray,\"\"\"C:\\Tools\\tray.exe\"\" -a\",C:\\TOOLS,tray.exe,-a,"
+                        "\\Run,Tray,\"\"\"C:\\Tools\\tray.exe\"\" -a\",C:\\TOOLS,tray.exe,'-a,"
                         "Sample,Tray helper,1234,true,false");
     EXPECT_NE(lines[2].find(",\"Comma, \"\"quoted\"\"\","), std::string::npos) << lines[2];
     EXPECT_TRUE(lines[2].ends_with(",1234,false,true")) << lines[2];

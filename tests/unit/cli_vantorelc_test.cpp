@@ -248,7 +248,8 @@ TEST_F(VantorelcData, DecisionsInFileOrderWithTheirList) {
     EXPECT_TRUE(csv.standardError.empty());
     EXPECT_EQ(csv.standardOutput,
               "ExeFolder,ExeName,Arguments,DeleteRecord,KillIfRunning,Status,List\r\n"
-              "c:\\tools,tray.exe,-a,false,true,1,white\r\n"
+              // An argument that starts with "-" is no formula in a spreadsheet.
+              "c:\\tools,tray.exe,'-a,false,true,1,white\r\n"
               "c:\\caf\xC3\xA9,ads.exe,\"say \"\"hi\"\", twice\",true,false,2,black\r\n"
               "c:\\x,undecided.exe,,false,false,0,none\r\n"
               "c:\\x,blank.exe,,false,false,,none\r\n");
@@ -325,7 +326,7 @@ TEST_F(VantorelcData, LogInFileOrderWithEveryField) {
               "RemovedAt,RemovedDate,RemovedTime,Kind,FullLocation,ExeFolder,ExeName,Arguments,"
               "CommandLine\r\n"
               "1/2/2024 3:04:05 AM,1-2-2024,3:4:5,REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft"
-              "\\Windows\\CurrentVersion\\Run\\Tray,c:\\tools,tray.exe,-a,"
+              "\\Windows\\CurrentVersion\\Run\\Tray,c:\\tools,tray.exe,'-a,"
               "\"\"\"c:\\tools\\tray.exe\"\" -a\"\r\n"
               ",1-2-2024,3:4:5,SHORTCUT,\"C:\\Startup\\Ads, Inc.lnk\",c:\\ads,ads.exe,,"
               "c:\\ads\\ads.exe\r\n");

@@ -37,7 +37,7 @@ std::vector<std::uint8_t> FlagBitmap(char tag) {
 class WatchedHttp final : public platform::Http {
 public:
     explicit WatchedHttp(platform::Http& inner) : inner_(inner) {}
-    std::string Get(const std::wstring& url) override {
+    std::optional<std::string> Get(const std::wstring& url) override {
         if (button != nullptr) {
             enabledDuringRequest = button->Enabled();
         }

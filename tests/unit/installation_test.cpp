@@ -20,8 +20,9 @@ constexpr wchar_t kLanguages[] = L"C:\\Program Files\\Vantorel\\Languages";
 constexpr wchar_t kGroup[] = L"C:\\ProgramData\\Start Menu\\Programs\\Vantorel 1";
 constexpr wchar_t kUninstallKey[] =
     L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantorel 1";
-constexpr wchar_t kBatch[] = L"C:\\users\\tester\\Temp\\Uninstall.bat";
-constexpr wchar_t kScript[] = L"C:\\users\\tester\\Temp\\uninstall.reg";
+constexpr wchar_t kScriptFolder[] = L"C:\\users\\tester\\Temp\\Vantorel-uninstall-r1";
+constexpr wchar_t kBatch[] = L"C:\\users\\tester\\Temp\\Vantorel-uninstall-r1\\Uninstall.bat";
+constexpr wchar_t kScript[] = L"C:\\users\\tester\\Temp\\Vantorel-uninstall-r1\\uninstall.reg";
 
 class InstallationTest : public ::testing::Test {
 protected:
@@ -35,6 +36,13 @@ protected:
                            "REMOVED=is gone.\r\n");
         language.LanguageFolder = kLanguages;
         language.LanguageName = L"English";
+        fake.files.AddFolder(L"C:\\users\\tester\\Temp");
+        fake.folders.randomNames = {L"r1", L"r2"};
+    }
+    InstallLayout PlacedLayout() {
+        InstallLayout layout = LayoutFor(facts);
+        PlaceScripts(layout, kScriptFolder);
+        return layout;
     }
 
     std::wstring Setting(const std::wstring& key) {
@@ -77,7 +85,7 @@ std::vector<std::wstring> LoopLines() {
     return {L"@Echo off",
             L"set /a VtrlTries=0",
             L":S",
-            L"taskkill /F /IM vantorel.exe",
+            L"\"C:\\windows\\system32\\taskkill.exe\" /F /IM \"vantorel.exe\"",
             L"Del " + exe,
             L"If Not Exist " + exe + L" Goto Cleanup",
             L"set /a VtrlTries+=1",
@@ -97,10 +105,11 @@ const std::vector<std::wstring> kRemovalTail = {
     L"Del \"C:\\users\\Public\\Desktop\\Vantorel 1.lnk\"",
     L"rmdir /S /Q \"C:\\ProgramData\\Start Menu\\Programs\\Vantorel 1\"",
     L"rmdir /S /Q \"C:\\Program Files\\Vantorel 1\"",
-    L"Del \"C:\\users\\tester\\Temp\\Uninstall.bat\""};
+    L"Del \"C:\\users\\tester\\Temp\\Vantorel-uninstall-r1\\Uninstall.bat\" & rmdir "
+    L"\"C:\\users\\tester\\Temp\\Vantorel-uninstall-r1\""};
 
 TEST_F(InstallationTest, BatchAndScriptWhenTheSettingsAreKept) {
-    const InstallLayout layout = LayoutFor(facts);
+    const InstallLayout layout = PlacedLayout();
     EXPECT_EQ(UninstallBatchLines(layout, facts, L"vantorel.exe", true),
               Joined(LoopLines(), kRemovalTail));
     EXPECT_EQ(UninstallScriptLines(layout, true),
@@ -108,7 +117,7 @@ TEST_F(InstallationTest, BatchAndScriptWhenTheSettingsAreKept) {
 }
 
 TEST_F(InstallationTest, BatchAndScriptWhenTheSettingsAreRemoved) {
-    const InstallLayout layout = LayoutFor(facts);
+    const InstallLayout layout = PlacedLayout();
     EXPECT_EQ(
         UninstallBatchLines(layout, facts, L"vantorel.exe", false),
         Joined(Joined(LoopLines(), {L"rmdir /S /Q \"C:\\users\\tester\\AppData\\Roaming\\VTRL1\""}),
@@ -126,13 +135,13 @@ TEST_F(InstallationTest, NoFolderIsRemovedUnlessItIsTheProgramsOwn) {
     facts.CommonProgramsFolder = std::wstring(services::kFolderBufferLength, L'\0');
     facts.ProgramFilesFolder = L"";
     facts.CommonDesktopFolder = services::kFolderMissingText;
-    const InstallLayout layout = LayoutFor(facts);
+    const InstallLayout layout = PlacedLayout();
     EXPECT_FALSE(layout.dataFolderIsOwn);
     EXPECT_FALSE(layout.programGroupIsOwn);
     EXPECT_FALSE(layout.installFolderIsOwn);
     EXPECT_FALSE(layout.desktopShortcutIsOwn);
     EXPECT_EQ(UninstallBatchLines(layout, facts, L"vantorel.exe", false),
-              Joined(LoopLines(), {L"Del \"C:\\users\\tester\\Temp\\Uninstall.bat\""}));
+              Joined(LoopLines(), {kRemovalTail.back()}));
 }
 
 TEST_F(InstallationTest, OwnFolderNeedsAProperParentAndTheExactName) {
@@ -258,8 +267,6 @@ TEST_F(InstallationTest, UninstallAnsweredNoChangesNothing) {
 TEST_F(InstallationTest, UninstallKeepingSettingsRunsTheStepsInOrder) {
     const std::wstring agent = L"C:\\users\\tester\\Start Menu\\Programs\\Startup\\Vantorel.lnk";
     fake.files.AddFile(agent, "link");
-    fake.folders.shortForms[kScript] = L"C:\\users\\tester\\Temp\\UNINST~1.REG";
-    fake.folders.shortForms[kBatch] = L"C:\\users\\tester\\Temp\\UNINST~1.BAT";
     fake.messages.answers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok};
 
     RunUninstall();
@@ -276,10 +283,11 @@ TEST_F(InstallationTest, UninstallKeepingSettingsRunsTheStepsInOrder) {
     EXPECT_EQ(fake.messages.shown[2].icon, MessageIcon::Information);
     EXPECT_EQ(fake.messages.shown[2].buttons, MessageButtons::Ok);
 
-    EXPECT_EQ(fake.launcher.startedHidden,
-              (std::vector<std::wstring>{
-                  L"C:\\windows\\regedit.exe /S C:\\users\\tester\\Temp\\UNINST~1.REG",
-                  L"C:\\windows\\system32\\cmd.exe /c C:\\users\\tester\\Temp\\UNINST~1.BAT"}));
+    EXPECT_EQ(
+        fake.launcher.startedHidden,
+        (std::vector<std::wstring>{
+            L"\"C:\\windows\\regedit.exe\" /S \"" + std::wstring(kScript) + L"\"",
+            L"\"C:\\windows\\system32\\cmd.exe\" /s /c \"\"" + std::wstring(kBatch) + L"\"\""}));
     EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds>{kRegeditPause}));
     ASSERT_EQ(fake.launcher.opened.size(), 1u);
     EXPECT_EQ(TopicOf(Opened(0)), L"uninstall");
@@ -291,12 +299,8 @@ TEST_F(InstallationTest, UninstallKeepingSettingsRunsTheStepsInOrder) {
 
 TEST_F(InstallationTest, UninstallRemovingSettingsWritesTheirRemoval) {
     fake.messages.answers = {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Ok};
-    // Without an 8.3 form of the script regedit is not started: it would wait for ever.
     RunUninstall();
-    EXPECT_EQ(
-        fake.launcher.startedHidden,
-        (std::vector<std::wstring>{
-            L"C:\\windows\\system32\\cmd.exe /c \"C:\\users\\tester\\Temp\\Uninstall.bat\""}));
+    EXPECT_EQ(fake.launcher.startedHidden.size(), 2u);
     const auto batch = FileLines(kBatch);
     EXPECT_NE(std::find(batch.begin(), batch.end(),
                         L"rmdir /S /Q \"C:\\users\\tester\\AppData\\Roaming\\VTRL1\""),
@@ -316,6 +320,102 @@ TEST_F(InstallationTest, BatchFileIsWrittenForTheCommandInterpreter) {
               std::string::npos)
         << *bytes;
     EXPECT_EQ(bytes->find('\xfc'), std::string::npos);
+}
+
+// The scripts' folder is made for this run: a folder someone prepared under the first name, with
+// a batch file of their own in it, is neither used nor touched.
+TEST_F(InstallationTest, ScriptsGoIntoAFolderNobodyPrepared) {
+    fake.files.AddFolder(kScriptFolder);
+    fake.files.AddFile(kBatch, "planted");
+    fake.messages.answers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok};
+    RunUninstall();
+    EXPECT_EQ(fake.files.Content(kBatch), "planted");
+    const std::wstring own = L"C:\\users\\tester\\Temp\\Vantorel-uninstall-r2\\Uninstall.bat";
+    ASSERT_TRUE(fake.files.FileExists(own));
+    ASSERT_EQ(fake.launcher.startedHidden.size(), 2u);
+    EXPECT_NE(fake.launcher.startedHidden[1].find(own), std::wstring::npos);
+
+    // No folder of its own at all: neither script is written or started.
+    fake.launcher.startedHidden.clear();
+    fake.folders.files = nullptr;
+    fake.messages.answers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok};
+    RunUninstall();
+    EXPECT_TRUE(fake.launcher.startedHidden.empty());
+}
+
+TEST_F(InstallationTest, PercentSignsInPathsReachCmdAsTheyAre) {
+    EXPECT_EQ(BatchQuoted(L"C:\\100%\\%TEMP%"), L"\"C:\\100%%\\%%TEMP%%\"");
+    facts.AppDataFolder = L"C:\\users\\a%PATH%b\\AppData\\Roaming";
+    facts.DataFolder = facts.AppDataFolder + L"\\VTRL1";
+    const auto lines = UninstallBatchLines(PlacedLayout(), facts, L"vantorel.exe", false);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        L"rmdir /S /Q \"C:\\users\\a%%PATH%%b\\AppData\\Roaming\\VTRL1\""),
+              lines.end());
+}
+
+// Message boxes that note whether a script waits, written but not started, while they wait for
+// the user.
+class ScriptWatchingBoxes final : public platform::MessageBoxes {
+public:
+    ScriptWatchingBoxes(fakes::FakePlatform& fake) : fake_(fake) {}
+    platform::MessageAnswer Show(const std::wstring& text, const std::wstring& caption,
+                                 platform::MessageIcon icon,
+                                 platform::MessageButtons buttons) override {
+        const auto present = [this](const std::wstring& name) {
+            for (const auto& entry : fake_.files.ListFolder(L"C:\\users\\tester\\Temp", L"*")) {
+                if (fake_.files.FileExists(L"C:\\users\\tester\\Temp\\" + entry.name + L"\\" +
+                                           name)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        // Written and not yet started: the batch file at any box, the registry script before
+        // regedit runs.
+        const bool regeditStarted = !fake_.launcher.startedHidden.empty();
+        waitingScriptSeen = waitingScriptSeen || present(kUninstallBatchName) ||
+                            (present(kUninstallScriptName) && !regeditStarted);
+        return fake_.messages.Show(text, caption, icon, buttons);
+    }
+    bool waitingScriptSeen = false;
+
+private:
+    fakes::FakePlatform& fake_;
+};
+
+TEST_F(InstallationTest, NoQuestionWhileAScriptWaitsToBeStarted) {
+    ScriptWatchingBoxes boxes(fake);
+    platform::Platform& f = fake.Get();
+    platform::Platform watched{f.registry, f.files,     f.folders, f.links,   f.locale,   f.version,
+                               f.clock,    f.processes, f.ini,     boxes,     f.launcher, f.http,
+                               f.icons,    f.sound,     f.desktop, f.windows, f.changes};
+    fake.messages.answers = {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Ok};
+    Uninstall(watched, facts, language, [](std::chrono::milliseconds) {});
+    EXPECT_EQ(fake.messages.shown.size(), 3u);
+    EXPECT_EQ(fake.launcher.startedHidden.size(), 2u);
+    EXPECT_FALSE(boxes.waitingScriptSeen);
+}
+
+// A user folder the OEM code page cannot hold is named by its 8.3 form; with none, no batch file
+// is written or started rather than one that names another folder.
+TEST_F(InstallationTest, BatchNamesAFolderOutsideTheOemCodePageByItsShortForm) {
+    facts.AppDataFolder = L"C:\\users\\\u0141ukasz\\AppData\\Roaming";
+    facts.DataFolder = facts.AppDataFolder + L"\\VTRL1";
+    fake.messages.answers = {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Ok};
+    RunUninstall();
+    EXPECT_EQ(fake.launcher.startedHidden.size(), 1u) << "only regedit";
+    EXPECT_FALSE(fake.files.FileExists(kBatch));
+
+    fake.folders.shortForms[facts.DataFolder] = L"C:\\users\\UKASZ~1\\AppData\\Roaming\\VTRL1";
+    fake.launcher.startedHidden.clear();
+    fake.messages.answers = {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Ok};
+    RunUninstall();
+    ASSERT_EQ(fake.launcher.startedHidden.size(), 2u);
+    const std::wstring batch = L"C:\\users\\tester\\Temp\\Vantorel-uninstall-r2\\Uninstall.bat";
+    const auto lines = FileLines(batch);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        L"rmdir /S /Q \"C:\\users\\UKASZ~1\\AppData\\Roaming\\VTRL1\""),
+              lines.end());
 }
 
 TEST(InternetShortcutTest, FourLinesReplacingAnOldFile) {

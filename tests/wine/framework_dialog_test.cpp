@@ -94,7 +94,7 @@ class RedirectedHttp final : public platform::Http {
 public:
     RedirectedHttp(platform::Http& real, std::wstring endpoint)
         : real_(real), endpoint_(std::move(endpoint)) {}
-    std::string Get(const std::wstring& url) override {
+    std::optional<std::string> Get(const std::wstring& url) override {
         const std::wstring vendor = services::kVendorWebEndpoint;
         return real_.Get(url.rfind(vendor, 0) == 0 ? endpoint_ + url.substr(vendor.size()) : url);
     }

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_folders.h"
 
 #include <windows.h>
+#include <bcrypt.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -84,6 +85,36 @@ std::optional<std::wstring> Win32Folders::ShortPath(const std::wstring& path) {
     }
     return GrowingPathCall(
         [&](wchar_t* buffer, DWORD size) { return GetShortPathNameW(path.c_str(), buffer, size); });
+}
+
+std::optional<std::wstring> Win32Folders::CreateUniqueFolder(const std::wstring& parent,
+                                                             const std::wstring& prefix) {
+    // 64 random bits: a name nobody can guess in advance. A clash is retried a few times.
+    constexpr int kTries = 8;
+    constexpr std::size_t kRandomBytes = 8;
+    if (!Usable(parent) || prefix.find(L'\0') != std::wstring::npos) {
+        return std::nullopt;
+    }
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        UCHAR random[kRandomBytes] = {};
+        if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, random, sizeof(random),
+                                            BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+            return std::nullopt;
+        }
+        std::wstring path = parent + L"\\" + prefix;
+        for (const UCHAR byte : random) {
+            static constexpr wchar_t kHex[] = L"0123456789abcdef";
+            path += kHex[byte >> 4];
+            path += kHex[byte & 0x0F];
+        }
+        if (CreateDirectoryW(path.c_str(), nullptr)) {
+            return path;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
 }
 
 std::wstring Win32Folders::ProgramFolder() {

@@ -10,6 +10,8 @@ public:
     std::optional<std::wstring> TempPath() override;
     std::optional<std::wstring> LongPath(const std::wstring& path) override;
     std::optional<std::wstring> ShortPath(const std::wstring& path) override;
+    std::optional<std::wstring> CreateUniqueFolder(const std::wstring& parent,
+                                                   const std::wstring& prefix) override;
     std::wstring ProgramFolder() override;
     std::wstring ProgramName() override;
 };

@@ -17,42 +17,32 @@ struct InternetHandleTraits {
 };
 using unique_hinternet = unique_handle<InternetHandleTraits>;
 
-// Lets the windows of this thread repaint and answer while a download runs on it.
-void ProcessPendingEvents() {
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            // Leave the quit for the main loop, which ends the process.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 } // namespace
 
-std::string Win32Http::Get(const std::wstring& url) {
-    std::string body;
+// The download runs on the calling thread and handles no window messages: a nested message pump
+// would let the user close the window whose handler is waiting here.
+std::optional<std::string> Win32Http::Get(const std::wstring& url) {
     unique_hinternet session(
         InternetOpenW(platform::kHttpAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) {
-        return body;
+        return std::nullopt;
     }
     unique_hinternet request(
         InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
     if (!request) {
-        return body;
+        return std::nullopt;
     }
+    std::string body;
     char chunk[platform::kHttpChunkBytes];
     for (;;) {
         DWORD read = 0;
         if (!InternetReadFile(request.get(), chunk, sizeof(chunk), &read) || read == 0) {
             break;
         }
+        if (read > platform::kHttpReplyLimit - body.size()) {
+            return std::nullopt;
+        }
         body.append(chunk, read);
-        ProcessPendingEvents();
     }
     return body;
 }

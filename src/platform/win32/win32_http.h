@@ -6,7 +6,7 @@ namespace vtrl::win32 {
 
 class Win32Http final : public platform::Http {
 public:
-    std::string Get(const std::wstring& url) override;
+    std::optional<std::string> Get(const std::wstring& url) override;
 };
 
 } // namespace vtrl::win32

@@ -20,46 +20,98 @@ std::wstring Win32Locale::EnglishCountryName() {
 
 namespace {
 
-std::string ToCodePage(UINT codePage, std::wstring_view text) {
-    if (text.empty() || text.size() > INT_MAX) {
-        return {};
+// The text in the code page. Without best-fit mapping a character the page lacks becomes the
+// default character, never a look-alike ("Ł" stays out rather than turning into "L"), and
+// the used-default flag tells whether that happened. nullopt when the conversion fails.
+std::optional<std::string> ToCodePage(UINT codePage, std::wstring_view text, bool& lost) {
+    lost = false;
+    if (text.empty()) {
+        return std::string();
     }
+    if (text.size() > INT_MAX) {
+        return std::nullopt;
+    }
+    // A UTF-8 system code page holds every character and takes neither flag nor default.
+    const bool utf8 = (codePage == CP_ACP     ? GetACP()
+                       : codePage == CP_OEMCP ? GetOEMCP()
+                                              : codePage) == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* const usedDefaultFlag = utf8 ? nullptr : &usedDefault;
     const int input = static_cast<int>(text.size());
     const int needed =
-        WideCharToMultiByte(codePage, 0, text.data(), input, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(codePage, flags, text.data(), input, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) {
-        return {};
+        return std::nullopt;
     }
     std::string result(static_cast<std::size_t>(needed), '\0');
-    const int written = WideCharToMultiByte(codePage, 0, text.data(), input, result.data(), needed,
-                                            nullptr, nullptr);
-    result.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+    const int written = WideCharToMultiByte(codePage, flags, text.data(), input, result.data(),
+                                            needed, nullptr, usedDefaultFlag);
+    if (written <= 0) {
+        return std::nullopt;
+    }
+    result.resize(static_cast<std::size_t>(written));
+    lost = usedDefault != FALSE;
+    return result;
+}
+
+std::optional<std::string> ExactCodePage(UINT codePage, std::wstring_view text) {
+    bool lost = false;
+    auto result = ToCodePage(codePage, text, lost);
+    if (lost) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+std::optional<std::wstring> FromCodePage(UINT codePage, std::string_view bytes, DWORD flags) {
+    if (bytes.empty()) {
+        return std::wstring();
+    }
+    if (bytes.size() > INT_MAX) {
+        return std::nullopt;
+    }
+    const int input = static_cast<int>(bytes.size());
+    const int needed = MultiByteToWideChar(codePage, flags, bytes.data(), input, nullptr, 0);
+    if (needed <= 0) {
+        return std::nullopt;
+    }
+    std::wstring result(static_cast<std::size_t>(needed), L'\0');
+    const int written =
+        MultiByteToWideChar(codePage, flags, bytes.data(), input, result.data(), needed);
+    if (written <= 0) {
+        return std::nullopt;
+    }
+    result.resize(static_cast<std::size_t>(written));
     return result;
 }
 
 } // namespace
 
 std::string Win32Locale::ToAnsi(std::wstring_view text) {
-    return ToCodePage(CP_ACP, text);
+    bool lost = false;
+    return ToCodePage(CP_ACP, text, lost).value_or(std::string());
 }
 
 std::string Win32Locale::ToOem(std::wstring_view text) {
-    return ToCodePage(CP_OEMCP, text);
+    bool lost = false;
+    return ToCodePage(CP_OEMCP, text, lost).value_or(std::string());
+}
+
+std::optional<std::string> Win32Locale::ToAnsiExact(std::wstring_view text) {
+    return ExactCodePage(CP_ACP, text);
+}
+
+std::optional<std::string> Win32Locale::ToOemExact(std::wstring_view text) {
+    return ExactCodePage(CP_OEMCP, text);
 }
 
 std::wstring Win32Locale::FromAnsi(std::string_view bytes) {
-    if (bytes.empty() || bytes.size() > INT_MAX) {
-        return {};
-    }
-    const int input = static_cast<int>(bytes.size());
-    const int needed = MultiByteToWideChar(CP_ACP, 0, bytes.data(), input, nullptr, 0);
-    if (needed <= 0) {
-        return {};
-    }
-    std::wstring result(static_cast<std::size_t>(needed), L'\0');
-    const int written = MultiByteToWideChar(CP_ACP, 0, bytes.data(), input, result.data(), needed);
-    result.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
-    return result;
+    return FromCodePage(CP_ACP, bytes, 0).value_or(std::wstring());
+}
+
+std::optional<std::wstring> Win32Locale::FromAnsiExact(std::string_view bytes) {
+    return FromCodePage(CP_ACP, bytes, MB_ERR_INVALID_CHARS);
 }
 
 namespace {

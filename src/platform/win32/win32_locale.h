@@ -10,6 +10,9 @@ public:
     std::string ToAnsi(std::wstring_view text) override;
     std::wstring FromAnsi(std::string_view bytes) override;
     std::string ToOem(std::wstring_view text) override;
+    std::optional<std::string> ToAnsiExact(std::wstring_view text) override;
+    std::optional<std::string> ToOemExact(std::wstring_view text) override;
+    std::optional<std::wstring> FromAnsiExact(std::string_view bytes) override;
     std::wstring ToLower(std::wstring_view text) override;
     std::wstring ToUpper(std::wstring_view text) override;
     std::wstring FormatDateTime(const platform::LocalTime& time) override;

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_window_system.h"
 
+#include "platform/ui/bitmap_file.h"
 #include "platform/win32/unique_handle.h"
 
 #include <windows.h>
@@ -54,39 +55,23 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-// Draws the bytes of a ".bmp" file at the given place, scaled with the DPI or, when a stretch
-// size is given, to that size; nothing for a damaged file.
-void DrawBitmapFile(HDC dc, const std::vector<std::uint8_t>& file, int x, int y, int dpi,
-                    const SIZE* stretchTo = nullptr) {
-    if (file.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) {
-        return;
-    }
-    BITMAPFILEHEADER header{};
-    std::memcpy(&header, file.data(), sizeof(header));
-    if (header.bfType != 0x4D42 || header.bfOffBits >= file.size()) {
-        return;
-    }
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(file.data() + sizeof(header));
-    const LONG width = info->bmiHeader.biWidth;
-    const LONG height = std::labs(info->bmiHeader.biHeight);
-    if (info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || width <= 0 || height <= 0 ||
-        width > 4096 || height > 4096) {
-        return;
-    }
-    const std::size_t stride =
-        ((static_cast<std::size_t>(width) * info->bmiHeader.biBitCount + 31) / 32) * 4;
-    if (info->bmiHeader.biCompression != BI_RGB ||
-        file.size() - header.bfOffBits < stride * static_cast<std::size_t>(height)) {
-        return;
-    }
-    const int drawnWidth = stretchTo != nullptr ? stretchTo->cx : MulDiv(width, dpi, kDefaultDpi);
-    const int drawnHeight = stretchTo != nullptr ? stretchTo->cy : MulDiv(height, dpi, kDefaultDpi);
-    SetStretchBltMode(dc, HALFTONE);
-    StretchDIBits(dc, x, y, drawnWidth, drawnHeight, 0, 0, width, height,
-                  file.data() + header.bfOffBits, info, DIB_RGB_COLORS, SRCCOPY);
-}
-
 } // namespace
+
+bool DrawBitmapFile(HDC dc, const std::vector<std::uint8_t>& file, int x, int y, int dpi,
+                    const SIZE* stretchTo) {
+    const std::optional<ui::BitmapFileLayout> layout = ui::CheckBitmapFile(file);
+    if (!layout) {
+        return false;
+    }
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(file.data() + layout->infoOffset);
+    const int drawnWidth =
+        stretchTo != nullptr ? stretchTo->cx : MulDiv(layout->width, dpi, kDefaultDpi);
+    const int drawnHeight =
+        stretchTo != nullptr ? stretchTo->cy : MulDiv(layout->height, dpi, kDefaultDpi);
+    SetStretchBltMode(dc, HALFTONE);
+    return StretchDIBits(dc, x, y, drawnWidth, drawnHeight, 0, 0, layout->width, layout->height,
+                         file.data() + layout->pixelOffset, info, DIB_RGB_COLORS, SRCCOPY) != 0;
+}
 
 // One control's native window. Containers (pictures and frames) are windows of our own class
 // that paint their colour and picture and pass their children's notifications to the form.

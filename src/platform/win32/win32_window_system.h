@@ -53,6 +53,11 @@ private:
     std::vector<Wait> waits_;
 };
 
+// Draws the bytes of a ".bmp" file at the given place, scaled with the DPI or, when a stretch
+// size is given, to that size. A file that fails CheckBitmapFile is not drawn: false then.
+bool DrawBitmapFile(HDC dc, const std::vector<std::uint8_t>& file, int x, int y, int dpi,
+                    const SIZE* stretchTo = nullptr);
+
 // The window message a tray icon's mouse events arrive with; the low word of lParam is the
 // mouse message (WM_LBUTTONUP, ...).
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;

@@ -96,7 +96,7 @@ vantorelc decisions --csv
 assert_eq 0 "$rc" "exit code of decisions --csv"
 expected_csv=$(printf '%s\r\n' \
     'ExeFolder,ExeName,Arguments,DeleteRecord,KillIfRunning,Status,List' \
-    'c:\vtrl tools,tray.exe,"-a ""quoted""",false,true,1,white' \
+    'c:\vtrl tools,tray.exe,"'"'"'-a ""quoted""",false,true,1,white' \
     'c:\café,ads.exe,"one, two",true,false,2,black' \
     'c:\vtrl,undecided.exe,,false,false,0,none' | od -An -c)
 assert_eq "$expected_csv" "$(od -An -c <"$out/stdout")" "decisions --csv, byte for byte"
@@ -131,7 +131,7 @@ vantorelc log --csv
 assert_eq 0 "$rc" "exit code of log --csv"
 expected_csv=$(printf '%s\r\n' \
     'RemovedAt,RemovedDate,RemovedTime,Kind,FullLocation,ExeFolder,ExeName,Arguments,CommandLine' \
-    "12/8/2026 7:05:09 AM,8-12-2026,7:5:9,REGISTRY,$run_key\\Vtrl Tray,c:\\vtrl tools,tray.exe,-a,\"\"\"c:\\vtrl tools\\tray.exe\"\" -a\"" \
+    "12/8/2026 7:05:09 AM,8-12-2026,7:5:9,REGISTRY,$run_key\\Vtrl Tray,c:\\vtrl tools,tray.exe,'-a,\"\"\"c:\\vtrl tools\\tray.exe\"\" -a\"" \
     ',8-12-2026,7:5:9,SHORTCUT,"C:\users\me\Startup\Ads, Inc.lnk",c:\café,ads.exe,,c:\café\ads.exe' |
     od -An -c)
 assert_eq "$expected_csv" "$(od -An -c <"$out/stdout")" "log --csv, byte for byte"
