@@ -23,6 +23,9 @@ enum class StoreOutcome {
     Busy,     // another writer kept the files for longer than the wait: nothing changed
     TooLarge, // the file is over kMaxDataFileBytes: nothing changed
     Failed,   // the file could not be read, kept aside or written: nothing changed
+    // The record's name cannot be addressed exactly (a value name holding a NUL): no backup is
+    // written and nothing is removed, since the removal would hit a different value.
+    NotRemovable,
 };
 
 // An outcome that also reads as "stored" where only success matters.

@@ -1,6 +1,7 @@
 #include "decisions/record_removal.h"
 
 #include "decisions/backup_log.h"
+#include "inventory/removable_record.h"
 #include "services/registry_access.h"
 
 namespace vtrl::decisions {
@@ -66,6 +67,9 @@ std::wstring FullLocationOf(const inventory::StartupRecord& record) {
 
 StoreResult RemoveStartupRecord(platform::Platform& platform, const std::wstring& dataFolder,
                                 const inventory::StartupRecord& record) {
+    if (!inventory::CanBeRemoved(record)) {
+        return {StoreOutcome::NotRemovable};
+    }
     const std::wstring fullLocation = FullLocationOf(record);
     const StoreResult backup =
         BackupAndLogRemoval(platform, dataFolder, record.Kind, fullLocation, record.ExeFolder,

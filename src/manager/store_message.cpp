@@ -10,6 +10,8 @@ bool ShowStoreProblem(Main& main, decisions::StoreResult result) {
         key = L"DATABUSY";
     } else if (result.outcome == decisions::StoreOutcome::TooLarge) {
         key = L"DATATOOLARGE";
+    } else if (result.outcome == decisions::StoreOutcome::NotRemovable) {
+        key = L"NOTREMOVABLE";
     }
     if (key == nullptr) {
         return false;

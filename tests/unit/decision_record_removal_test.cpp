@@ -97,6 +97,18 @@ TEST_F(RecordRemovalTest, NothingDeletedWhenTheBackupCannotBeWritten) {
     EXPECT_TRUE(fixture.fake.files.FileExists(FullLocationOf(link)));
 }
 
+// The delete call takes a name up to its first NUL: a record whose value name holds one is
+// refused before its backup, so neither the sibling named by the prefix nor the log changes.
+TEST_F(RecordRemovalTest, AValueNameWithANulIsRefusedBeforeItsBackup) {
+    const std::wstring odd(L"tool\0x", 6);
+    fixture.fake.registry.PlantValue(Hive::CurrentUser, kRunKey, odd,
+                                     {platform::kRegSz, services::EncodeRegSz(L"c:\\p\\x.exe")});
+    const StoreResult result = RemoveStartupRecord(fixture.Get(), kDataFolder, Registry(odd));
+    EXPECT_EQ(result.outcome, StoreOutcome::NotRemovable);
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"tool", L"other", odd}));
+    EXPECT_EQ(Logged().size(), 0u);
+}
+
 TEST_F(RecordRemovalTest, ShortcutFileRemoved) {
     inventory::StartupRecord link = Registry(L"Tool.lnk");
     link.Kind = L"SHORTCUT";

@@ -27,17 +27,18 @@ inline constexpr wchar_t kLanguages[] = L"C:\\Program Files\\Vantorel\\Languages
 class ManagerFixture : public ::testing::Test {
 protected:
     ManagerFixture() : facts(services::FrameworkStartup(fake.Get())) {
-        fake.files.AddFile(std::wstring(kLanguages) + L"\\English.ini",
-                           "[INTERFACE]\r\nOK=OK\r\nNOTADMIN=Not admin.\r\nDELETED=Deleted.\r\n"
-                           "NOTDELETED=Not deleted.\r\nAREYOUSURE=Sure?\r\n"
-                           "AREYOUSUREUNDO=Restore it?\r\nRESTORED=Restored.\r\n"
-                           "CREATED=Created.\r\nREC-UNKNOWN=No decision yet\r\nREC-OK=Approved\r\n"
-                           "REC-BLACK=Restricted\r\nNORECORDS=Nothing starts.\r\n"
-                           "OPTION3=Restricted:\r\nUNDODELETE=Undo delete\r\n"
-                           "CHECK5=Play sounds\r\nAPPLY=Apply\r\n"
-                           "OPTION8=Black list\r\nCLEARLIST=Clear list\r\n"
-                           "COMMAND16=Browse...\r\nCREATE19=Executable file name\r\n"
-                           "DATABUSY=Busy.\r\nNOTRESTORABLE=Not restorable:\r\n");
+        fake.files.AddFile(
+            std::wstring(kLanguages) + L"\\English.ini",
+            "[INTERFACE]\r\nOK=OK\r\nNOTADMIN=Not admin.\r\nDELETED=Deleted.\r\n"
+            "NOTDELETED=Not deleted.\r\nAREYOUSURE=Sure?\r\n"
+            "AREYOUSUREUNDO=Restore it?\r\nRESTORED=Restored.\r\n"
+            "CREATED=Created.\r\nREC-UNKNOWN=No decision yet\r\nREC-OK=Approved\r\n"
+            "REC-BLACK=Restricted\r\nNORECORDS=Nothing starts.\r\n"
+            "OPTION3=Restricted:\r\nUNDODELETE=Undo delete\r\n"
+            "CHECK5=Play sounds\r\nAPPLY=Apply\r\n"
+            "OPTION8=Black list\r\nCLEARLIST=Clear list\r\n"
+            "COMMAND16=Browse...\r\nCREATE19=Executable file name\r\n"
+            "DATABUSY=Busy.\r\nNOTRESTORABLE=Not restorable:\r\nNOTREMOVABLE=Not removable.\r\n");
         language.LanguageFolder = kLanguages;
         language.LanguageName = L"English";
         fake.registry.CreateKey(platform::Hive::CurrentUser, kRunKey);

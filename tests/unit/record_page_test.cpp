@@ -204,6 +204,25 @@ TEST_F(RecordPageTest, JustForNowThatCannotRemoveSaysSoAndStillRestarts) {
     EXPECT_TRUE(main.Unloaded());
 }
 
+// A value whose name holds a NUL cannot be named to the delete call: "Just for now" writes no
+// backup, deletes nothing (not the value named by the part before the NUL either) and says so.
+TEST_F(RecordPageTest, JustForNowOnAValueNameWithANulRemovesNothing) {
+    const std::wstring odd(L"Tool\0hidden", 11);
+    fake.files.AddFile(L"C:\\Odd\\odd.exe", "MZ");
+    fake.registry.PlantValue(platform::Hive::CurrentUser, testing::kRunKey, odd,
+                             {platform::kRegSz, services::EncodeRegSz(L"C:\\Odd\\odd.exe")});
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    main.BAexe_Click(2);
+    ASSERT_EQ(page.Label1.Caption(), L"ODD.EXE");
+    page.Option9.Click();
+    page.Command1.Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"Not removable."});
+    EXPECT_TRUE(RunValuePresent(L"Tool"));
+    EXPECT_TRUE(RunValuePresent(odd));
+    EXPECT_FALSE(fake.files.FileExists(decisions::BackupLogPath(facts.DataFolder)));
+}
+
 // The window loaded its table when it opened; the agent (another process) restricted another
 // program since. Saving this page's choice keeps that decision, in the file and in the window.
 TEST_F(RecordPageTest, AStaleTableKeepsADecisionAnotherProcessSavedMeanwhile) {

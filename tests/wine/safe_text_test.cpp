@@ -5,6 +5,7 @@
 
 #include "decisions/backup_log.h"
 #include "decisions/decision_database.h"
+#include "decisions/record_restore.h"
 #include "monitor/check_cycle.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
@@ -61,6 +62,7 @@ protected:
     }
     void TearDown() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, valueName.c_str());
         // The scratch tree goes with the prefix; rmdir /S removes what the test left.
         std::wstring command = L"cmd.exe /c rmdir /S /Q \"" + scratch + L"\"";
         RunAndWait(command);
@@ -83,6 +85,10 @@ protected:
     services::SystemFacts facts;
     std::wstring scratch;
     std::wstring key = L"Software\\VantorelTests\\safe-" + std::to_wstring(GetCurrentProcessId());
+    // Restores write only to the Run keys the scan reads, so the round trip uses the real one
+    // under a value name of this process's own.
+    static constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    std::wstring valueName = L"VtrlSafe-" + std::to_wstring(GetCurrentProcessId());
 };
 
 // The prefix runs with the Western code page, where "\u0141" has no byte of its own.
@@ -119,10 +125,10 @@ TEST_F(SafeTextWineTest, DecisionForAFolderOutsideTheAnsiCodePageIsRemovedAndRes
     const std::wstring command = L"\"" + target + L"\" wait";
     {
         win32::unique_hkey handle;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (key + L"\\Run").c_str(), 0, nullptr, 0,
-                                  KEY_SET_VALUE, nullptr, handle.put(), nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                  handle.put(), nullptr),
                   ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExW(handle.get(), L"Tool", 0, REG_SZ,
+        ASSERT_EQ(RegSetValueExW(handle.get(), valueName.c_str(), 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(command.c_str()),
                                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);
@@ -144,10 +150,10 @@ TEST_F(SafeTextWineTest, DecisionForAFolderOutsideTheAnsiCodePageIsRemovedAndRes
                              r.icons,    r.sound,     r.desktop, r.windows,  r.changes, r.locks};
     inventory::StartupInventory inventory;
     inventory::ScanSources sources;
-    sources.runKeys = {L"HKEY_CURRENT_USER\\" + key + L"\\Run"};
+    sources.runKeys = {std::wstring(L"HKEY_CURRENT_USER\\") + kRunKey};
     monitor::RunCheckCycle(quiet, facts, inventory, table, sources);
-    EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, (key + L"\\Run").c_str(), L"Tool", RRF_RT_ANY,
-                           nullptr, nullptr, nullptr),
+    EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, kRunKey, valueName.c_str(), RRF_RT_ANY, nullptr,
+                           nullptr, nullptr),
               ERROR_SUCCESS)
         << "the restricted record should be gone";
 
@@ -161,14 +167,13 @@ TEST_F(SafeTextWineTest, DecisionForAFolderOutsideTheAnsiCodePageIsRemovedAndRes
     EXPECT_EQ(entries[0].CommandLine, command);
     EXPECT_EQ(decisions::FormatBackupLines(entries), log->lines);
 
-    const auto outcome =
-        decisions::RestoreRemovedRecord(quiet, facts.DataFolder, table, entries[0]);
+    const auto outcome = decisions::RestoreRemovedRecord(quiet, facts, table, entries[0]);
     EXPECT_TRUE(outcome.recordWritten);
     EXPECT_TRUE(outcome.approved);
     wchar_t restored[1024] = {};
     DWORD size = sizeof(restored);
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, (key + L"\\Run").c_str(), L"Tool", RRF_RT_REG_SZ,
-                           nullptr, restored, &size),
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kRunKey, valueName.c_str(), RRF_RT_REG_SZ, nullptr,
+                           restored, &size),
               ERROR_SUCCESS);
     EXPECT_EQ(std::wstring(restored), command);
     decisions::Decisions reloaded;

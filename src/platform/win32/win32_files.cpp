@@ -58,9 +58,9 @@ std::optional<std::string> Win32FileSystem::ReadAll(const std::wstring& path) {
     if (path.empty() || path.find(L'\0') != std::wstring::npos || guard_.Refuses(path)) {
         return std::nullopt;
     }
-    unique_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL | guard_.OpenFlags(path), nullptr));
+    unique_file file(CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | guard_.OpenFlags(path), nullptr));
     if (!file || (guard_.Covers(path) && ReparseGuard::IsReparsePoint(file.get()))) {
         return std::nullopt;
     }
