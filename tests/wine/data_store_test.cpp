@@ -18,6 +18,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -55,6 +57,46 @@ TEST(DataLockWineTest, OneHolderPerFolderAcrossSpellingsOthersFree) {
     EXPECT_EQ(win32::DataLockName(folder).rfind(L"Local\\", 0), 0u);
     held.reset();
     EXPECT_TRUE(OtherThreadGets(locks, folder, 0));
+}
+
+// The mutex carries its own security, so that a standard agent can wait on and release a lock
+// an elevated manager made first: the user's SID is granted exactly wait and release.
+TEST(DataLockWineTest, TheUsersOwnProcessesMayWaitAndRelease) {
+    win32::Win32DataLocks locks;
+    const std::wstring folder = L"C:\\vtrl-shared-" + std::to_wstring(GetCurrentProcessId());
+    const auto held = locks.Acquire(folder, 0);
+    ASSERT_NE(held, nullptr);
+    const win32::unique_kernel_handle mutex(
+        OpenMutexW(READ_CONTROL, FALSE, win32::DataLockName(folder).c_str()));
+    ASSERT_TRUE(mutex);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetSecurityInfo(mutex.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &dacl, nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    win32::unique_kernel_handle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()));
+    std::vector<std::byte> user(512);
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token.get(), TokenUser, user.data(),
+                                    static_cast<DWORD>(user.size()), &size));
+    const PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    ACCESS_MASK granted = 0;
+    bool found = false;
+    for (DWORD index = 0; dacl != nullptr && index < dacl->AceCount; ++index) {
+        void* ace = nullptr;
+        if (GetAce(dacl, index, &ace) &&
+            static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_ALLOWED_ACE_TYPE) {
+            auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+            if (EqualSid(reinterpret_cast<PSID>(&allowed->SidStart), sid)) {
+                found = true;
+                granted = allowed->Mask;
+            }
+        }
+    }
+    LocalFree(descriptor);
+    ASSERT_TRUE(found) << "no entry for the user in the mutex's access list";
+    EXPECT_EQ(granted, static_cast<ACCESS_MASK>(SYNCHRONIZE | MUTEX_MODIFY_STATE));
 }
 
 // A holder that ended without letting go (a killed agent) leaves the mutex abandoned: the next

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -56,6 +58,59 @@ private:
     unique_kernel_handle mutex_;
 };
 
+// The user's own SID as text ("S-1-5-21-..."), from the process token; empty when unknown.
+std::wstring UserSidText() {
+    unique_kernel_handle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+        return {};
+    }
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    if (size == 0) {
+        return {};
+    }
+    std::vector<std::byte> buffer(size);
+    if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) {
+        return {};
+    }
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+        return {};
+    }
+    std::wstring sid(text);
+    LocalFree(text);
+    return sid;
+}
+
+// The mutex's security, so that an elevated manager and the user's standard agent share one
+// lock whoever makes it first: an elevated token's default security would grant only
+// administrators, and its high integrity label would refuse a standard process the release
+// right. SYSTEM and administrators get everything, the user wait and release, and the label is
+// medium (a process may always label an object below its own level).
+std::wstring MutexSecurityText() {
+    const std::wstring user = UserSidText();
+    if (user.empty()) {
+        return {};
+    }
+    return L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100001;;;" + user + L")S:(ML;;NW;;;ME)";
+}
+
+// CreateMutexW with that security; a system that cannot build the descriptor gets the default.
+HANDLE CreateSharedMutex(const std::wstring& name) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const std::wstring text = MutexSecurityText();
+    if (!text.empty() && ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                             text.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+        SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+        HANDLE mutex = CreateMutexW(&attributes, FALSE, name.c_str());
+        LocalFree(descriptor);
+        if (mutex != nullptr) {
+            return mutex;
+        }
+    }
+    return CreateMutexW(nullptr, FALSE, name.c_str());
+}
+
 } // namespace
 
 std::wstring DataLockName(const std::wstring& folder) {
@@ -71,10 +126,10 @@ std::unique_ptr<platform::DataLockHold> Win32DataLocks::Acquire(const std::wstri
         return nullptr;
     }
     const std::wstring name = DataLockName(folder);
-    unique_kernel_handle mutex(CreateMutexW(nullptr, FALSE, name.c_str()));
+    unique_kernel_handle mutex(CreateSharedMutex(name));
     if (!mutex) {
-        // Made by a process whose default security grants us less (an elevated one): waiting and
-        // releasing are all we need.
+        // Made by a process that grants us less than everything: waiting and releasing are all
+        // we need.
         mutex.reset(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str()));
     }
     if (!mutex) {
