@@ -81,9 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::vector<BackupEntry> before =
         fileExists ? EntriesIn(fake, path) : std::vector<BackupEntry>{};
-    // Formatting what was parsed and parsing it again is the identity.
-    VTRL_FUZZ_CHECK(vtrl::decisions::ParseBackupLines(vtrl::decisions::FormatBackupLines(before)) ==
-                    before);
+    // Formatting what was parsed and parsing it again is the identity, for every entry a rewrite
+    // keeps (text of a foreign encoding, NUL among it, goes to the kept-aside copy instead).
+    std::vector<BackupEntry> understood = before;
+    std::erase_if(understood, Foreign);
+    VTRL_FUZZ_CHECK(vtrl::decisions::ParseBackupLines(
+                        vtrl::decisions::FormatBackupLines(understood)) == understood);
     if (fileExists) {
         CheckListing(fake, before);
     }

@@ -41,6 +41,7 @@ backup_entry() { # EXE [ARGUMENTS]
 # Deterministic "binary garbage": every byte value, CR and LF among them, no separator line.
 garbage() { python3 -c 'import random,sys; r=random.Random(9); sys.stdout.buffer.write(bytes(r.randrange(256) for _ in range(65536)))'; }
 utf16() { python3 -c 'import sys; sys.stdout.buffer.write(b"\xff\xfe" + sys.stdin.buffer.read().decode("latin-1").encode("utf-16-le"))'; }
+utf16_no_mark() { python3 -c 'import sys; sys.stdout.buffer.write(sys.stdin.buffer.read().decode("latin-1").encode("utf-16-le"))'; }
 long_line() { python3 -c "import sys; sys.stdout.write('$1' * 100000)"; }
 
 # The complete entries of a backup log, one line each, as the program reads them: a separator
@@ -106,8 +107,11 @@ decision_variant() { # LABEL REMOVED(yes|no)
 { decisions; garbage; } >"$db"
 decision_variant garbage yes
 decisions | utf16 >"$db"
-# Nothing in it reads as a decision: the record is undecided and stays.
-decision_variant utf-16 no
+# Read through its byte-order mark (a "save as Unicode"): the decisions apply.
+decision_variant utf-16 yes
+decisions | utf16_no_mark >"$db"
+# Without a mark nothing in it reads as a decision: the record is undecided and stays.
+decision_variant 'utf-16 without a mark' no
 {
     decisions
     crlf "" "c:\\$(long_line f)" 'long.exe' "$(long_line a)" N N 1 "" "" "" ""
@@ -175,11 +179,25 @@ backup_variant() { # LABEL [damaged]
 { backup_entry one.exe; garbage; printf '\r\n'; backup_entry two.exe -x; garbage; } >"$log"
 assert_eq 2 "$(complete_entries "$log" | wc -l)" "complete entries around the garbage"
 backup_variant garbage damaged
-# A foreign encoding holds no entry the program can read: the rewrite keeps only the new one,
+# UTF-16 with its byte-order mark is read: both entries stay, in order, the new one comes last
+# (the rewrite is in ANSI, as every character fits), and nothing is kept aside.
+{ backup_entry one.exe; backup_entry two.exe; } >"$out/ansi_log.txt"
+complete_entries "$out/ansi_log.txt" >"$out/expected.txt"
+assert_eq 2 "$(wc -l <"$out/expected.txt")" "entries written for the UTF-16 log"
+utf16 <"$out/ansi_log.txt" >"$log"
+check_pass "BackupAndLog.txt utf-16"
+reg_missing "$run_key" 'Bad Tool' || fail "utf-16: the restricted record was not removed"
+complete_entries "$log" >"$out/after.txt"
+assert_eq 3 "$(wc -l <"$out/after.txt")" "utf-16: entries after the removal"
+assert_eq "$(cat "$out/expected.txt")" "$(head -n 2 "$out/after.txt")" "utf-16: the entries kept"
+assert_eq 0 "$(find "$data" -maxdepth 1 -name 'BackupAndLog.unreadable*.txt' | wc -l)" \
+    "utf-16: copies of a log that was read"
+rm -f "$log"
+# Without a mark it holds no entry the program can read: the rewrite keeps only the new one,
 # and the old file is kept aside.
-{ backup_entry one.exe; backup_entry two.exe; } | utf16 >"$log"
-assert_eq 0 "$(complete_entries "$log" | wc -l)" "complete entries in UTF-16"
-backup_variant utf-16 damaged
+utf16_no_mark <"$out/ansi_log.txt" >"$log"
+assert_eq 0 "$(complete_entries "$log" | wc -l)" "complete entries in UTF-16 without a mark"
+backup_variant 'utf-16 without a mark' damaged
 {
     backup_entry one.exe
     backup_entry long.exe "$(long_line a)"
