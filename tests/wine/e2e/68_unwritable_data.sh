@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A data folder that cannot take the backup entry: read-only (a read-only bind mount) and full
-# (a 256 KiB tmpfs mounted on it, filled up). The check pass ends cleanly and, since the backup
+# (a small tmpfs, filled up), both mounted on the profile folder that holds it. The check pass ends cleanly and, since the backup
 # comes first, keeps the restricted record; the log and the decision file keep their bytes and
 # no temporary file is left behind. Once there is room again the same pass removes the record.
 set -euo pipefail
@@ -81,25 +81,35 @@ pass_keeps_record() { # LABEL
     [[ -z $left ]] || fail "$1: temporary files left: $left"
 }
 
+# The mounts go on the profile folder itself, not on the data folder: an administrator's
+# Vantorel (this prefix's user is one) refuses any reparse point below the profile, and Wine
+# reports a mount point as one, as Windows does a mounted volume. On the profile folder the data
+# folder's file system is read-only or full while the way to it below the profile stays plain.
+profile=$(dirname "$(dirname "$(dirname "$data")")")
+[[ $profile == */users/* ]] || fail "the profile folder of $data is not under users"
+
 # Read-only.
-mount --bind "$data" "$data"
-mounted+=("$data")
-mount -o remount,bind,ro "$data"
+mount --bind "$profile" "$profile"
+mounted+=("$profile")
+mount -o remount,bind,ro "$profile"
 if touch "$data/.probe" 2>/dev/null; then fail "the read-only mount takes writes"; fi
 pass_keeps_record 'read-only data folder'
 unmount_all
 
-# Full: the files on a small file system of their own, the rest of it taken by a filler.
-mount -t tmpfs -o size=256k,mode=0755 tmpfs "$data"
-mounted+=("$data")
+# Full: the profile on a small file system of its own (its present content plus 256 KiB), the
+# room taken by a filler.
+cp -a "$profile" "$out/profile-copy"
+mount -t tmpfs -o size=$(($(du -sk "$profile" | cut -f1) + 256))k,mode=0755 tmpfs "$profile"
+mounted+=("$profile")
+cp -a "$out/profile-copy/." "$profile/"
 cp "$out/ActionsDB.txt" "$out/BackupAndLog.txt" "$data/"
-dd if=/dev/zero of="$data/filler" bs=4k 2>/dev/null || true
-if printf x >>"$data/filler" 2>/dev/null; then fail "the small file system is not full"; fi
+dd if=/dev/zero of="$profile/filler" bs=4k 2>/dev/null || true
+if printf x >>"$profile/filler" 2>/dev/null; then fail "the small file system is not full"; fi
 echo "full: $(df -k "$data" | tail -n 1)"
 pass_keeps_record 'full disk'
 
 # With room again the same pass removes the record, after its backup entry.
-rm "$data/filler"
+rm "$profile/filler"
 run_pass 'with room'
 reg_missing "$run_key" 'Bad Tool' || fail "the pass with room kept the restricted record"
 assert_eq 3 "$(tr -d '\r' <"$data/BackupAndLog.txt" | grep -c '^=\{74\}$')" "entries with room"
