@@ -7,6 +7,8 @@ VTRL_PACKAGES=(
     # The fuzz targets: clang, and the compiler runtime that holds libFuzzer (only recommended
     # by clang on Debian 12, so named here).
     clang libclang-rt-14-dev
+    # The installer, real key presses under Xvfb, and signed fixtures.
+    nsis xdotool osslsigncode openssl
 )
 
 vtrl_install_deps() {

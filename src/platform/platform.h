@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/data_lock.h"
 #include "platform/desktop.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/http.h"
@@ -41,6 +42,7 @@ struct Platform {
     ui::WindowSystem& windows;
     ChangeWatch& changes;
     DataLocks& locks;
+    Environment& environment;
 };
 
 } // namespace vtrl::platform

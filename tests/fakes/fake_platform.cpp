@@ -24,6 +24,22 @@ FakePlatform::FakePlatform() {
     folders.longForms[L"C:\\users\\tester\\Temp\\"] = L"C:\\users\\tester\\Temp\\";
     files.AddFolder(folders.programFolder);
     registry.CreateKey(platform::Hive::LocalMachine, L"Software\\Microsoft");
+    const std::pair<const wchar_t*, const wchar_t*> variables[] = {
+        {L"SystemRoot", L"C:\\windows"},
+        {L"windir", L"C:\\windows"},
+        {L"SystemDrive", L"C:"},
+        {L"ProgramFiles", L"C:\\Program Files"},
+        {L"ProgramFiles(x86)", L"C:\\Program Files (x86)"},
+        {L"USERPROFILE", L"C:\\users\\tester"},
+        {L"APPDATA", L"C:\\users\\tester\\AppData\\Roaming"},
+        {L"LOCALAPPDATA", L"C:\\users\\tester\\AppData\\Local"},
+        {L"TEMP", L"C:\\users\\tester\\Temp"},
+        {L"PATH", L"C:\\windows\\system32;C:\\windows"},
+        {L"PATHEXT", L".COM;.EXE;.BAT;.CMD;.VBS;.VBE;.JS;.JSE;.WSF;.WSH;.MSC"},
+    };
+    for (const auto& [name, value] : variables) {
+        environment.Set(name, value);
+    }
 }
 
 } // namespace vtrl::fakes

@@ -4,6 +4,7 @@
 #include "fakes/fake_change_watch.h"
 #include "fakes/fake_data_lock.h"
 #include "fakes/fake_desktop.h"
+#include "fakes/fake_environment.h"
 #include "fakes/fake_icons.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
@@ -22,12 +23,12 @@ public:
     // The same platform with its files seen through another file system (a wrapper that fails
     // or records chosen calls).
     platform::Platform WithFiles(platform::FileSystem& otherFiles) {
-        return platform::Platform{platform_.registry, otherFiles,          platform_.folders,
-                                  platform_.links,    platform_.locale,    platform_.version,
-                                  platform_.clock,    platform_.processes, platform_.ini,
-                                  platform_.messages, platform_.launcher,  platform_.http,
-                                  platform_.icons,    platform_.sound,     platform_.desktop,
-                                  platform_.windows,  platform_.changes,   platform_.locks};
+        return platform::Platform{
+            platform_.registry, otherFiles,         platform_.folders,    platform_.links,
+            platform_.locale,   platform_.version,  platform_.clock,      platform_.processes,
+            platform_.ini,      platform_.messages, platform_.launcher,   platform_.http,
+            platform_.icons,    platform_.sound,    platform_.desktop,    platform_.windows,
+            platform_.changes,  platform_.locks,    platform_.environment};
     }
 
     FakeRegistry registry;
@@ -48,11 +49,12 @@ public:
     FakeWindowSystem windows;
     FakeChangeWatch changes;
     FakeDataLocks locks;
+    FakeEnvironment environment;
 
 private:
-    platform::Platform platform_{registry, files,     folders, links,    locale,   version,
-                                 clock,    processes, ini,     messages, launcher, http,
-                                 icons,    sound,     desktop, windows,  changes,  locks};
+    platform::Platform platform_{registry,  files,   folders,  links,    locale,     version, clock,
+                                 processes, ini,     messages, launcher, http,       icons,   sound,
+                                 desktop,   windows, changes,  locks,    environment};
 };
 
 } // namespace vtrl::fakes
