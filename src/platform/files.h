@@ -64,6 +64,12 @@ public:
         (void)path;
         return std::nullopt;
     }
+    // Removes a folder that holds nothing; false when it is missing, not empty or cannot be
+    // removed. A wrapper that does not pass this on removes nothing.
+    virtual bool RemoveEmptyFolder(const std::wstring& path) {
+        (void)path;
+        return false;
+    }
     // Sets exactly these bits (kAttributeNormal alone for none); true when they are set.
     virtual bool ChangeAttributes(const std::wstring& path, std::uint32_t attributes) {
         (void)path;

@@ -10,6 +10,7 @@
 #include "services/settings_store.h"
 #include "services/web_links.h"
 #include "shell/installation.h"
+#include "shell/setup_uninstall.h"
 
 namespace vtrl::shell {
 
@@ -39,9 +40,9 @@ void ShowHandOffPopup(EntryContext& context, const std::wstring& commandLine,
 
 std::vector<DispatchStep> ModeTable(EntryContext& context) {
     // Each mode joins this table, in its place, with the window or one-shot step it runs:
-    // "lang", "subscribe", "updates", "install", "uninstall", "vexo", then the hand-off words
-    // "notifi" and "unknown", then "startup", "" and "preopen". A command line that matches no
-    // row ends the process at once.
+    // "lang", "subscribe", "updates", "install", "uninstall", the setup program's uninstall,
+    // "vexo", then the hand-off words "notifi" and "unknown", then "startup", "" and "preopen".
+    // A command line that matches no row ends the process at once.
     std::vector<DispatchStep> steps;
     auto openDialog = [&context](services::FrameworkPage page) -> services::CORVEN_FORM_2_2& {
         auto& dialog = static_cast<services::CORVEN_FORM_2_2&>(
@@ -73,6 +74,9 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
         {L"uninstall", MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
              Uninstall(context.platform, context.facts, context.language);
          }});
+    steps.push_back(
+        {kSetupUninstallWord, MatchTest::Equal, AfterStep::Ends,
+         [&context](const std::wstring&) { UninstallForSetup(context.platform, context.facts); }});
     steps.push_back({L"vexo", MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
                          services::CheckTranslation(context.platform, context.facts,
                                                     context.language);
@@ -114,7 +118,9 @@ DispatchOutcome RunEntry(platform::Platform& platform, const std::wstring& comma
         return DispatchOutcome::EndProcess;
     }
     context.language = std::move(*language);
-    services::UpdateCheckReminder(platform, context.facts, context.language, true);
+    // The setup program's uninstaller waits for its step and may run with no one to answer.
+    services::UpdateCheckReminder(platform, context.facts, context.language,
+                                  commandLine != kSetupUninstallWord);
     const DispatchOutcome outcome = Dispatch(ModeTable(context), commandLine);
     if (outcome == DispatchOutcome::Returned) {
         // The windows the mode opened use the context: it lives until the last one closes.

@@ -148,6 +148,10 @@ std::wstring UninstallCommand(const std::wstring& shortExpectedExe) {
     return shortExpectedExe + L" uninstall";
 }
 
+std::wstring SetupUninstallCommand(const std::wstring& uninstallerPath) {
+    return Quoted(uninstallerPath);
+}
+
 std::vector<std::wstring> UninstallBatchLines(const InstallLayout& layout,
                                               const services::SystemFacts& facts,
                                               const std::wstring& lowerExeFileName,
@@ -250,11 +254,17 @@ void Install(platform::Platform& platform, const services::SystemFacts& facts,
     services::SaveSetting(platform.registry, services::kMakerKey, services::kAppKey,
                           kReloadYearSetting, std::to_wstring(now.year));
 
-    // The entry names the expected install folder, not where this copy happens to run from.
+    // A setup program's uninstaller beside this copy removes what it installed, so the entry
+    // (the same one the setup program writes) runs it. Otherwise the entry names the expected
+    // install folder, not where this copy happens to run from.
+    const std::wstring uninstaller = facts.ProgramFolder + L"\\" + kSetupUninstallerName;
     const std::wstring expectedExe = layout.expectedInstallFolder + L"\\" + layout.exeFileName;
-    services::RegWriteValue(platform.registry, layout.uninstallKey, L"UninstallString",
-                            UninstallCommand(services::GetShortPath(platform.folders, expectedExe)),
-                            platform::kRegSz);
+    services::RegWriteValue(
+        platform.registry, layout.uninstallKey, L"UninstallString",
+        platform.files.FileExists(uninstaller)
+            ? SetupUninstallCommand(uninstaller)
+            : UninstallCommand(services::GetShortPath(platform.folders, expectedExe)),
+        platform::kRegSz);
     services::RegWriteValue(platform.registry, layout.uninstallKey, L"DisplayName",
                             std::wstring(services::kProductName) + L" " + facts.VersionText,
                             platform::kRegSz);

@@ -22,6 +22,9 @@ inline constexpr wchar_t kUninstallKeyStem[] =
 inline constexpr wchar_t kSettingsStoreRoot[] =
     L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\";
 inline constexpr wchar_t kUninstallBatchName[] = L"Uninstall.bat";
+// The uninstaller a setup program puts beside the executable. When it is there, it is what the
+// uninstall entry runs: it removes the files the setup program copied.
+inline constexpr wchar_t kSetupUninstallerName[] = L"Uninstall.exe";
 inline constexpr wchar_t kUninstallScriptName[] = L"uninstall.reg";
 // The two scripts go into a new folder of the temporary folder named this and random digits.
 inline constexpr wchar_t kUninstallFolderPrefix[] = L"Vantorel-uninstall-";
@@ -71,6 +74,9 @@ bool IsOwnFolder(const std::wstring& folder, const std::wstring& parent, const s
 // The uninstall entry's command: the 8.3 form of the executable at the expected install folder
 // (empty when it is not there) followed by " uninstall".
 std::wstring UninstallCommand(const std::wstring& shortExpectedExe);
+// The uninstall entry's command for a copy that a setup program installed: the uninstaller's
+// path in quotes.
+std::wstring SetupUninstallCommand(const std::wstring& uninstallerPath);
 
 // The batch file's lines (PlaceScripts first). lowerExeFileName is the executable name
 // lower-cased the Windows way; every path and name in them is quoted, and the last line deletes

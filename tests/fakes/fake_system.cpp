@@ -142,6 +142,30 @@ bool FakeFileSystem::ChangeAttributes(const std::wstring& path, std::uint32_t at
     return true;
 }
 
+bool FakeFileSystem::RemoveEmptyFolder(const std::wstring& path) {
+    const std::wstring folder = FoldCase(path);
+    if (!FolderExists(path) || readOnly_.count(FoldCase(ParentOf(path))) != 0) {
+        return false;
+    }
+    const auto inside = [&folder](const std::wstring& key) {
+        return key.size() > folder.size() && key.starts_with(folder) && key[folder.size()] == L'\\';
+    };
+    for (const auto& entry : files_) {
+        if (inside(entry.first)) {
+            return false;
+        }
+    }
+    for (const std::wstring& other : folders_) {
+        if (inside(other)) {
+            return false;
+        }
+    }
+    folders_.erase(folder);
+    spelling_.erase(folder);
+    attributes_.erase(folder);
+    return true;
+}
+
 std::optional<std::uint64_t> FakeFileSystem::FileSize(const std::wstring& path) {
     const auto content = Content(path);
     if (!content) {

@@ -27,6 +27,8 @@ public:
     bool ReplaceAll(const std::wstring& path, std::string_view bytes) override;
     bool CreateNewEmpty(const std::wstring& path) override;
     bool Remove(const std::wstring& path) override;
+    // As RemoveDirectoryW: only an empty folder outside a read-only one.
+    bool RemoveEmptyFolder(const std::wstring& path) override;
     std::optional<std::uint64_t> FileSize(const std::wstring& path) override;
     // Matches "*", "*.ext" and exact names, case-insensitively; lists in name order.
     std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,

@@ -246,6 +246,20 @@ TEST_F(InstallationTest, UninstallStringIsOnlyTheWordWithoutTheExpectedExecutabl
         L" uninstall");
 }
 
+TEST_F(InstallationTest, UninstallStringRunsTheSetupProgramsUninstallerBesideTheExecutable) {
+    // Also when the executable is at the expected folder too: the setup program's copy is the
+    // one its uninstaller removes, and both write this one entry.
+    fake.folders.shortForms[L"C:\\Program Files\\Vantorel 1\\VanTorel.exe"] =
+        L"C:\\PROGRA~1\\VANTOR~1\\VANTOREL.EXE";
+    fake.files.AddFile(L"C:\\Program Files\\Vantorel\\Uninstall.exe", "MZ");
+    Install(fake.Get(), facts, language);
+    EXPECT_EQ(
+        services::RegReadValue(fake.registry, std::wstring(kUninstallKey) + L"\\UninstallString"),
+        L"\"C:\\Program Files\\Vantorel\\Uninstall.exe\"");
+    EXPECT_EQ(services::RegReadValue(fake.registry, std::wstring(kUninstallKey) + L"\\DisplayName"),
+              L"Vantorel 1.00");
+}
+
 TEST_F(InstallationTest, UninstallAnsweredNoChangesNothing) {
     const std::wstring agent = L"C:\\users\\tester\\Start Menu\\Programs\\Startup\\Vantorel.lnk";
     fake.files.AddFile(agent, "link");

@@ -142,6 +142,13 @@ bool Win32FileSystem::Remove(const std::wstring& path) {
     return DeleteFileW(path.c_str()) != FALSE;
 }
 
+bool Win32FileSystem::RemoveEmptyFolder(const std::wstring& path) {
+    if (path.empty() || path.find(L'\0') != std::wstring::npos || guard_.Refuses(path)) {
+        return false;
+    }
+    return RemoveDirectoryW(path.c_str()) != FALSE;
+}
+
 std::optional<std::uint64_t> Win32FileSystem::FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (Attributes(path) == INVALID_FILE_ATTRIBUTES ||

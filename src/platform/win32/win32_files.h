@@ -15,6 +15,7 @@ public:
     bool Overwrite(const std::wstring& path, std::string_view bytes) override;
     bool CreateNewEmpty(const std::wstring& path) override;
     bool Remove(const std::wstring& path) override;
+    bool RemoveEmptyFolder(const std::wstring& path) override;
     std::optional<std::uint64_t> FileSize(const std::wstring& path) override;
     std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
                                                   const std::wstring& pattern) override;

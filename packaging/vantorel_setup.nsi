@@ -1,0 +1,143 @@
+; The setup program: installs the files of the release package for all users, runs the
+; program's own "install" step (shortcuts, install month, uninstall entry) and starts the tray
+; agent. "/S" installs without a window, "/D=folder" (last on the command line) picks the folder.
+; Over an installed copy it closes the agent, replaces the files and starts the agent again; the
+; user's settings and data folder are never touched.
+;
+; Defined by packaging/make_setup.cmake: STAGE (the package's files), OUTFILE, VERSION
+; (major.minor), VERSION_QUAD, VERSION_TEXT (as the program shows it), MAJOR, LICENSE, ICON,
+; FILE_LIST (the Delete and RMDir lines of the uninstaller for exactly the staged files).
+
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+ManifestDPIAware true
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "WinMessages.nsh"
+
+!define PRODUCT "Vantorel"
+!define PUBLISHER "Vantorel developers"
+; The program's own install step writes this entry, so Programs and Features shows one.
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT} ${MAJOR}"
+!define AGENT_CAPTION "${PRODUCT} tray agent"
+!define UNINSTALL_WORD "setupuninstall"
+!define DEFAULT_FOLDER "$PROGRAMFILES64\${PRODUCT}"
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "${DEFAULT_FOLDER}"
+BrandingText "${PRODUCT} ${VERSION}"
+
+VIProductVersion "${VERSION_QUAD}"
+VIFileVersion "${VERSION_QUAD}"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "FileDescription" "${PRODUCT} setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; Asks the tray agent to close by its window caption, as the program itself does, and waits
+; until its window is gone and the executable can be written again (at most about ten seconds).
+!macro CLOSE_AGENT UN
+Function ${UN}CloseAgent
+    Push $0
+    Push $1
+    StrCpy $1 0
+    ${Do}
+        FindWindow $0 "" "${AGENT_CAPTION}"
+        ${If} $0 == 0
+            ${ExitDo}
+        ${EndIf}
+        SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
+        Sleep 100
+        IntOp $1 $1 + 1
+    ${LoopUntil} $1 >= 100
+    ${If} ${FileExists} "$INSTDIR\vantorel.exe"
+        ${Do}
+            ClearErrors
+            FileOpen $0 "$INSTDIR\vantorel.exe" a
+            ${IfNot} ${Errors}
+                FileClose $0
+                ${ExitDo}
+            ${EndIf}
+            Sleep 100
+            IntOp $1 $1 + 1
+        ${LoopUntil} $1 >= 200
+    ${EndIf}
+    Pop $1
+    Pop $0
+FunctionEnd
+!macroend
+!insertmacro CLOSE_AGENT ""
+!insertmacro CLOSE_AGENT "un."
+
+Function .onInit
+    SetRegView 64
+    ; An upgrade goes where the installed copy is, unless /D= names another folder.
+    ${If} $INSTDIR == "${DEFAULT_FOLDER}"
+        ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+        ${If} $0 != ""
+            StrCpy $INSTDIR $0
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+Section "Install"
+    SetShellVarContext all
+    Call CloseAgent
+    SetOutPath "$INSTDIR"
+    File /r "${STAGE}\*.*"
+    WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION_TEXT}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+    ; Not in the folder it installs: a working folder there keeps it from being removed.
+    SetOutPath "$TEMP"
+    ExecWait '"$INSTDIR\vantorel.exe" install' $0
+    ${If} $0 != 0
+        DetailPrint "vantorel.exe install ended with $0"
+    ${EndIf}
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\vantorel.exe"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+    Exec '"$INSTDIR\vantorel.exe" startup'
+SectionEnd
+
+Function un.onInit
+    SetRegView 64
+FunctionEnd
+
+Section "Uninstall"
+    SetShellVarContext all
+    SetOutPath "$TEMP"
+    ; The program's own steps, without questions: the shortcuts, the program group, the tray
+    ; agent and the uninstall entry go; the settings, the decisions and the log stay.
+    ${If} ${FileExists} "$INSTDIR\vantorel.exe"
+        ExecWait '"$INSTDIR\vantorel.exe" ${UNINSTALL_WORD}'
+    ${EndIf}
+    Call un.CloseAgent
+    ; Only the files this setup program installed: the folder may have been chosen with /D=.
+    !include "${FILE_LIST}"
+    Delete "$INSTDIR\Uninstall.exe"
+    RMDir "$INSTDIR"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
