@@ -9,6 +9,8 @@
 ; FILE_LIST (the Delete and RMDir lines of the uninstaller for exactly the staged files).
 
 Unicode true
+; 64-bit: the program is, and Wine prefixes for it may have no 32-bit support.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 ManifestDPIAware true
