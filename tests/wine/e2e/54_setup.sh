@@ -100,6 +100,13 @@ assert_installed_in() { # UNIX_FOLDER WINDOWS_FOLDER WHEN
         "UninstallString=\"$2\\Uninstall.exe\"")
     assert_eq "$expected" "$(product_entries)" "the one uninstall entry $3"
 }
+# Runs the setup program or an uninstaller with /S and what follows; it must end with 0.
+silently() { # WHAT PROGRAM ARGS...
+    local rc=0 what=$1
+    shift
+    vtrl_wine 120 "$@" || rc=$?
+    assert_eq 0 "$rc" "the exit code of $what"
+}
 # Polls until the folder is gone: the uninstaller hands its work to a copy of itself in the
 # temporary folder and ends at once, so that it can delete its own file.
 wait_removed() { # UNIX_FOLDER WHEN
@@ -135,9 +142,7 @@ rm "$install_dir/Languages/German.ini"
 reg_get "$settings" Language >/dev/null || fail "no language setting after the first setup"
 
 # The same setup again: an upgrade in place while the agent runs.
-rc=0
-vtrl_wine 120 "$setup" /S || rc=$?
-assert_eq 0 "$rc" "the upgrade's exit code"
+silently "the upgrade" "$setup" /S
 assert_installed_in "$install_dir" 'C:\Program Files\Vantorel' "after the upgrade"
 second_agent=$(wait_for_agent "after the upgrade")
 [[ ${second_agent#* } != "${first_agent#* }" ]] || fail "the agent was not restarted"
@@ -146,9 +151,7 @@ assert_eq "$decisions" "$(sha256sum <"$data/ActionsDB.txt")" "ActionsDB.txt afte
 tr -d '\r' <"$VTRL_URL_LOG" | grep -q '&to=reinstall&' || fail "the upgrade was no reinstallation"
 
 # The silent uninstall.
-rc=0
-vtrl_wine 60 "$install_dir/Uninstall.exe" /S || rc=$?
-assert_eq 0 "$rc" "the silent uninstaller's exit code"
+silently "the uninstaller" "$install_dir/Uninstall.exe" /S
 wait_removed "$install_dir" "after the silent uninstall"
 assert_no_file "$install_dir" "the install folder after the uninstall"
 assert_no_file "$startup/Vantorel.lnk" "the agent's Startup shortcut after the uninstall"
@@ -163,15 +166,11 @@ reg_get "$settings" Language >/dev/null || fail "the settings went with the unin
 other="$(drive_c)/Tools/Vantorel"
 mkdir -p "$other"
 echo mine >"$other/notes.txt"
-rc=0
-vtrl_wine 120 "$setup" /S '/D=C:\Tools\Vantorel' || rc=$?
-assert_eq 0 "$rc" "the setup into another folder"
+silently "the setup into another folder" "$setup" /S '/D=C:\Tools\Vantorel'
 assert_installed_in "$other" 'C:\Tools\Vantorel' "in another folder"
 assert_no_file "$install_dir" "Program Files\\Vantorel after a setup into another folder"
 wait_for_agent "from another folder" >/dev/null
-rc=0
-vtrl_wine 60 "$other/Uninstall.exe" /S || rc=$?
-assert_eq 0 "$rc" "the uninstaller in another folder"
+silently "the uninstaller in another folder" "$other/Uninstall.exe" /S
 wait_removed "$other" "in another folder"
 assert_no_file "$other/vantorel.exe" "the program in another folder after the uninstall"
 assert_no_file "$other/Languages" "the language files in another folder after the uninstall"
@@ -184,9 +183,13 @@ vtrl_start "$setup"
 uidriver wait-window "$caption" 30000 >/dev/null || fail "the setup window did not open"
 uidriver wait-text "$caption" '#1' 'I &Agree' 10000 >/dev/null ||
     fail "the licence page has no I Agree button"
+# The licence's text (NSIS numbers the page's text box 1000, the folder box 1019).
+uidriver text "$caption" '#1000' | grep -q 'Copyright (c) 2026 Vantorel developers' ||
+    fail "the licence page does not show the licence"
 screenshot 54_setup_licence.png
 uidriver press "$caption" 'I Agree' || fail "cannot accept the licence"
 uidriver wait-text "$caption" '#1' '&Install' 10000 >/dev/null || fail "no folder page"
+assert_eq 'C:\Program Files\Vantorel' "$(uidriver text "$caption" '#1019')" "the offered folder"
 screenshot 54_setup_folder.png
 uidriver press "$caption" Cancel || fail "cannot cancel the setup"
 uidriver press "${caption% }" Yes || fail "the setup did not ask before quitting"
