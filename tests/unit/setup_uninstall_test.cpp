@@ -84,11 +84,11 @@ TEST_F(SetupUninstallTest, RemovesWhatInstallMadeAndKeepsTheUsersData) {
 }
 
 TEST_F(SetupUninstallTest, AFolderSomeoneAddedKeepsTheGroup) {
+    // Even an empty one: it is not the program's to remove.
     fake.files.AddFolder(std::wstring(kGroup) + L"\\Tools");
-    fake.files.AddFile(std::wstring(kGroup) + L"\\Tools\\tool.lnk", "link");
     UninstallForSetup(fake.Get(), facts, Recorder());
     EXPECT_FALSE(fake.files.FileExists(std::wstring(kGroup) + L"\\Vantorel 1.lnk"));
-    EXPECT_TRUE(fake.files.FileExists(std::wstring(kGroup) + L"\\Tools\\tool.lnk"));
+    EXPECT_TRUE(fake.files.FolderExists(std::wstring(kGroup) + L"\\Tools"));
     EXPECT_TRUE(fake.files.FolderExists(kGroup));
 }
 
