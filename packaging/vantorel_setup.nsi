@@ -4,6 +4,9 @@
 ; Over an installed copy it closes the agent, replaces the files and starts the agent again; the
 ; user's settings and data folder are never touched.
 ;
+; The uninstaller keeps the user's settings, decisions and log; its interactive run asks, and
+; "/PURGE" removes them without asking.
+;
 ; Defined by packaging/make_setup.cmake: STAGE (the package's files), OUTFILE, VERSION
 ; (major.minor), VERSION_QUAD, VERSION_TEXT (as the program shows it), MAJOR, LICENSE, ICON,
 ; FILE_LIST (the Delete and RMDir lines of the uninstaller for exactly the staged files).
@@ -18,6 +21,7 @@ ManifestDPIAware true
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "WinMessages.nsh"
+!include "FileFunc.nsh"
 
 !define PRODUCT "Vantorel"
 !define PUBLISHER "Vantorel developers"
@@ -26,6 +30,9 @@ ManifestDPIAware true
 !define AGENT_CAPTION "${PRODUCT} tray agent"
 !define UNINSTALL_WORD "setupuninstall"
 !define DEFAULT_FOLDER "$PROGRAMFILES64\${PRODUCT}"
+; The user's data and settings, as the program names them; only removed when asked.
+!define DATA_FOLDER "$APPDATA\VTRL${MAJOR}"
+!define SETTINGS_KEY "Software\VB and VBA Program Settings\VTRL"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -128,11 +135,23 @@ Function un.onInit
     SetRegView 64
 FunctionEnd
 
+Var KeepData
+
 Section "Uninstall"
+    StrCpy $KeepData 1
+    ${un.GetParameters} $0
+    ClearErrors
+    ${un.GetOptions} $0 "/PURGE" $1
+    ${IfNot} ${Errors}
+        StrCpy $KeepData 0
+    ${ElseIf} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION "Keep your ${PRODUCT} settings, decisions and log for a later installation? Choose No to remove them." /SD IDYES IDNO`
+        StrCpy $KeepData 0
+    ${EndIf}
+
     SetShellVarContext all
     SetOutPath "$TEMP"
     ; The program's own steps, without questions: the shortcuts, the program group, the tray
-    ; agent and the uninstall entry go; the settings, the decisions and the log stay.
+    ; agent and the uninstall entry go.
     ${If} ${FileExists} "$INSTDIR\vantorel.exe"
         ExecWait '"$INSTDIR\vantorel.exe" ${UNINSTALL_WORD}'
     ${EndIf}
@@ -142,4 +161,13 @@ Section "Uninstall"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+    ${If} $KeepData == 0
+        SetShellVarContext current
+        ; An unresolved folder would leave a path that names something else.
+        ${If} $APPDATA != ""
+            RMDir /r "${DATA_FOLDER}"
+        ${EndIf}
+        DeleteRegKey HKCU "${SETTINGS_KEY}"
+    ${EndIf}
 SectionEnd

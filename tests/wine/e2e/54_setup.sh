@@ -4,8 +4,8 @@
 # the uninstaller) and starts the tray agent; run again it closes the agent, replaces the files,
 # keeps the data folder byte for byte and starts the agent again. "Uninstall.exe /S" removes the
 # program, its shortcuts, its group and its entry and keeps the data and settings. "/D=" installs
-# elsewhere, and the uninstaller there removes only what it installed. Without "/S" the pages
-# show (screenshots).
+# elsewhere, and the uninstaller there removes only what it installed, and with "/PURGE" the
+# data and settings too. Without "/S" the pages show (screenshots).
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 
@@ -170,11 +170,14 @@ silently "the setup into another folder" "$setup" /S '/D=C:\Tools\Vantorel'
 assert_installed_in "$other" 'C:\Tools\Vantorel' "in another folder"
 assert_no_file "$install_dir" "Program Files\\Vantorel after a setup into another folder"
 wait_for_agent "from another folder" >/dev/null
-silently "the uninstaller in another folder" "$other/Uninstall.exe" /S
+silently "the uninstaller in another folder" "$other/Uninstall.exe" /S /PURGE
 wait_removed "$other" "in another folder"
 assert_no_file "$other/vantorel.exe" "the program in another folder after the uninstall"
 assert_no_file "$other/Languages" "the language files in another folder after the uninstall"
 assert_eq mine "$(cat "$other/notes.txt")" "the user's file beside the program"
+# Asked to, it removes the user's data and settings too.
+assert_no_file "$data" "the data folder after /PURGE"
+reg_missing "${settings%\\Settings}" || fail "the settings stayed after /PURGE"
 
 # Interactive: the licence page, then the folder page; Cancel leaves nothing behind.
 # The window's caption ends in a blank (the pages have no subcaption); its question's does not.
