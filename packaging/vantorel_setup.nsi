@@ -156,12 +156,7 @@ Section "Uninstall"
         ExecWait '"$INSTDIR\vantorel.exe" ${UNINSTALL_WORD}'
     ${EndIf}
     Call un.CloseAgent
-    ; Only the files this setup program installed: the folder may have been chosen with /D=.
-    !include "${FILE_LIST}"
-    Delete "$INSTDIR\Uninstall.exe"
-    RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
-
     ${If} $KeepData == 0
         SetShellVarContext current
         ; An unresolved folder would leave a path that names something else.
@@ -170,4 +165,10 @@ Section "Uninstall"
         ${EndIf}
         DeleteRegKey HKCU "${SETTINGS_KEY}"
     ${EndIf}
+
+    ; Only the files this setup program installed: the folder may have been chosen with /D=.
+    ; The uninstaller and the folder go last, so that their absence tells that all is done.
+    !include "${FILE_LIST}"
+    Delete "$INSTDIR\Uninstall.exe"
+    RMDir "$INSTDIR"
 SectionEnd

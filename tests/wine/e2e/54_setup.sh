@@ -107,12 +107,13 @@ silently() { # WHAT PROGRAM ARGS...
     vtrl_wine 120 "$@" || rc=$?
     assert_eq 0 "$rc" "the exit code of $what"
 }
-# Polls until the folder is gone: the uninstaller hands its work to a copy of itself in the
-# temporary folder and ends at once, so that it can delete its own file.
-wait_removed() { # UNIX_FOLDER WHEN
+# Polls until the path is gone: the uninstaller hands its work to a copy of itself in the
+# temporary folder and ends at once, so that it can delete its own file. Its file and then its
+# folder are the last things it removes.
+wait_removed() { # UNIX_PATH WHEN
     local _
     for _ in $(seq 300); do
-        [[ -e $1/Uninstall.exe ]] || return 0
+        [[ -e $1 ]] || return 0
         sleep 0.1
     done
     fail "the uninstaller left $1 $2"
@@ -171,7 +172,7 @@ assert_installed_in "$other" 'C:\Tools\Vantorel' "in another folder"
 assert_no_file "$install_dir" "Program Files\\Vantorel after a setup into another folder"
 wait_for_agent "from another folder" >/dev/null
 silently "the uninstaller in another folder" "$other/Uninstall.exe" /S /PURGE
-wait_removed "$other" "in another folder"
+wait_removed "$other/Uninstall.exe" "in another folder"
 assert_no_file "$other/vantorel.exe" "the program in another folder after the uninstall"
 assert_no_file "$other/Languages" "the language files in another folder after the uninstall"
 assert_eq mine "$(cat "$other/notes.txt")" "the user's file beside the program"
@@ -198,3 +199,17 @@ uidriver press "$caption" Cancel || fail "cannot cancel the setup"
 uidriver press "${caption% }" Yes || fail "the setup did not ask before quitting"
 uidriver wait-gone "$caption" 10000 || fail "the setup did not end on Cancel"
 assert_no_file "$install_dir" "Program Files\\Vantorel after a cancelled setup"
+
+# The interactive uninstaller asks about the user's data; No removes it.
+silently "the setup before an interactive uninstall" "$setup" /S
+vtrl_start "$install_dir/Uninstall.exe"
+uninstall_caption='Vantorel 1.0 Uninstall '
+uidriver press "$uninstall_caption" Uninstall || fail "no Uninstall button on the first page"
+question=$(uidriver msgbox-text "${uninstall_caption% }" 20000) || fail "the uninstaller asked nothing"
+[[ ${question//$'\r'/} == *'Keep your Vantorel settings, decisions and log'* ]] ||
+    fail "the uninstaller asked '$question'"
+screenshot 54_uninstall_question.png
+uidriver press "${uninstall_caption% }" No || fail "cannot answer the question"
+wait_removed "$install_dir" "after the interactive uninstall"
+assert_no_file "$install_dir" "the install folder after the interactive uninstall"
+assert_no_file "$data" "the data folder after No"
