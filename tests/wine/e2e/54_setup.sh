@@ -5,7 +5,8 @@
 # keeps the data folder byte for byte and starts the agent again. "Uninstall.exe /S" removes the
 # program, its shortcuts, its group and its entry and keeps the data and settings. "/D=" installs
 # elsewhere, and the uninstaller there removes only what it installed, and with "/PURGE" the
-# data and settings too. Without "/S" the pages show (screenshots).
+# data and settings too. Without "/S" the pages show (screenshots), and the uninstaller asks
+# whether to keep the data.
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 
@@ -34,6 +35,11 @@ sys.exit(0 if sys.argv[2].encode("utf-16-le") in open(sys.argv[1], "rb").read() 
 for text in ProductName Vantorel FileVersion 1.0 'Vantorel setup'; do
     has_utf16 "$setup" "$text" || fail "the setup program's version resource lacks '$text'"
 done
+
+# Wine runs every program as an administrator, so no elevation prompt can be seen here; what
+# can be checked is that the setup program asks Windows for it in its manifest.
+grep -aq 'requestedExecutionLevel level="requireAdministrator"' "$setup" ||
+    fail "the setup program does not ask for elevation"
 
 install_dir="$(drive_c)/Program Files/Vantorel"
 startup=$(unix_path "$(win_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Startup")
