@@ -106,6 +106,16 @@ assert_installed_in() { # UNIX_FOLDER WINDOWS_FOLDER WHEN
         "UninstallString=\"$2\\Uninstall.exe\"")
     assert_eq "$expected" "$(product_entries)" "the one uninstall entry $3"
 }
+# Waits until the recording browser has been given a link with the text: the browser starts on
+# its own while the install step goes on.
+wait_for_link() { # TEXT WHEN
+    local _
+    for _ in $(seq 100); do
+        [[ -f $VTRL_URL_LOG ]] && tr -d '\r' <"$VTRL_URL_LOG" | grep -qF -- "$1" && return 0
+        sleep 0.1
+    done
+    fail "no link with $1 was opened $2"
+}
 # Runs the setup program or an uninstaller with /S and what follows; it must end with 0.
 silently() { # WHAT PROGRAM ARGS...
     local rc=0 what=$1
@@ -139,7 +149,7 @@ assert_eq 0 "$rc" "the silent setup's exit code"
 assert_eq "" "$shown" "the silent setup's visible windows"
 assert_installed_in "$install_dir" 'C:\Program Files\Vantorel' "after the first setup"
 first_agent=$(wait_for_agent "after the first setup")
-tr -d '\r' <"$VTRL_URL_LOG" | grep -q '&to=install&' || fail "the install step did not run"
+wait_for_link '&to=install&' "by the first setup's install step"
 
 # The user's decisions, and a changed copy that an upgrade must replace.
 printf '%s\r\n' "" 'c:\vtrltest' 'keeper.exe' '' N N 1 "" "" "" "" >"$data/ActionsDB.txt"
@@ -155,7 +165,7 @@ second_agent=$(wait_for_agent "after the upgrade")
 # One agent, in another process: the old one ended and a new one started.
 [[ ${second_agent#* } != "${first_agent#* }" ]] || fail "the agent was not restarted"
 assert_eq "$decisions" "$(sha256sum <"$data/ActionsDB.txt")" "ActionsDB.txt after the upgrade"
-tr -d '\r' <"$VTRL_URL_LOG" | grep -q '&to=reinstall&' || fail "the upgrade was no reinstallation"
+wait_for_link '&to=reinstall&' "by the upgrade's install step"
 
 # The silent uninstall.
 silently "the uninstaller" "$install_dir/Uninstall.exe" /S
