@@ -111,7 +111,7 @@ assert_installed_in() { # UNIX_FOLDER WINDOWS_FOLDER WHEN
 wait_for_link() { # TEXT WHEN
     local _
     for _ in $(seq 100); do
-        [[ -f $VTRL_URL_LOG ]] && tr -d '\r' <"$VTRL_URL_LOG" | grep -qF -- "$1" && return 0
+        [[ -f $VTRL_URL_LOG && $(tr -d '\r' <"$VTRL_URL_LOG") == *"$1"* ]] && return 0
         sleep 0.1
     done
     fail "no link with $1 was opened $2"
@@ -187,6 +187,11 @@ silently "the setup into another folder" "$setup" /S '/D=C:\Tools\Vantorel'
 assert_installed_in "$other" 'C:\Tools\Vantorel' "in another folder"
 assert_no_file "$install_dir" "Program Files\\Vantorel after a setup into another folder"
 wait_for_agent "from another folder" >/dev/null
+# A later setup without /D= upgrades that copy instead of installing a second one.
+rm "$other/README.md"
+silently "the upgrade in another folder" "$setup" /S
+assert_installed_in "$other" 'C:\Tools\Vantorel' "after an upgrade in another folder"
+assert_no_file "$install_dir" "Program Files\\Vantorel after an upgrade in another folder"
 silently "the uninstaller in another folder" "$other/Uninstall.exe" /S /PURGE
 wait_removed "$other/Uninstall.exe" "in another folder"
 assert_no_file "$other/vantorel.exe" "the program in another folder after the uninstall"
@@ -204,7 +209,8 @@ uidriver wait-window "$caption" 30000 >/dev/null || fail "the setup window did n
 uidriver wait-text "$caption" '#1' 'I &Agree' 10000 >/dev/null ||
     fail "the licence page has no I Agree button"
 # The licence's text (NSIS numbers the page's text box 1000, the folder box 1019).
-uidriver text "$caption" '#1000' | grep -q 'Copyright (c) 2026 Vantorel developers' ||
+licence=$(uidriver text "$caption" '#1000') || fail "the licence page has no text box"
+[[ $licence == *'Copyright (c) 2026 Vantorel developers'* ]] ||
     fail "the licence page does not show the licence"
 screenshot 54_setup_licence.png
 uidriver press "$caption" 'I Agree' || fail "cannot accept the licence"
