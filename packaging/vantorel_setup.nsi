@@ -116,8 +116,13 @@ Section "Install"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
     ; Not in the folder it installs: a working folder there keeps it from being removed.
     SetOutPath "$TEMP"
+    ClearErrors
     ExecWait '"$INSTDIR\vantorel.exe" install' $0
-    ${If} $0 != 0
+    ${If} ${Errors}
+        ; No shortcuts and no agent: a setup that says it succeeded would be wrong.
+        SetErrorLevel 2
+        Abort "$INSTDIR\vantorel.exe could not be started."
+    ${ElseIf} $0 != 0
         DetailPrint "vantorel.exe install ended with $0"
     ${EndIf}
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
