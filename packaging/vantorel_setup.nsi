@@ -28,6 +28,7 @@ ManifestDPIAware true
 ; The program's own install step writes this entry, so Programs and Features shows one.
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT} ${MAJOR}"
 !define AGENT_CAPTION "${PRODUCT} tray agent"
+!define INSTALL_WORD "setupinstall"
 !define UNINSTALL_WORD "setupuninstall"
 !define DEFAULT_FOLDER "$PROGRAMFILES64\${PRODUCT}"
 ; The user's data and settings, as the program names them; only removed when asked.
@@ -116,8 +117,13 @@ Section "Install"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
     ; Not in the folder it installs: a working folder there keeps it from being removed.
     SetOutPath "$TEMP"
+    ; Silent, the same steps without the program's update question: no one may be there.
+    StrCpy $1 "install"
+    ${If} ${Silent}
+        StrCpy $1 "${INSTALL_WORD}"
+    ${EndIf}
     ClearErrors
-    ExecWait '"$INSTDIR\vantorel.exe" install' $0
+    ExecWait '"$INSTDIR\vantorel.exe" $1' $0
     ${If} ${Errors}
         ; No shortcuts and no agent: a setup that says it succeeded would be wrong.
         SetErrorLevel 2

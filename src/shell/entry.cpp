@@ -40,9 +40,9 @@ void ShowHandOffPopup(EntryContext& context, const std::wstring& commandLine,
 
 std::vector<DispatchStep> ModeTable(EntryContext& context) {
     // Each mode joins this table, in its place, with the window or one-shot step it runs:
-    // "lang", "subscribe", "updates", "install", "uninstall", the setup program's uninstall,
-    // "vexo", then the hand-off words "notifi" and "unknown", then "startup", "" and "preopen".
-    // A command line that matches no row ends the process at once.
+    // "lang", "subscribe", "updates", "install", "uninstall", the setup program's install and
+    // uninstall, "vexo", then the hand-off words "notifi" and "unknown", then "startup", "" and
+    // "preopen". A command line that matches no row ends the process at once.
     std::vector<DispatchStep> steps;
     auto openDialog = [&context](services::FrameworkPage page) -> services::CORVEN_FORM_2_2& {
         auto& dialog = static_cast<services::CORVEN_FORM_2_2&>(
@@ -73,6 +73,10 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
     steps.push_back(
         {L"uninstall", MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
              Uninstall(context.platform, context.facts, context.language);
+         }});
+    steps.push_back(
+        {kSetupInstallWord, MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
+             Install(context.platform, context.facts, context.language);
          }});
     steps.push_back(
         {kSetupUninstallWord, MatchTest::Equal, AfterStep::Ends,
@@ -118,9 +122,10 @@ DispatchOutcome RunEntry(platform::Platform& platform, const std::wstring& comma
         return DispatchOutcome::EndProcess;
     }
     context.language = std::move(*language);
-    // The setup program's uninstaller waits for its step and may run with no one to answer.
-    services::UpdateCheckReminder(platform, context.facts, context.language,
-                                  commandLine != kSetupUninstallWord);
+    // A silent setup program and the setup's uninstaller wait for their step and may run with
+    // no one to answer.
+    const bool forSetup = commandLine == kSetupInstallWord || commandLine == kSetupUninstallWord;
+    services::UpdateCheckReminder(platform, context.facts, context.language, !forSetup);
     const DispatchOutcome outcome = Dispatch(ModeTable(context), commandLine);
     if (outcome == DispatchOutcome::Returned) {
         // The windows the mode opened use the context: it lives until the last one closes.

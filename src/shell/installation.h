@@ -92,6 +92,10 @@ std::wstring BatchCommand(const services::SystemFacts& facts, const std::wstring
 // The registry script's lines.
 std::vector<std::wstring> UninstallScriptLines(const InstallLayout& layout, bool keepSettings);
 
+// The command word of the install steps as a silent setup program runs them: the same steps,
+// but no question before them (the update reminder), since no one may be there to answer.
+inline constexpr wchar_t kSetupInstallWord[] = L"setupinstall";
+
 // "install": ends the process afterwards.
 void Install(platform::Platform& platform, const services::SystemFacts& facts,
              const services::Language& language);

@@ -121,15 +121,22 @@ TEST_F(SetupUninstallTest, NothingOutsideTheProgramsOwnFoldersIsRemoved) {
     EXPECT_TRUE(fake.files.FileExists(layout.programGroup + L"\\other.lnk"));
 }
 
-TEST_F(SetupUninstallTest, TheWordRunsTheStepsWithoutTheUpdateQuestion) {
+TEST_F(SetupUninstallTest, TheSetupWordsRunTheirStepsWithoutTheUpdateQuestion) {
     fake.files.AddFile(L"C:\\Program Files\\Vantorel\\Languages\\English.ini",
                        "[UPDATES]\r\nCHECKUPDATESNOW=Check now?\r\n");
     // Long past the reminder's days: any other mode asks first.
     services::SaveSetting(fake.registry, services::kAppKey, L"Settings", L"Recent Update",
                           L"1/1/2026 9:30:00 AM");
+
+    EXPECT_EQ(RunEntry(fake.Get(), kSetupInstallWord), DispatchOutcome::EndProcess);
+    EXPECT_TRUE(fake.messages.shown.empty());
+    ASSERT_FALSE(fake.links.created.empty()) << "the install steps ran";
+    EXPECT_EQ(fake.links.created[0].linkPath, kAgentShortcut);
+
     EXPECT_EQ(RunEntry(fake.Get(), kSetupUninstallWord), DispatchOutcome::EndProcess);
     EXPECT_TRUE(fake.messages.shown.empty());
     EXPECT_FALSE(fake.files.FileExists(kAgentShortcut));
+
     EXPECT_EQ(RunEntry(fake.Get(), std::wstring(kSetupUninstallWord) + L" "),
               DispatchOutcome::NoMatch);
     EXPECT_EQ(fake.messages.shown.size(), 1u) << "another command line still asks";
