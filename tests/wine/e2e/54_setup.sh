@@ -120,7 +120,7 @@ wait_for_link() { # TEXT WHEN
 silently() { # WHAT PROGRAM ARGS...
     local rc=0 what=$1
     shift
-    vtrl_wine 120 "$@" || rc=$?
+    vtrl_wine 60 "$@" || rc=$?
     assert_eq 0 "$rc" "the exit code of $what"
 }
 # Polls until the path is gone: the uninstaller hands its work to a copy of itself in the
@@ -158,9 +158,18 @@ echo "an older readme" >"$install_dir/README.md"
 rm "$install_dir/Languages/German.ini"
 reg_get "$settings" Language >/dev/null || fail "no language setting after the first setup"
 
-# The same setup again: an upgrade in place while the agent runs.
+# The same setup again: an upgrade in place while the agent runs, with the program's update
+# reminder long due: silent, nothing may ask.
+old_check='1/1/2020 9:30:00 AM'
+reg_set "$settings" 'Recent Update' REG_SZ "$old_check"
 silently "the upgrade" "$setup" /S
 assert_installed_in "$install_dir" 'C:\Program Files\Vantorel' "after the upgrade"
+# The agent it starts asks, as every start of the program does when the reminder is due; Yes
+# opens the update page and restarts the count.
+reminder=$(uidriver msgbox-text Vantorel 20000) || fail "the restarted agent did not ask"
+[[ $reminder == *'days ago'* ]] || fail "the restarted agent asked '$reminder'"
+uidriver press Vantorel Yes || fail "cannot answer the reminder"
+wait_for_link '&to=updates&' "by the restarted agent"
 second_agent=$(wait_for_agent "after the upgrade")
 # One agent, in another process: the old one ended and a new one started.
 [[ ${second_agent#* } != "${first_agent#* }" ]] || fail "the agent was not restarted"
