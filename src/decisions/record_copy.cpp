@@ -190,7 +190,9 @@ std::optional<PreviousCopy> StoreRecordCopy(platform::Platform& platform,
     previous.bytes = ReadCopyFile(files, previous.path);
     if (!content) {
         // Left behind, it names another removal and is never used; removed, it takes no room.
-        files.Remove(previous.path);
+        if (previous.bytes) {
+            files.Remove(previous.path);
+        }
         return previous;
     }
     const std::wstring folder = RecordCopyFolder(dataFolder);
