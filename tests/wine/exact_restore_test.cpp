@@ -82,8 +82,13 @@ protected:
                 handle.release();
             }
         }
-        if (!programFolder.empty()) {
+        // The restored program may still be running for a moment, holding its file.
+        for (int attempt = 0; !programFolder.empty() && attempt < 100; ++attempt) {
             testing_support::RemoveFolderTree(programFolder);
+            if (GetFileAttributesW(programFolder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+                break;
+            }
+            Sleep(50);
         }
         testing_support::RemoveFolderTree(base);
     }
@@ -176,7 +181,8 @@ protected:
 TEST_F(ExactRestoreWineTest, ExpandValueRestoredByteIdenticalWithItsType) {
     wchar_t programFiles[MAX_PATH] = {};
     ASSERT_GT(ExpandEnvironmentStringsW(L"%ProgramFiles%", programFiles, MAX_PATH), 0u);
-    programFolder = std::wstring(programFiles) + L"\\" + tag;
+    programFolder =
+        std::wstring(programFiles) + L"\\" + tag + L"-" + std::to_wstring(GetTickCount64());
     ASSERT_TRUE(CreateDirectoryW(programFolder.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW(Fixture(L"version_none.exe").c_str(),
                           (programFolder + L"\\Tool.EXE").c_str(), FALSE));
