@@ -133,6 +133,16 @@ protected:
             services::ReadTextLines(P().files, P().locale, BackupLogPath(kDataFolder));
         return lines ? ParseBackupLines(*lines) : std::vector<BackupEntry>{};
     }
+    // Removes the Run value "Tool" (ASSERTs inside a helper stop only the helper): its entry.
+    BackupEntry RemoveTool() {
+        EXPECT_TRUE(RemoveStartupRecord(P(), kDataFolder, RunRecord(L"Tool")));
+        const auto logged = Logged();
+        EXPECT_EQ(logged.size(), 1u);
+        return logged.empty() ? BackupEntry{} : logged.back();
+    }
+    std::wstring CopyPathOf(const BackupEntry& entry) {
+        return RecordCopyPath(P().locale, kDataFolder, entry.Kind, entry.FullLocation);
+    }
     RestoreOutcome Restore(const BackupEntry& entry) {
         return RestoreRemovedRecord(P(), facts, decisions, entry);
     }
@@ -207,10 +217,8 @@ TEST_F(RecordCopyTest, ShortcutFileRestoredWithItsBytesAndAttributes) {
 // A copy that is not the entry's own is never used: the entry restores as entries always did.
 TEST_F(RecordCopyTest, CopyOfAnotherRemovalOrDamagedCopyFallsBackToTheLog) {
     SetValue(L"Tool", platform::kRegExpandSz, expandData);
-    ASSERT_TRUE(RemoveStartupRecord(P(), kDataFolder, RunRecord(L"Tool")));
-    const BackupEntry entry = Logged().at(0);
-    const std::wstring copyPath =
-        RecordCopyPath(P().locale, kDataFolder, entry.Kind, entry.FullLocation);
+    const BackupEntry entry = RemoveTool();
+    const std::wstring copyPath = CopyPathOf(entry);
     ASSERT_TRUE(fixture.fake.files.FileExists(copyPath));
     const std::string good = *fixture.fake.files.Content(copyPath);
 
@@ -255,10 +263,8 @@ TEST_F(RecordCopyTest, NothingIsRemovedWithoutItsCopy) {
 
 TEST_F(RecordCopyTest, LogThatCannotBeWrittenPutsTheEarlierCopyBack) {
     SetValue(L"Tool", platform::kRegExpandSz, expandData);
-    ASSERT_TRUE(RemoveStartupRecord(P(), kDataFolder, RunRecord(L"Tool")));
-    const BackupEntry first = Logged().at(0);
-    const std::wstring copyPath =
-        RecordCopyPath(P().locale, kDataFolder, first.Kind, first.FullLocation);
+    const BackupEntry first = RemoveTool();
+    const std::wstring copyPath = CopyPathOf(first);
     const auto firstCopy = fixture.fake.files.Content(copyPath);
 
     SetValue(L"Tool", platform::kRegSz, Bytes(std::string_view("x\0\0", 4)));

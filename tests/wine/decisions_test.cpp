@@ -39,15 +39,12 @@ protected:
         // A restore writes only to a scanned Run key, so the test's values live in the user's
         // own, under names of the test's own.
         suffix = L"-" + tag;
-        base = facts.TempFolder + L"\\vtrl-decisions-" + tag;
-        dataFolder = base + L"\\data";
-        startupFolder = base + L"\\Startup";
-        facts.StartupFolder = startupFolder;
-        facts.DataFolder = dataFolder;
-        for (const auto& folder : {base, dataFolder, startupFolder}) {
-            CreateDirectoryW(folder.c_str(), nullptr);
-            ASSERT_TRUE(real.Get().files.FolderExists(folder));
-        }
+        testing_support::ScratchFolders folders;
+        ASSERT_TRUE(testing_support::CreateScratchFolders(
+            facts.TempFolder + L"\\vtrl-decisions-" + tag, folders));
+        base = folders.base;
+        facts.DataFolder = dataFolder = folders.data;
+        facts.StartupFolder = startupFolder = folders.startup;
     }
     void TearDown() override {
         win32::unique_hkey handle;

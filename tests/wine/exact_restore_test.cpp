@@ -62,15 +62,11 @@ protected:
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::wstring name(info->name(), info->name() + std::strlen(info->name()));
         tag = L"VtrlExact-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
-        base = facts.TempFolder + L"\\" + tag;
-        dataFolder = base + L"\\data";
-        startupFolder = base + L"\\Startup";
-        facts.StartupFolder = startupFolder;
-        facts.DataFolder = dataFolder;
-        for (const auto& folder : {base, dataFolder, startupFolder}) {
-            CreateDirectoryW(folder.c_str(), nullptr);
-            ASSERT_TRUE(real.Get().files.FolderExists(folder));
-        }
+        testing_support::ScratchFolders folders;
+        ASSERT_TRUE(testing_support::CreateScratchFolders(facts.TempFolder + L"\\" + tag, folders));
+        base = folders.base;
+        facts.DataFolder = dataFolder = folders.data;
+        facts.StartupFolder = startupFolder = folders.startup;
     }
     void TearDown() override {
         for (const auto& [root, view, key] : written) {
@@ -181,12 +177,12 @@ protected:
 TEST_F(ExactRestoreWineTest, ExpandValueRestoredByteIdenticalWithItsType) {
     wchar_t programFiles[MAX_PATH] = {};
     ASSERT_GT(ExpandEnvironmentStringsW(L"%ProgramFiles%", programFiles, MAX_PATH), 0u);
-    programFolder =
-        std::wstring(programFiles) + L"\\" + tag + L"-" + std::to_wstring(GetTickCount64());
+    const std::wstring folderName = tag + L"-" + std::to_wstring(GetTickCount64());
+    programFolder = std::wstring(programFiles) + L"\\" + folderName;
     ASSERT_TRUE(CreateDirectoryW(programFolder.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW(Fixture(L"version_none.exe").c_str(),
                           (programFolder + L"\\Tool.EXE").c_str(), FALSE));
-    const std::wstring command = L"\"%ProgramFiles%\\" + tag + L"\\Tool.EXE\" -Min";
+    const std::wstring command = L"\"%ProgramFiles%\\" + folderName + L"\\Tool.EXE\" -Min";
     const std::wstring run = std::wstring(kRunParent) + L"Run";
     const RawValue stored{REG_EXPAND_SZ, Utf16Bytes(command)};
     WriteValue(HKEY_CURRENT_USER, 0, run, stored.type, stored.data);

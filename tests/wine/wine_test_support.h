@@ -48,6 +48,23 @@ inline std::string ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
+// A test's own folders under the temporary folder: base, and its "data" and "Startup" folders,
+// which stand in for the data folder and the user's Startup folder.
+struct ScratchFolders {
+    std::wstring base, data, startup;
+};
+// Creates them under base; true when all three exist afterwards.
+inline bool CreateScratchFolders(const std::wstring& base, ScratchFolders& folders) {
+    folders = {base, base + L"\\data", base + L"\\Startup"};
+    for (const auto& folder : {folders.base, folders.data, folders.startup}) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        if ((GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Deletes the folder and everything below it, read-only files too.
 inline void RemoveFolderTree(const std::wstring& folder) {
     WIN32_FIND_DATAW found{};
