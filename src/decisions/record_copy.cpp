@@ -2,7 +2,7 @@
 
 #include "decisions/data_file.h"
 
-#include <cstdio>
+#include <cwchar>
 
 namespace vtrl::decisions {
 

@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -71,19 +70,6 @@ TEST(RecordCopyFormatTest, DamagedFilesReadAsNoCopy) {
     damaged = whole;
     damaged[12] = static_cast<char>(damaged[12] + 1);
     EXPECT_FALSE(ParseRecordCopy(damaged));
-    // Random bytes behind a valid start never crash the reader (run under the sanitizers).
-    std::mt19937 random(16);
-    for (int round = 0; round < 2000; ++round) {
-        std::string noise = whole.substr(0, 12);
-        const auto length = random() % 64;
-        for (std::uint32_t index = 0; index < length; ++index) {
-            noise.push_back(static_cast<char>(random() % 7 == 0 ? 0xFF : random() % 5));
-        }
-        const auto parsed = ParseRecordCopy(noise);
-        if (parsed) {
-            EXPECT_EQ(FormatRecordCopy(*parsed), noise);
-        }
-    }
 }
 
 TEST(RecordCopyFormatTest, OneFilePerPlaceComparedAsTheLogComparesPlaces) {
