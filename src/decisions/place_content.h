@@ -12,7 +12,7 @@ namespace vtrl::decisions {
 struct PlaceContent {
     std::wstring exactLocation;   // the full location exactly as named (line breaks and all)
     std::uint32_t valueType = 0;  // a registry value's type; 0 for a shortcut
-    std::uint32_t attributes = 0; // a shortcut file's attribute bits; 0 for a value
+    std::uint32_t attributes = 0; // a shortcut file's attribute bits; 0 for a value or unknown
     std::string data;             // the value's raw data, or the shortcut file's bytes
     friend bool operator==(const PlaceContent&, const PlaceContent&) = default;
 };

@@ -43,15 +43,15 @@ std::optional<PlaceContent> ReadPlace(platform::Platform& platform,
     }
     if (record.Kind == inventory::kKindShortcut) {
         const auto size = platform.files.FileSize(fullLocation);
-        const auto attributes = platform.files.FileAttributes(fullLocation);
-        if (!size || *size > kMaxRecordCopyBytes || !attributes) {
+        if (!size || *size > kMaxRecordCopyBytes) {
             return std::nullopt;
         }
         auto bytes = platform.files.ReadAll(fullLocation);
         if (!bytes || bytes->size() > kMaxRecordCopyBytes) {
             return std::nullopt;
         }
-        content.attributes = *attributes;
+        // A file system that tells no attributes keeps none: the bytes still come back.
+        content.attributes = platform.files.FileAttributes(fullLocation).value_or(0);
         content.data = std::move(*bytes);
         return content;
     }

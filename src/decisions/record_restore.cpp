@@ -58,6 +58,9 @@ bool WriteShortcutFile(platform::FileSystem& files, const std::wstring& path,
             return false;
         }
     }
+    if (content.attributes == 0) {
+        return true; // not known when it was removed: left as the write made it
+    }
     std::uint32_t wanted = content.attributes & kSettableAttributes;
     if (wanted == 0) {
         wanted = platform::kAttributeNormal;
