@@ -256,6 +256,18 @@ TEST_F(ExactRestoreWineTest, ShortcutRestoredByteIdenticalWithItsAttributes) {
     EXPECT_EQ(GetFileAttributesW(link.c_str()), attributes);
 }
 
+// What the fake file system copies: a file replaced through a temporary one is a new file and
+// carries none of the old file's attributes.
+TEST_F(ExactRestoreWineTest, ReplacedFileHasAttributesOfItsOwn) {
+    const std::wstring path = startupFolder + L"\\held.lnk";
+    ASSERT_TRUE(real.Get().files.ReplaceAll(path, "old"));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    ASSERT_TRUE(real.Get().files.ReplaceAll(path, "new"));
+    EXPECT_EQ(testing_support::ReadFileBytes(path), "new");
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
 // Entries an older version wrote, with no copy beside them, restore as before: a REG_SZ value of
 // the command line, and a shortcut re-created from folder, name and arguments.
 TEST_F(ExactRestoreWineTest, OldFormatEntriesRestoreAsBefore) {
