@@ -1,5 +1,6 @@
 #include "decisions/backup_log.h"
 
+#include "decisions/record_copy.h"
 #include "services/date_time.h"
 #include "services/text_file.h"
 
@@ -96,7 +97,8 @@ std::wstring TimeLine(const platform::LocalTime& time) {
 StoreResult BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataFolder,
                                 const std::wstring& kind, const std::wstring& fullLocation,
                                 const std::wstring& folder, const std::wstring& exeName,
-                                const std::wstring& arguments, const std::wstring& commandLine) {
+                                const std::wstring& arguments, const std::wstring& commandLine,
+                                const PlaceReader& readPlace) {
     const auto turn = TakeWriterTurn(platform, dataFolder);
     if (!turn) {
         return {StoreOutcome::Busy};
@@ -134,9 +136,16 @@ StoreResult BackupAndLogRemoval(platform::Platform& platform, const std::wstring
     added.RemovedAt = StoredRow(platform.locale.FormatDateTime(platform.clock.Now()));
     added.RemovedDate = DateLine(platform.clock.Now());
     added.RemovedTime = TimeLine(platform.clock.Now());
+    // The copy first: a log entry never names a copy that is not there yet.
+    const auto previousCopy =
+        StoreRecordCopy(platform, dataFolder, added, readPlace ? readPlace() : std::nullopt);
+    if (!previousCopy) {
+        return {StoreOutcome::Failed};
+    }
     entries.push_back(std::move(added));
     if (!services::WriteTextLines(platform.files, platform.locale, path,
                                   FormatBackupLines(entries))) {
+        PutBackPreviousCopy(platform.files, *previousCopy);
         return {StoreOutcome::Failed};
     }
     return {StoreOutcome::Stored};
@@ -195,6 +204,8 @@ StoreResult ClearBackupLog(platform::Platform& platform, const std::wstring& dat
     if (platform.files.FileExists(path) && !platform.files.Remove(path)) {
         return {StoreOutcome::Failed};
     }
+    // Without their entries the copies are never used again; one that stays takes room only.
+    ClearRecordCopies(platform.files, dataFolder);
     return {StoreOutcome::Stored};
 }
 

@@ -6,6 +6,7 @@
 
 #include "decisions/data_file.h"
 #include "decisions/decision_database.h"
+#include "decisions/place_content.h"
 #include "platform/platform.h"
 
 #include <array>
@@ -60,10 +61,14 @@ std::wstring TimeLine(const platform::LocalTime& time);
 // that would read as a separator gets a trailing blank; a log holding text outside its entries
 // is first kept aside as "BackupAndLog.unreadable.txt". The file is replaced in one step, never
 // left missing or cut short; on any outcome but Stored it is left as it was.
+// readPlace, when given, is asked under the same turn for what the place holds now; that exact
+// copy is kept beside the log (record_copy.h) for the new entry, and when it cannot be written
+// the log is not changed either (Failed). A place it cannot read is logged without a copy.
 StoreResult BackupAndLogRemoval(platform::Platform& platform, const std::wstring& dataFolder,
                                 const std::wstring& kind, const std::wstring& fullLocation,
                                 const std::wstring& folder, const std::wstring& exeName,
-                                const std::wstring& arguments, const std::wstring& commandLine);
+                                const std::wstring& arguments, const std::wstring& commandLine,
+                                const PlaceReader& readPlace = {});
 // Whether two entries are of the same startup record: the same kind and the same full location,
 // compared as Windows compares key paths and file paths (case-insensitively).
 bool SamePlace(platform::Locale& locale, const BackupEntry& one, const BackupEntry& other);
@@ -81,7 +86,8 @@ BackupListing ListBackupEntries(platform::Platform& platform, const std::wstring
 std::wstring DisplayLineOf(platform::Locale& locale, const BackupEntry& entry);
 // The entry of display line `index`; nullopt when the index is outside the listing.
 std::optional<BackupEntry> ListedEntry(const BackupListing& listing, std::size_t index);
-// Deletes the log when it exists, under the writer's turn.
+// Deletes the log when it exists, and then the exact copies kept beside it, under the writer's
+// turn; Failed when the log stays (the copies are then kept too).
 StoreResult ClearBackupLog(platform::Platform& platform, const std::wstring& dataFolder);
 
 } // namespace vtrl::decisions

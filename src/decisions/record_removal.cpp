@@ -1,6 +1,7 @@
 #include "decisions/record_removal.h"
 
 #include "decisions/backup_log.h"
+#include "decisions/record_copy.h"
 #include "inventory/removable_record.h"
 #include "services/registry_access.h"
 
@@ -8,15 +9,61 @@ namespace vtrl::decisions {
 
 namespace {
 
+// The Run-type key of a registry record without the trailing backslashes its location may carry.
+std::optional<services::RegistryLocation> RecordKey(const inventory::StartupRecord& record) {
+    auto location = services::ParseRegistryLocation(record.Location);
+    if (location) {
+        while (!location->keyPath.empty() && location->keyPath.back() == L'\\') {
+            location->keyPath.pop_back();
+        }
+    }
+    return location;
+}
+
+// What the record's place holds now, byte for byte: the value's type and data as stored, or the
+// shortcut file with its attributes.
+std::optional<PlaceContent> ReadPlace(platform::Platform& platform,
+                                      const inventory::StartupRecord& record,
+                                      const std::wstring& fullLocation) {
+    PlaceContent content;
+    content.exactLocation = fullLocation;
+    if (record.Kind == inventory::kKindRegistry) {
+        const auto location = RecordKey(record);
+        if (!location) {
+            return std::nullopt;
+        }
+        auto value =
+            platform.registry.QueryValue(location->hive, location->keyPath, record.EntryName);
+        if (!value || value->data.size() > kMaxRecordCopyBytes) {
+            return std::nullopt;
+        }
+        content.valueType = value->type;
+        content.data.assign(value->data.begin(), value->data.end());
+        return content;
+    }
+    if (record.Kind == inventory::kKindShortcut) {
+        const auto size = platform.files.FileSize(fullLocation);
+        if (!size || *size > kMaxRecordCopyBytes) {
+            return std::nullopt;
+        }
+        auto bytes = platform.files.ReadAll(fullLocation);
+        if (!bytes || bytes->size() > kMaxRecordCopyBytes) {
+            return std::nullopt;
+        }
+        // A file system that tells no attributes keeps none: the bytes still come back.
+        content.attributes = platform.files.FileAttributes(fullLocation).value_or(0);
+        content.data = std::move(*bytes);
+        return content;
+    }
+    return std::nullopt;
+}
+
 bool RemoveRegistryValue(platform::Platform& platform, const inventory::StartupRecord& record) {
-    const auto location = services::ParseRegistryLocation(record.Location);
+    const auto location = RecordKey(record);
     if (!location) {
         return false;
     }
-    std::wstring key = location->keyPath;
-    while (!key.empty() && key.back() == L'\\') {
-        key.pop_back();
-    }
+    const std::wstring& key = location->keyPath;
     // The value is named directly rather than through a path text: a path ending in "\" would
     // name the whole Run key when the record is the key's default value.
     if (platform.registry.DeleteValue(location->hive, key, record.EntryName)) {
@@ -73,7 +120,8 @@ StoreResult RemoveStartupRecord(platform::Platform& platform, const std::wstring
     const std::wstring fullLocation = FullLocationOf(record);
     const StoreResult backup =
         BackupAndLogRemoval(platform, dataFolder, record.Kind, fullLocation, record.ExeFolder,
-                            record.ExeName, record.Arguments, record.CommandLine);
+                            record.ExeName, record.Arguments, record.CommandLine,
+                            [&] { return ReadPlace(platform, record, fullLocation); });
     if (!backup) {
         return backup;
     }

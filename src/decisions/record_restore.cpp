@@ -1,5 +1,6 @@
 #include "decisions/record_restore.h"
 
+#include "decisions/record_copy.h"
 #include "inventory/inventory_scan.h"
 #include "inventory/startup_record.h"
 #include "services/registry_access.h"
@@ -29,13 +30,56 @@ bool IsPlainLinkName(platform::Locale& locale, const std::wstring& name) {
 }
 
 bool WriteRegistryRecord(platform::Platform& platform, const RestoreTarget& target,
-                         const std::wstring& commandLine) {
+                         const platform::RegistryValue& value) {
     const auto location = services::ParseRegistryLocation(target.runKey);
     if (!location || !platform.registry.CreateKey(location->hive, location->keyPath)) {
         return false;
     }
-    return platform.registry.SetValue(location->hive, location->keyPath, target.valueName,
-                                      {platform::kRegSz, services::EncodeRegSz(commandLine)});
+    return platform.registry.SetValue(location->hive, location->keyPath, target.valueName, value);
+}
+
+// The attribute bits a file can be given back (SetFileAttributes refuses or ignores the others).
+constexpr std::uint32_t kSettableAttributes =
+    platform::kAttributeReadOnly | platform::kAttributeHidden | platform::kAttributeSystem |
+    platform::kAttributeArchive;
+
+// The shortcut file's own bytes at its old path, replacing a read-only file there too, then its
+// attributes as they were.
+bool WriteShortcutFile(platform::FileSystem& files, const std::wstring& path,
+                       const PlaceContent& content) {
+    if (!files.ReplaceAll(path, content.data)) {
+        const auto present = files.FileAttributes(path);
+        if (!present || (*present & platform::kAttributeReadOnly) == 0 ||
+            !files.ChangeAttributes(path, platform::kAttributeNormal)) {
+            return false;
+        }
+        if (!files.ReplaceAll(path, content.data)) {
+            files.ChangeAttributes(path, *present);
+            return false;
+        }
+    }
+    if (content.attributes == 0) {
+        return true; // not known when it was removed: left as the write made it
+    }
+    std::uint32_t wanted = content.attributes & kSettableAttributes;
+    if (wanted == 0) {
+        wanted = platform::kAttributeNormal;
+    }
+    const auto now = files.FileAttributes(path);
+    if (now && (*now & kSettableAttributes) == (wanted & kSettableAttributes)) {
+        return true;
+    }
+    return files.ChangeAttributes(path, wanted);
+}
+
+// The target of the copy's exact location, which differs from the entry's only where the log
+// cannot hold a character; nullopt when that is not a scanned place.
+std::optional<RestoreTarget> ExactTarget(platform::Locale& locale,
+                                         const services::SystemFacts& facts,
+                                         const BackupEntry& entry, const RecordCopy& copy) {
+    BackupEntry exact = entry;
+    exact.FullLocation = copy.content.exactLocation;
+    return ScannedRestoreTarget(locale, facts, exact);
 }
 
 } // namespace
@@ -79,14 +123,33 @@ RestoreOutcome RestoreRemovedRecord(platform::Platform& platform,
         outcome.refused = true;
         return outcome;
     }
-    if (!target->runKey.empty()) {
-        outcome.recordWritten = WriteRegistryRecord(platform, *target, entry.CommandLine);
+    const auto copy = FindRecordCopy(platform, facts.DataFolder, entry);
+    const auto exactTarget =
+        copy ? ExactTarget(platform.locale, facts, entry, *copy) : std::nullopt;
+    if (exactTarget) {
+        outcome.exactCopy = true;
+        const PlaceContent& content = copy->content;
+        if (!exactTarget->runKey.empty()) {
+            outcome.recordWritten = WriteRegistryRecord(
+                platform, *exactTarget,
+                {content.valueType,
+                 std::vector<std::uint8_t>(content.data.begin(), content.data.end())});
+        } else {
+            outcome.recordWritten =
+                WriteShortcutFile(platform.files, exactTarget->linkPath, content);
+        }
+    } else if (!target->runKey.empty()) {
+        outcome.recordWritten = WriteRegistryRecord(
+            platform, *target, {platform::kRegSz, services::EncodeRegSz(entry.CommandLine)});
     } else {
         outcome.recordWritten =
             platform.links.CreateLink({target->linkPath, entry.ExeFolder + L"\\" + entry.ExeName,
                                        L"", entry.ExeFolder, entry.Arguments, L""});
     }
-    outcome.started = platform.launcher.StartProgram(entry.CommandLine);
+    // The command as stored may name variables (a REG_EXPAND_SZ value, %ProgramFiles%); started
+    // as Windows starts such a value. An already expanded command stays as it is.
+    outcome.started =
+        platform.launcher.StartProgram(platform.environment.Expand(entry.CommandLine));
     outcome.approved = SaveDecision(platform, facts.DataFolder, decisions, entry.ExeFolder,
                                     entry.ExeName, entry.Arguments, false, false, kStatusApproved);
     return outcome;

@@ -34,15 +34,19 @@ std::wstring RestoreQuestion(const std::wstring& prompt, const BackupEntry& entr
 
 struct RestoreOutcome {
     bool refused = false;       // the location is not a scanned one: nothing was done
+    bool exactCopy = false;     // written from the exact copy kept with the entry
     bool recordWritten = false; // the registry value or the shortcut was written
     bool started = false;       // the command line started
     StoreResult approved;       // the decision file now approves the executable
 };
-// Writes the record back (a REG_SZ value holding the command line, or a shortcut to
-// folder\name with the arguments and the folder as working folder), starts the command line once,
-// and approves the executable in the decision file as it is now. Each step runs even when an
-// earlier one failed; an entry whose location is not a scanned one does none of them. The
-// question before and the message after belong to the undo page.
+// Writes the record back exactly as it was removed when the entry's exact copy is kept
+// (record_copy.h): the value with its own type and data, or the shortcut file's own bytes and
+// attributes. An entry without one (written before copies were kept, or whose place could not be
+// read) writes a REG_SZ value holding the command line, or a shortcut to folder\name with the
+// arguments and the folder as working folder. Then it starts the command line once, with the
+// user's environment variables expanded, and approves the executable in the decision file as it is
+// now. Each step runs even when an earlier one failed; an entry whose location is not a scanned one
+// does none of them. The question before and the message after belong to the undo page.
 RestoreOutcome RestoreRemovedRecord(platform::Platform& platform,
                                     const services::SystemFacts& facts, Decisions& decisions,
                                     const BackupEntry& entry);

@@ -78,6 +78,8 @@ bool FakeFileSystem::ReplaceAll(const std::wstring& path, std::string_view bytes
     }
     files_[FoldCase(path)] = std::string(bytes);
     spelling_.emplace(FoldCase(path), path);
+    // The new content arrives as a new file (moved over the old one), with attributes of its own.
+    attributes_.erase(FoldCase(path));
     return true;
 }
 

@@ -122,6 +122,34 @@ def backup_log():
     write("backup_log", "no_file", fields + b"\x00\x01")
 
 
+def record_copy_file(kind, location, exact, value_type, attributes, data):
+    """A copy file as decisions/record_copy.cpp writes it, for the log entry the target uses."""
+    def field(raw):
+        return struct.pack("<I", len(raw)) + raw
+
+    def wide(value):
+        return field(value.encode("utf-16-le"))
+
+    return (b"VTRLCOPY" + struct.pack("<I", 1) + wide(kind) + wide(location) +
+            wide("12/8/2026 5:34:07 AM") + wide(exact) + struct.pack("<II", value_type, attributes)
+            + field(data))
+
+
+def record_copy():
+    run = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run\Tool"
+    link = r"C:\users\tester\Start Menu\Programs\Startup\Tool.lnk"
+    expand = '"%ProgramFiles%\\Mixed Case\\Tool.EXE" -Min\0'.encode("utf-16-le")
+    write("record_copy", "expand_value", record_copy_file("REGISTRY", run, run, 2, 0, expand) +
+          b"\x00")
+    write("record_copy", "shortcut", record_copy_file("SHORTCUT", link, link, 0, 0x21,
+                                                      b"L\x00\x00\x00\x01\x14\x02\x00") +
+          b"\x01")
+    write("record_copy", "elsewhere", record_copy_file("REGISTRY", run, run[:-4] + "Evil", 1, 0,
+                                                       b"x\x00\x00\x00") + b"\x00")
+    write("record_copy", "cut_short", record_copy_file("SHORTCUT", link, link, 0, 0, b"abc")[:-2] +
+          b"\x01")
+
+
 def hand_off():
     write("hand_off", "removal", text("notifi202612080930001") +
           text("c:\\tools\r\na.exe\r\n") + text(r"c:\tools") + text("a.exe") + b"\x00\x01")
@@ -175,6 +203,7 @@ def main():
     version_blocks()
     decision_file()
     backup_log()
+    record_copy()
     hand_off()
     language_file()
     stored_date()

@@ -14,6 +14,7 @@
 #include "services/settings_store.h"
 #include "services/system_facts.h"
 #include "services/text_file.h"
+#include "wine_test_support.h"
 
 #include <windows.h>
 #include <winternl.h>
@@ -96,10 +97,7 @@ protected:
                                            std::to_wstring(GetCurrentProcessId()))
                                               .c_str());
         RegDeleteKeyW(HKEY_CURRENT_USER, kTestRoot);
-        for (const auto& entry : real.Get().files.ListFolder(facts.DataFolder, L"*")) {
-            DeleteFileW((facts.DataFolder + L"\\" + entry.name).c_str());
-        }
-        RemoveDirectoryW(facts.DataFolder.c_str());
+        testing_support::RemoveFolderTree(facts.DataFolder);
         DeleteFileW(target.c_str());
         RemoveDirectoryW(base.c_str());
     }

@@ -132,15 +132,7 @@ protected:
             ERROR_SUCCESS) {
             RegDeleteValueW(run.get(), ValueName().c_str());
         }
-        for (const auto& folder : {facts.DataFolder, facts.StartupFolder}) {
-            for (const auto& entry : r.files.ListFolder(folder, L"*")) {
-                const std::wstring path = folder + L"\\" + entry.name;
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-            RemoveDirectoryW(folder.c_str());
-        }
-        RemoveDirectoryW(base.c_str());
+        testing_support::RemoveFolderTree(base);
     }
 
     std::wstring ValueName() const { return L"VtrlStore-" + tag; }

@@ -10,12 +10,14 @@
 #include "platform/win32/win32_platform.h"
 #include "services/system_facts.h"
 #include "services/text_file.h"
+#include "wine_test_support.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,15 +39,12 @@ protected:
         // A restore writes only to a scanned Run key, so the test's values live in the user's
         // own, under names of the test's own.
         suffix = L"-" + tag;
-        base = facts.TempFolder + L"\\vtrl-decisions-" + tag;
-        dataFolder = base + L"\\data";
-        startupFolder = base + L"\\Startup";
-        facts.StartupFolder = startupFolder;
-        facts.DataFolder = dataFolder;
-        for (const auto& folder : {base, dataFolder, startupFolder}) {
-            CreateDirectoryW(folder.c_str(), nullptr);
-            ASSERT_TRUE(real.Get().files.FolderExists(folder));
-        }
+        testing_support::ScratchFolders folders;
+        ASSERT_TRUE(testing_support::CreateScratchFolders(
+            facts.TempFolder + L"\\vtrl-decisions-" + tag, folders));
+        base = folders.base;
+        facts.DataFolder = dataFolder = folders.data;
+        facts.StartupFolder = startupFolder = folders.startup;
     }
     void TearDown() override {
         win32::unique_hkey handle;
@@ -55,13 +54,7 @@ protected:
                 RegDeleteValueW(handle.get(), name.empty() ? nullptr : name.c_str());
             }
         }
-        for (const auto& folder : {dataFolder, startupFolder}) {
-            for (const auto& entry : real.Get().files.ListFolder(folder, L"*")) {
-                DeleteFileW((folder + L"\\" + entry.name).c_str());
-            }
-            RemoveDirectoryW(folder.c_str());
-        }
-        RemoveDirectoryW(base.c_str());
+        testing_support::RemoveFolderTree(base);
     }
 
     // The test's own value name for `name`; the default value stays the default value.
@@ -143,10 +136,15 @@ TEST_F(DecisionsWineTest, RegistryRecordRemovedAndRestored) {
     const auto logged = Logged();
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_EQ(logged[0].FullLocation, Location() + L"\\" + Name(L"Helper"));
-    // The rewrite went through a temporary file that is gone again.
+    // The rewrites went through temporary files that are gone again: the log, and the folder
+    // of exact copies with the one copy.
     const auto files = real.Get().files.ListFolder(dataFolder, L"*");
-    ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(files[0].name, L"BackupAndLog.txt");
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(std::set<std::wstring>({files[0].name, files[1].name}),
+              std::set<std::wstring>({L"BackupAndLog.txt", L"Backups"}));
+    const auto copies = real.Get().files.ListFolder(dataFolder + L"\\Backups", L"*");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0].name.size(), 20u) << "16 hex digits and .bin";
 
     decisions::Decisions table;
     const auto outcome = decisions::RestoreRemovedRecord(real.Get(), facts, table, logged[0]);

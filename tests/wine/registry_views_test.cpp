@@ -12,6 +12,7 @@
 #include "platform/win32/win32_platform.h"
 #include "services/system_facts.h"
 #include "services/text_file.h"
+#include "wine_test_support.h"
 
 #include <windows.h>
 
@@ -69,10 +70,7 @@ protected:
         for (const auto& [view, key] : createdKeys) {
             RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (kRunParent + key).c_str(), view, 0);
         }
-        for (const auto& entry : real.Get().files.ListFolder(dataFolder, L"*")) {
-            DeleteFileW((dataFolder + L"\\" + entry.name).c_str());
-        }
-        RemoveDirectoryW(dataFolder.c_str());
+        testing_support::RemoveFolderTree(dataFolder);
     }
 
     // Writes a REG_SZ value under HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\KEY through

@@ -4,11 +4,12 @@
 // random moments. After every kill the log must parse into complete entries only, keep every
 // entry it ever held, and hold this round's backup entry for every record that is gone. Then two
 // probes remove records of the same programs from two places at once, sharing the data folder:
-// every removal of both must be in the log.
+// every removal of both must be in the log. A logged entry always has its exact copy.
 
 #include "kept_setting.h"
 #include "decisions/backup_log.h"
 #include "decisions/decision_database.h"
+#include "decisions/record_copy.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "services/settings_store.h"
@@ -224,6 +225,9 @@ protected:
                 if (!IsShortcut(i)) {
                     EXPECT_EQ(entry->CommandLine, CommandLine(i));
                 }
+                // The exact copy is written before its entry, so an entry never lacks it.
+                EXPECT_TRUE(decisions::FindRecordCopy(r, data, *entry).has_value())
+                    << "record " << i << " (round " << round << ") is logged without its copy";
             }
             if (!Present(i)) {
                 ++seen.gone;

@@ -8,6 +8,7 @@
 #include "platform/win32/win32_platform.h"
 #include "services/system_facts.h"
 #include "services/text_file.h"
+#include "wine_test_support.h"
 
 #include <windows.h>
 
@@ -36,10 +37,7 @@ protected:
     void TearDown() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VantorelTests\\line-breaks");
         RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\VantorelTests");
-        for (const auto& entry : real.Get().files.ListFolder(dataFolder, L"*")) {
-            DeleteFileW((dataFolder + L"\\" + entry.name).c_str());
-        }
-        RemoveDirectoryW(dataFolder.c_str());
+        testing_support::RemoveFolderTree(dataFolder);
     }
     std::vector<decisions::BackupEntry> Logged() {
         const auto lines = services::ReadTextLines(real.Get().files, real.Get().locale,

@@ -48,6 +48,46 @@ inline std::string ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
+// A test's own folders under the temporary folder: base, and its "data" and "Startup" folders,
+// which stand in for the data folder and the user's Startup folder.
+struct ScratchFolders {
+    std::wstring base, data, startup;
+};
+// Creates them under base; true when all three exist afterwards.
+inline bool CreateScratchFolders(const std::wstring& base, ScratchFolders& folders) {
+    folders = {base, base + L"\\data", base + L"\\Startup"};
+    for (const auto& folder : {folders.base, folders.data, folders.startup}) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        if ((GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Deletes the folder and everything below it, read-only files too.
+inline void RemoveFolderTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            const std::wstring path = folder + L"\\" + name;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                RemoveFolderTree(path);
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
 // Serves HTTP/1.0 on a free loopback port until destroyed. Every request (its head, up to the
 // blank line) is kept, and `answer` gives the body of its reply; both run under one lock, which
 // `Change` also takes for a test that alters what `answer` reads.

@@ -121,6 +121,12 @@ public:
                                                   const std::wstring& pattern) override {
         return real_.ListFolder(folder, pattern);
     }
+    std::optional<std::uint32_t> FileAttributes(const std::wstring& path) override {
+        return real_.FileAttributes(path);
+    }
+    bool ChangeAttributes(const std::wstring& path, std::uint32_t attributes) override {
+        return real_.ChangeAttributes(path, attributes);
+    }
 
 private:
     platform::FileSystem& real_;
