@@ -368,6 +368,7 @@ protected:
 TEST_F(RecordNotesTest, ListAndPageNameTheMissingFileTheLauncherAndTheHijackRisk) {
     Main& main = Open();
     RecordPage& page = main.recordPage;
+    ASSERT_EQ(main.RowCount(), 3) << "every record is listed, found or not";
     EXPECT_EQ(main.BAinfo(0).Caption(), L"File not found");
     EXPECT_EQ(main.BAinfo(1).Caption(), L"No decision yet");
     EXPECT_EQ(main.BAinfo(2).Caption(), L"(!) No decision yet");
