@@ -37,6 +37,11 @@ TEST_F(EnvironmentWineTest, ExpandsAsWindowsDoes) {
     ASSERT_TRUE(SetEnvironmentVariableW(L"VTRL_TEST_LONG", longValue.c_str()));
     EXPECT_EQ(environment.Expand(L"<%VTRL_TEST_LONG%>"), L"<" + longValue + L">");
     EXPECT_EQ(environment.Variable(L"vtrl_test_long"), longValue);
+    // Longer than the system expands in one call: nothing is cut off.
+    const std::wstring tail(40000, L'a');
+    EXPECT_EQ(environment.Expand(L"%SystemRoot% " + tail + L" %VTRL_NOT_SET%"),
+              std::wstring(windows) + L" " + tail + L" %VTRL_NOT_SET%");
+    EXPECT_EQ(environment.Expand(L"x " + tail), L"x " + tail);
     EXPECT_EQ(environment.Variable(L"VTRL_NOT_SET"), std::nullopt);
     ASSERT_TRUE(SetEnvironmentVariableW(L"VTRL_TEST_EMPTY", L""));
     EXPECT_EQ(environment.Variable(L"VTRL_TEST_EMPTY"), std::wstring());

@@ -66,7 +66,9 @@ def expect(name, **values):
         print(f"{name}: no record")
         return
     for key, value in values.items():
-        if record[key] != value:
+        # Paths compare as Windows compares them (Wine's PATH spells "WindowsPowershell").
+        same = (record[key].lower() == value.lower()) if key == "Launcher" else record[key] == value
+        if not same:
             ok = False
             print(f"{name}.{key}: expected {value!r}, got {record[key]!r}")
 
