@@ -258,6 +258,9 @@ TEST_F(CommandResolution, AppPathsOfTheUserComeBeforeTheMachineAndPathextOrderHo
     EXPECT_EQ(Resolve(L"cmd /c agent").Program, L"C:\\Tools\\bin\\agent.COM");
     // Process creation itself appends only .exe.
     EXPECT_EQ(Resolve(L"agent").Program, L"C:\\Tools\\bin\\agent.exe");
+    // Without PATHEXT (Wine leaves it unset) Windows' own list stands in.
+    fake.environment.variables.erase(L"pathext");
+    EXPECT_EQ(Resolve(L"cmd /c sync").Program, L"C:\\Tools\\bin\\sync.CMD");
 }
 
 TEST_F(CommandResolution, ShortcutTargetsAreTakenWholeAndLookedThrough) {

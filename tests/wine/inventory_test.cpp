@@ -285,7 +285,12 @@ TEST_F(InventoryWineTest, ShortcutsMadeThroughTheShell) {
     ASSERT_EQ(Scan(), inventory::ScanOutcome::Records);
     std::vector<std::wstring> entries = Entries();
     std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::wstring>{L"no args.lnk", L"with args.lnk"}));
+    // The shortcut to a deleted program is listed, not found; the damaged one cannot be read.
+    EXPECT_EQ(entries, (std::vector<std::wstring>{L"gone.lnk", L"no args.lnk", L"with args.lnk"}));
+    const StartupRecord* gone = Find(L"gone.lnk");
+    ASSERT_NE(gone, nullptr);
+    EXPECT_FALSE(gone->Found);
+    EXPECT_EQ(gone->ExeName, L"deleted.exe");
 
     const StartupRecord* withArgs = Find(L"with args.lnk");
     ASSERT_NE(withArgs, nullptr);
