@@ -3,6 +3,7 @@
 
 #include "fakes/fake_platform.h"
 #include "inventory/command_resolver.h"
+#include "inventory/launcher_names.h"
 #include "services/registry_access.h"
 
 #include <gtest/gtest.h>
@@ -281,6 +282,16 @@ TEST_F(CommandResolution, ShortcutTargetsAreTakenWholeAndLookedThrough) {
     const ResolvedCommand missing = resolver.ResolveProgram(L"D:\\Gone\\gone.exe", L"");
     EXPECT_FALSE(missing.Found);
     EXPECT_EQ(missing.Program, L"D:\\Gone\\gone.exe");
+}
+
+TEST(LauncherNames, TheEightLaunchersWithOrWithoutExeInAnyCase) {
+    for (const wchar_t* name : {L"rundll32.exe", L"WScript.EXE", L"cscript", L"MSHTA.exe",
+                                L"cmd.exe", L"PowerShell.exe", L"pwsh", L"regsvr32.exe"}) {
+        EXPECT_TRUE(IsLauncherName(name)) << std::wstring(name).size();
+    }
+    for (const wchar_t* name : {L"notepad.exe", L"cmdx.exe", L"cmd.exe.exe", L".exe", L""}) {
+        EXPECT_FALSE(IsLauncherName(name)) << std::wstring(name).size();
+    }
 }
 
 } // namespace
