@@ -37,30 +37,7 @@ std::wstring Win32Environment::Expand(const std::wstring& text) {
 }
 
 std::wstring Win32Environment::ExpandLong(const std::wstring& text) {
-    // The same rule, name by name: a defined %NAME% becomes its value; otherwise the first sign
-    // stays and the closing one may open the next name.
-    std::wstring result;
-    std::size_t from = 0;
-    while (from < text.size()) {
-        const std::size_t open = text.find(L'%', from);
-        const std::size_t close =
-            open == std::wstring::npos ? std::wstring::npos : text.find(L'%', open + 1);
-        if (close == std::wstring::npos) {
-            result.append(text, from, std::wstring::npos);
-            break;
-        }
-        result.append(text, from, open - from);
-        const std::wstring name = text.substr(open + 1, close - open - 1);
-        const auto value = name.empty() ? std::nullopt : Variable(name);
-        if (value) {
-            result += *value;
-            from = close + 1;
-        } else {
-            result.append(text, open, close - open);
-            from = close;
-        }
-    }
-    return result;
+    return platform::ExpandNames(text, [this](const std::wstring& name) { return Variable(name); });
 }
 
 std::optional<std::wstring> Win32Environment::Variable(const std::wstring& name) {
