@@ -7,7 +7,8 @@ namespace vtrl::cli {
 const std::vector<std::wstring_view>& RecordFieldNames() {
     static const std::vector<std::wstring_view> names = {
         L"Kind",      L"Location", L"EntryName",   L"CommandLine", L"ExeFolder", L"ExeName",
-        L"Arguments", L"Company",  L"Description", L"FileSize",    L"IsRunning", L"ViaRundll"};
+        L"Arguments", L"Company",  L"Description", L"FileSize",    L"IsRunning", L"ViaRundll",
+        L"Found",     L"Launcher", L"HijackRisk",  L"ValueType"};
     return names;
 }
 
@@ -34,6 +35,10 @@ OutputRows RecordRows(std::span<const inventory::StartupRecord> records) {
             NumberCell(record.FileSize),
             FlagCell(record.IsRunning),
             FlagCell(record.ViaRundll),
+            FlagCell(record.Found),
+            TextCell(record.Launcher),
+            FlagCell(record.HijackRisk),
+            TextCell(record.ValueType),
         });
     }
     return rows;

@@ -198,14 +198,29 @@ DecisionEntry LookupDecision(platform::Locale& locale, const Decisions& decision
                              inventory::StartupRecord& record) {
     record.ExeFolder = locale.ToLower(record.ExeFolder);
     record.ExeName = locale.ToLower(record.ExeName);
+    const auto find = [&decisions](const std::wstring& folder, const std::wstring& exeName,
+                                   const std::wstring& arguments) -> const DecisionEntry* {
+        const DecisionEntry* found = nullptr;
+        for (const DecisionEntry& entry : decisions.DecisionTable) {
+            if (entry.InUse && SameKey(entry, folder, exeName, arguments)) {
+                found = &entry;
+            }
+        }
+        return found;
+    };
+    const DecisionEntry* found = find(record.ExeFolder, record.ExeName, record.Arguments);
+    // A decision stored before the exact resolution stays with its record until a new one is
+    // stored under the record's own key.
+    if (found == nullptr && !record.LegacyKey.Name.empty()) {
+        found = find(locale.ToLower(record.LegacyKey.Folder), locale.ToLower(record.LegacyKey.Name),
+                     record.LegacyKey.Arguments);
+    }
     DecisionEntry result;
     result.Status = kStatusNoDecision;
-    for (const DecisionEntry& entry : decisions.DecisionTable) {
-        if (entry.InUse && SameKey(entry, record.ExeFolder, record.ExeName, record.Arguments)) {
-            result.Status = entry.Status;
-            result.DeleteRecord = entry.DeleteRecord;
-            result.KillIfRunning = entry.KillIfRunning;
-        }
+    if (found != nullptr) {
+        result.Status = found->Status;
+        result.DeleteRecord = found->DeleteRecord;
+        result.KillIfRunning = found->KillIfRunning;
     }
     return result;
 }

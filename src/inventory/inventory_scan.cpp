@@ -79,6 +79,34 @@ ScanSources DefaultScanSources(const services::SystemFacts& facts) {
     return sources;
 }
 
+void AddResolvedRecord(ScanContext& context, StartupRecord record,
+                       const ResolvedCommand& resolved) {
+    platform::Locale& locale = context.platform.locale;
+    record.Found = resolved.Found;
+    record.ViaRundll = resolved.ViaRundll;
+    record.HijackRisk = resolved.HijackRisk;
+    record.Launcher = resolved.Launcher;
+    record.Arguments = resolved.Arguments;
+    if (resolved.Found) {
+        FileFacts file = GatherFileFacts(context.platform, context.facts, resolved.Program,
+                                         !context.options.readOnly);
+        record.ExeFolder = std::move(file.Folder);
+        record.ExeName = std::move(file.FileName);
+        record.Company = std::move(file.Company);
+        record.Description = std::move(file.Description);
+        record.FileSize = file.Size;
+    } else {
+        record.ExeFolder = locale.ToUpper(ParentFolder(resolved.Program));
+        record.ExeName = LastPathComponent(resolved.Program);
+    }
+    const ProgramKey own{locale.ToLower(record.ExeFolder), locale.ToLower(record.ExeName),
+                         record.Arguments};
+    if (record.LegacyKey == own) {
+        record.LegacyKey = {};
+    }
+    AddRecord(context, std::move(record));
+}
+
 void ClearRecords(StartupInventory& inventory) {
     for (StartupRecord& record : inventory.Records) {
         record.InUse = false;
@@ -99,7 +127,7 @@ void AddRecord(ScanContext& context, StartupRecord record) {
     record.IsRunning = IsProgramRunning(context.platform.locale, context.processes,
                                         record.ExeFolder + L"\\" + record.ExeName);
     records[slot] = std::move(record);
-    if (context.options.withIcons) {
+    if (context.options.withIcons && records[slot].Found) {
         SaveRecordIcon(context, records[slot]);
     }
 }
@@ -123,8 +151,12 @@ ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::Sys
                                StartupInventory& inventory, const ScanOptions& options,
                                const ScanSources& sources) {
     ClearRecords(inventory);
-    ScanContext context{platform, facts, inventory, options,
-                        ListRunningProcesses(platform.processes)};
+    ScanContext context{platform,
+                        facts,
+                        inventory,
+                        options,
+                        ListRunningProcesses(platform.processes),
+                        CommandResolver(platform, facts.SystemFolder, facts.WindowsFolder)};
     for (const std::wstring& key : sources.runKeys) {
         ScanRunKey(context, key);
     }

@@ -1,7 +1,8 @@
 #pragma once
-// The inventory scan: every Run-type key and Startup folder in a fixed order, each entry that
-// resolves to an existing executable added as one record.
+// The inventory scan: every Run-type key and Startup folder in a fixed order, each entry added
+// as one record, found or not.
 
+#include "inventory/command_resolver.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 #include "services/system_facts.h"
@@ -44,7 +45,13 @@ struct ScanContext {
     ScanOptions options;
     // Taken once per scan; every record gets the running state of that moment.
     std::vector<platform::RunningProcess> processes;
+    // PATH and PATHEXT as the scan began.
+    CommandResolver resolver;
 };
+
+// Adds the record with the program of its resolved command: folder, name, arguments, launcher
+// and, for a file that exists, its version strings and size.
+void AddResolvedRecord(ScanContext& context, StartupRecord record, const ResolvedCommand& resolved);
 
 // Marks every slot free; the other fields stay as they were.
 void ClearRecords(StartupInventory& inventory);

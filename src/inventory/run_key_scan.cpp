@@ -1,6 +1,6 @@
 #include "inventory/run_key_scan.h"
 
-#include "inventory/command_resolution.h"
+#include "inventory/legacy_key.h"
 #include "services/registry_access.h"
 
 #include <vector>
@@ -26,6 +26,19 @@ std::vector<std::wstring> SplitAt(const std::wstring& text, wchar_t separator) {
 void DropFirstOfLonger(std::wstring& text) {
     if (text.size() >= 2) {
         text.erase(0, 1);
+    }
+}
+
+const wchar_t* ValueTypeName(std::uint32_t type) {
+    switch (type) {
+    case platform::kRegSz:
+        return kValueTypeSz;
+    case platform::kRegExpandSz:
+        return kValueTypeExpandSz;
+    case platform::kRegMultiSz:
+        return kValueTypeMultiSz;
+    default:
+        return nullptr;
     }
 }
 
@@ -66,36 +79,29 @@ CommandParts SplitRunCommand(platform::Locale& locale, const std::wstring& comma
 
 void ScanRunKey(ScanContext& context, const std::wstring& keyPath) {
     platform::Platform& platform = context.platform;
+    const auto location = services::ParseRegistryLocation(keyPath);
     const std::vector<std::wstring> names = services::RegListValues(platform.registry, keyPath);
-    if (names.front() == services::kNoItemsMarker) {
+    if (!location || names.front() == services::kNoItemsMarker) {
         return;
     }
     for (const std::wstring& name : names) {
-        const std::wstring command =
-            ExpandFolderTokens(platform.locale, context.facts,
-                               services::RegReadNamedValue(platform.registry, keyPath, name));
-        CommandParts parts = SplitRunCommand(platform.locale, command);
-        const bool viaRundll =
-            SplitRundllCall(platform.locale, context.facts, parts.executable, parts.arguments);
-        if (!ResolveExecutable(platform, context.facts, parts.executable)) {
+        const auto value = platform.registry.QueryValue(location->hive, location->keyPath, name);
+        const wchar_t* type = value ? ValueTypeName(value->type) : nullptr;
+        // Numbers and bytes are no commands; every text is listed, whatever it says.
+        if (type == nullptr) {
             continue;
         }
-        FileFacts file =
-            GatherFileFacts(platform, context.facts, parts.executable, !context.options.readOnly);
+        const std::wstring command = services::FormatRegistryValue(*value);
+        const ResolvedCommand resolved = context.resolver.ResolveCommandLine(command);
 
         StartupRecord record;
         record.Kind = kKindRegistry;
-        record.ViaRundll = viaRundll;
         record.Location = keyPath;
         record.EntryName = name;
         record.CommandLine = command;
-        record.ExeFolder = std::move(file.Folder);
-        record.ExeName = std::move(file.FileName);
-        record.Arguments = std::move(parts.arguments);
-        record.Company = std::move(file.Company);
-        record.Description = std::move(file.Description);
-        record.FileSize = file.Size;
-        AddRecord(context, std::move(record));
+        record.ValueType = type;
+        record.LegacyKey = LegacyRunValueKey(platform.locale, context.facts, command, resolved);
+        AddResolvedRecord(context, std::move(record), resolved);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "inventory/startup_folder_scan.h"
 
-#include "inventory/command_resolution.h"
+#include "inventory/legacy_key.h"
 
 namespace vtrl::inventory {
 
@@ -40,40 +40,26 @@ void ScanStartupFolder(ScanContext& context, const std::wstring& folder) {
         if (read.empty()) {
             continue;
         }
-        const std::wstring link = ExpandFolderTokens(platform.locale, context.facts, read);
-        const std::size_t first = link.find(kLinkSeparator);
-        const std::wstring target = link.substr(0, first);
+        // The target ends at the first "^" and the arguments at the second, as they always did.
+        const std::size_t first = read.find(kLinkSeparator);
+        const std::wstring target = read.substr(0, first);
         std::wstring arguments;
         if (first != std::wstring::npos) {
-            const std::size_t second = link.find(kLinkSeparator, first + 1);
-            arguments = link.substr(first + 1, second == std::wstring::npos ? std::wstring::npos
+            const std::size_t second = read.find(kLinkSeparator, first + 1);
+            arguments = read.substr(first + 1, second == std::wstring::npos ? std::wstring::npos
                                                                             : second - first - 1);
         }
-
-        std::wstring executable = target;
-        std::wstring executableArguments = arguments;
-        const bool viaRundll =
-            SplitRundllCall(platform.locale, context.facts, executable, executableArguments);
-        if (!ResolveExecutable(platform, context.facts, executable)) {
-            continue;
-        }
-        FileFacts file =
-            GatherFileFacts(platform, context.facts, executable, !context.options.readOnly);
+        const ResolvedCommand resolved = context.resolver.ResolveProgram(target, arguments);
 
         StartupRecord record;
         record.Kind = kKindShortcut;
-        record.ViaRundll = viaRundll;
         record.Location = folder;
         record.EntryName = entry.name;
-        // Shown as the user would type it, from the link text before any rundll32 or path work.
+        // Shown as the user would type it, from the link as read.
         record.CommandLine = L"\"" + target + L"\" " + arguments;
-        record.ExeFolder = std::move(file.Folder);
-        record.ExeName = std::move(file.FileName);
-        record.Arguments = std::move(executableArguments);
-        record.Company = std::move(file.Company);
-        record.Description = std::move(file.Description);
-        record.FileSize = file.Size;
-        AddRecord(context, std::move(record));
+        record.LegacyKey =
+            LegacyShortcutKey(platform.locale, context.facts, target, arguments, resolved);
+        AddResolvedRecord(context, std::move(record), resolved);
     }
 }
 

@@ -15,8 +15,8 @@ inline constexpr wchar_t kOwnStartupShortcut[] = L"Vantorel.lnk";
 std::wstring ReadShortcut(platform::ShellLinks& links, const std::wstring& linkPath);
 
 // Adds a "SHORTCUT" record for each listed ".lnk" file (ordinary, read-only or archive; never
-// hidden or system) whose target resolves to an existing file. The folder becomes each
-// record's Location.
+// hidden or system) that can be read, whether its target is found or not. The folder becomes
+// each record's Location.
 void ScanStartupFolder(ScanContext& context, const std::wstring& folder);
 
 } // namespace vtrl::inventory

@@ -1,6 +1,6 @@
 #pragma once
 // The inventory of startup records: one record per Run-type registry value or Startup-folder
-// shortcut whose executable exists, rebuilt from scratch by every scan.
+// shortcut, found or not, rebuilt from scratch by every scan.
 
 #include "platform/processes.h"
 
@@ -17,6 +17,21 @@ inline constexpr wchar_t kKindShortcut[] = L"SHORTCUT";
 // that silently drops startup entries would let exactly those start unseen.
 inline constexpr std::size_t kInitialRecordSlots = 101;
 
+// Value types as a record names them.
+inline constexpr wchar_t kValueTypeSz[] = L"REG_SZ";
+inline constexpr wchar_t kValueTypeExpandSz[] = L"REG_EXPAND_SZ";
+inline constexpr wchar_t kValueTypeMultiSz[] = L"REG_MULTI_SZ";
+
+// The key a decision was stored under by earlier scans, which kept a launcher's record under the
+// launcher with all its arguments and lower-cased the arguments of a command holding a folder
+// token. Empty when it equals the record's own key.
+struct ProgramKey {
+    std::wstring Folder;
+    std::wstring Name;
+    std::wstring Arguments;
+    bool operator==(const ProgramKey&) const = default;
+};
+
 struct StartupRecord {
     bool InUse = false;
     std::wstring Kind; // kKindRegistry or kKindShortcut
@@ -24,13 +39,20 @@ struct StartupRecord {
     bool ViaRundll = false;   // ExeFolder/ExeName name the DLL that rundll32 loads
     std::wstring Location;    // full key path, or the Startup folder
     std::wstring EntryName;   // value name, or the shortcut's file name with ".lnk"
-    std::wstring CommandLine; // as stored, after folder-token replacement
+    std::wstring CommandLine; // exactly as stored (a shortcut's as "\"target\" arguments")
     std::wstring ExeFolder;   // upper case, no trailing backslash
     std::wstring ExeName;     // lower case
     std::wstring Arguments;
     std::wstring Company;
     std::wstring Description;
     std::int32_t FileSize = 0; // 0 when unreadable or beyond 2,147,483,647 bytes
+    // ExeFolder/ExeName name an existing file: the program that really runs, behind a launcher
+    // its payload. When false they hold the best reading of the command, as written.
+    bool Found = false;
+    std::wstring Launcher;   // full path of the launcher that runs the program; empty when none
+    bool HijackRisk = false; // a shorter unquoted reading runs instead of the program meant
+    std::wstring ValueType;  // kValueType...; empty for a shortcut
+    ProgramKey LegacyKey;
 };
 
 // Slots 0..LastRecordIndex are in use and hold the records in scan order; slots above are free

@@ -268,13 +268,24 @@ void Main::RefreshRecordStatuses() {
     for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
         auto& record = inventory_.Records[static_cast<std::size_t>(i)];
         const auto decision = decisions::LookupDecision(platform_.locale, decisions_, record);
+        std::wstring status;
         if (decision.Status == decisions::kStatusNoDecision) {
-            BAinfo(i).SetCaption(Text(L"REC-UNKNOWN"));
+            status = Text(L"REC-UNKNOWN");
         } else if (decision.Status == decisions::kStatusApproved) {
-            BAinfo(i).SetCaption(Text(L"REC-OK"));
+            status = Text(L"REC-OK");
         } else if (decision.Status == decisions::kStatusRestricted) {
-            BAinfo(i).SetCaption(Text(L"REC-BLACK"));
+            status = Text(L"REC-BLACK");
         }
+        // A missing program is said first: that is what the user must know about the row.
+        if (!record.Found) {
+            status = decision.Status == decisions::kStatusNoDecision
+                         ? Text(L"REC-NOTFOUND")
+                         : Text(L"REC-NOTFOUND") + L" - " + status;
+        }
+        if (record.HijackRisk) {
+            status = kHijackMarker + status;
+        }
+        BAinfo(i).SetCaption(status);
     }
 }
 

@@ -108,7 +108,7 @@ void RecordPage::Build() {
     for (ui::Control* control :
          {&Label2, &Label5,  &Label4,   &Label6,  &Label9,  &Label7,  &Label10,
           &Label1, &Image1,  &Label14,  &Option1, &Option2, &Option3, &Check3,
-          &Check4, &Option9, &Command1, &Label3,  &Label11, &id}) {
+          &Check4, &Option9, &Command1, &Label15, &Label3,  &Label11, &id}) {
         control->SetColours(ui::kDefaultColour, kWhite);
         main_.AddToPage(*control, kRecordPage);
     }
@@ -152,7 +152,7 @@ void RecordPage::Build() {
 
 void RecordPage::LoadTexts() {
     for (ui::Control* label : {&Label14, &Label1, &Label2, &Label5, &Label4, &Label6, &Label9,
-                               &Label7, &Label10, &Label3, &Label11, &id}) {
+                               &Label7, &Label10, &Label15, &Label3, &Label11, &id}) {
         main_.UseLanguageCharset(*label);
     }
     Label14.SetCaption(main_.Text(L"LABEL14"));
@@ -188,6 +188,7 @@ void RecordPage::Open(int index) {
     Label1.SetCaption(platform.locale.ToUpper(record.ExeName));
     Label3.SetCaption(record.ExeFolder);
     Label11.SetCaption(record.Arguments);
+    Label15.SetCaption(RecordNotes(record));
     id.SetCaption(std::to_wstring(index));
 
     const auto decision = decisions::LookupDecision(platform.locale, main_.Decisions(), record);
@@ -202,6 +203,24 @@ void RecordPage::Open(int index) {
     }
     UpdateRestrictOptions();
     main_.ShowPage(kRecordPage);
+}
+
+std::wstring RecordPage::RecordNotes(const inventory::StartupRecord& record) {
+    std::vector<std::wstring> notes;
+    if (!record.Found) {
+        notes.push_back(main_.Text(L"REC-NOTFOUND"));
+    }
+    if (!record.Launcher.empty()) {
+        notes.push_back(main_.Text(L"REC-LAUNCHER") + L" " + record.Launcher);
+    }
+    if (record.HijackRisk) {
+        notes.push_back(main_.Text(L"REC-HIJACK"));
+    }
+    std::wstring text;
+    for (const std::wstring& note : notes) {
+        text += (text.empty() ? L"" : L"\r\n") + note;
+    }
+    return text;
 }
 
 void RecordPage::UpdateRestrictOptions() {

@@ -2,6 +2,7 @@
 // The record page: one startup record, the decision about it, and help for making it (the
 // file's properties, a web search, its folder, the way back through the undo page).
 
+#include "inventory/startup_record.h"
 #include "platform/ui/control.h"
 
 #include <cstdint>
@@ -43,6 +44,8 @@ public:
     void Open(int index);
 
     void UpdateRestrictOptions();
+    // Not found, the launcher beside the program, the hijack risk: one line each.
+    std::wstring RecordNotes(const inventory::StartupRecord& record);
     void Command1_Click();
     void Label1_Click();
     void Label4_Click();
@@ -99,6 +102,8 @@ public:
     ui::Control Command1{ui::ControlKind::Button, L"Command1", {3600, 3780, 1455, 420}, L"Ok"};
 
     // What the page shows, kept where the handlers read it.
+    // What runs the program and what is wrong with its command, under the decision.
+    ui::Control Label15{ui::ControlKind::Label, L"Label15", {3600, 4260, 5175, 735}};
     ui::Control Label3{ui::ControlKind::Label, L"Label3", {0, 0, 0, 0}};
     ui::Control Label11{ui::ControlKind::Label, L"Label11", {0, 0, 0, 0}};
     ui::Control id{ui::ControlKind::Label, L"id", {0, 0, 0, 0}};

@@ -12,30 +12,8 @@ namespace vtrl::fakes {
 class FakeEnvironment final : public platform::Environment {
 public:
     std::wstring Expand(const std::wstring& text) override {
-        std::wstring result;
-        std::size_t from = 0;
-        while (from < text.size()) {
-            const std::size_t open = text.find(L'%', from);
-            const std::size_t close =
-                open == std::wstring::npos ? std::wstring::npos : text.find(L'%', open + 1);
-            if (close == std::wstring::npos) {
-                result.append(text, from, std::wstring::npos);
-                break;
-            }
-            result.append(text, from, open - from);
-            const auto value = Variable(text.substr(open + 1, close - open - 1));
-            if (value) {
-                result += *value;
-                from = close + 1;
-            } else {
-                // The closing sign may open the next name, as it does for Windows.
-                result += L'%';
-                from = open + 1;
-                result.append(text, from, close - from);
-                from = close;
-            }
-        }
-        return result;
+        return platform::ExpandNames(text,
+                                     [this](const std::wstring& name) { return Variable(name); });
     }
     std::optional<std::wstring> Variable(const std::wstring& name) override {
         const auto found = variables.find(FoldCase(name));

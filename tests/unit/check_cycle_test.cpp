@@ -277,6 +277,30 @@ TEST_F(CheckCycle, RestrictedRegistryRecordIsRemovedLoggedAndAnnounced) {
     EXPECT_EQ(fake.sound.played, std::vector<std::wstring>{}) << "the popup plays it";
 }
 
+// A record whose program is missing is reminded of, removed with its backup and announced like
+// any other; a restricted one is never looked for among the running processes by name alone.
+TEST_F(CheckCycle, AMissingProgramsRecordIsTreatedLikeAnyOther) {
+    fake.registry.SetValue(Hive::CurrentUser, kRunKey, L"Gone",
+                           {platform::kRegSz, services::EncodeRegSz(L"C:\\Gone\\gone.exe -x")});
+    fake.registry.SetValue(Hive::CurrentUser, kRunKey, L"Lost",
+                           {platform::kRegSz, services::EncodeRegSz(L"C:\\Lost\\lost.exe")});
+    fake.processes.Start(L"C:\\Elsewhere\\gone.exe");
+    decisions::Decisions decided;
+    decisions::LoadDecisions(fake.Get(), facts.DataFolder, decided);
+    ASSERT_TRUE(decisions::SaveDecision(fake.Get(), facts.DataFolder, decided, L"C:\\Gone",
+                                        L"gone.exe", L"-x", true, true,
+                                        decisions::kStatusRestricted));
+    LastReminderAgo(1000);
+    Pass();
+    EXPECT_FALSE(HasRunValue(L"Gone"));
+    const auto logged = Logged();
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_EQ(logged[0].CommandLine, L"C:\\Gone\\gone.exe -x");
+    EXPECT_EQ(HandOffContent(Popups(kRemovalWord).at(0)), std::string("c:\\gone\r\ngone.exe\r\n"));
+    EXPECT_EQ(HandOffContent(Popups(kReminderWord).at(0)), std::string("c:\\lost\r\nlost.exe\r\n"));
+    EXPECT_TRUE(fake.processes.ended.empty()) << "a namesake elsewhere keeps running";
+}
+
 TEST_F(CheckCycle, TwoRemovalsInOnePassGetTwoHandOffFiles) {
     AddRunRecord(L"One", L"one.exe");
     AddShortcutRecord(L"Two.lnk", L"two.exe");

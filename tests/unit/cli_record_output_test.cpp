@@ -27,6 +27,8 @@ StartupRecord Sample() {
     record.Description = L"Tray helper";
     record.FileSize = 1234;
     record.IsRunning = true;
+    record.Found = true;
+    record.ValueType = L"REG_SZ";
     return record;
 }
 
@@ -74,16 +76,23 @@ TEST(CliCsv, HeaderThenOneRowPerRecord) {
     second.EntryName = L"Comma, \"quoted\"";
     second.IsRunning = false;
     second.ViaRundll = true;
+    second.Found = false;
+    second.Launcher = L"C:\\windows\\system32\\rundll32.exe";
+    second.HijackRisk = true;
+    second.ValueType = L"REG_EXPAND_SZ";
     const std::vector<StartupRecord> records = {Sample(), second};
     const auto lines = Lines(FormatCsv(records));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Kind,Location,EntryName,CommandLine,ExeFolder,ExeName,Arguments,Company,"
-                        "Description,FileSize,IsRunning,ViaRundll");
+                        "Description,FileSize,IsRunning,ViaRundll,Found,Launcher,HijackRisk,"
+                        "ValueType");
     EXPECT_EQ(lines[1], "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion"
                         "\\Run,Tray,\"\"\"C:\\Tools\\tray.exe\"\" -a\",C:\\TOOLS,tray.exe,'-a,"
-                        "Sample,Tray helper,1234,true,false");
+                        "Sample,Tray helper,1234,true,false,true,,false,REG_SZ");
     EXPECT_NE(lines[2].find(",\"Comma, \"\"quoted\"\"\","), std::string::npos) << lines[2];
-    EXPECT_TRUE(lines[2].ends_with(",1234,false,true")) << lines[2];
+    EXPECT_TRUE(lines[2].ends_with(
+        ",1234,false,true,false,C:\\windows\\system32\\rundll32.exe,true,REG_EXPAND_SZ"))
+        << lines[2];
 }
 
 TEST(CliJson, EscapesQuotesBackslashesAndControlCharacters) {
@@ -102,7 +111,10 @@ TEST(CliJson, ArrayOfObjectsWithTypedValues) {
     EXPECT_TRUE(json.ends_with("]\r\n"));
     EXPECT_NE(json.find("\"FileSize\": 1234,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"IsRunning\": true,"), std::string::npos) << json;
-    EXPECT_NE(json.find("\"ViaRundll\": false}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"ViaRundll\": false,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"Found\": true,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"HijackRisk\": false,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"ValueType\": \"REG_SZ\"}"), std::string::npos) << json;
     EXPECT_NE(json.find("\"CommandLine\": \"\\\"C:\\\\Tools\\\\tray.exe\\\" -a\""),
               std::string::npos)
         << json;
@@ -150,7 +162,7 @@ TEST(CliTable, ColumnsAlignWithWideAndAccentedText) {
     for (std::size_t i = 1; i < lines.size(); ++i) {
         EXPECT_EQ(columnOf(lines[i], "\"C:\\Tools"), header) << lines[i];
     }
-    EXPECT_EQ(lines[0].back(), 'l') << "no padding after the last column";
+    EXPECT_EQ(lines[0].back(), 'e') << "no padding after the last column";
 }
 
 TEST(CliTable, ControlCharactersNeverBreakARow) {

@@ -81,7 +81,6 @@ TEST_F(Vantorelc, HelpAndUsageErrors) {
 }
 
 TEST_F(Vantorelc, NoRecordsIsOneLineOnStandardError) {
-    SetRun(L"Gone", L"C:\\nowhere\\gone.exe");
     const CliResult result = Run({L"list", L"--json"});
     EXPECT_EQ(result.exitCode, kExitNoRecords);
     EXPECT_TRUE(result.standardOutput.empty());
@@ -111,9 +110,14 @@ TEST_F(Vantorelc, ListsTheInventoryInSlotOrder) {
     ASSERT_EQ(csv.exitCode, kExitOk) << csv.standardError;
     EXPECT_EQ(csv.standardOutput.substr(csv.standardOutput.find("\r\n") + 2),
               "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,"
-              "Second,C:\\Tools\\second.exe /x,C:\\TOOLS,second.exe,/x,,,2,false,false\r\n"
+              "Second,C:\\Tools\\second.exe /x,C:\\TOOLS,second.exe,/x,,,2,false,false,true,,false,"
+              "REG_SZ\r\n"
               "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,"
-              "First,\"\"\"C:\\Tools\\first.exe\"\"\",C:\\TOOLS,first.exe,,,,4,false,false\r\n");
+              "Missing,C:\\Tools\\missing.exe,C:\\TOOLS,missing.exe,,,,0,false,false,false,,false,"
+              "REG_SZ\r\n"
+              "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,"
+              "First,\"\"\"C:\\Tools\\first.exe\"\"\",C:\\TOOLS,first.exe,,,,4,false,false,true,,"
+              "false,REG_SZ\r\n");
     const CliResult table = Run({L"list"});
     EXPECT_EQ(table.exitCode, kExitOk);
     EXPECT_TRUE(table.standardOutput.starts_with("Kind  ")) << table.standardOutput;

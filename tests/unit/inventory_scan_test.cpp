@@ -183,26 +183,52 @@ TEST_F(InventoryScan, ValueNameWithABackslashIsReadByItsOwnName) {
 TEST_F(InventoryScan, RegistryValueKinds) {
     AddProgram(L"C:\\Tools\\a.exe");
     AddProgram(L"C:\\windows\\system32\\shell32.dll");
+    AddProgram(L"C:\\windows\\system32\\rundll32.exe");
     SetRun(Hive::CurrentUser, L"Run", L"", L"C:\\Tools\\a.exe /default");
     SetValue(Hive::CurrentUser, L"Run", L"flags", {platform::kRegDword, {1, 0, 0, 0}});
+    SetValue(Hive::CurrentUser, L"Run", L"bytes", {platform::kRegBinary, {0x43, 0, 0x3a, 0}});
     SetRun(Hive::CurrentUser, L"Run", L"missing", L"C:\\Tools\\gone.exe");
     SetRun(Hive::CurrentUser, L"Run", L"batch", L"C:\\Tools\\start.bat now");
     SetRun(Hive::CurrentUser, L"Run", L"panel",
            L"%SystemRoot%\\System32\\RUNDLL32.EXE shell32.dll,Control_RunDLL Desk.cpl");
-    SetRun(Hive::CurrentUser, L"RunOnceEx", L"expand", L"%SystemDrive%\\Tools\\A.EXE -Q");
+    SetValue(Hive::CurrentUser, L"RunOnceEx", L"expand",
+             {platform::kRegExpandSz, services::EncodeRegSz(L"%SystemDrive%\\Tools\\A.EXE -Q")});
+    SetValue(Hive::CurrentUser, L"RunOnceEx", L"list",
+             {platform::kRegMultiSz, services::EncodeRegSz(L"C:\\Tools\\a.exe")});
 
     ASSERT_EQ(Scan(false), ScanOutcome::Records);
-    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"", L"panel", L"expand"}));
+    // Every text is listed, found or not; numbers and bytes are no commands.
+    EXPECT_EQ(Entries(),
+              (std::vector<std::wstring>{L"", L"missing", L"batch", L"panel", L"expand", L"list"}));
     EXPECT_EQ(At(0).Arguments, L"/default");
-    EXPECT_EQ(At(1).ExeFolder, L"C:\\WINDOWS\\SYSTEM32");
-    EXPECT_EQ(At(1).ExeName, L"shell32.dll");
-    EXPECT_TRUE(At(1).ViaRundll);
-    EXPECT_EQ(At(1).Arguments, L"control_rundll desk.cpl");
-    EXPECT_EQ(At(1).CommandLine,
-              L"c:\\windows\\system32\\rundll32.exe shell32.dll,control_rundll desk.cpl");
-    EXPECT_EQ(At(2).CommandLine, L"c:\\tools\\a.exe -q");
-    EXPECT_EQ(At(2).ExeFolder, L"C:\\TOOLS");
-    EXPECT_EQ(At(2).Arguments, L"-q");
+    EXPECT_TRUE(At(0).Found);
+    EXPECT_EQ(At(0).ValueType, L"REG_SZ");
+    EXPECT_FALSE(At(1).Found);
+    EXPECT_EQ(At(1).ExeFolder, L"C:\\TOOLS");
+    EXPECT_EQ(At(1).ExeName, L"gone.exe");
+    EXPECT_EQ(At(1).CommandLine, L"C:\\Tools\\gone.exe");
+    EXPECT_FALSE(At(2).Found);
+    EXPECT_EQ(At(2).ExeName, L"start.bat");
+    EXPECT_EQ(At(2).Arguments, L"now");
+    EXPECT_EQ(At(3).ExeFolder, L"C:\\WINDOWS\\SYSTEM32");
+    EXPECT_EQ(At(3).ExeName, L"shell32.dll");
+    EXPECT_TRUE(At(3).ViaRundll);
+    EXPECT_EQ(At(3).Launcher, L"C:\\windows\\System32\\RUNDLL32.EXE");
+    // The text as stored, its case and its variables kept; the arguments as written.
+    EXPECT_EQ(At(3).Arguments, L"Control_RunDLL Desk.cpl");
+    EXPECT_EQ(At(3).CommandLine,
+              L"%SystemRoot%\\System32\\RUNDLL32.EXE shell32.dll,Control_RunDLL Desk.cpl");
+    // Earlier scans lower-cased a command holding a folder token: its decision stays found.
+    EXPECT_EQ(At(3).LegacyKey,
+              (ProgramKey{L"c:\\windows\\system32", L"shell32.dll", L"control_rundll desk.cpl"}));
+    EXPECT_EQ(At(4).CommandLine, L"%SystemDrive%\\Tools\\A.EXE -Q");
+    EXPECT_EQ(At(4).ExeFolder, L"C:\\TOOLS");
+    EXPECT_EQ(At(4).Arguments, L"-Q");
+    EXPECT_EQ(At(4).ValueType, L"REG_EXPAND_SZ");
+    EXPECT_EQ(At(4).LegacyKey.Arguments, L"-q");
+    EXPECT_EQ(At(5).ValueType, L"REG_MULTI_SZ");
+    // A key that equals the record's own is not kept twice.
+    EXPECT_EQ(At(0).LegacyKey, ProgramKey{});
 }
 
 TEST_F(InventoryScan, UnreadableKeyIsSkipped) {
@@ -235,6 +261,7 @@ TEST_F(InventoryScan, ShortcutRules) {
     AddShortcut(folder, L"VANTOREL.lnk", L"C:\\Tools\\a.exe", L"startup");
     AddShortcut(folder, L"args.lnk", L"C:\\Tools\\a.exe", L"-x -y");
     AddShortcut(folder, L"noargs.lnk", L"C:\\Tools\\a.exe", L"");
+    AddProgram(L"C:\\windows\\system32\\rundll32.exe");
     AddShortcut(folder, L"panel.lnk", L"C:\\windows\\system32\\rundll32.exe",
                 L"shell32.dll,Control_RunDLL desk.cpl");
     AddShortcut(folder, L"caret.lnk", L"C:\\Tools\\a.exe^junk", L"one^two");
@@ -272,13 +299,22 @@ TEST_F(InventoryScan, ShortcutRules) {
     }
 }
 
-TEST_F(InventoryScan, ShortcutTokensLowerCaseTheArguments) {
+TEST_F(InventoryScan, ShortcutKeepsItsTextAndItsOldDecisionKey) {
     AddProgram(L"C:\\users\\tester\\AppData\\Roaming\\Sync\\sync.exe");
     AddShortcut(facts.StartupFolder, L"sync.lnk", L"%APPDATA%\\Sync\\Sync.exe", L"/Quiet");
+    AddShortcut(facts.StartupFolder, L"gone.lnk", L"D:\\Gone\\Gone.exe", L"-x");
     ASSERT_EQ(Scan(false), ScanOutcome::Records);
-    EXPECT_EQ(At(0).CommandLine, L"\"c:\\users\\tester\\appdata\\roaming\\sync\\sync.exe\" /quiet");
-    EXPECT_EQ(At(0).Arguments, L"/quiet");
-    EXPECT_EQ(At(0).ExeFolder, L"C:\\USERS\\TESTER\\APPDATA\\ROAMING\\SYNC");
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"gone.lnk", L"sync.lnk"}));
+    EXPECT_EQ(At(1).CommandLine, L"\"%APPDATA%\\Sync\\Sync.exe\" /Quiet");
+    EXPECT_EQ(At(1).Arguments, L"/Quiet");
+    EXPECT_EQ(At(1).ExeFolder, L"C:\\USERS\\TESTER\\APPDATA\\ROAMING\\SYNC");
+    EXPECT_EQ(At(1).ValueType, L"");
+    EXPECT_EQ(At(1).LegacyKey.Arguments, L"/quiet");
+    // A shortcut whose target is missing is listed with its target as the program.
+    EXPECT_FALSE(At(0).Found);
+    EXPECT_EQ(At(0).ExeFolder, L"D:\\GONE");
+    EXPECT_EQ(At(0).ExeName, L"gone.exe");
+    EXPECT_EQ(At(0).Arguments, L"-x");
 }
 
 TEST_F(InventoryScan, MissingCommonStartupFolderListsNothingTwice) {
@@ -308,7 +344,7 @@ TEST_F(InventoryScan, RunningStateFromOneProcessListPerScan) {
 }
 
 TEST_F(InventoryScan, NothingFoundIsReportedAndNothingStamped) {
-    SetRun(Hive::CurrentUser, L"Run", L"missing", L"C:\\Tools\\gone.exe");
+    SetValue(Hive::CurrentUser, L"Run", L"flags", {platform::kRegDword, {1, 0, 0, 0}});
     EXPECT_EQ(Scan(false), ScanOutcome::NoRecords);
     EXPECT_EQ(inventory.LastRecordIndex, -1);
     EXPECT_EQ(Setting(L"Data", L"FirstRun"), L"");
@@ -360,7 +396,9 @@ TEST_F(InventoryScan, SmallerRescanFreesTheSlotsAbove) {
     ASSERT_EQ(inventory.LastRecordIndex, 8);
 
     for (int i = 5; i < 9; ++i) {
-        fake.files.Remove(L"C:\\Tools\\t" + std::to_wstring(i) + L".exe");
+        fake.registry.DeleteValue(Hive::CurrentUser,
+                                  std::wstring(L"Software\\") + kRunTail + L"Run",
+                                  L"t" + std::to_wstring(i));
     }
     ASSERT_EQ(Scan(false), ScanOutcome::Records);
     EXPECT_EQ(inventory.LastRecordIndex, 4);

@@ -2,6 +2,7 @@
 // "Ok" stores for each choice, "Just for now" with its backup, message and restart, the help
 // links, and the enlarged icon.
 
+#include "decisions/backup_log.h"
 #include "decisions/icon_bitmap.h"
 #include "manager/record_page.h"
 #include "manager_window_fixture.h"
@@ -337,6 +338,61 @@ TEST(BitmapPixelSize, ReadsTheInfoHeader) {
     EXPECT_EQ(BitmapPixelSize(BitmapFile(48, -20)), (PixelSize{48, 20}));
     EXPECT_EQ(BitmapPixelSize(BitmapFile(0, 5)), std::nullopt);
     EXPECT_EQ(BitmapPixelSize({}), std::nullopt);
+}
+
+} // namespace
+} // namespace vtrl::manager
+
+namespace vtrl::manager {
+namespace {
+
+// Records whose program is missing, started by a launcher, or open to an unquoted-path hijack:
+// the list and the page say so, and such a record is decided and removed like any other.
+class RecordNotesTest : public testing::ManagerPages {
+protected:
+    RecordNotesTest() {
+        for (const wchar_t* file : {L"C:\\windows\\system32\\wscript.exe", L"C:\\Scripts\\a.vbs",
+                                    L"C:\\Vendor.exe", L"C:\\Vendor App\\app.exe"}) {
+            fake.files.AddFile(file, "MZ");
+        }
+        SetRun(L"Gone", L"C:\\Gone\\gone.exe -x");
+        SetRun(L"Script", L"wscript.exe C:\\Scripts\\a.vbs");
+        SetRun(L"Vendor", L"C:\\Vendor App\\app.exe");
+    }
+    void SetRun(const std::wstring& name, const std::wstring& command) {
+        fake.registry.SetValue(platform::Hive::CurrentUser, testing::kRunKey, name,
+                               {platform::kRegSz, services::EncodeRegSz(command)});
+    }
+};
+
+TEST_F(RecordNotesTest, ListAndPageNameTheMissingFileTheLauncherAndTheHijackRisk) {
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    ASSERT_EQ(main.RowCount(), 3) << "every record is listed, found or not";
+    EXPECT_EQ(main.BAinfo(0).Caption(), L"File not found");
+    EXPECT_EQ(main.BAinfo(1).Caption(), L"No decision yet");
+    EXPECT_EQ(main.BAinfo(2).Caption(), L"(!) No decision yet");
+
+    main.BAexe_Click(0);
+    EXPECT_EQ(page.Label1.Caption(), L"GONE.EXE");
+    EXPECT_EQ(page.Label15.Caption(), L"File not found");
+    main.BAexe_Click(1);
+    EXPECT_EQ(page.Label1.Caption(), L"A.VBS");
+    EXPECT_EQ(page.Label15.Caption(), L"Started by: C:\\windows\\system32\\wscript.exe");
+    main.BAexe_Click(2);
+    EXPECT_EQ(page.Label1.Caption(), L"VENDOR.EXE");
+    EXPECT_TRUE(page.Label15.Caption().starts_with(L"Hijack risk:")) << page.Label15.Caption();
+
+    // Restricted and removed at once, with its backup entry, like any other record.
+    main.BAexe_Click(0);
+    page.Option3.Click();
+    page.Check3.Click();
+    page.Option9.Click();
+    page.Command1.Click();
+    EXPECT_FALSE(fake.registry.QueryValue(platform::Hive::CurrentUser, testing::kRunKey, L"Gone"));
+    const auto listing = decisions::ListBackupEntries(fake.Get(), facts.DataFolder, false);
+    ASSERT_EQ(listing.displayLines.size(), 1u);
+    EXPECT_EQ(decisions::ListedEntry(listing, 0)->CommandLine, L"C:\\Gone\\gone.exe -x");
 }
 
 } // namespace

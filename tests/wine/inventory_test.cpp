@@ -185,9 +185,15 @@ TEST_F(InventoryWineTest, RunValuesOfTheRealRegistry) {
     WriteRegSz(key, L"panel", L"rundll32.exe shell32.dll,Control_RunDLL desk.cpl");
 
     ASSERT_EQ(Scan(), inventory::ScanOutcome::Records);
-    // The DWORD value and the missing program add nothing; the rest keep the registry's order.
-    EXPECT_EQ(Entries(), Without(RawValueNames(key), {L"flags", L"missing"}));
-    EXPECT_EQ(Entries().size(), 6u);
+    // The DWORD value adds nothing; the rest, the missing program too, keep the registry's order.
+    EXPECT_EQ(Entries(), Without(RawValueNames(key), {L"flags"}));
+    EXPECT_EQ(Entries().size(), 7u);
+    const StartupRecord* missing = Find(L"missing");
+    ASSERT_NE(missing, nullptr);
+    EXPECT_FALSE(missing->Found);
+    EXPECT_EQ(missing->ExeFolder, L"C:\\NOWHERE");
+    EXPECT_EQ(missing->ExeName, L"gone.exe");
+    EXPECT_EQ(missing->Arguments, L"-x");
 
     const StartupRecord* quoted = Find(L"quoted");
     ASSERT_NE(quoted, nullptr);
@@ -207,20 +213,23 @@ TEST_F(InventoryWineTest, RunValuesOfTheRealRegistry) {
 
     const StartupRecord* token = Find(L"token");
     ASSERT_NE(token, nullptr);
-    EXPECT_EQ(token->CommandLine, Lower(facts.WindowsFolder) + L"\\system32\\notepad.exe /p");
+    // Stored as written; the user's environment finds the program.
+    EXPECT_EQ(token->CommandLine, L"%SystemRoot%\\System32\\Notepad.exe /P");
+    EXPECT_EQ(token->ValueType, L"REG_EXPAND_SZ");
+    EXPECT_TRUE(token->Found);
     EXPECT_EQ(token->ExeFolder, Upper(facts.SystemFolder));
-    EXPECT_EQ(token->Arguments, L"/p");
+    EXPECT_EQ(token->Arguments, L"/P");
 
-    // A bare name that the Windows folder and the system folder both hold: the Windows folder.
-    if (real.Get().files.FileExists(facts.WindowsFolder + L"\\notepad.exe")) {
-        EXPECT_EQ(Find(L"bare")->ExeFolder, Upper(facts.WindowsFolder));
-    }
+    // A bare name that the Windows folder and the system folder both hold: the system folder,
+    // searched first as process creation does.
+    EXPECT_EQ(Find(L"bare")->ExeFolder, Upper(facts.SystemFolder));
     const StartupRecord* panel = Find(L"panel");
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->ViaRundll);
     EXPECT_EQ(panel->ExeName, L"shell32.dll");
     EXPECT_EQ(panel->ExeFolder, Upper(facts.SystemFolder));
     EXPECT_EQ(panel->Arguments, L"Control_RunDLL desk.cpl");
+    EXPECT_EQ(Upper(panel->Launcher), Upper(facts.SystemFolder + L"\\rundll32.exe"));
 }
 
 TEST_F(InventoryWineTest, ShortPathsResolveToTheLongForm) {
@@ -276,7 +285,12 @@ TEST_F(InventoryWineTest, ShortcutsMadeThroughTheShell) {
     ASSERT_EQ(Scan(), inventory::ScanOutcome::Records);
     std::vector<std::wstring> entries = Entries();
     std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::wstring>{L"no args.lnk", L"with args.lnk"}));
+    // The shortcut to a deleted program is listed, not found; the damaged one cannot be read.
+    EXPECT_EQ(entries, (std::vector<std::wstring>{L"gone.lnk", L"no args.lnk", L"with args.lnk"}));
+    const StartupRecord* gone = Find(L"gone.lnk");
+    ASSERT_NE(gone, nullptr);
+    EXPECT_FALSE(gone->Found);
+    EXPECT_EQ(gone->ExeName, L"deleted.exe");
 
     const StartupRecord* withArgs = Find(L"with args.lnk");
     ASSERT_NE(withArgs, nullptr);
@@ -377,8 +391,8 @@ TEST_F(InventoryWineTest, ManyEntriesAreAllKept) {
     }
 }
 
-TEST_F(InventoryWineTest, NothingResolvedIsReported) {
-    WriteRegSz(key, L"missing", L"C:\\nowhere\\gone.exe");
+TEST_F(InventoryWineTest, NoTextValueIsReported) {
+    WriteDword(key, L"flags", 1);
     EXPECT_EQ(Scan(), inventory::ScanOutcome::NoRecords);
     EXPECT_EQ(records.LastRecordIndex, -1);
 }

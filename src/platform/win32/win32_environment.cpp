@@ -6,7 +6,20 @@
 
 namespace vtrl::win32 {
 
+namespace {
+
+// The system expands at most this many characters at once.
+constexpr std::size_t kExpandLimit = 32000;
+
+} // namespace
+
 std::wstring Win32Environment::Expand(const std::wstring& text) {
+    if (text.find(L'%') == std::wstring::npos) {
+        return text;
+    }
+    if (text.size() >= kExpandLimit) {
+        return ExpandLong(text);
+    }
     // The answer counts the terminating NUL; a variable may change between the two calls, so
     // the size is asked again until the text fits.
     std::vector<wchar_t> buffer(text.size() + 64);
@@ -21,6 +34,10 @@ std::wstring Win32Environment::Expand(const std::wstring& text) {
         }
         buffer.resize(needed);
     }
+}
+
+std::wstring Win32Environment::ExpandLong(const std::wstring& text) {
+    return platform::ExpandNames(text, [this](const std::wstring& name) { return Variable(name); });
 }
 
 std::optional<std::wstring> Win32Environment::Variable(const std::wstring& name) {

@@ -9,6 +9,10 @@ class Win32Environment final : public platform::Environment {
 public:
     std::wstring Expand(const std::wstring& text) override;
     std::optional<std::wstring> Variable(const std::wstring& name) override;
+
+private:
+    // Beyond what the system expands in one call (a value of a megabyte is possible).
+    std::wstring ExpandLong(const std::wstring& text);
 };
 
 } // namespace vtrl::win32

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The startup inventory end to end through `vantorelc list`: values under all six Run-type keys
 # (the machine's only for an administrator), shortcuts in both Startup folders made through the
-# shell, running programs, 8.3 paths, folder tokens, the default value, non-string and dangling
-# entries, 150 entries at once, the CSV and the exit codes - and a listing that leaves no trace.
+# shell, running programs, 8.3 paths, environment variables, the default value, non-string and
+# dangling entries, 150 entries at once, the CSV and the exit codes - and a listing that leaves no trace.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
@@ -105,7 +105,8 @@ import json, os, sys
 
 records = json.load(open(sys.argv[1], encoding="utf-8"))
 fields = ["Kind", "Location", "EntryName", "CommandLine", "ExeFolder", "ExeName", "Arguments",
-          "Company", "Description", "FileSize", "IsRunning", "ViaRundll"]
+          "Company", "Description", "FileSize", "IsRunning", "ViaRundll", "Found", "Launcher",
+          "HijackRisk", "ValueType"]
 ok = True
 def check(what, expected, actual):
     global ok
@@ -121,11 +122,11 @@ hklm = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
 hkcu = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
 bulk = [f"Vtrl Bulk {n:03d}" for n in range(1, 151)]
 expected_order = (["Vtrl HKLM Run", "Vtrl HKLM RunOnce", "Vtrl HKLM RunOnceEx", "",
-                   "Vtrl Dotted", "Vtrl ProgramFiles", "Vtrl Running", "Vtrl Short",
+                   "Vtrl Dotted", "Vtrl Missing", "Vtrl ProgramFiles", "Vtrl Running", "Vtrl Short",
                    "Vtrl SystemRoot"] + bulk +
                   ["Vtrl HKCU RunOnce", "Vtrl HKCU RunOnceEx", "Vtrl User.lnk", "Vtrl Common.lnk"])
 check("slot order", expected_order, [r["EntryName"] for r in ours])
-check("missing and DWORD entries", [], [n for n in ("Vtrl Missing", "Vtrl Flags") if n in by_name])
+check("DWORD entries", [], [n for n in ("Vtrl Flags",) if n in by_name])
 
 def expect(name, **values):
     record = by_name.get(name)
@@ -138,7 +139,11 @@ def expect(name, **values):
 size = int(os.environ["VTRL_PLAIN_SIZE"])
 expect("Vtrl HKLM Run", Kind="REGISTRY", Location=hklm + "Run", CommandLine="C:\\vtrlinv\\plain.exe",
        ExeFolder="C:\\VTRLINV", ExeName="plain.exe", Arguments="", Company="", Description="",
-       FileSize=size, IsRunning=False, ViaRundll=False)
+       FileSize=size, IsRunning=False, ViaRundll=False, Found=True, Launcher="", HijackRisk=False,
+       ValueType="REG_SZ")
+# A program that cannot be found is listed all the same, with its command in full.
+expect("Vtrl Missing", CommandLine="C:\\vtrlinv\\missing.exe", ExeFolder="C:\\VTRLINV",
+       ExeName="missing.exe", Found=False, FileSize=0)
 expect("Vtrl HKLM RunOnce", Location=hklm + "RunOnce", Arguments="/once")
 expect("Vtrl HKLM RunOnceEx", Location=hklm + "RunOnceEx", Arguments="ex")
 expect("Vtrl Running", Location=hkcu + "Run", ExeName="running.exe", Arguments="wait",
@@ -147,15 +152,17 @@ expect("Vtrl Running", Location=hkcu + "Run", ExeName="running.exe", Arguments="
 expect("Vtrl Dotted", ExeName="my.tool.exe", IsRunning=True, Company="Acme Tools Ltd")
 expect("Vtrl Short", ExeFolder="C:\\VTRLINV\\LONGFOLDERNAME", ExeName="longprogramname.exe",
        Arguments="-Q", Company="", Description="No Company Here")
-expect("Vtrl SystemRoot", CommandLine="c:\\windows\\system32\\notepad.exe /a",
-       ExeFolder="C:\\WINDOWS\\SYSTEM32", ExeName="notepad.exe", Arguments="/a")
-expect("Vtrl ProgramFiles", CommandLine='"c:\\program files\\vtrl vendor\\tool.exe" -x',
-       ExeFolder="C:\\PROGRAM FILES\\VTRL VENDOR", ExeName="tool.exe", Arguments="-x",
+# The command as stored; the variables expanded only to find the program.
+expect("Vtrl SystemRoot", CommandLine="%SystemRoot%\\System32\\notepad.exe /A",
+       ExeFolder="C:\\WINDOWS\\SYSTEM32", ExeName="notepad.exe", Arguments="/A",
+       ValueType="REG_EXPAND_SZ")
+expect("Vtrl ProgramFiles", CommandLine='"%ProgramFiles%\\Vtrl Vendor\\tool.exe" -X',
+       ExeFolder="C:\\PROGRAM FILES\\VTRL VENDOR", ExeName="tool.exe", Arguments="-X",
        Company="Erste Firma GmbH", Description="Erstes Werkzeug")
 expect("", Location=hkcu + "Run", CommandLine="C:\\vtrlinv\\plain.exe default", Arguments="default")
-# A bare name: the Windows folder is searched before the system folder.
+# A bare name: the system folder is searched before the Windows folder, as Windows does.
 expect("Vtrl HKCU RunOnce", Location=hkcu + "RunOnce", CommandLine="notepad.exe",
-       ExeFolder="C:\\WINDOWS", ExeName="notepad.exe")
+       ExeFolder="C:\\WINDOWS\\SYSTEM32", ExeName="notepad.exe")
 expect("Vtrl HKCU RunOnceEx", Location=hkcu + "RunOnceEx")
 expect("Vtrl Bulk 150", Location=hkcu + "RunOnce", Arguments="/n 150", ExeName="bulk.exe")
 lower = lambda r: r["Location"].lower()
@@ -173,17 +180,17 @@ PY
 vantorelc list --csv
 assert_eq 0 "$rc" "exit code of list --csv"
 tr -d '\r' <"$out/stdout" >"$out/list.csv"
-assert_eq 'Kind,Location,EntryName,CommandLine,ExeFolder,ExeName,Arguments,Company,Description,FileSize,IsRunning,ViaRundll' \
+assert_eq 'Kind,Location,EntryName,CommandLine,ExeFolder,ExeName,Arguments,Company,Description,FileSize,IsRunning,ViaRundll,Found,Launcher,HijackRisk,ValueType' \
     "$(head -n 1 "$out/list.csv")" "CSV header"
-assert_eq "REGISTRY,HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run,Vtrl HKLM Run,C:\\vtrlinv\\plain.exe,C:\\VTRLINV,plain.exe,,,,$plain_size,false,false" \
+assert_eq "REGISTRY,HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run,Vtrl HKLM Run,C:\\vtrlinv\\plain.exe,C:\\VTRLINV,plain.exe,,,,$plain_size,false,false,true,,false,REG_SZ" \
     "$(grep -F ',Vtrl HKLM Run,' "$out/list.csv")" "CSV row"
 grep -qF ',"""C:\vtrlinv\my.tool.exe"" wait",' "$out/list.csv" || fail "CSV quoting of a quoted command"
-assert_eq 163 "$(($(wc -l <"$out/list.csv") - 1))" "CSV rows"
+assert_eq 164 "$(($(wc -l <"$out/list.csv") - 1))" "CSV rows"
 
 # The table: one line per record under a header.
 vantorelc list
 assert_eq 0 "$rc" "exit code of list"
-assert_eq 164 "$(wc -l <"$out/stdout")" "table lines"
+assert_eq 165 "$(wc -l <"$out/stdout")" "table lines"
 head -n 1 "$out/stdout" | grep -q '^Kind  *Location  *EntryName' || fail "table header"
 
 # Read-only: no first-run stamping, no data folder, no step marker.

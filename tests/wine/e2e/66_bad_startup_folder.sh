@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A Startup folder of 5,000 files: mostly not shortcuts, shortcuts cut short, of random bytes or
-# empty, shortcuts to a folder and to a missing file, and ten good ones. The scan lists exactly
-# the ten good shortcuts and touches none of the files. Its cost - the time beyond the same
+# empty, shortcuts to a folder and to a missing file, and ten good ones. The scan finds exactly
+# the ten good shortcuts' program, lists the two whose target is no file as not found, and
+# touches none of the files. Its cost - the time beyond the same
 # listing with only the three shortcuts there - stays under 1 s: about ten times the 0.1 s it
 # takes (bench/startup_folder.sh measures it), so a tenfold slowdown fails.
 set -euo pipefail
@@ -73,12 +74,19 @@ assert_no_crash "the scan" "$out/list.err"
 python3 - "$out/list.json" <<'PY' || fail "the listed shortcuts (see the log)"
 import json, sys
 records = json.load(open(sys.argv[1], encoding="utf-8"))
-got = sorted((r["Kind"], r["EntryName"], r["ExeName"], r["Arguments"]) for r in records)
+got = sorted((r["Kind"], r["EntryName"], r["ExeName"], r["Arguments"]) for r in records
+             if r["Found"])
 expected = sorted([("SHORTCUT", "good.lnk", "tool.exe", "--good")] +
                   [("SHORTCUT", "good %d.lnk" % n, "tool.exe", "--good") for n in range(1, 10)])
 if got != expected:
     print("expected", expected, "\ngot     ", got)
     sys.exit(1)
+# A shortcut whose target is no file is listed, not found; a damaged one that cannot be read is not.
+missing = {r["EntryName"]: r["ExeName"] for r in records if not r["Found"]}
+for name, program in (("folder.lnk", "vtrltest"), ("missing.lnk", "missing.exe")):
+    if missing.get(name) != program:
+        print("not found:", missing)
+        sys.exit(1)
 PY
 after=$(cd "$startup" && find . -type f -print0 | sort -z | xargs -0 sha256sum | sha256sum)
 assert_eq "$before" "$after" "the scan changed files in the Startup folder"
