@@ -2,6 +2,7 @@
 // The inventory of startup records: one record per Run-type registry value or Startup-folder
 // shortcut whose executable exists, rebuilt from scratch by every scan.
 
+#include "inventory/signature_facts.h"
 #include "platform/processes.h"
 
 #include <cstdint>
@@ -31,6 +32,7 @@ struct StartupRecord {
     std::wstring Company;
     std::wstring Description;
     std::int32_t FileSize = 0; // 0 when unreadable or beyond 2,147,483,647 bytes
+    SignatureFacts Signature;  // of ExeFolder\ExeName, filled at the end of the scan
 };
 
 // Slots 0..LastRecordIndex are in use and hold the records in scan order; slots above are free

@@ -78,12 +78,13 @@ TEST(CliCsv, HeaderThenOneRowPerRecord) {
     const auto lines = Lines(FormatCsv(records));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Kind,Location,EntryName,CommandLine,ExeFolder,ExeName,Arguments,Company,"
-                        "Description,FileSize,IsRunning,ViaRundll");
+                        "Description,FileSize,IsRunning,ViaRundll,Signer,Verified,SignatureStatus,"
+                        "Sha256");
     EXPECT_EQ(lines[1], "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion"
                         "\\Run,Tray,\"\"\"C:\\Tools\\tray.exe\"\" -a\",C:\\TOOLS,tray.exe,'-a,"
-                        "Sample,Tray helper,1234,true,false");
+                        "Sample,Tray helper,1234,true,false,,false,Not signed,");
     EXPECT_NE(lines[2].find(",\"Comma, \"\"quoted\"\"\","), std::string::npos) << lines[2];
-    EXPECT_TRUE(lines[2].ends_with(",1234,false,true")) << lines[2];
+    EXPECT_TRUE(lines[2].ends_with(",1234,false,true,,false,Not signed,")) << lines[2];
 }
 
 TEST(CliJson, EscapesQuotesBackslashesAndControlCharacters) {
@@ -102,7 +103,9 @@ TEST(CliJson, ArrayOfObjectsWithTypedValues) {
     EXPECT_TRUE(json.ends_with("]\r\n"));
     EXPECT_NE(json.find("\"FileSize\": 1234,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"IsRunning\": true,"), std::string::npos) << json;
-    EXPECT_NE(json.find("\"ViaRundll\": false}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"ViaRundll\": false,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"Verified\": false,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"Sha256\": \"\"}"), std::string::npos) << json;
     EXPECT_NE(json.find("\"CommandLine\": \"\\\"C:\\\\Tools\\\\tray.exe\\\" -a\""),
               std::string::npos)
         << json;
