@@ -51,7 +51,7 @@ public:
     FakeChangeWatch changes;
     FakeDataLocks locks;
     FakeEnvironment environment;
-    FakeFileSignatures signatures;
+    FakeFileSignatures signatures{files};
 
 private:
     platform::Platform platform_{registry, files,   folders,   links,       locale,

@@ -1,11 +1,13 @@
 // Who made a program: WinVerifyTrust's answers as the three states a user sees, the per-file
 // cache of those checks, Windows' own entries, and the white list's publisher rules.
 
+#include "cli/vantorelc_command.h"
 #include "decisions/record_decision.h"
 #include "fakes/fake_platform.h"
 #include "inventory/signature_cache.h"
 #include "inventory/signature_status.h"
 #include "inventory/windows_own.h"
+#include "services/registry_access.h"
 
 #include <gtest/gtest.h>
 
@@ -129,7 +131,7 @@ TEST_F(SignatureCacheTest, ReadersAndUnreadableFilesLeaveNoEntry) {
     const auto inventory = Scan({locked});
     EXPECT_EQ(inventory.Records[0].Signature.Status, SignatureStatus::NotVerified);
     Scan({locked});
-    EXPECT_EQ(fake.signatures.trustChecks, 4);
+    EXPECT_EQ(fake.signatures.trustChecks, 3) << "the tool once, the locked file at each scan";
 }
 
 TEST_F(SignatureCacheTest, DamagedEntriesAreLeftOut) {
@@ -165,6 +167,52 @@ TEST(WindowsOwnPrograms, OnlyVerifiedMicrosoftFilesInTheWindowsFolder) {
     EXPECT_TRUE(IsWindowsOwnProgram(fake.locale, L"C:\\windows", record));
     record.ExeFolder = L"C:\\PROGRAM FILES\\MICROSOFT";
     EXPECT_FALSE(IsWindowsOwnProgram(fake.locale, L"C:\\windows", record));
+}
+
+TEST(HideWindowsOption, OnlyForListAndOnlyOnce) {
+    EXPECT_TRUE(cli::ParseArguments({L"list", L"--hide-windows"})->hideWindows);
+    EXPECT_FALSE(cli::ParseArguments({L"list"})->hideWindows);
+    const auto both = cli::ParseArguments({L"list", L"--json", L"--hide-windows"});
+    ASSERT_TRUE(both);
+    EXPECT_EQ(both->format, cli::OutputFormat::Json);
+    EXPECT_TRUE(both->hideWindows);
+    EXPECT_FALSE(cli::ParseArguments({L"decisions", L"--hide-windows"}));
+    EXPECT_FALSE(cli::ParseArguments({L"list", L"--hide-windows", L"--hide-windows"}));
+}
+
+TEST(HideWindowsOption, ListLeavesOutOnlyVerifiedWindowsFiles) {
+    fakes::FakePlatform fake;
+    constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    ASSERT_TRUE(fake.registry.CreateKey(platform::Hive::CurrentUser, kRun));
+    const std::pair<const wchar_t*, const wchar_t*> entries[] = {
+        {L"Own", L"C:\\windows\\system32\\ctfmon.exe"},
+        {L"Changed", L"C:\\windows\\system32\\changed.exe"},
+        {L"Vendor", L"C:\\Tools\\tool.exe"}};
+    for (const auto& [name, path] : entries) {
+        fake.files.AddFile(path, "MZ");
+        ASSERT_TRUE(fake.registry.SetValue(platform::Hive::CurrentUser, kRun, name,
+                                           {platform::kRegSz, services::EncodeRegSz(path)}));
+    }
+    fake.signatures.Set(L"C:\\windows\\system32\\ctfmon.exe", platform::kTrustOk,
+                        L"Microsoft Windows", L"aa", {2, 1});
+    fake.signatures.Set(L"C:\\windows\\system32\\changed.exe", platform::kTrustBadDigest,
+                        L"Microsoft Windows", L"bb", {2, 1});
+    fake.signatures.Set(L"C:\\Tools\\tool.exe", platform::kTrustOk, L"Microsoft Corporation", L"cc",
+                        {2, 1});
+    const auto names = [&](std::vector<std::wstring> arguments) {
+        const auto result = cli::RunVantorelc(fake.Get(), arguments);
+        EXPECT_EQ(result.exitCode, cli::kExitOk) << result.standardError;
+        std::string found;
+        for (const char* name : {"Own", "Changed", "Vendor"}) {
+            if (result.standardOutput.find(std::string("\"EntryName\": \"") + name + "\"") !=
+                std::string::npos) {
+                found += std::string(found.empty() ? "" : ",") + name;
+            }
+        }
+        return found;
+    };
+    EXPECT_EQ(names({L"list", L"--json"}), "Own,Changed,Vendor");
+    EXPECT_EQ(names({L"list", L"--json", L"--hide-windows"}), "Changed,Vendor");
 }
 
 } // namespace

@@ -79,7 +79,7 @@ def expect(name, **values):
             ok = False
 expect("Vtrl Signed", Signer=publisher, Verified=True,
        SignatureStatus="Verified: " + publisher, Sha256=signed)
-expect("Vtrl Tampered", Verified=False, Signer=publisher, Sha256=tampered,
+expect("Vtrl Tampered", Verified=False, Sha256=tampered,
        SignatureStatus="Not verified (the file was changed after it was signed)")
 expect("Vtrl Unsigned", Signer="", Verified=False, SignatureStatus="Not signed", Sha256=unsigned)
 expect("Vtrl WindowsPlain", Verified=False, SignatureStatus="Not signed")
