@@ -2,14 +2,17 @@
 
 #include "platform/win32/unique_handle.h"
 
-// wintrust.h needs the types of windows.h first.
+// In this order: the build leaves wincrypt.h out of windows.h (WIN32_LEAN_AND_MEAN), and the
+// trust and catalog headers need its types.
 #include <windows.h>
+
+#include <wincrypt.h>
+
+#include <wintrust.h>
 
 #include <bcrypt.h>
 #include <mscat.h>
 #include <softpub.h>
-#include <wincrypt.h>
-#include <wintrust.h>
 
 #include <array>
 #include <vector>
