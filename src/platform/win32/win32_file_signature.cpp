@@ -171,7 +171,6 @@ std::optional<platform::TrustCheck> VerifyByCatalog(const std::wstring& path, HA
     catalogInfo.hMemberFile = file;
     catalogInfo.pbCalculatedFileHash = hash.data();
     catalogInfo.cbCalculatedFileHash = hashSize;
-    catalogInfo.hCatAdmin = admin.get();
     WINTRUST_DATA data{};
     data.dwUnionChoice = WTD_CHOICE_CATALOG;
     data.pCatalog = &catalogInfo;

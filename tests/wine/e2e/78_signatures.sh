@@ -124,7 +124,7 @@ assert_eq "Approve everything $publisher starts" "$(uidriver text "$window" @Lab
 screenshot 78_signature_record_page.png
 uidriver click "$window" @LabelPublisher
 for _ in $(seq 50); do
-    [[ -f $data/Publishers.txt ]] && break
+    [[ -f $data/Publishers.txt && $(control_state LabelPublisher visible) == 0 ]] && break
     sleep 0.1
 done
 assert_eq "$publisher" "$(tr -d '\r' <"$data/Publishers.txt")" "the stored publisher rule"
@@ -132,6 +132,11 @@ assert_eq "$publisher" "$(tr -d '\r' <"$data/Publishers.txt")" "the stored publi
 checked Option2 || fail "the record page does not show the approval"
 # The page's "Ok" with the rule's approval stores no decision of the file's own.
 uidriver click "$window" @Command1
+for _ in $(seq 50); do
+    [[ $(control_state 'MonsterWindow(0)' visible) == 1 ]] && break
+    sleep 0.1
+done
+[[ $(control_state 'MonsterWindow(0)' visible) == 1 ]] || fail "Ok did not return to the list"
 [[ ! -s $data/ActionsDB.txt ]] || fail "Ok stored an approval of its own: $(cat "$data/ActionsDB.txt")"
 
 uidriver click "$window" @Label21
