@@ -32,6 +32,13 @@ constexpr ui::Colour kAccentColour = 0x00704A1F; // the popup's band
 constexpr ui::Colour kLinkBlue = 0x00C05A1E;
 constexpr ui::Colour kStatusGrey = 0x00808080;
 
+// The row has one short line: the reason why a signature fails is for the record page.
+std::wstring RowSignatureText(inventory::SignatureFacts facts,
+                              const inventory::SignatureWords& words) {
+    facts.Reason.clear();
+    return inventory::SignatureText(facts, words);
+}
+
 bool HideWindowsSetting(platform::Platform& platform) {
     return SettingIsOn(services::GetSetting(platform.registry, services::kAppKey,
                                             monitor::kSettingsSection, kHideWindowsKey),
@@ -235,11 +242,11 @@ void Main::BuildRows() {
             std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAinfo" + index,
                                           ui::TwipsRect{kRowStatus.left, kRowStatus.top + offset,
                                                         kRowStatus.width, kRowStatus.height});
-        auto signer = std::make_unique<ui::Control>(
-            ui::ControlKind::Label, L"BAsign" + index,
-            ui::TwipsRect{kRowSigner.left, kRowSigner.top + offset, kRowSigner.width,
-                          kRowSigner.height},
-            inventory::SignatureText(record.Signature, SignatureWords()));
+        auto signer =
+            std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAsign" + index,
+                                          ui::TwipsRect{kRowSigner.left, kRowSigner.top + offset,
+                                                        kRowSigner.width, kRowSigner.height},
+                                          RowSignatureText(record.Signature, SignatureWords()));
         for (auto* control : {image.get(), name.get(), status.get(), signer.get()}) {
             control->SetParent(&Frame1);
             control->SetColours(ui::kDefaultColour, kWhite);

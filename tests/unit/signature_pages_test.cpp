@@ -63,7 +63,12 @@ TEST_F(SignaturePagesTest, ChangedFileLosesThePublishersApproval) {
     fake.signatures.Set(L"C:\\Tools\\tool.exe", platform::kTrustBadDigest, kVendor, L"dd44",
                         {2, 9});
     Main& main = Open();
-    EXPECT_EQ(main.BAsign(0).Caption(), L"Not verified (the file was changed after it was signed)");
+    EXPECT_EQ(main.BAsign(0).Caption(), L"Not verified") << "the reason is on the record page";
+    EXPECT_EQ(main.BAinfo(0).Caption(), L"No decision yet");
+    main.BAexe_Click(0);
+    EXPECT_EQ(main.recordPage.LabelSignature.Caption(),
+              L"Not verified (the file was changed after it was signed)");
+    main.ShowPage(kListPage);
     EXPECT_EQ(main.BAinfo(0).Caption(), L"No decision yet");
     main.BAexe_Click(0);
     EXPECT_FALSE(main.recordPage.LabelPublisher.Visible());
