@@ -1,14 +1,17 @@
 #include "cli/record_output.h"
 
+#include "inventory/signature_status.h"
+
 #include <algorithm>
 
 namespace vtrl::cli {
 
 const std::vector<std::wstring_view>& RecordFieldNames() {
     static const std::vector<std::wstring_view> names = {
-        L"Kind",      L"Location", L"EntryName",   L"CommandLine", L"ExeFolder", L"ExeName",
-        L"Arguments", L"Company",  L"Description", L"FileSize",    L"IsRunning", L"ViaRundll",
-        L"Found",     L"Launcher", L"HijackRisk",  L"ValueType"};
+        L"Kind",      L"Location",  L"EntryName", L"CommandLine",     L"ExeFolder",
+        L"ExeName",   L"Arguments", L"Company",   L"Description",     L"FileSize",
+        L"IsRunning", L"ViaRundll", L"Found",     L"Launcher",        L"HijackRisk",
+        L"ValueType", L"Signer",    L"Verified",  L"SignatureStatus", L"Sha256"};
     return names;
 }
 
@@ -39,6 +42,10 @@ OutputRows RecordRows(std::span<const inventory::StartupRecord> records) {
             TextCell(record.Launcher),
             FlagCell(record.HijackRisk),
             TextCell(record.ValueType),
+            TextCell(record.Signature.Signer),
+            FlagCell(record.Signature.Status == inventory::SignatureStatus::Verified),
+            TextCell(inventory::SignatureText(record.Signature, {})),
+            TextCell(record.Signature.Sha256),
         });
     }
     return rows;

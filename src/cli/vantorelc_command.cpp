@@ -4,6 +4,7 @@
 #include "decisions/backup_log.h"
 #include "decisions/decision_database.h"
 #include "inventory/inventory_scan.h"
+#include "inventory/windows_own.h"
 #include "services/localisation.h"
 #include "services/settings_store.h"
 #include "services/system_facts.h"
@@ -117,6 +118,11 @@ std::optional<CliRequest> ParseArguments(const std::vector<std::wstring>& argume
             request.command = CliCommand::Help;
             continue;
         }
+        if (option == L"--hide-windows" && request.command == CliCommand::List &&
+            !request.hideWindows) {
+            request.hideWindows = true;
+            continue;
+        }
         // One format only: "--csv --json" is more likely a slip than a wish.
         if ((option != L"--csv" && option != L"--json") || formatGiven) {
             return std::nullopt;
@@ -128,7 +134,7 @@ std::optional<CliRequest> ParseArguments(const std::vector<std::wstring>& argume
 }
 
 std::string UsageText() {
-    return "Usage: vantorelc list [--csv | --json]\r\n"
+    return "Usage: vantorelc list [--csv | --json] [--hide-windows]\r\n"
            "       vantorelc decisions [--csv | --json]\r\n"
            "       vantorelc log [--csv | --json]\r\n"
            "       vantorelc --help\r\n"
@@ -141,7 +147,14 @@ std::string UsageText() {
            "           listed, also one whose program cannot be found (Found false).\r\n"
            "           Fields: Kind, Location, EntryName, CommandLine, ExeFolder, ExeName,\r\n"
            "           Arguments, Company, Description, FileSize, IsRunning, ViaRundll,\r\n"
-           "           Found, Launcher, HijackRisk, ValueType.\r\n"
+           "           Found, Launcher, HijackRisk, ValueType,\r\n"
+           "           Signer, Verified, SignatureStatus, Sha256: who signed the program, "
+           "whether\r\n"
+           "           that signature verifies (\"Verified: <signer>\", \"Not verified "
+           "(<reason>)\"\r\n"
+           "           or \"Not signed\") and the SHA-256 of its bytes.\r\n"
+           "           --hide-windows leaves out programs in the Windows folder whose signature\r\n"
+           "           verifies as Microsoft's; an unverified program is always listed.\r\n"
            "decisions  Prints the white list and the black list: every entry of ActionsDB.txt\r\n"
            "           in the data folder, in file order.\r\n"
            "           Fields: ExeFolder, ExeName, Arguments, DeleteRecord, KillIfRunning,\r\n"
@@ -184,7 +197,14 @@ CliResult RunVantorelc(platform::Platform& platform, const std::vector<std::wstr
     if (outcome == inventory::ScanOutcome::NoRecords) {
         return {"", ToUtf8(NoRecordsMessage(platform, facts)) + "\r\n", kExitNoRecords};
     }
-    return {FormatRecords(LiveRecords(inventory), request->format), "", kExitOk};
+    std::vector<inventory::StartupRecord> shown;
+    for (const inventory::StartupRecord& record : LiveRecords(inventory)) {
+        if (!request->hideWindows ||
+            !inventory::IsWindowsOwnProgram(platform.locale, facts.WindowsFolder, record)) {
+            shown.push_back(record);
+        }
+    }
+    return {FormatRecords(shown, request->format), "", kExitOk};
 }
 
 } // namespace vtrl::cli

@@ -22,6 +22,8 @@ enum class CliCommand { Help, List, Decisions, Log };
 struct CliRequest {
     CliCommand command = CliCommand::Help;
     OutputFormat format = OutputFormat::Table;
+    // "list --hide-windows": Windows' own entries left out.
+    bool hideWindows = false;
 };
 
 // The request for the arguments after the program name; nullopt for anything it does not know.

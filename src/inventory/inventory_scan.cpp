@@ -4,6 +4,7 @@
 #include "inventory/command_resolution.h"
 #include "inventory/run_key_scan.h"
 #include "inventory/running_programs.h"
+#include "inventory/signature_cache.h"
 #include "inventory/startup_folder_scan.h"
 #include "services/date_time.h"
 #include "services/error_log.h"
@@ -165,6 +166,7 @@ ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::Sys
     }
     inventory.LastRecordIndex = ComputeLastRecordIndex(inventory);
     inventory.Processes = std::move(context.processes);
+    CheckSignatures(platform, facts.DataFolder, inventory, !options.readOnly);
     if (inventory.LastRecordIndex < 0) {
         return ScanOutcome::NoRecords;
     }

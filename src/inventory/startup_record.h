@@ -2,6 +2,7 @@
 // The inventory of startup records: one record per Run-type registry value or Startup-folder
 // shortcut, found or not, rebuilt from scratch by every scan.
 
+#include "inventory/signature_facts.h"
 #include "platform/processes.h"
 
 #include <cstdint>
@@ -53,6 +54,7 @@ struct StartupRecord {
     bool HijackRisk = false; // a shorter unquoted reading runs instead of the program meant
     std::wstring ValueType;  // kValueType...; empty for a shortcut
     ProgramKey LegacyKey;
+    SignatureFacts Signature; // of ExeFolder\ExeName, filled at the end of the scan
 };
 
 // Slots 0..LastRecordIndex are in use and hold the records in scan order; slots above are free

@@ -32,8 +32,8 @@ void DatabasePage::Build() {
     title.bold = true;
     Deza3.SetFont(title);
     Deza3.SetColours(ui::kDefaultColour, kWhite);
-    for (ui::Control* control :
-         {&Deza3, &Option7, &Option8, &List3, &List4, &Command13, &Command12, &Command11}) {
+    for (ui::Control* control : {&Deza3, &Option7, &Option8, &OptionPublishers, &List3, &List4,
+                                 &Command13, &Command12, &Command11}) {
         main_.AddToPage(*control, kDatabasePage);
     }
     List4.SetVisible(false);
@@ -41,6 +41,7 @@ void DatabasePage::Build() {
     Option8.SetValue(1);
     Option7.onClick = [this] { FillDatabaseLists(); };
     Option8.onClick = [this] { FillDatabaseLists(); };
+    OptionPublishers.onClick = [this] { FillDatabaseLists(); };
     Command13.onClick = [this] { Command13_Click(); };
     Command12.onClick = [this] { Command12_Click(); };
     Command11.onClick = [this] { Command11_Click(); };
@@ -49,8 +50,13 @@ void DatabasePage::Build() {
 void DatabasePage::LoadTexts() {
     main_.UseLanguageCharset(Deza3);
     const std::pair<ui::Control*, const wchar_t*> keyed[] = {
-        {&Deza3, L"MYDB"},          {&Option7, L"OPTION7"},     {&Option8, L"OPTION8"},
-        {&Command13, L"COMMAND13"}, {&Command12, L"CLEARLIST"}, {&Command11, L"OK"},
+        {&Deza3, L"MYDB"},
+        {&Option7, L"OPTION7"},
+        {&Option8, L"OPTION8"},
+        {&Command13, L"COMMAND13"},
+        {&Command12, L"CLEARLIST"},
+        {&Command11, L"OK"},
+        {&OptionPublishers, L"OPTIONPUBLISHERS"},
     };
     for (const auto& [control, key] : keyed) {
         control->SetCaption(main_.Text(key));
@@ -58,10 +64,12 @@ void DatabasePage::LoadTexts() {
 }
 
 void DatabasePage::FillDatabaseLists() {
-    decisions::LoadDecisions(main_.Platform(), main_.Facts().DataFolder, main_.Decisions());
+    main_.LoadDecisionsAndRules();
     std::vector<std::wstring> names;
     std::vector<std::wstring> keys;
-    if (Option7.Value() != 0 || Option8.Value() != 0) {
+    if (OptionPublishers.Value() != 0) {
+        names = main_.Publishers().Publishers;
+    } else if (Option7.Value() != 0 || Option8.Value() != 0) {
         for (const auto& entry : ListedEntries(main_.Decisions(), Option7.Value() != 0)) {
             names.push_back(entry.ExeName);
             keys.push_back(entry.ExeFolder);
@@ -86,6 +94,10 @@ void DatabasePage::Command13_Click() {
     if (line < 0) {
         return;
     }
+    if (OptionPublishers.Value() != 0) {
+        RemoveSelectedPublisher(static_cast<std::size_t>(line));
+        return;
+    }
     const auto& keys = List4.Items();
     const std::size_t first = static_cast<std::size_t>(line) * kRowsPerEntry;
     if (first + kRowsPerEntry > keys.size()) {
@@ -100,6 +112,20 @@ void DatabasePage::Command13_Click() {
                          decisions::SaveDecision(main_.Platform(), main_.Facts().DataFolder,
                                                  main_.Decisions(), folder, name, arguments, false,
                                                  false, decisions::kStatusNoDecision));
+    }
+    FillDatabaseLists();
+}
+
+void DatabasePage::RemoveSelectedPublisher(std::size_t line) {
+    const auto& names = List3.Items();
+    if (line >= names.size()) {
+        return;
+    }
+    if (Confirmed()) {
+        const std::wstring publisher = names[line];
+        ShowStoreProblem(main_,
+                         decisions::RemovePublisherRule(main_.Platform(), main_.Facts().DataFolder,
+                                                        main_.Publishers(), publisher));
     }
     FillDatabaseLists();
 }

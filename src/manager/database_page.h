@@ -29,13 +29,18 @@ public:
                         L"Option8",
                         {360, 1050, 8160, 300},
                         L"Show restricted (black list)"};
-    ui::Control List3{ui::ControlKind::ListBox, L"List3", {360, 1500, 5280, 2820}};
+    // The white list's publisher rules, one signer name per line of List3.
+    ui::Control OptionPublishers{ui::ControlKind::OptionButton,
+                                 L"OptionPublishers",
+                                 {360, 1380, 8160, 300},
+                                 L"Show approved publishers"};
+    ui::Control List3{ui::ControlKind::ListBox, L"List3", {360, 1800, 5280, 2520}};
     // Three rows per line of List3: the entry's folder, executable name and arguments.
     ui::Control List4{ui::ControlKind::ListBox, L"List4", {5880, 3600, 1200, 600}};
     ui::Control Command13{
-        ui::ControlKind::Button, L"Command13", {5880, 1500, 2640, 420}, L"remove from list"};
+        ui::ControlKind::Button, L"Command13", {5880, 1800, 2640, 420}, L"remove from list"};
     ui::Control Command12{
-        ui::ControlKind::Button, L"Command12", {5880, 2040, 2640, 420}, L"clear all"};
+        ui::ControlKind::Button, L"Command12", {5880, 2340, 2640, 420}, L"clear all"};
     ui::Control Command11{
         ui::ControlKind::Button, L"Command11", {120, 4560, 1815, 420}, L"Command11"};
 
@@ -51,6 +56,8 @@ public:
 
 private:
     bool Confirmed();
+    // Takes the publisher rule of List3's line off the white list, after the question.
+    void RemoveSelectedPublisher(std::size_t line);
 
     Main& main_;
 };

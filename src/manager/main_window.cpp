@@ -1,10 +1,13 @@
 #include "manager/main_window.h"
 
 #include "decisions/icon_bitmap.h"
+#include "decisions/record_decision.h"
 #include "inventory/inventory_scan.h"
+#include "inventory/windows_own.h"
 #include "monitor/check_cycle.h"
 #include "monitor/tray_agent.h"
 #include "services/error_log.h"
+#include "services/settings_store.h"
 
 #include <algorithm>
 
@@ -19,6 +22,8 @@ constexpr ui::TwipsRect kRowImage{240, 120, 480, 480};
 constexpr ui::TwipsRect kRowName{960, 120, 2400, 495};
 // The status ends where the scroll bar begins, so that its longest text is not cut off.
 constexpr ui::TwipsRect kRowStatus{3420, 120, 1260, 255};
+// The signer on the line below the name, in the gap above the next row.
+constexpr ui::TwipsRect kRowSigner{960, 615, 3720, 255};
 constexpr int kRowPitch = kRowImage.height + kRowGapTwips;
 constexpr int kFrameDesignTop = 120;
 
@@ -26,6 +31,19 @@ constexpr ui::Colour kWhite = 0x00FFFFFF;
 constexpr ui::Colour kAccentColour = 0x00704A1F; // the popup's band
 constexpr ui::Colour kLinkBlue = 0x00C05A1E;
 constexpr ui::Colour kStatusGrey = 0x00808080;
+
+// The row has one short line: the reason why a signature fails is for the record page.
+std::wstring RowSignatureText(inventory::SignatureFacts facts,
+                              const inventory::SignatureWords& words) {
+    facts.Reason.clear();
+    return inventory::SignatureText(facts, words);
+}
+
+bool HideWindowsSetting(platform::Platform& platform) {
+    return SettingIsOn(services::GetSetting(platform.registry, services::kAppKey,
+                                            monitor::kSettingsSection, kHideWindowsKey),
+                       SettingSense::OnWhenYes);
+}
 
 } // namespace
 
@@ -82,7 +100,7 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
     pageTitle.points = 12;
     pageTitle.bold = true;
     Deza0.SetFont(pageTitle);
-    for (ui::Control* control : {&Deza0, &Deza1, &Picture1, &Command6}) {
+    for (ui::Control* control : {&Deza0, &Deza1, &Picture1, &CheckHideWindows, &Command6}) {
         AddToPage(*control, kListPage);
     }
     for (ui::Control* label : {&Deza0, &Deza1}) {
@@ -112,6 +130,7 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
     Label20.onClick = [this] { Label20_Click(); };
     Label23.onClick = [this] { Label23_Click(); };
     Command6.onClick = [this] { Command6_Click(); };
+    CheckHideWindows.onClick = [this] { CheckHideWindows_Click(); };
     VScroll.onChange = [this] { VScroll_Change(); };
     for (auto& page : pages_) {
         page->onMouseDown = [this] { Form_MouseDown(); };
@@ -128,6 +147,15 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
 
 std::wstring Main::Text(const std::wstring& key) {
     return services::GetText(platform_, language_, L"INTERFACE", key);
+}
+
+void Main::LoadDecisionsAndRules() {
+    decisions::LoadDecisions(platform_, facts_.DataFolder, decisions_);
+    decisions::LoadPublisherRules(platform_, facts_.DataFolder, publishers_);
+}
+
+inventory::SignatureWords Main::SignatureWords() {
+    return {Text(L"SIGVERIFIED"), Text(L"SIGNOTVERIFIED"), Text(L"SIGNOTSIGNED")};
 }
 
 void Main::AddToPage(ui::Control& control, int page) {
@@ -154,6 +182,7 @@ void Main::Form_Load() {
     Label20.SetCaption(Text(L"SETTINGS"));
     Label23.SetCaption(Text(L"LABEL23"));
     Command6.SetCaption(Text(L"APPLYANDCLOSE"));
+    CheckHideWindows.SetCaption(Text(L"HIDEWINDOWS"));
     settingsPage.LoadTexts();
     recordPage.LoadTexts();
     undoPage.LoadTexts();
@@ -179,15 +208,10 @@ void Main::Form_Load() {
     }
     PreselectIndex = PreselectIndexFor(platform_.locale, inventory_, preopenExe_);
     BuildRows();
-    decisions::LoadDecisions(platform_, facts_.DataFolder, decisions_);
+    LoadDecisionsAndRules();
 
-    const int records = inventory_.LastRecordIndex + 1;
-    if (records <= kRowsInView) {
-        VScroll.SetVisible(false);
-    } else {
-        VScroll.SetRange(0, ScrollMaximum(records));
-        VScroll.SetValue(0);
-    }
+    CheckHideWindows.SetValue(HideWindowsSetting(platform_) ? 1 : 0);
+    LayOutRows();
     // The window opens in the middle of the screen.
     const ui::ScreenMetrics screen = Screen();
     SetPosition(std::max(0, (screen.widthTwips - Width()) / 2),
@@ -218,15 +242,22 @@ void Main::BuildRows() {
             std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAinfo" + index,
                                           ui::TwipsRect{kRowStatus.left, kRowStatus.top + offset,
                                                         kRowStatus.width, kRowStatus.height});
-        for (auto* control : {image.get(), name.get(), status.get()}) {
+        auto signer =
+            std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAsign" + index,
+                                          ui::TwipsRect{kRowSigner.left, kRowSigner.top + offset,
+                                                        kRowSigner.width, kRowSigner.height},
+                                          RowSignatureText(record.Signature, SignatureWords()));
+        for (auto* control : {image.get(), name.get(), status.get(), signer.get()}) {
             control->SetParent(&Frame1);
             control->SetColours(ui::kDefaultColour, kWhite);
         }
         name->SetHandCursor(true);
         image->SetHandCursor(true);
         status->SetColours(kStatusGrey, kWhite);
+        signer->SetColours(kStatusGrey, kWhite);
         UseLanguageCharset(*name);
         UseLanguageCharset(*status);
+        UseLanguageCharset(*signer);
         ui::Font nameFont = name->GetFont();
         nameFont.bold = true;
         name->SetFont(nameFont);
@@ -238,9 +269,11 @@ void Main::BuildRows() {
         }
         name->onClick = [this, i] { BAexe_Click(i); };
         image->onClick = [this, i] { BAimg_Click(i); };
+        signer->onClick = [this, i] { BAexe_Click(i); };
         rowImages_.push_back(&AddControl(std::move(image)));
         rowNames_.push_back(&AddControl(std::move(name)));
         rowStatuses_.push_back(&AddControl(std::move(status)));
+        rowSigners_.push_back(&AddControl(std::move(signer)));
     }
     Frame1.Move({Frame1.Rect().left, kFrameDesignTop, Frame1.Rect().width,
                  std::max(kRowPitch, kRowPitch * records)});
@@ -261,13 +294,58 @@ void Main::ShowPage(int page) {
     currentPage_ = page;
     if (page == kListPage) {
         RefreshRecordStatuses();
+        // The settings page may have changed the setting.
+        const int hide = HideWindowsSetting(platform_) ? 1 : 0;
+        if (hide != CheckHideWindows.Value()) {
+            CheckHideWindows.SetValue(hide);
+            LayOutRows();
+        }
+    }
+}
+
+void Main::CheckHideWindows_Click() {
+    services::SaveSetting(platform_.registry, services::kAppKey, monitor::kSettingsSection,
+                          kHideWindowsKey,
+                          StoredSetting(CheckHideWindows.Value() != 0, SettingSense::OnWhenYes));
+    LayOutRows();
+}
+
+void Main::LayOutRows() {
+    const bool hide = CheckHideWindows.Value() != 0;
+    int shown = 0;
+    for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
+        const auto& record = inventory_.Records[static_cast<std::size_t>(i)];
+        const bool visible = !hide || !inventory::IsWindowsOwnProgram(platform_.locale,
+                                                                      facts_.WindowsFolder, record);
+        const int offset = kRowPitch * shown;
+        const std::pair<ui::Control*, ui::TwipsRect> parts[] = {{&BAimg(i), kRowImage},
+                                                                {&BAexe(i), kRowName},
+                                                                {&BAinfo(i), kRowStatus},
+                                                                {&BAsign(i), kRowSigner}};
+        for (const auto& [control, design] : parts) {
+            control->SetVisible(visible);
+            control->SetTop(design.top + offset);
+        }
+        if (visible) {
+            ++shown;
+        }
+    }
+    Frame1.Move({Frame1.Rect().left, kFrameDesignTop, Frame1.Rect().width,
+                 std::max(kRowPitch, kRowPitch * shown)});
+    VScroll.SetValue(0);
+    if (shown <= kRowsInView) {
+        VScroll.SetVisible(false);
+    } else {
+        VScroll.SetRange(0, ScrollMaximum(shown));
+        VScroll.SetVisible(true);
     }
 }
 
 void Main::RefreshRecordStatuses() {
     for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
         auto& record = inventory_.Records[static_cast<std::size_t>(i)];
-        const auto decision = decisions::LookupDecision(platform_.locale, decisions_, record);
+        const auto decision =
+            decisions::LookupRecordDecision(platform_.locale, decisions_, publishers_, record);
         std::wstring status;
         if (decision.Status == decisions::kStatusNoDecision) {
             status = Text(L"REC-UNKNOWN");

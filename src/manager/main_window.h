@@ -5,6 +5,8 @@
 // a fresh window so that it shows a fresh list.
 
 #include "decisions/decision_database.h"
+#include "decisions/publisher_rules.h"
+#include "inventory/signature_status.h"
 #include "inventory/startup_record.h"
 #include "manager/create_page.h"
 #include "manager/database_page.h"
@@ -73,6 +75,11 @@ public:
         ui::ControlKind::Label, L"Label20", {480, 3240, 3120, 255}, L"Program settings"};
     ui::Control Label23{
         ui::ControlKind::Label, L"Label23", {480, 3660, 3120, 255}, L"Create startup record"};
+    // Keeps Windows' own entries out of the list; the same setting as the settings page's box.
+    ui::Control CheckHideWindows{ui::ControlKind::CheckBox,
+                                 L"CheckHideWindows",
+                                 {240, 4080, 3480, 300},
+                                 L"Hide Windows' own entries"};
     ui::Control Command6{
         ui::ControlKind::Button, L"Command6", {120, 4560, 2415, 420}, L"Apply and Close"};
 
@@ -80,6 +87,8 @@ public:
     ui::Control& BAimg(int index) { return *rowImages_[static_cast<std::size_t>(index)]; }
     ui::Control& BAexe(int index) { return *rowNames_[static_cast<std::size_t>(index)]; }
     ui::Control& BAinfo(int index) { return *rowStatuses_[static_cast<std::size_t>(index)]; }
+    // Row i: who signed the program, under its name.
+    ui::Control& BAsign(int index) { return *rowSigners_[static_cast<std::size_t>(index)]; }
     int RowCount() const { return static_cast<int>(rowNames_.size()); }
     ui::Control& MonsterWindow(int page) { return *pages_[static_cast<std::size_t>(page)]; }
 
@@ -103,6 +112,10 @@ public:
     void Label20_Click();
     void Label23_Click();
     void Command6_Click();
+    void CheckHideWindows_Click();
+    // Places the rows that are shown one below the other, Windows' own left out when the box is
+    // checked, and sizes the scroll bar to them.
+    void LayOutRows();
 
     // What the pages share.
     platform::Platform& Platform() { return platform_; }
@@ -110,8 +123,13 @@ public:
     const services::Language& Language() const { return language_; }
     // GetText of section "INTERFACE".
     std::wstring Text(const std::wstring& key);
+    // The words for "Verified:", "Not verified" and "Not signed" in the interface language.
+    inventory::SignatureWords SignatureWords();
     inventory::StartupInventory& Inventory() { return inventory_; }
     decisions::Decisions& Decisions() { return decisions_; }
+    decisions::PublisherRules& Publishers() { return publishers_; }
+    // The decision file and the publisher rules, as they are now.
+    void LoadDecisionsAndRules();
     const std::wstring& PreopenExe() const { return preopenExe_; }
     // Adds a page's control to the window, inside the given page.
     void AddToPage(ui::Control& control, int page);
@@ -131,10 +149,12 @@ private:
     std::wstring preopenExe_;
     inventory::StartupInventory inventory_;
     decisions::Decisions decisions_;
+    decisions::PublisherRules publishers_;
     std::vector<std::unique_ptr<ui::Control>> pages_;
     std::vector<ui::Control*> rowImages_;
     std::vector<ui::Control*> rowNames_;
     std::vector<ui::Control*> rowStatuses_;
+    std::vector<ui::Control*> rowSigners_;
     std::vector<std::unique_ptr<ui::Control>> linkMarks_;
     int currentPage_ = kListPage;
 };

@@ -2,7 +2,9 @@
 
 #include "decisions/decision_database.h"
 #include "decisions/icon_bitmap.h"
+#include "decisions/record_decision.h"
 #include "decisions/record_removal.h"
+#include "inventory/signature_status.h"
 #include "manager/main_window.h"
 #include "manager/store_message.h"
 #include "services/error_log.h"
@@ -21,6 +23,9 @@ constexpr int kDecisionGroup = 2;
 // At 96 DPI one pixel is 15 twips; pictures are sized in those pixels at every DPI.
 constexpr int kTwipsPerBitmapPixel = 15;
 constexpr int kEnlargeFactor = 2;
+// Not translated: the name of the algorithm is the same in every language.
+constexpr wchar_t kSha256Prefix[] = L"SHA-256: ";
+constexpr wchar_t kPublisherPlaceholder[] = L"%1";
 constexpr wchar_t kWebSearchPrefix[] = L"https://www.bing.com/search?q=What is ";
 
 std::int32_t ReadInt32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
@@ -57,6 +62,15 @@ std::wstring StatusForChoice(bool noDecision, bool approved, bool restricted) {
         return decisions::kStatusRestricted;
     }
     return {};
+}
+
+std::wstring PublisherLinkText(const std::wstring& pattern, const std::wstring& publisher) {
+    std::wstring text = pattern;
+    const std::size_t at = text.find(kPublisherPlaceholder);
+    if (at == std::wstring::npos) {
+        return text + L" " + publisher;
+    }
+    return text.replace(at, std::char_traits<wchar_t>::length(kPublisherPlaceholder), publisher);
 }
 
 std::wstring WebSearchAddress(const std::wstring& upperCaseName) {
@@ -106,9 +120,10 @@ bool ShowIconEnlarged(ui::Control& image, int factor, const std::vector<std::uin
 
 void RecordPage::Build() {
     for (ui::Control* control :
-         {&Label2, &Label5,  &Label4,   &Label6,  &Label9,  &Label7,  &Label10,
-          &Label1, &Image1,  &Label14,  &Option1, &Option2, &Option3, &Check3,
-          &Check4, &Option9, &Command1, &Label15, &Label3,  &Label11, &id}) {
+         {&Label2,  &Label5,  &Label4, &Label6,         &Label9,      &Label7,
+          &Label10, &Label1,  &Image1, &Label14,        &Option1,     &Option2,
+          &Option3, &Check3,  &Check4, &Option9,        &Command1,    &Label15,
+          &Label3,  &Label11, &id,     &LabelSignature, &LabelSha256, &LabelPublisher}) {
         control->SetColours(ui::kDefaultColour, kWhite);
         main_.AddToPage(*control, kRecordPage);
     }
@@ -130,7 +145,7 @@ void RecordPage::Build() {
     Label1.SetFont(name);
     ui::Font link;
     link.underline = true;
-    for (ui::Control* control : {&Label1, &Label4, &Label6, &Label7, &Label10}) {
+    for (ui::Control* control : {&Label1, &Label4, &Label6, &Label7, &Label10, &LabelPublisher}) {
         if (control != &Label1) {
             control->SetFont(link);
         }
@@ -148,11 +163,14 @@ void RecordPage::Build() {
     Label6.onClick = [this] { Label6_Click(); };
     Label7.onClick = [this] { Label7_Click(); };
     Label10.onClick = [this] { Label10_Click(); };
+    LabelPublisher.onClick = [this] { LabelPublisher_Click(); };
+    LabelPublisher.SetVisible(false);
 }
 
 void RecordPage::LoadTexts() {
-    for (ui::Control* label : {&Label14, &Label1, &Label2, &Label5, &Label4, &Label6, &Label9,
-                               &Label7, &Label10, &Label15, &Label3, &Label11, &id}) {
+    for (ui::Control* label :
+         {&Label14, &Label1, &Label2, &Label5, &Label4, &Label6, &Label9, &Label7, &Label10,
+          &Label15, &Label3, &Label11, &id, &LabelSignature, &LabelPublisher}) {
         main_.UseLanguageCharset(*label);
     }
     Label14.SetCaption(main_.Text(L"LABEL14"));
@@ -190,8 +208,20 @@ void RecordPage::Open(int index) {
     Label11.SetCaption(record.Arguments);
     Label15.SetCaption(RecordNotes(record));
     id.SetCaption(std::to_wstring(index));
+    LabelSignature.SetCaption(inventory::SignatureText(record.Signature, main_.SignatureWords()));
+    LabelSha256.SetCaption(record.Signature.Sha256.empty()
+                               ? std::wstring()
+                               : std::wstring(kSha256Prefix) + record.Signature.Sha256);
 
-    const auto decision = decisions::LookupDecision(platform.locale, main_.Decisions(), record);
+    const auto own = decisions::LookupDecision(platform.locale, main_.Decisions(), record);
+    const auto decision = decisions::LookupRecordDecision(platform.locale, main_.Decisions(),
+                                                          main_.Publishers(), record);
+    approvedByPublisher_ = own.Status != decision.Status;
+    LabelPublisher.SetCaption(
+        PublisherLinkText(main_.Text(L"APPROVEPUBLISHER"), record.Signature.Signer));
+    LabelPublisher.SetVisible(
+        decisions::PublisherRuleCouldApply(record) &&
+        !decisions::HasPublisherRule(main_.Publishers(), record.Signature.Signer));
     Option1.SetValue(1);
     if (decision.Status == decisions::kStatusApproved) {
         Option2.SetValue(1);
@@ -245,6 +275,10 @@ void RecordPage::Command1_Click() {
     const bool deleteRecord = Check3.Value() != 0;
     const std::wstring status =
         StatusForChoice(Option1.Value() != 0, Option2.Value() != 0, Option3.Value() != 0);
+    if (approvedByPublisher_ && status == decisions::kStatusApproved) {
+        main_.ShowPage(kListPage);
+        return;
+    }
     const auto saved = decisions::SaveDecision(
         platform, facts.DataFolder, main_.Decisions(), Label3.Caption(), Label1.Caption(),
         Label11.Caption(), killIfRunning, deleteRecord, status);
@@ -300,6 +334,21 @@ void RecordPage::Label7_Click() {
 
 void RecordPage::Label10_Click() {
     main_.ShowPage(kUndoPage);
+}
+
+void RecordPage::LabelPublisher_Click() {
+    const auto index = RecordIndexOf(id.Caption(), main_.Inventory().LastRecordIndex);
+    if (!index) {
+        return;
+    }
+    const auto& record = main_.Inventory().Records[static_cast<std::size_t>(*index)];
+    const auto added = decisions::AddPublisherRule(main_.Platform(), main_.Facts().DataFolder,
+                                                   main_.Publishers(), record.Signature.Signer);
+    if (ShowStoreProblem(main_, added)) {
+        return;
+    }
+    // The page again, now showing the approval the rule gives.
+    Open(*index);
 }
 
 } // namespace vtrl::manager

@@ -16,6 +16,8 @@ class Main;
 
 // The status an "Ok" stores for the selected option: "0", "1", "2", or empty for "Just for now".
 std::wstring StatusForChoice(bool noDecision, bool approved, bool restricted);
+// "Approve everything %1 starts" with the publisher put in for %1.
+std::wstring PublisherLinkText(const std::wstring& pattern, const std::wstring& publisher);
 // The web search for an executable's upper-case name: "What is " + name, not encoded.
 std::wstring WebSearchAddress(const std::wstring& upperCaseName);
 
@@ -52,6 +54,7 @@ public:
     void Label6_Click();
     void Label7_Click();
     void Label10_Click();
+    void LabelPublisher_Click();
 
     // The help column on the left.
     ui::Control Label2{ui::ControlKind::Label, L"Label2", {120, 120, 3120, 300}, L"Not sure?"};
@@ -101,6 +104,14 @@ public:
                         L"Just for now: delete startup record"};
     ui::Control Command1{ui::ControlKind::Button, L"Command1", {3600, 3780, 1455, 420}, L"Ok"};
 
+    // Who made the program, as its signature says, and its exact bytes; across the foot of the
+    // page, where a 64-digit hash fits on one line.
+    ui::Control LabelSignature{ui::ControlKind::Label, L"LabelSignature", {120, 4380, 8655, 255}};
+    ui::Control LabelSha256{ui::ControlKind::Label, L"LabelSha256", {120, 4680, 8655, 255}};
+    // "Approve everything <publisher> starts": only for a verified program that is no launcher
+    // and whose publisher is not approved yet.
+    ui::Control LabelPublisher{ui::ControlKind::Label, L"LabelPublisher", {120, 4980, 8655, 255}};
+
     // What the page shows, kept where the handlers read it.
     // What runs the program and what is wrong with its command, under the decision.
     ui::Control Label15{ui::ControlKind::Label, L"Label15", {3600, 4260, 5175, 735}};
@@ -110,6 +121,9 @@ public:
 
 private:
     Main& main_;
+    // The approval shown comes from a publisher rule, not from the record's own decision: "Ok"
+    // with it still chosen stores nothing, so that the approval stays bound to the signature.
+    bool approvedByPublisher_ = false;
 };
 
 } // namespace vtrl::manager

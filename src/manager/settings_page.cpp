@@ -27,6 +27,7 @@ constexpr BoxSetting kBoxSettings[] = {
     {&SettingsPage::Check8, monitor::kHideTrayIconKey, SettingSense::OnWhenYes},
     {&SettingsPage::Check9, monitor::kUnknownKey, SettingSense::OnUnlessSet},
     {&SettingsPage::Check11, monitor::kAutoCloseKey, SettingSense::OnWhenYes},
+    {&SettingsPage::Check12, kHideWindowsKey, SettingSense::OnWhenYes},
 };
 
 } // namespace
@@ -78,7 +79,7 @@ void SettingsPage::Build() {
     Deza2.SetFont(title);
     Deza2.SetColours(ui::kDefaultColour, kWhite);
     for (ui::Control* control : {&Deza2, &Check5, &Check7, &Option4, &Option5, &Option6, &Check8,
-                                 &Check9, &Check11, &Check6, &Command3}) {
+                                 &Check9, &Check11, &Check6, &Check12, &Command3}) {
         main_.AddToPage(*control, kSettingsPage);
     }
     Check7.onClick = [this] { Check7_Click(); };
@@ -89,10 +90,10 @@ void SettingsPage::LoadTexts() {
     main_.UseLanguageCharset(Deza2);
     Deza2.SetCaption(main_.Text(L"SETTINGS"));
     const std::pair<ui::Control*, const wchar_t*> keyed[] = {
-        {&Check5, L"CHECK5"},   {&Check7, L"CHECK7"},   {&Option4, L"OPTION4"},
-        {&Option5, L"OPTION5"}, {&Option6, L"OPTION6"}, {&Check8, L"CHECK8"},
-        {&Check9, L"CHECK9"},   {&Check11, L"CHECK11"}, {&Check6, L"CHECK6"},
-        {&Command3, L"APPLY"},
+        {&Check5, L"CHECK5"},   {&Check7, L"CHECK7"},       {&Option4, L"OPTION4"},
+        {&Option5, L"OPTION5"}, {&Option6, L"OPTION6"},     {&Check8, L"CHECK8"},
+        {&Check9, L"CHECK9"},   {&Check11, L"CHECK11"},     {&Check6, L"CHECK6"},
+        {&Command3, L"APPLY"},  {&Check12, L"HIDEWINDOWS"},
     };
     for (const auto& [control, key] : keyed) {
         control->SetCaption(main_.Text(key));

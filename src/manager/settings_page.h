@@ -13,6 +13,9 @@ namespace vtrl::manager {
 
 class Main;
 
+// "Settings"/"HideWindows": "YES" keeps Windows' own entries out of the list.
+inline constexpr wchar_t kHideWindowsKey[] = L"HideWindows";
+
 // How an on/off setting reads: on unless any text is stored ("NO"), or on only for "YES".
 enum class SettingSense { OnUnlessSet, OnWhenYes };
 
@@ -70,6 +73,10 @@ public:
                        L"Check6",
                        {360, 3600, 8160, 300},
                        L"show notification window when removing startup records"};
+    ui::Control Check12{ui::ControlKind::CheckBox,
+                        L"Check12",
+                        {360, 3960, 8160, 300},
+                        L"Hide Windows' own entries"};
     ui::Control Command3{ui::ControlKind::Button, L"Command3", {120, 4560, 1815, 420}, L"apply"};
 
     // Adds the page's controls to the window; the window's constructor calls it once.

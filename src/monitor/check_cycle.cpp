@@ -1,5 +1,6 @@
 #include "monitor/check_cycle.h"
 
+#include "decisions/record_decision.h"
 #include "decisions/record_removal.h"
 #include "inventory/removable_record.h"
 #include "monitor/hand_off.h"
@@ -139,6 +140,8 @@ inventory::ScanOutcome RunCheckCycle(platform::Platform& platform,
         return inventory::ScanOutcome::NoRecords;
     }
     decisions::LoadDecisions(platform, facts.DataFolder, decisions);
+    decisions::PublisherRules publishers;
+    decisions::LoadPublisherRules(platform, facts.DataFolder, publishers);
     Pass pass(platform, facts, inventory.Processes);
     for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
         inventory::StartupRecord& record = inventory.Records[static_cast<std::size_t>(index)];
@@ -146,7 +149,7 @@ inventory::ScanOutcome RunCheckCycle(platform::Platform& platform,
             continue;
         }
         const decisions::DecisionEntry decision =
-            decisions::LookupDecision(platform.locale, decisions, record);
+            decisions::LookupRecordDecision(platform.locale, decisions, publishers, record);
         if (decision.Status == decisions::kStatusNoDecision) {
             pass.Remind(record);
         } else if (decision.Status == decisions::kStatusRestricted) {

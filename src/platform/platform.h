@@ -6,6 +6,7 @@
 #include "platform/data_lock.h"
 #include "platform/desktop.h"
 #include "platform/environment.h"
+#include "platform/file_signature.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/http.h"
@@ -43,6 +44,7 @@ struct Platform {
     ChangeWatch& changes;
     DataLocks& locks;
     Environment& environment;
+    FileSignatures& signatures;
 };
 
 } // namespace vtrl::platform

@@ -5,6 +5,7 @@
 #include "fakes/fake_data_lock.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_environment.h"
+#include "fakes/fake_file_signature.h"
 #include "fakes/fake_icons.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
@@ -24,11 +25,11 @@ public:
     // or records chosen calls).
     platform::Platform WithFiles(platform::FileSystem& otherFiles) {
         return platform::Platform{
-            platform_.registry, otherFiles,         platform_.folders,    platform_.links,
-            platform_.locale,   platform_.version,  platform_.clock,      platform_.processes,
-            platform_.ini,      platform_.messages, platform_.launcher,   platform_.http,
-            platform_.icons,    platform_.sound,    platform_.desktop,    platform_.windows,
-            platform_.changes,  platform_.locks,    platform_.environment};
+            platform_.registry, otherFiles,         platform_.folders,     platform_.links,
+            platform_.locale,   platform_.version,  platform_.clock,       platform_.processes,
+            platform_.ini,      platform_.messages, platform_.launcher,    platform_.http,
+            platform_.icons,    platform_.sound,    platform_.desktop,     platform_.windows,
+            platform_.changes,  platform_.locks,    platform_.environment, platform_.signatures};
     }
 
     FakeRegistry registry;
@@ -50,11 +51,13 @@ public:
     FakeChangeWatch changes;
     FakeDataLocks locks;
     FakeEnvironment environment;
+    FakeFileSignatures signatures{files};
 
 private:
-    platform::Platform platform_{registry,  files,   folders,  links,    locale,     version, clock,
-                                 processes, ini,     messages, launcher, http,       icons,   sound,
-                                 desktop,   windows, changes,  locks,    environment};
+    platform::Platform platform_{registry, files,   folders,   links,       locale,
+                                 version,  clock,   processes, ini,         messages,
+                                 launcher, http,    icons,     sound,       desktop,
+                                 windows,  changes, locks,     environment, signatures};
 };
 
 } // namespace vtrl::fakes

@@ -4,6 +4,7 @@
 #include "decisions/backup_log.h"
 #include "inventory_test_support.h"
 #include "inventory/removable_record.h"
+#include "inventory/signature_cache.h"
 #include "monitor/check_cycle.h"
 #include "services/date_time.h"
 #include "monitor/hand_off.h"
@@ -234,7 +235,8 @@ TEST_F(CheckCycle, AReminderWhoseProcessDidNotStartLeavesNoHandOffFile) {
     for (const platform::FolderEntry& entry : fake.files.ListFolder(facts.DataFolder, L"*")) {
         names.push_back(entry.name);
     }
-    EXPECT_EQ(names, std::vector<std::wstring>{decisions::kDecisionFileName});
+    EXPECT_EQ(names, (std::vector<std::wstring>{decisions::kDecisionFileName,
+                                                inventory::kSignatureCacheFileName}));
     EXPECT_EQ(Setting(L"Data", L"LastReminder"), TimeText(0)) << "tried; the gap still holds";
 }
 
@@ -255,7 +257,9 @@ TEST_F(CheckCycle, AllApprovedInventoryChangesNothing) {
     Pass();
     EXPECT_EQ(fake.files.Content(decisions::DecisionFilePath(facts.DataFolder)), decisionFile);
     EXPECT_FALSE(fake.files.FileExists(decisions::BackupLogPath(facts.DataFolder)));
-    EXPECT_EQ(fake.files.FileCount(), files);
+    // The first pass remembers the programs' signatures; nothing else is written.
+    EXPECT_TRUE(fake.files.FileExists(inventory::SignatureCachePath(facts.DataFolder)));
+    EXPECT_EQ(fake.files.FileCount(), files + 1);
     EXPECT_EQ(fake.registry.MutatingCalls(), registryWrites);
     EXPECT_EQ(fake.launcher.started, std::vector<std::wstring>{});
     EXPECT_EQ(fake.launcher.startedHidden, std::vector<std::wstring>{});

@@ -100,11 +100,11 @@ protected:
 
     fakes::FakePlatform fake;
     WatchedHttp http{fake.http};
-    platform::Platform platform{fake.registry, fake.files,    fake.folders,    fake.links,
-                                fake.locale,   fake.version,  fake.clock,      fake.processes,
-                                fake.ini,      fake.messages, fake.launcher,   http,
-                                fake.icons,    fake.sound,    fake.desktop,    fake.windows,
-                                fake.changes,  fake.locks,    fake.environment};
+    platform::Platform platform{fake.registry, fake.files,    fake.folders,     fake.links,
+                                fake.locale,   fake.version,  fake.clock,       fake.processes,
+                                fake.ini,      fake.messages, fake.launcher,    http,
+                                fake.icons,    fake.sound,    fake.desktop,     fake.windows,
+                                fake.changes,  fake.locks,    fake.environment, fake.signatures};
     std::optional<shell::EntryContext> context;
     std::wstring languages;
 };

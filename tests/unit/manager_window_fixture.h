@@ -40,7 +40,9 @@ protected:
             "CHECK5=Play sounds\r\nAPPLY=Apply\r\n"
             "OPTION8=Black list\r\nCLEARLIST=Clear list\r\n"
             "COMMAND16=Browse...\r\nCREATE19=Executable file name\r\n"
-            "DATABUSY=Busy.\r\nNOTRESTORABLE=Not restorable:\r\nNOTREMOVABLE=Not removable.\r\n");
+            "DATABUSY=Busy.\r\nNOTRESTORABLE=Not restorable:\r\nNOTREMOVABLE=Not removable.\r\n"
+            "SIGVERIFIED=Verified:\r\nSIGNOTVERIFIED=Not verified\r\nSIGNOTSIGNED=Not signed\r\n"
+            "APPROVEPUBLISHER=Approve everything %1 starts\r\n");
         language.LanguageFolder = kLanguages;
         language.LanguageName = L"English";
         fake.registry.CreateKey(platform::Hive::CurrentUser, kRunKey);

@@ -47,10 +47,10 @@ protected:
     }
     platform::Platform WithDesktop(platform::Desktop& desktop) {
         platform::Platform& p = fake.Get();
-        return platform::Platform{p.registry, p.files,   p.folders,   p.links,      p.locale,
-                                  p.version,  p.clock,   p.processes, p.ini,        p.messages,
-                                  p.launcher, p.http,    p.icons,     p.sound,      desktop,
-                                  p.windows,  p.changes, p.locks,     p.environment};
+        return platform::Platform{p.registry, p.files,   p.folders,   p.links,       p.locale,
+                                  p.version,  p.clock,   p.processes, p.ini,         p.messages,
+                                  p.launcher, p.http,    p.icons,     p.sound,       desktop,
+                                  p.windows,  p.changes, p.locks,     p.environment, p.signatures};
     }
     PauseFunction Recorder() {
         return [this](std::chrono::milliseconds time) { pauses.push_back(time); };

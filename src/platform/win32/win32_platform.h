@@ -6,6 +6,7 @@
 #include "platform/win32/win32_data_lock.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_environment.h"
+#include "platform/win32/win32_file_signature.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_folders.h"
 #include "platform/win32/win32_http.h"
@@ -47,10 +48,11 @@ private:
     Win32ChangeWatch changes_{windows_};
     Win32DataLocks locks_;
     Win32Environment environment_;
-    platform::Platform platform_{registry_, files_,   folders_,   links_,      locale_,
-                                 version_,  clock_,   processes_, ini_,        messages_,
-                                 launcher_, http_,    icons_,     sound_,      desktop_,
-                                 windows_,  changes_, locks_,     environment_};
+    Win32FileSignatures signatures_;
+    platform::Platform platform_{registry_, files_,   folders_,   links_,       locale_,
+                                 version_,  clock_,   processes_, ini_,         messages_,
+                                 launcher_, http_,    icons_,     sound_,       desktop_,
+                                 windows_,  changes_, locks_,     environment_, signatures_};
 };
 
 } // namespace vtrl::win32
