@@ -1,6 +1,6 @@
 #include "inventory/inventory_scan.h"
 
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 #include "inventory/command_resolution.h"
 #include "inventory/run_key_scan.h"
 #include "inventory/running_programs.h"
@@ -48,9 +48,9 @@ void SaveRecordIcon(ScanContext& context, const StartupRecord& record) {
     if (traced) {
         services::TraceStep(context.platform, context.facts, services::kStepExtractFileIcon);
     }
-    decisions::SaveIconBitmap(context.platform, context.facts.DataFolder,
-                              record.ExeFolder + L"\\" + record.ExeName, decisions::kIconBitmapSize,
-                              record.ExeName);
+    services::SaveIconBitmap(context.platform, context.facts.DataFolder,
+                             record.ExeFolder + L"\\" + record.ExeName, services::kIconBitmapSize,
+                             record.ExeName);
     if (traced) {
         services::TraceStep(context.platform, context.facts, L"");
     }

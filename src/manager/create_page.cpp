@@ -1,6 +1,6 @@
 #include "manager/create_page.h"
 
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 #include "manager/main_window.h"
 #include "manager/record_page.h"
 #include "services/localisation.h"
@@ -73,10 +73,9 @@ void CreatePage::Command16_Click() {
         return;
     }
     Text1.SetCaption(path);
-    decisions::SaveIconBitmap(platform, facts.DataFolder, path, decisions::kIconBitmapSize,
-                              decisions::kUserIconName);
-    const std::wstring bitmap =
-        decisions::IconBitmapPath(facts.DataFolder, decisions::kUserIconName);
+    services::SaveIconBitmap(platform, facts.DataFolder, path, services::kIconBitmapSize,
+                             services::kUserIconName);
+    const std::wstring bitmap = services::IconBitmapPath(facts.DataFolder, services::kUserIconName);
     if (platform.files.FileExists(bitmap)) {
         if (const auto bytes = platform.files.ReadAll(bitmap)) {
             ShowIconEnlarged(Image2, kEnlargeFactor,

@@ -1,6 +1,6 @@
 #include "manager/main_window.h"
 
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 #include "decisions/record_decision.h"
 #include "inventory/inventory_scan.h"
 #include "inventory/windows_own.h"
@@ -192,7 +192,7 @@ void Main::Form_Load() {
     SetCaption(services::ProductTitle());
     HeaderTitle.SetCaption(L"Vantorel");
     const std::wstring ownExe = facts_.ProgramFolder + L"\\" + facts_.ProgramName + L".exe";
-    if (auto icon = platform_.icons.RenderIconBitmap(ownExe, decisions::kIconBitmapSize)) {
+    if (auto icon = platform_.icons.RenderIconBitmap(ownExe, services::kIconBitmapSize)) {
         HeaderIcon.SetPicture(std::move(*icon));
     }
     settingsPage.LoadSettingsPage();
@@ -261,7 +261,7 @@ void Main::BuildRows() {
         ui::Font nameFont = name->GetFont();
         nameFont.bold = true;
         name->SetFont(nameFont);
-        const std::wstring bitmap = decisions::IconBitmapPath(facts_.DataFolder, record.ExeName);
+        const std::wstring bitmap = services::IconBitmapPath(facts_.DataFolder, record.ExeName);
         if (platform_.files.FileExists(bitmap)) {
             if (auto bytes = platform_.files.ReadAll(bitmap)) {
                 image->SetPicture(std::vector<std::uint8_t>(bytes->begin(), bytes->end()));

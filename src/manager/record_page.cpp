@@ -1,7 +1,7 @@
 #include "manager/record_page.h"
 
 #include "decisions/decision_database.h"
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 #include "decisions/record_decision.h"
 #include "decisions/record_removal.h"
 #include "inventory/signature_status.h"
@@ -196,7 +196,7 @@ void RecordPage::Open(int index) {
     }
     auto& platform = main_.Platform();
     auto& record = inventory.Records[static_cast<std::size_t>(index)];
-    const std::wstring bitmap = decisions::IconBitmapPath(main_.Facts().DataFolder, record.ExeName);
+    const std::wstring bitmap = services::IconBitmapPath(main_.Facts().DataFolder, record.ExeName);
     if (platform.files.FileExists(bitmap)) {
         if (auto bytes = platform.files.ReadAll(bitmap)) {
             ShowIconEnlarged(Image1, kEnlargeFactor,

@@ -1,6 +1,6 @@
 #include "monitor/popup_reminder.h"
 
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 #include "monitor/check_cycle.h"
 #include "services/error_log.h"
 #include "services/settings_store.h"
@@ -74,7 +74,7 @@ void PopupReminder::Form_Load() {
         Label4.SetVisible(false);
     }
     const std::wstring ownExe = facts_.ProgramFolder + L"\\" + facts_.ProgramName + L".exe";
-    if (auto icon = platform_.icons.RenderIconBitmap(ownExe, decisions::kIconBitmapSize)) {
+    if (auto icon = platform_.icons.RenderIconBitmap(ownExe, services::kIconBitmapSize)) {
         AccentIcon.SetPicture(std::move(*icon));
     }
 }
@@ -82,8 +82,8 @@ void PopupReminder::Form_Load() {
 void PopupReminder::Activate(const std::wstring& PathsIs, const std::wstring& EXE,
                              bool DeletionTRUE_OR_NewrecordFALSE) {
     services::TraceStep(platform_, facts_, services::kStepActivating);
-    if (auto icon = decisions::SaveIconBitmap(platform_, facts_.DataFolder, PathsIs + L"\\" + EXE,
-                                              decisions::kIconBitmapSize, EXE)) {
+    if (auto icon = services::SaveIconBitmap(platform_, facts_.DataFolder, PathsIs + L"\\" + EXE,
+                                             services::kIconBitmapSize, EXE)) {
         PicBuffer.SetPicture(std::move(icon->picture));
     }
     services::TraceStep(platform_, facts_, L"");

@@ -4,7 +4,7 @@
 #include "manager/create_page.h"
 #include "manager_window_fixture.h"
 
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 
 namespace vtrl::manager::testing {
 namespace {
@@ -63,7 +63,7 @@ TEST_F(CreatePageTest, AChosenFileFillsTheFieldsAndShowsItsIconEnlarged) {
     EXPECT_EQ(page.Text3.Caption(), L"C:\\Tools\\");
     EXPECT_EQ(page.Text4.Caption(), L"tool.exe");
     EXPECT_EQ(page.Text2.Caption(), L"--kept");
-    const std::wstring bitmap = decisions::IconBitmapPath(facts.DataFolder, L"user");
+    const std::wstring bitmap = services::IconBitmapPath(facts.DataFolder, L"user");
     ASSERT_TRUE(fake.files.FileExists(bitmap));
     EXPECT_EQ(page.Image2.Picture(), BitmapFile(32, 32, 0x40));
     // 32 pixels twice over, at 15 twips a pixel.
@@ -88,7 +88,7 @@ TEST_F(CreatePageTest, ACancelledDialogOrAMissingFileChangesNothing) {
         EXPECT_EQ(field->Caption(), field->Name());
     }
     EXPECT_TRUE(page.Image2.Picture().empty());
-    EXPECT_FALSE(fake.files.FileExists(decisions::IconBitmapPath(facts.DataFolder, L"user")));
+    EXPECT_FALSE(fake.files.FileExists(services::IconBitmapPath(facts.DataFolder, L"user")));
 }
 
 TEST_F(CreatePageTest, AFileWithoutAnIconStillFillsTheFields) {

@@ -1,7 +1,7 @@
 // Icon bitmaps against the fake shell: the file name rule, replacing an older bitmap, what stays
 // when the shell has no icon, and the inventory scan's icon step with its error-log marker.
 
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 #include "inventory/inventory_scan.h"
 #include "inventory_test_support.h"
 #include "services/error_log.h"
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace vtrl::decisions {
+namespace vtrl::services {
 namespace {
 
 constexpr wchar_t kDataFolder[] = L"C:\\users\\tester\\AppData\\Roaming\\VTRL1";
@@ -182,4 +182,4 @@ TEST_F(ScanIcons, ReadOnlyScanLeavesNoMarker) {
 }
 
 } // namespace
-} // namespace vtrl::decisions
+} // namespace vtrl::services

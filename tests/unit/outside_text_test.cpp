@@ -3,7 +3,7 @@
 // bitmap files.
 
 #include "cli/text_output.h"
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 #include "fakes/fake_platform.h"
 #include "platform/ui/bitmap_file.h"
 #include "services/system_facts.h"
@@ -101,13 +101,13 @@ TEST_F(WebLinkSafety, ReplyOverTheLimitIsAFailureNotATruncatedBody) {
 }
 
 TEST(IconBitmapNames, ReadingNamesNothingOutsideTheDataFolder) {
-    EXPECT_EQ(decisions::IconBitmapPath(L"C:\\d", L"a.exe"), L"C:\\d\\a.exe.bmp");
+    EXPECT_EQ(services::IconBitmapPath(L"C:\\d", L"a.exe"), L"C:\\d\\a.exe.bmp");
     const std::vector<std::wstring> names = {L"", L"..\\..\\x", L"a/b", L"C:x",
                                              std::wstring(L"a\0b", 3)};
     for (const std::wstring& name : names) {
-        EXPECT_EQ(decisions::IconBitmapPath(L"C:\\d", name), L"") << name.size();
+        EXPECT_EQ(services::IconBitmapPath(L"C:\\d", name), L"") << name.size();
     }
-    EXPECT_EQ(decisions::IconBitmapPath(L"", L"a.exe"), L"");
+    EXPECT_EQ(services::IconBitmapPath(L"", L"a.exe"), L"");
 }
 
 // A bitmap file with the given header fields and room for its table and rows.

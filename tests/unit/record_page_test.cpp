@@ -3,7 +3,7 @@
 // links, and the enlarged icon.
 
 #include "decisions/backup_log.h"
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 #include "manager/record_page.h"
 #include "manager_window_fixture.h"
 
@@ -303,7 +303,7 @@ TEST_F(RecordPageTest, TheIconIsShownAtDoubleSizeWhenItsBitmapExists) {
     Main& main = Open();
     RecordPage& page = main.recordPage;
     const ui::TwipsRect designed = page.Image1.Rect();
-    fake.files.AddFile(decisions::IconBitmapPath(facts.DataFolder, L"tool.exe"), [] {
+    fake.files.AddFile(services::IconBitmapPath(facts.DataFolder, L"tool.exe"), [] {
         const auto bytes = BitmapFile(32, 32);
         return std::string(bytes.begin(), bytes.end());
     }());

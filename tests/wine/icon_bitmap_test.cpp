@@ -2,7 +2,7 @@
 // older file replaced, nothing for a path the shell does not know, and the inventory scan's
 // bitmaps for the records of a Run key.
 
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 #include "inventory/inventory_scan.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_folders.h"
@@ -59,12 +59,12 @@ protected:
         }
         RemoveDirectoryW(dataFolder.c_str());
     }
-    std::optional<decisions::IconBitmap> Save(const std::wstring& path, const std::wstring& name) {
-        return decisions::SaveIconBitmap(real.Get(), dataFolder, path, decisions::kIconBitmapSize,
-                                         name);
+    std::optional<services::IconBitmap> Save(const std::wstring& path, const std::wstring& name) {
+        return services::SaveIconBitmap(real.Get(), dataFolder, path, services::kIconBitmapSize,
+                                        name);
     }
     std::wstring Stored(const std::wstring& name) {
-        return decisions::IconBitmapPath(dataFolder, name);
+        return services::IconBitmapPath(dataFolder, name);
     }
     // Checks a 32 x 32 bitmap file whose picture is more than its background.
     void ExpectIconBitmap(const std::wstring& path) {
@@ -119,7 +119,7 @@ TEST_F(IconBitmapWineTest, OlderBitmapReplacedWithNoTemporaryFileLeft) {
     const std::wstring notepad = facts.WindowsFolder + L"\\notepad.exe";
     ASSERT_TRUE(real.Get().files.ReplaceAll(Stored(L"notepad.exe"), "an older picture"));
     ASSERT_TRUE(Save(notepad, L"notepad.exe").has_value());
-    ASSERT_TRUE(Save(notepad, decisions::kUserIconName).has_value());
+    ASSERT_TRUE(Save(notepad, services::kUserIconName).has_value());
     ExpectIconBitmap(Stored(L"notepad.exe"));
     ExpectIconBitmap(Stored(L"user"));
     const auto files = real.Get().files.ListFolder(dataFolder, L"*");

@@ -1,9 +1,9 @@
-#include "decisions/icon_bitmap.h"
+#include "services/icon_bitmap.h"
 
 #include <string_view>
 #include <utility>
 
-namespace vtrl::decisions {
+namespace vtrl::services {
 
 namespace {
 
@@ -42,4 +42,4 @@ std::optional<IconBitmap> SaveIconBitmap(platform::Platform& platform,
     return result;
 }
 
-} // namespace vtrl::decisions
+} // namespace vtrl::services

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vtrl::decisions {
+namespace vtrl::services {
 
 // Every caller draws icons at this size, in pixels.
 inline constexpr int kIconBitmapSize = 32;
@@ -39,4 +39,4 @@ std::optional<IconBitmap> SaveIconBitmap(platform::Platform& platform,
                                          const std::wstring& filePath, int size,
                                          const std::wstring& name);
 
-} // namespace vtrl::decisions
+} // namespace vtrl::services
