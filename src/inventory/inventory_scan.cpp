@@ -1,6 +1,5 @@
 #include "inventory/inventory_scan.h"
 
-#include "services/icon_bitmap.h"
 #include "inventory/command_resolution.h"
 #include "inventory/run_key_scan.h"
 #include "inventory/running_programs.h"
@@ -8,6 +7,7 @@
 #include "inventory/startup_folder_scan.h"
 #include "services/date_time.h"
 #include "services/error_log.h"
+#include "services/icon_bitmap.h"
 #include "services/settings_store.h"
 
 namespace vtrl::inventory {

@@ -1,8 +1,8 @@
 #include "manager/create_page.h"
 
-#include "services/icon_bitmap.h"
 #include "manager/main_window.h"
 #include "manager/record_page.h"
+#include "services/icon_bitmap.h"
 #include "services/localisation.h"
 #include "services/system_facts.h"
 

@@ -1,12 +1,12 @@
 #include "manager/main_window.h"
 
-#include "services/icon_bitmap.h"
 #include "decisions/record_decision.h"
 #include "inventory/inventory_scan.h"
 #include "inventory/windows_own.h"
 #include "monitor/check_cycle.h"
 #include "monitor/tray_agent.h"
 #include "services/error_log.h"
+#include "services/icon_bitmap.h"
 #include "services/settings_store.h"
 
 #include <algorithm>

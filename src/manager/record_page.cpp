@@ -1,13 +1,13 @@
 #include "manager/record_page.h"
 
 #include "decisions/decision_database.h"
-#include "services/icon_bitmap.h"
 #include "decisions/record_decision.h"
 #include "decisions/record_removal.h"
 #include "inventory/signature_status.h"
 #include "manager/main_window.h"
 #include "manager/store_message.h"
 #include "services/error_log.h"
+#include "services/icon_bitmap.h"
 #include "services/web_links.h"
 
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #include "monitor/popup_reminder.h"
 
-#include "services/icon_bitmap.h"
 #include "monitor/check_cycle.h"
 #include "services/error_log.h"
+#include "services/icon_bitmap.h"
 #include "services/settings_store.h"
 #include "services/web_links.h"
 

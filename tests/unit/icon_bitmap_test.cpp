@@ -1,10 +1,10 @@
 // Icon bitmaps against the fake shell: the file name rule, replacing an older bitmap, what stays
 // when the shell has no icon, and the inventory scan's icon step with its error-log marker.
 
-#include "services/icon_bitmap.h"
 #include "inventory/inventory_scan.h"
 #include "inventory_test_support.h"
 #include "services/error_log.h"
+#include "services/icon_bitmap.h"
 #include "services/registry_access.h"
 
 #include <gtest/gtest.h>

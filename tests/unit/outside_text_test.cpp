@@ -3,9 +3,9 @@
 // bitmap files.
 
 #include "cli/text_output.h"
-#include "services/icon_bitmap.h"
 #include "fakes/fake_platform.h"
 #include "platform/ui/bitmap_file.h"
+#include "services/icon_bitmap.h"
 #include "services/system_facts.h"
 #include "services/web_links.h"
 

@@ -3,9 +3,9 @@
 // links, and the enlarged icon.
 
 #include "decisions/backup_log.h"
-#include "services/icon_bitmap.h"
 #include "manager/record_page.h"
 #include "manager_window_fixture.h"
+#include "services/icon_bitmap.h"
 
 namespace vtrl::manager {
 namespace {

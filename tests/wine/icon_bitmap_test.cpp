@@ -2,11 +2,11 @@
 // older file replaced, nothing for a path the shell does not know, and the inventory scan's
 // bitmaps for the records of a Run key.
 
-#include "services/icon_bitmap.h"
 #include "inventory/inventory_scan.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_folders.h"
 #include "platform/win32/win32_platform.h"
+#include "services/icon_bitmap.h"
 #include "services/system_facts.h"
 
 #include <windows.h>
