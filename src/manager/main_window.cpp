@@ -3,6 +3,7 @@
 #include "decisions/record_decision.h"
 #include "inventory/inventory_scan.h"
 #include "inventory/windows_own.h"
+#include "manager/list_row_text.h"
 #include "monitor/check_cycle.h"
 #include "monitor/tray_agent.h"
 #include "services/error_log.h"
@@ -31,13 +32,6 @@ constexpr ui::Colour kWhite = 0x00FFFFFF;
 constexpr ui::Colour kAccentColour = 0x00704A1F; // the popup's band
 constexpr ui::Colour kLinkBlue = 0x00C05A1E;
 constexpr ui::Colour kStatusGrey = 0x00808080;
-
-// The row has one short line: the reason why a signature fails is for the record page.
-std::wstring RowSignatureText(inventory::SignatureFacts facts,
-                              const inventory::SignatureWords& words) {
-    facts.Reason.clear();
-    return inventory::SignatureText(facts, words);
-}
 
 bool HideWindowsSetting(platform::Platform& platform) {
     return SettingIsOn(services::GetSetting(platform.registry, services::kAppKey,
@@ -346,24 +340,8 @@ void Main::RefreshRecordStatuses() {
         auto& record = inventory_.Records[static_cast<std::size_t>(i)];
         const auto decision =
             decisions::LookupRecordDecision(platform_.locale, decisions_, publishers_, record);
-        std::wstring status;
-        if (decision.Status == decisions::kStatusNoDecision) {
-            status = Text(L"REC-UNKNOWN");
-        } else if (decision.Status == decisions::kStatusApproved) {
-            status = Text(L"REC-OK");
-        } else if (decision.Status == decisions::kStatusRestricted) {
-            status = Text(L"REC-BLACK");
-        }
-        // A missing program is said first: that is what the user must know about the row.
-        if (!record.Found) {
-            status = decision.Status == decisions::kStatusNoDecision
-                         ? Text(L"REC-NOTFOUND")
-                         : Text(L"REC-NOTFOUND") + L" - " + status;
-        }
-        if (record.HijackRisk) {
-            status = kHijackMarker + status;
-        }
-        BAinfo(i).SetCaption(status);
+        BAinfo(i).SetCaption(RowStatusText(record, decision.Status,
+                                           [this](const std::wstring& key) { return Text(key); }));
     }
 }
 

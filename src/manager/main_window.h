@@ -35,8 +35,6 @@ inline constexpr int kPageCount = 6;
 inline constexpr int kRowsInView = 6;
 // Rows lie this far apart beyond the height of their icon.
 inline constexpr int kRowGapTwips = 300;
-// Leads the status of a row whose unquoted command may start another program in its stead.
-inline constexpr wchar_t kHijackMarker[] = L"(!) ";
 
 // The scroll bar's maximum for a number of records: 0 (no scroll bar) below seven.
 int ScrollMaximum(int recordCount);

@@ -1,0 +1,27 @@
+#pragma once
+// What a row of the startup list says about its record, beside the name: the decision, and in
+// front of it what the user must know first (a missing program, a hijack risk); and below the
+// name the signature in one short line.
+
+#include "inventory/signature_status.h"
+#include "inventory/startup_record.h"
+
+#include <functional>
+#include <string>
+
+namespace vtrl::manager {
+
+// Leads the status of a row whose unquoted command may start another program in its stead.
+inline constexpr wchar_t kHijackMarker[] = L"(!) ";
+
+// The status for a decision status ("0", "1", "2"; anything else says nothing), with the texts
+// taken from the language file by key.
+std::wstring RowStatusText(const inventory::StartupRecord& record,
+                           const std::wstring& decisionStatus,
+                           const std::function<std::wstring(const std::wstring&)>& text);
+
+// The signature line without the reason a signature fails: that is for the record page.
+std::wstring RowSignatureText(inventory::SignatureFacts facts,
+                              const inventory::SignatureWords& words);
+
+} // namespace vtrl::manager
