@@ -92,16 +92,8 @@ void Win32FormHost::TimerChanged(ui::Timer& timer) {
     }
 }
 
-void Win32FormHost::DoEvents() {
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+void Win32FormHost::RunAside(std::function<void()> work, std::function<void()> done) {
+    system_.RunAside(form_, std::move(work), std::move(done));
 }
 
 NOTIFYICONDATAW Win32FormHost::TrayData() const {

@@ -70,7 +70,7 @@ public:
             DestroyWindow(window_);
         }
     }
-    void DoEvents() override;
+    void RunAside(std::function<void()> work, std::function<void()> done) override;
     void Pause(int milliseconds) override { Sleep(static_cast<DWORD>(std::max(milliseconds, 0))); }
     void BeginDrag() override {
         ReleaseCapture();

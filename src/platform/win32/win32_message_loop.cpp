@@ -30,6 +30,7 @@ void MessageLoop::RunSignalled(DWORD index) {
         RemoveWait(handle);
     }
 }
+
 void MessageLoop::Run(const std::function<bool()>& keepRunning,
                       const std::function<void()>& afterEach) {
     afterEach();
@@ -55,8 +56,14 @@ void MessageLoop::Run(const std::function<bool()>& keepRunning,
                 afterEach();
                 return;
             }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+            // Tab, Shift+Tab, Enter and the arrows move between a window's controls as in a
+            // dialog; IsDialogMessageW dispatches what it handles itself.
+            const HWND root =
+                message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+            if (root == nullptr || !IsDialogMessageW(root, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
             afterEach();
             if (!keepRunning()) {
                 break;

@@ -66,6 +66,7 @@ void Win32WindowSystem::FormDestroyed(const ui::Form& form) {
             entry.destroyed = true;
         }
     }
+    work_.Forget(&form);
 }
 
 bool Win32WindowSystem::AnyFormOpen() const {
@@ -96,6 +97,10 @@ std::optional<std::wstring> Win32WindowSystem::ChooseOpenFile(const ui::Form* ow
 
 void Win32WindowSystem::RunMessageLoop() {
     loop_.Run([this] { return AnyFormOpen(); }, [this] { Reap(); });
+}
+
+void Win32WindowSystem::RunMessageLoopUntil(const std::function<bool()>& reached) {
+    loop_.Run([this, &reached] { return AnyFormOpen() && !reached(); }, [this] { Reap(); });
 }
 
 } // namespace vtrl::win32

@@ -3,6 +3,7 @@
 // control (Win32Control), and the one message loop that lives as long as any form.
 
 #include "platform/ui/window_system.h"
+#include "platform/win32/win32_background_work.h"
 #include "platform/win32/win32_message_loop.h"
 
 #include <windows.h>
@@ -24,6 +25,9 @@ public:
 
     ui::Form& Load(std::unique_ptr<ui::Form> form) override;
     void RunMessageLoop() override;
+    // The same loop, left as well once reached() holds: for a caller outside every window's
+    // handler (a test waiting for an answer), never from inside one.
+    void RunMessageLoopUntil(const std::function<bool()>& reached);
     std::optional<std::wstring> ChooseOpenFile(const ui::Form* owner,
                                                const ui::OpenFileRequest& request) override;
 
@@ -33,6 +37,12 @@ public:
         loop_.AddWait(handle, std::move(signalled));
     }
     void RemoveWait(HANDLE handle) { loop_.RemoveWait(handle); }
+
+    // Runs work on a worker thread; done runs from the message loop once it has ended, unless
+    // the form's window is gone by then.
+    void RunAside(const ui::Form& form, std::function<void()> work, std::function<void()> done) {
+        work_.Start(&form, std::move(work), std::move(done));
+    }
 
     // The host's window is gone: its form is dropped after the current message.
     void FormDestroyed(const ui::Form& form);
@@ -48,6 +58,7 @@ private:
 
     std::vector<Entry> entries_;
     MessageLoop loop_;
+    BackgroundWork work_{loop_};
 };
 
 } // namespace vtrl::win32
