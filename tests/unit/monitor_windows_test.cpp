@@ -203,10 +203,20 @@ TEST_F(Popup, SlidesInToTheTopEdgeAndOutUpwards) {
     popup.Timer2.onTick();
     EXPECT_EQ(popup.Top(), 0);
 
+    // The slide-out's steps come from its timer, one per tick, not from the click.
     popup.Command1.Click();
+    EXPECT_FALSE(popup.Unloaded());
+    EXPECT_EQ(popup.Top(), 0);
+    EXPECT_TRUE(popup.SlideOut.Enabled());
+    ticks = 0;
+    while (!popup.Unloaded() && ticks < 1000) {
+        popup.SlideOut.onTick();
+        ++ticks;
+        EXPECT_EQ(popup.Top(), popup.Unloaded() ? -2340 : -180 * ticks);
+    }
     EXPECT_TRUE(popup.Unloaded());
-    EXPECT_LT(popup.Top(), -2250);
-    EXPECT_GE(host.pausedMs, 130);
+    EXPECT_EQ(ticks, 14) << "13 steps of 180 twips past -2250, then the tick that unloads";
+    EXPECT_EQ(host.pausedMs, 0);
 }
 
 TEST_F(Popup, ClosingWhileStillSlidingInEnds) {
@@ -215,8 +225,19 @@ TEST_F(Popup, ClosingWhileStillSlidingInEnds) {
     static_cast<fakes::FakeFormHost&>(*popup.Host()).screen.twipsPerPixel = 15;
     popup.Timer2.onTick();
     popup.Command1_Click();
-    EXPECT_TRUE(popup.Unloaded());
     EXPECT_FALSE(popup.Timer2.Enabled());
+    // A second close (the auto close, a double click) does not start the slide again.
+    for (int tick = 0; tick < 3; ++tick) {
+        popup.SlideOut.onTick();
+    }
+    const int top = popup.Top();
+    popup.Command1_Click();
+    popup.SlideOut.onTick();
+    EXPECT_LT(popup.Top(), top);
+    for (int tick = 0; tick < 1000 && !popup.Unloaded(); ++tick) {
+        popup.SlideOut.onTick();
+    }
+    EXPECT_TRUE(popup.Unloaded());
 }
 
 TEST_F(Popup, AutoCloseCountsDownElevenSeconds) {
