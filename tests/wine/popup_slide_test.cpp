@@ -37,7 +37,7 @@ TEST(RealPopup, SlidesOutStepByStepOnItsTimerWhileTheLoopGoesOn) {
 
     // The close only starts the slide: the popup is still there, where it was.
     popup.Command1_Click();
-    EXPECT_FALSE(popup.Unloaded());
+    ASSERT_FALSE(popup.Unloaded());
     EXPECT_EQ(popup.Top(), 0);
 
     auto& probe = static_cast<testing_support::TickingForm&>(
