@@ -60,10 +60,10 @@ bool Win32Control::Create(HWND parent, int dpi) {
         return false;
     }
     window_ = window;
-    nameAtom_ = GlobalAddAtomW(control_.Name().c_str());
-    if (nameAtom_ != 0) {
+    nameAtom_.reset(GlobalAddAtomW(control_.Name().c_str()));
+    if (nameAtom_) {
         SetPropW(window_, kControlNameProperty,
-                 reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_)));
+                 reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_.get())));
     }
     control_.Attach(this);
     return true;
@@ -108,8 +108,8 @@ void Win32Control::ShowFont(const ui::Font& font) {
 }
 
 void Win32Control::PaintContainer() {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(window_, &paint);
+    const PaintScope paint(window_);
+    HDC dc = paint.Dc();
     if (dc == nullptr) {
         return;
     }
@@ -121,7 +121,6 @@ void Win32Control::PaintContainer() {
         const SIZE whole{client.right - client.left, client.bottom - client.top};
         DrawBitmapFile(dc, control_.Picture(), 0, 0, dpi_, control_.Stretch() ? &whole : nullptr);
     }
-    EndPaint(window_, &paint);
 }
 
 LRESULT Win32Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {

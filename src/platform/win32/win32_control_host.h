@@ -27,9 +27,6 @@ public:
             RemovePropW(window_, kControlNameProperty);
             DestroyWindow(window_);
         }
-        if (nameAtom_ != 0) {
-            GlobalDeleteAtom(nameAtom_);
-        }
     }
 
     bool Create(HWND parent, int dpi);
@@ -82,7 +79,8 @@ private:
     Win32FormHost& host_;
     ui::Control& control_;
     int dpi_ = kDefaultDpi;
-    ATOM nameAtom_ = 0;
+    // Deleted after the window, which names the control by it until then.
+    unique_global_atom nameAtom_;
     unique_font font_;
     unique_brush background_;
 };

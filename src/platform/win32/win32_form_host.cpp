@@ -180,12 +180,10 @@ LRESULT Win32FormHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         if (form_.Style() == ui::FormStyle::Borderless) {
             // Without a frame the window still needs an edge against a light desktop.
-            PAINTSTRUCT paint{};
-            HDC dc = BeginPaint(window_, &paint);
+            const PaintScope paint(window_);
             RECT client{};
             GetClientRect(window_, &client);
-            FrameRect(dc, &client, GetSysColorBrush(COLOR_BTNSHADOW));
-            EndPaint(window_, &paint);
+            FrameRect(paint.Dc(), &client, GetSysColorBrush(COLOR_BTNSHADOW));
             return 0;
         }
         break;

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_window_basics.h"
 
+#include "platform/win32/unique_handle.h"
+
 #include <algorithm>
 
 namespace vtrl::win32 {
@@ -15,11 +17,8 @@ UINT WindowDpi(HWND window) {
             return dpi;
         }
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : kDefaultDpi;
-    if (screen != nullptr) {
-        ReleaseDC(nullptr, screen);
-    }
+    const unique_screen_dc screen(GetDC(nullptr));
+    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : kDefaultDpi;
     return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
 }
 
