@@ -125,6 +125,15 @@ protected:
         dialog.OpenOn(page);
         return dialog;
     }
+    // The subscription page in English, filled in with an address the server accepts.
+    services::CORVEN_FORM_2_2& OpenFilled(platform::Platform& platform) {
+        language.LanguageName = L"English";
+        auto& dialog = Open(platform, services::FrameworkPage::Subscription);
+        dialog.FN.UserSetCaption(L"Ann");
+        dialog.LN.UserSetCaption(L"Lee");
+        dialog.Text1.UserSetCaption(L"okay@x.io");
+        return dialog;
+    }
     win32::Win32WindowSystem& Windows() {
         return static_cast<win32::Win32WindowSystem&>(real.Get().windows);
     }
@@ -222,11 +231,7 @@ TEST_F(RealFrameworkDialog, SlowDownloadRunsOnAWorkerWhileTheWindowsAnswer) {
     ASSERT_NE(server.Port(), 0);
     RedirectedHttp http(real.Get().http, server.Url(L"check.php"));
     platform::Platform platform = With(http);
-    language.LanguageName = L"English";
-    auto& dialog = Open(platform, services::FrameworkPage::Subscription);
-    dialog.FN.UserSetCaption(L"Ann");
-    dialog.LN.UserSetCaption(L"Lee");
-    dialog.Text1.UserSetCaption(L"okay@x.io");
+    auto& dialog = OpenFilled(platform);
     auto& probe = static_cast<testing_support::TickingForm&>(
         Windows().Load(std::make_unique<testing_support::TickingForm>(50)));
 
@@ -255,11 +260,7 @@ TEST_F(RealFrameworkDialog, AnswerAfterTheDialogClosedIsDropped) {
     ASSERT_NE(server.Port(), 0);
     RedirectedHttp http(real.Get().http, server.Url(L"check.php"));
     platform::Platform platform = With(http);
-    language.LanguageName = L"English";
-    auto& dialog = Open(platform, services::FrameworkPage::Subscription);
-    dialog.FN.UserSetCaption(L"Ann");
-    dialog.LN.UserSetCaption(L"Lee");
-    dialog.Text1.UserSetCaption(L"okay@x.io");
+    auto& dialog = OpenFilled(platform);
     dialog.Command2.Click();
     Close(dialog);
 
