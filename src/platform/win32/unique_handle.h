@@ -124,6 +124,18 @@ struct GlobalAtomTraits {
 };
 using unique_global_atom = unique_handle<GlobalAtomTraits>;
 
+// Windows we create. One that is already gone (its parent took it along) is left alone.
+struct WindowTraits {
+    using pointer = HWND;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer window) noexcept {
+        if (IsWindow(window)) {
+            DestroyWindow(window);
+        }
+    }
+};
+using unique_window = unique_handle<WindowTraits>;
+
 // One WM_PAINT's drawing: BeginPaint now, EndPaint when it goes. Dc() is null when there is
 // nothing to paint with.
 class PaintScope {

@@ -59,7 +59,7 @@ bool Win32Control::Create(HWND parent, int dpi) {
     if (window == nullptr) {
         return false;
     }
-    window_ = window;
+    Own(window);
     nameAtom_.reset(GlobalAddAtomW(control_.Name().c_str()));
     if (nameAtom_) {
         SetPropW(window_, kControlNameProperty,

@@ -25,8 +25,8 @@ public:
     ~Win32Control() override {
         if (window_ != nullptr && IsWindow(window_)) {
             RemovePropW(window_, kControlNameProperty);
-            DestroyWindow(window_);
         }
+        DestroyOwned();
     }
 
     bool Create(HWND parent, int dpi);

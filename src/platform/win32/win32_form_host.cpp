@@ -31,6 +31,7 @@ bool Win32FormHost::Create() {
     if (window == nullptr) {
         return false;
     }
+    Own(window);
     const UINT windowDpi = WindowDpi(window);
     if (windowDpi != dpi_) {
         ApplyDpi(windowDpi, nullptr);
@@ -201,8 +202,8 @@ LRESULT Win32FormHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         // Any close, the window system's included, unloads the form the way its own code would.
         Guarded([&] { form_.Unload(); });
-        if (window_ != nullptr && IsWindow(window_) && form_.Unloaded()) {
-            DestroyWindow(window_);
+        if (form_.Unloaded()) {
+            DestroyOwned();
         }
         return 0;
     case WM_DESTROY:

@@ -29,9 +29,7 @@ public:
     Win32FormHost(Win32WindowSystem& system, ui::Form& form) : system_(system), form_(form) {}
     ~Win32FormHost() override {
         DestroyControls();
-        if (window_ != nullptr) {
-            DestroyWindow(window_);
-        }
+        DestroyOwned();
     }
 
     bool Create();
@@ -65,11 +63,7 @@ public:
                                                        : CreateSolidBrush(ToColorRef(colour)));
         InvalidateRect(window_, nullptr, TRUE);
     }
-    void Close() override {
-        if (window_ != nullptr) {
-            DestroyWindow(window_);
-        }
-    }
+    void Close() override { DestroyOwned(); }
     void RunAside(std::function<void()> work, std::function<void()> done) override;
     void Pause(int milliseconds) override { Sleep(static_cast<DWORD>(std::max(milliseconds, 0))); }
     void BeginDrag() override {
