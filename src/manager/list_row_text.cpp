@@ -27,8 +27,12 @@ std::wstring RowStatusText(const inventory::StartupRecord& record,
     return status;
 }
 
-std::wstring RowSignatureText(inventory::SignatureFacts facts,
+std::wstring RowSignatureText(const inventory::StartupRecord& record,
                               const inventory::SignatureWords& words) {
+    if (!record.Found) {
+        return {};
+    }
+    inventory::SignatureFacts facts = record.Signature;
     facts.Reason.clear();
     return inventory::SignatureText(facts, words);
 }

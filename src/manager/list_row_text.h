@@ -20,8 +20,9 @@ std::wstring RowStatusText(const inventory::StartupRecord& record,
                            const std::wstring& decisionStatus,
                            const std::function<std::wstring(const std::wstring&)>& text);
 
-// The signature line without the reason a signature fails: that is for the record page.
-std::wstring RowSignatureText(inventory::SignatureFacts facts,
+// The signature line without the reason a signature fails (that is for the record page); empty
+// for a program that is not found, whose row already says so.
+std::wstring RowSignatureText(const inventory::StartupRecord& record,
                               const inventory::SignatureWords& words);
 
 } // namespace vtrl::manager

@@ -240,7 +240,7 @@ void Main::BuildRows() {
             std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAsign" + index,
                                           ui::TwipsRect{kRowSigner.left, kRowSigner.top + offset,
                                                         kRowSigner.width, kRowSigner.height},
-                                          RowSignatureText(record.Signature, SignatureWords()));
+                                          RowSignatureText(record, SignatureWords()));
         for (auto* control : {image.get(), name.get(), status.get(), signer.get()}) {
             control->SetParent(&Frame1);
             control->SetColours(ui::kDefaultColour, kWhite);

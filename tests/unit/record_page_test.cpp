@@ -370,6 +370,8 @@ TEST_F(RecordNotesTest, ListAndPageNameTheMissingFileTheLauncherAndTheHijackRisk
     RecordPage& page = main.recordPage;
     ASSERT_EQ(main.RowCount(), 3) << "every record is listed, found or not";
     EXPECT_EQ(main.BAinfo(0).Caption(), L"File not found");
+    EXPECT_EQ(main.BAsign(0).Caption(), L"") << "no signature line for a file that is not there";
+    EXPECT_NE(main.BAsign(1).Caption(), L"");
     EXPECT_EQ(main.BAinfo(1).Caption(), L"No decision yet");
     EXPECT_EQ(main.BAinfo(2).Caption(), L"(!) No decision yet");
 
