@@ -131,8 +131,16 @@ void CheckSignatures(platform::Platform& platform, const std::wstring& dataFolde
         record.Signature =
             found->second ? FactsOf(*found->second) : SignatureFromTrust(std::nullopt);
     }
-    // Entries of files no longer started are dropped too.
-    changed = changed || kept.size() != known.size();
+    // Files this scan did not see stay remembered: a program that leaves the startup records and
+    // comes back (an installer writing its value again) is not checked again. Up to the cap.
+    for (auto& [key, entry] : known) {
+        if (kept.size() >= kMaxCachedSignatures) {
+            break;
+        }
+        if (seen.count(key) == 0) {
+            kept.push_back(std::move(entry));
+        }
+    }
     if (!save || !changed || !writable || !platform.files.FolderExists(dataFolder)) {
         return;
     }

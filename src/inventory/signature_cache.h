@@ -18,6 +18,8 @@ inline constexpr wchar_t kSignatureCacheFileName[] = L"Signatures.txt";
 inline constexpr std::size_t kSignatureCacheEntryLines = 6;
 // A cache would rather skip one save than hold up a scan: the next scan saves it.
 inline constexpr std::uint32_t kSignatureCacheWaitMilliseconds = 1000;
+// Entries kept at most: every file of this scan, then files seen before, as many as fit.
+inline constexpr std::size_t kMaxCachedSignatures = 1000;
 
 struct CachedSignature {
     std::wstring Path; // as the record names it, compared without regard to case
@@ -36,9 +38,10 @@ std::vector<CachedSignature> ParseSignatureCache(const std::vector<std::wstring>
 std::vector<std::wstring> FormatSignatureCache(const std::vector<CachedSignature>& entries);
 
 // The signature facts of the program behind each live record (ExeFolder\ExeName), from the
-// cache when the file is unchanged and from the platform otherwise. With save, a cache that
-// changed is written back for the files of this scan, under the writer's turn; a data folder
-// that does not exist is never made for it.
+// cache when the file is unchanged and from the platform otherwise. With save, a cache to which
+// this scan added a check is written back (this scan's files first, then earlier ones up to
+// kMaxCachedSignatures), under the writer's turn; a data folder that does not exist is never made
+// for it.
 void CheckSignatures(platform::Platform& platform, const std::wstring& dataFolder,
                      StartupInventory& inventory, bool save);
 

@@ -106,6 +106,22 @@ TEST_F(SignatureCacheTest, UnchangedFileIsNotCheckedAgain) {
     EXPECT_EQ(second.Records[0].Signature, first.Records[0].Signature);
 }
 
+TEST_F(SignatureCacheTest, AProgramThatLeavesAndComesBackIsNotCheckedAgain) {
+    const std::wstring other = L"C:\\TOOLS\\other.exe";
+    const std::wstring third = L"C:\\TOOLS\\third.exe";
+    fake.signatures.Set(other, platform::kTrustNoSignature, L"", L"dd", {10, 1});
+    fake.signatures.Set(third, platform::kTrustNoSignature, L"", L"ee", {20, 1});
+    Scan({kToolPath, other});
+    const auto written = fake.files.Content(SignatureCachePath(kDataFolder));
+    Scan({kToolPath});
+    EXPECT_EQ(fake.files.Content(SignatureCachePath(kDataFolder)), written)
+        << "a scan that checked nothing new writes nothing";
+    // A scan that checks a new file rewrites the cache, and keeps the one it did not see.
+    Scan({kToolPath, third});
+    Scan({kToolPath, other});
+    EXPECT_EQ(fake.signatures.trustChecks, 3) << "each file once, however often it comes back";
+}
+
 TEST_F(SignatureCacheTest, ChangedSizeOrTimeIsCheckedAgain) {
     Scan({kToolPath});
     // Same size, new time: a file replaced by one of equal length.
