@@ -5,7 +5,6 @@
 #include "services/quality_programme.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace vtrl::services {
 namespace {
@@ -169,18 +168,9 @@ void CORVEN_FORM_2_2::Command2_Click() {
         Warn(kSubscriberSection, *invalid, platform::MessageIcon::Warning);
         return;
     }
-    // One request at a time: the window goes on handling events while the download runs on a
-    // worker, and the answer comes back through the message loop.
+    // One request at a time: the download lets window events run.
     Command2.SetEnabled(false);
-    const std::wstring request = BeginSubscription(platform_, facts_, language_, fields);
-    auto reply = std::make_shared<std::optional<std::string>>();
-    platform::Http& http = platform_.http;
-    RunAside([&http, request, reply] { *reply = http.Get(request); },
-             [this, reply] { SubscriptionAnswered(*reply); });
-}
-
-void CORVEN_FORM_2_2::SubscriptionAnswered(const std::optional<std::string>& reply) {
-    const SubscriptionOutcome outcome = FinishSubscription(platform_, facts_, reply);
+    const SubscriptionOutcome outcome = Subscribe(platform_, facts_, language_, fields);
     Pause(kReplyPauseMs);
     for (const std::wstring& key : outcome.messageKeys) {
         Warn(kSubscriberSection, key, outcome.icon);

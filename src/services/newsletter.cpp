@@ -75,18 +75,15 @@ SubscriptionOutcome InterpretReply(bool downloaded, const std::wstring& firstLin
     return outcome;
 }
 
-std::wstring BeginSubscription(platform::Platform& platform, const SystemFacts& facts,
-                               const Language& language, const SubscriptionFields& fields,
-                               const std::wstring& endpoint) {
+SubscriptionOutcome Subscribe(platform::Platform& platform, const SystemFacts& facts,
+                              const Language& language, const SubscriptionFields& fields,
+                              const std::wstring& endpoint) {
     SaveSetting(platform.registry, kAppKey, kSettingsSection, kSubscriptionEmailSetting,
                 fields.email);
-    return SubscriptionRequest(facts, language, GetCountryName(platform.locale), fields, endpoint);
-}
-
-SubscriptionOutcome FinishSubscription(platform::Platform& platform, const SystemFacts& facts,
-                                       const std::optional<std::string>& reply) {
+    const std::wstring request =
+        SubscriptionRequest(facts, language, GetCountryName(platform.locale), fields, endpoint);
     const std::wstring replyFile = facts.AppDataFolder + L"\\" + kSubscriptionReplyFileName;
-    const bool downloaded = StoreDownload(platform, reply, replyFile, kSubscriptionReplyLength);
+    const bool downloaded = HttpGet(platform, request, replyFile, kSubscriptionReplyLength);
 
     std::wstring firstLine;
     if (platform.files.FileExists(replyFile)) {
@@ -97,13 +94,6 @@ SubscriptionOutcome FinishSubscription(platform::Platform& platform, const Syste
         platform.files.Remove(replyFile);
     }
     return InterpretReply(downloaded, firstLine);
-}
-
-SubscriptionOutcome Subscribe(platform::Platform& platform, const SystemFacts& facts,
-                              const Language& language, const SubscriptionFields& fields,
-                              const std::wstring& endpoint) {
-    const std::wstring request = BeginSubscription(platform, facts, language, fields, endpoint);
-    return FinishSubscription(platform, facts, platform.http.Get(request));
 }
 
 std::wstring SavedSubscriptionEmail(platform::Registry& registry) {

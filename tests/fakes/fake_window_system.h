@@ -5,7 +5,6 @@
 #include "platform/ui/window_system.h"
 
 #include <deque>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,12 +25,7 @@ public:
     void DetachControl(ui::Control&) override {}
     void ShowBackground(ui::Colour colour) override { background = colour; }
     void Close() override { closed = true; }
-    // Headless forms have no loop to come back to: the work and its end run at once.
-    void RunAside(std::function<void()> work, std::function<void()> done) override {
-        ++asideRuns;
-        work();
-        done();
-    }
+    void DoEvents() override { ++doEvents; }
     void Pause(int milliseconds) override { pausedMs += milliseconds; }
     void BeginDrag() override { ++drags; }
     ui::ScreenMetrics Screen() override { return screen; }
@@ -56,7 +50,7 @@ public:
     bool topmost = false;
     ui::Colour background = ui::kDefaultColour;
     bool closed = false;
-    int asideRuns = 0;
+    int doEvents = 0;
     int pausedMs = 0;
     int drags = 0;
     ui::ScreenMetrics screen{1920 * 15, 1080 * 15, 15};

@@ -1,7 +1,6 @@
 #include "platform/ui/form.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace vtrl::ui {
 
@@ -71,13 +70,10 @@ ScreenMetrics Form::Screen() const {
     return host_ != nullptr ? host_->Screen() : headlessScreen_;
 }
 
-void Form::RunAside(std::function<void()> work, std::function<void()> done) {
+void Form::DoEvents() {
     if (host_ != nullptr) {
-        host_->RunAside(std::move(work), std::move(done));
-        return;
+        host_->DoEvents();
     }
-    work();
-    done();
 }
 
 void Form::Pause(int milliseconds) {

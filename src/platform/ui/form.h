@@ -5,7 +5,6 @@
 
 #include "platform/ui/control.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,9 +40,7 @@ public:
     virtual void ShowBackground(Colour colour) = 0;
     // Destroys the native window; the form is dropped once the current event is handled.
     virtual void Close() = 0;
-    // Runs work on a worker thread while the window goes on handling events; done runs on the
-    // window's thread once work has ended, unless the form is gone by then.
-    virtual void RunAside(std::function<void()> work, std::function<void()> done) = 0;
+    virtual void DoEvents() = 0;
     virtual void Pause(int milliseconds) = 0;
     // Lets the user move the window as if the press had been on a title bar.
     virtual void BeginDrag() = 0;
@@ -83,9 +80,7 @@ public:
     bool Unloaded() const { return unloaded_; }
 
     ScreenMetrics Screen() const;
-    // Runs work on a worker thread and then done on the form's thread (see FormHost::RunAside);
-    // without a host both run here, one after the other.
-    void RunAside(std::function<void()> work, std::function<void()> done);
+    void DoEvents();
     void Pause(int milliseconds);
     void BeginDrag();
     bool AddTrayIcon(const std::wstring& tip);

@@ -167,9 +167,9 @@ std::vector<platform::FolderEntry> Win32FileSystem::ListFolder(const std::wstrin
         return entries;
     }
     WIN32_FIND_DATAW found{};
-    const unique_find search(FindFirstFileExW(query.c_str(), FindExInfoBasic, &found,
-                                              FindExSearchNameMatch, nullptr, 0));
-    if (!search) {
+    HANDLE search =
+        FindFirstFileExW(query.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
         return entries;
     }
     do {
@@ -180,7 +180,8 @@ std::vector<platform::FolderEntry> Win32FileSystem::ListFolder(const std::wstrin
         entries.push_back(
             {name, found.dwFileAttributes,
              (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
-    } while (FindNextFileW(search.get(), &found));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
     return entries;
 }
 
