@@ -1,7 +1,6 @@
 #include "inventory/command_resolution.h"
 
 #include "inventory/version_string.h"
-#include "services/error_log.h"
 #include "services/registry_access.h"
 
 #include <limits>
@@ -105,17 +104,10 @@ std::int32_t GetFileSize(platform::FileSystem& files, const std::wstring& path) 
     return static_cast<std::int32_t>(*size);
 }
 
-FileFacts GatherFileFacts(platform::Platform& platform, const services::SystemFacts& facts,
-                          const std::wstring& resolved, bool traceSteps) {
+FileFacts GatherFileFacts(platform::Platform& platform, const std::wstring& resolved) {
     FileFacts result;
     const std::wstring path = platform.locale.ToUpper(resolved);
-    if (traceSteps) {
-        services::TraceStep(platform, facts, services::kStepTruncateLastName);
-    }
     result.Folder = ParentFolder(path);
-    if (traceSteps) {
-        services::TraceStep(platform, facts, L"");
-    }
     result.FileName = LastPathComponent(path);
     // The file is read through the path as it was found, not its upper-case form: the answers
     // are the same, but a case-sensitive file system underneath (Wine) would have to search

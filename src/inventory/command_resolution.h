@@ -46,8 +46,8 @@ struct FileFacts {
     std::int32_t Size = 0;
 };
 
-// The facts of a resolved executable. With traceSteps, the folder cut is marked in the error log.
-FileFacts GatherFileFacts(platform::Platform& platform, const services::SystemFacts& facts,
-                          const std::wstring& resolved, bool traceSteps);
+// The facts of a resolved executable. Only the version resource is read from the file; the
+// folder cut is string work of this program's own and carries no error-log marker.
+FileFacts GatherFileFacts(platform::Platform& platform, const std::wstring& resolved);
 
 } // namespace vtrl::inventory

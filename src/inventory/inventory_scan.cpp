@@ -89,8 +89,7 @@ void AddResolvedRecord(ScanContext& context, StartupRecord record,
     record.Launcher = resolved.Launcher;
     record.Arguments = resolved.Arguments;
     if (resolved.Found) {
-        FileFacts file = GatherFileFacts(context.platform, context.facts, resolved.Program,
-                                         !context.options.readOnly);
+        FileFacts file = GatherFileFacts(context.platform, resolved.Program);
         record.ExeFolder = std::move(file.Folder);
         record.ExeName = std::move(file.FileName);
         record.Company = std::move(file.Company);

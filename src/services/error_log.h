@@ -13,7 +13,6 @@ inline constexpr wchar_t kErrorLogName[] = L"fileerror.txt";
 
 // Step names written before steps that call into foreign code.
 inline constexpr wchar_t kStepExtractFileIcon[] = L"EXTRACTFILEICON";
-inline constexpr wchar_t kStepTruncateLastName[] = L"TRUNCATELASTNAME";
 inline constexpr wchar_t kStepFileProperties[] = L"FILEPROPERTIES";
 inline constexpr wchar_t kStepScrollChange[] = L"SCROLLCHANGE";
 inline constexpr wchar_t kStepPlayingSound[] = L"PLAYINGSOUND";

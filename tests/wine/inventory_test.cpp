@@ -335,8 +335,7 @@ TEST_F(InventoryWineTest, VersionStringsOfFixturePrograms) {
     EXPECT_FALSE(real.Get().version.ReadVersionBlock(FixturePath(L"version_none.exe")));
     EXPECT_FALSE(real.Get().version.ReadVersionBlock(folder + L"\\absent.exe"));
 
-    const auto facts = inventory::GatherFileFacts(real.Get(), this->facts,
-                                                  FixturePath(L"version_none.exe"), false);
+    const auto facts = inventory::GatherFileFacts(real.Get(), FixturePath(L"version_none.exe"));
     EXPECT_EQ(facts.Company, L"");
     EXPECT_EQ(facts.FileName, L"VERSION_NONE.EXE");
     EXPECT_GT(facts.Size, 0);
