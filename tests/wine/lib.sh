@@ -17,7 +17,7 @@
 #
 # Functions (details at each)
 #   vtrl_wine TIMEOUT PROGRAM ARGS...     vtrl_start PROGRAM ARGS...      uidriver ARGS...
-#   win_path / unix_path / drive_c        reg_set / reg_get / reg_missing / reg_delete
+#   win_path / unix_path / drive_c / win_env        reg_set / reg_get / reg_missing / reg_delete
 #   assert_eq / assert_file_exists / assert_no_file / fail               screenshot FILE.png
 #   run_as_standard_user CMD...
 
@@ -95,19 +95,88 @@ uidriver() {
     return "$rc"
 }
 
+# win_env NAME: the value of the environment variable NAME as the prefix's programs see it.
+# Fails when it is unset (cmd then echoes the name back) or nothing came back.
+win_env() {
+    local value="" attempt
+    for attempt in 1 2 3; do
+        value=$(vtrl_wine 30 cmd /c echo "%$1%" | tr -d '\r') || value=""
+        if [[ -n $value && $value != "%$1%" ]]; then
+            printf '%s\n' "$value"
+            return
+        fi
+    done
+    echo "win_env: no value for %$1% (attempt $attempt: '$value')" >&2
+    return 1
+}
+
 # ---------------------------------------------------------------------------------------------
 # Paths
 
+# The conversions follow the prefix's drive links (dosdevices) without starting a Wine process:
+# a winepath run costs a process start and, rarely, printed nothing at all under load.
+
+# win_path UNIX_PATH: the Windows form, through the drive whose folder holds the path longest.
 win_path() {
-    local path
-    path=$(winepath -w "$1" 2>/dev/null) || return 1
-    printf '%s\n' "${path%$'\r'}"
+    local plain resolved link target letter="" root="" candidate rest
+    plain=$(realpath -ms "$1") || return 1
+    resolved=$(realpath -m "$1") || return 1
+    for link in "$WINEPREFIX"/dosdevices/?:; do
+        target=$(readlink -f "$link") || continue
+        for candidate in "$plain" "$resolved"; do
+            if [[ ($candidate == "$target" || $candidate == "${target%/}"/*) && ${#target} -gt ${#root} ]]; then
+                letter=${link##*/}
+                root=$target
+                rest=${candidate#"${target%/}"}
+            fi
+        done
+    done
+    [[ -n $letter ]] || return 1
+    rest=${rest#/}
+    printf '%s\\%s\n' "${letter^^}" "${rest//\//\\}"
 }
 
+# unix_path 'X:\WINDOWS\PATH': the Unix form, matching each existing folder and file by name
+# without regard to case, as Windows would. Only drive-letter paths are converted.
 unix_path() {
-    local path
-    path=$(winepath -u "$1" 2>/dev/null) || return 1
-    realpath -m "${path%$'\r'}"
+    local path=$1 link base part match
+    if [[ ! $path =~ ^([A-Za-z]):([\\/].*)?$ ]]; then
+        echo "unix_path: not a drive path: '$path'" >&2
+        return 1
+    fi
+    link=$WINEPREFIX/dosdevices/${BASH_REMATCH[1],,}:
+    base=$(readlink -f "$link") || return 1
+    local -a parts
+    IFS='\\/' read -r -a parts <<<"${BASH_REMATCH[2]}"
+    for part in "${parts[@]}"; do
+        [[ -n $part ]] || continue
+        if [[ $part == . || $part == .. || -e $base/$part ]]; then
+            base=$base/$part
+            continue
+        fi
+        match=$(_vtrl_entry_named "$base" "$part")
+        if [[ -z $match && $part == *~* ]]; then
+            # A short 8.3 name: only Wine knows the names it made up.
+            match=$(winepath -u "$path" 2>/dev/null | tr -d '\r')
+            [[ -n $match ]] || return 1
+            realpath -m "$match"
+            return
+        fi
+        base=${match:-$base/$part}
+    done
+    realpath -m "$base"
+}
+
+# The entry of FOLDER whose name equals NAME but for case, if there is one.
+_vtrl_entry_named() {
+    local entry leaf name=${2,,}
+    for entry in "$1"/* "$1"/.*; do
+        leaf=${entry##*/}
+        if [[ $leaf != . && $leaf != .. && ${leaf,,} == "$name" ]]; then
+            printf '%s\n' "$entry"
+            return
+        fi
+    done
 }
 
 drive_c() {

@@ -85,6 +85,18 @@ reg_missing 'HKCU\Software\Vantorel Harness'
 # Paths both ways; drive_c is C:.
 assert_eq 'C:\vtrltest' "$(win_path "$(drive_c)/vtrltest")" "win_path"
 assert_eq "$(drive_c)/vtrltest" "$(unix_path 'C:\vtrltest')" "unix_path"
+# Names match without regard to case, as Windows matches them, and agree with Wine's own answer.
+appdata=$(win_env APPDATA)
+assert_eq "$(realpath -m "$(winepath -u "$appdata" 2>/dev/null | tr -d '\r')")" \
+    "$(unix_path "${appdata^^}")" "unix_path of an upper-case path"
+assert_eq "$appdata" "$(win_path "$(unix_path "$appdata")")" "win_path back"
+assert_eq 'Z:\tmp\a b' "$(win_path '/tmp/a b')" "win_path outside drive C"
+rc=0
+unix_path 'vtrltest\relative' 2>/dev/null || rc=$?
+assert_eq 1 "$rc" "unix_path of a path without a drive"
+rc=0
+win_env VTRL_NOT_SET_ANYWHERE >/dev/null 2>&1 || rc=$?
+assert_eq 1 "$rc" "win_env of an unset variable"
 assert_file_exists 'C:\vtrltest\record_browser.exe'
 assert_no_file 'C:\vtrltest\no such file'
 

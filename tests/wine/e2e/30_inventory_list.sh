@@ -75,7 +75,7 @@ bulk_reg=$out/bulk.reg
 } >"$bulk_reg"
 vtrl_wine 60 regedit /S "$(win_path "$bulk_reg")"
 
-appdata=$(vtrl_wine 30 cmd /c echo '%APPDATA%' | tr -d '\r')
+appdata=$(win_env APPDATA)
 user_startup="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Startup"
 common_startup='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\StartUp'
 vtrl_wine 30 "$VTRL_BIN/make_shortcut.exe" "$user_startup\\Vtrl User.lnk" 'C:\vtrlinv\linked.exe' \

@@ -23,7 +23,7 @@ cp "$VTRL_BIN/version_none.exe" "$k/helper.dll"
 for script in start.vbs login.cmd tray.ps1 panel.hta; do
     printf 'rem\r\n' >"$k/scripts/$script"
 done
-profile=$(vtrl_wine 30 cmd /c echo '%USERPROFILE%' | tr -d '\r')
+profile=$(win_env USERPROFILE)
 mkdir -p "$(unix_path "$profile")/vtrlkinds"
 cp "$VTRL_BIN/version_none.exe" "$(unix_path "$profile")/vtrlkinds/mine.exe"
 

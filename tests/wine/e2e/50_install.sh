@@ -6,7 +6,6 @@
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 
-win_env() { vtrl_wine 30 cmd /c echo "%$1%" | tr -d '\r'; }
 wait_for_lines() { # COUNT: until the browser has recorded that many links
     local _
     for _ in $(seq 100); do

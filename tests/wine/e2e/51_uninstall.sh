@@ -6,7 +6,6 @@
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 
-win_env() { vtrl_wine 30 cmd /c echo "%$1%" | tr -d '\r'; }
 url_count() { [[ -f $VTRL_URL_LOG ]] && wc -l <"$VTRL_URL_LOG" || echo 0; }
 wait_for_urls() { # COUNT
     local _

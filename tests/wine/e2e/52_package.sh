@@ -45,7 +45,7 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 tr -d '\r' <"$VTRL_URL_LOG" | grep -q '&to=install&' || fail "the install page was not opened"
-programs=$(unix_path "$(vtrl_wine 30 cmd /c echo '%ProgramData%' | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs")
+programs=$(unix_path "$(win_env ProgramData)\\Microsoft\\Windows\\Start Menu\\Programs")
 # The group's texts come from the packaged language files.
 assert_file_exists "$programs/Vantorel 1/Vantorel on the Web.url" "the web-site link"
 assert_file_exists "$programs/Vantorel 1/Vantorel 1.lnk" "the program shortcut"

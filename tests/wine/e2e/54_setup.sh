@@ -10,7 +10,6 @@
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 
-win_env() { vtrl_wine 30 cmd /c echo "%$1%" | tr -d '\r'; }
 agent='Vantorel tray agent'
 uninstall_root='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'

@@ -13,7 +13,7 @@ lc=$VTRL_BIN/vantorelc.exe
 out=$VTRL_CASE_DIR
 mkdir -p "$(drive_c)/vtrltest"
 cp "$VTRL_BIN/version_none.exe" "$(drive_c)/vtrltest/tool.exe"
-appdata=$(vtrl_wine 30 cmd /c echo '%APPDATA%' | tr -d '\r')
+appdata=$(win_env APPDATA)
 startup_win="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Startup"
 startup=$(unix_path "$startup_win")
 mkdir -p "$startup"

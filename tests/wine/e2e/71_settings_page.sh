@@ -12,7 +12,7 @@ settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 mkdir -p "$(drive_c)/vtrltest"
 cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/tool.exe"
 reg_set "$run_key" Tool REG_SZ 'C:\vtrltest\tool.exe'
-appdata=$(vtrl_wine 30 cmd /c echo %APPDATA% | tr -d '\r')
+appdata=$(win_env APPDATA)
 startup=$(unix_path "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Startup")
 shortcut=$startup/Vantorel.lnk
 

@@ -12,7 +12,7 @@ mkdir -p "$(drive_c)/vtrltest"
 cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/tool.exe"
 cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/my.own.exe"
 reg_set "$run_key" Tool REG_SZ 'C:\vtrltest\tool.exe'
-appdata=$(vtrl_wine 30 cmd /c echo %APPDATA% | tr -d '\r')
+appdata=$(win_env APPDATA)
 startup=$(unix_path "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Startup")
 
 vtrl_start "$program"
