@@ -204,29 +204,28 @@ int wmain() {
     // The first pass ever stamps first-run times; that is no part of a usual pass.
     monitor::RunCheckCycle(platform, facts, inventory, decisions, sources);
     const auto pass = bench::Alternate(
-        kRounds, {[&] { monitor::RunCheckCycle(platform, facts, inventory, decisions, sources); },
-                  [&] {
-                      found = MinimalLoop(platform, sources);
-                      processes = platform.processes.RunningProcesses()
-                                      .value_or(std::vector<platform::RunningProcess>())
-                                      .size();
-                      decisionBytes =
-                          platform.files.ReadAll(decisionFile).value_or(std::string()).size();
-                  },
-                  // The pass's own scan, as it runs it: with the step markers of the error log.
-                  [&] {
-                      inventory::StartupInventory traced;
-                      inventory::ScanStartupRecords(platform, facts, traced, {}, sources);
-                  }});
+        kRounds,
+        {[&] { monitor::RunCheckCycle(platform, facts, inventory, decisions, sources); },
+         [&] {
+             found = MinimalLoop(platform, sources);
+             processes = platform.processes.RunningProcesses()
+                             .value_or(std::vector<platform::RunningProcess>())
+                             .size();
+             decisionBytes = platform.files.ReadAll(decisionFile).value_or(std::string()).size();
+         },
+         // The pass's own scan, as it runs it (not read-only: it may write the signature cache).
+         [&] {
+             inventory::StartupInventory scanned;
+             inventory::ScanStartupRecords(platform, facts, scanned, {}, sources);
+         }});
     const int approved = CountApproved(platform, inventory, decisions);
     std::printf("check pass: %d of %d records approved; minimal loop %zu records, %zu processes, "
                 "%zu bytes of decisions\n",
                 approved, records, found, processes, decisionBytes);
     Report("check pass", "minimal loop", pass);
-    std::printf("of the pass, its scan with the error log's step markers: %.2f ms (ratio to the "
-                "pass %.2f)\n",
-                pass.Median(2), pass.Ratio(2, 0));
-    std::printf("SUMMARY|  its scan, step markers on, vs minimal loop|%.2f ms|%.2f ms|%.2f\n",
-                pass.Median(2), pass.Median(1), pass.Ratio(2, 1));
+    std::printf("of the pass, its own scan: %.2f ms (ratio to the pass %.2f)\n", pass.Median(2),
+                pass.Ratio(2, 0));
+    std::printf("SUMMARY|  its own scan vs minimal loop|%.2f ms|%.2f ms|%.2f\n", pass.Median(2),
+                pass.Median(1), pass.Ratio(2, 1));
     return approved == records ? 0 : 1;
 }
