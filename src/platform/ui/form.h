@@ -103,6 +103,9 @@ public:
     virtual void Form_MouseDown() {}
     // The tray icon's callback, with the mouse message it reports (WM_LBUTTONUP, ...).
     virtual void Form_TrayMessage(unsigned mouseMessage) { (void)mouseMessage; }
+    // Enter that no focused control took (the default button's turn), and Escape.
+    virtual void Form_Enter() {}
+    virtual void Form_Escape() {}
 
     // The window system's side.
     void AttachHost(FormHost* host);

@@ -1,9 +1,15 @@
 #include "platform/win32/win32_control_host.h"
 
+#include "platform/ui/access_keys.h"
 #include "platform/win32/win32_bitmap_drawing.h"
 #include "platform/win32/win32_form_host.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace vtrl::win32 {
 
@@ -42,12 +48,17 @@ bool Win32Control::Create(HWND parent, int dpi) {
     case ui::ControlKind::Frame:
         windowClass = kPanelClass;
         style |= WS_CLIPCHILDREN;
-        extended = WS_EX_CONTROLPARENT;
+        // Tab looks inside a control parent and never stops at it: a container that is a tab
+        // stop of its own (a drawn list) keys its children itself.
+        extended = control_.TabStop() ? 0 : WS_EX_CONTROLPARENT;
         break;
     case ui::ControlKind::VScrollBar:
         windowClass = L"SCROLLBAR";
         style |= SBS_VERT;
         break;
+    }
+    if (control_.TabStop()) {
+        style |= WS_TABSTOP;
     }
     const ui::TwipsRect& rect = control_.Rect();
     void* createParameter = IsContainer() ? this : nullptr;
@@ -65,11 +76,88 @@ bool Win32Control::Create(HWND parent, int dpi) {
         SetPropW(window_, kControlNameProperty,
                  reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_.get())));
     }
+    if (control_.Kind() == ui::ControlKind::Label && control_.TabStop()) {
+        SetWindowSubclass(window_, &Win32Control::LinkProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
     control_.Attach(this);
     return true;
 }
 
-void Win32Control::ShowText(const std::wstring& text) {
+LRESULT CALLBACK Win32Control::LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR self) noexcept {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, &Win32Control::LinkProc, 0);
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+    return reinterpret_cast<Win32Control*>(self)->HandleLinkMessage(message, wParam, lParam);
+}
+
+LRESULT Win32Control::HandleLinkMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (message) {
+    case WM_GETDLGCODE:
+        return DLGC_BUTTON;
+    case BM_CLICK:
+        try {
+            control_.Click();
+        } catch (...) {
+            // A failing handler loses its click, never the window.
+        }
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        const LRESULT result = DefSubclassProc(window_, message, wParam, lParam);
+        InvalidateRect(window_, nullptr, TRUE);
+        FocusChanged(message == WM_SETFOCUS);
+        return result;
+    }
+    case WM_PAINT: {
+        // The static paints into the given context; the focus rectangle goes over it.
+        const PaintScope paint(window_);
+        if (paint.Dc() == nullptr) {
+            break;
+        }
+        DefSubclassProc(window_, WM_PAINT, reinterpret_cast<WPARAM>(paint.Dc()), 0);
+        if (GetFocus() == window_) {
+            RECT client{};
+            GetClientRect(window_, &client);
+            DrawFocusRect(paint.Dc(), &client);
+        }
+        return 0;
+    }
+    default:
+        break;
+    }
+    return DefSubclassProc(window_, message, wParam, lParam);
+}
+
+void Win32Control::FocusChanged(bool focused) noexcept {
+    try {
+        control_.UserSetFocus(focused);
+    } catch (...) {
+        // A failing handler loses its event, never the window.
+    }
+}
+
+bool Win32Control::KeyDown(WPARAM virtualKey) noexcept {
+    static constexpr std::pair<WPARAM, ui::Key> kKeys[] = {
+        {VK_UP, ui::Key::Up},         {VK_DOWN, ui::Key::Down}, {VK_PRIOR, ui::Key::PageUp},
+        {VK_NEXT, ui::Key::PageDown}, {VK_HOME, ui::Key::Home}, {VK_END, ui::Key::End}};
+    const auto* found =
+        std::find_if(std::begin(kKeys), std::end(kKeys),
+                     [virtualKey](const auto& key) { return key.first == virtualKey; });
+    if (found == std::end(kKeys) || !control_.onKey) {
+        return false;
+    }
+    try {
+        return control_.onKey(found->second);
+    } catch (...) {
+        return true;
+    }
+}
+
+void Win32Control::ShowText(const std::wstring& caption) {
+    const std::wstring text =
+        control_.AccessKey() != 0 ? ui::TextWithAccessKey(caption, control_.AccessKey()) : caption;
     if (control_.Kind() != ui::ControlKind::TextBox || WindowText(window_) != text) {
         SetWindowTextW(window_, text.c_str());
     }
@@ -137,7 +225,25 @@ LRESULT Win32Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+        if (control_.TabStop()) {
+            SetFocus(window_);
+        }
         host_.ContainerPressed(*this);
+        return 0;
+    case WM_GETDLGCODE:
+        // Arrows stay with a drawn list; Tab, Enter and Escape go to the window.
+        if (control_.onKey) {
+            return DLGC_WANTARROWS;
+        }
+        break;
+    case WM_KEYDOWN:
+        if (KeyDown(wParam)) {
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        FocusChanged(message == WM_SETFOCUS);
         return 0;
     case WM_SETCURSOR:
         break;

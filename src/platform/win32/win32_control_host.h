@@ -75,6 +75,14 @@ public:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 private:
+    // A label that is a tab stop behaves as a link: the dialog keyboard handling treats it as a
+    // button (its access key clicks it), and it draws a focus rectangle while it has the focus.
+    static LRESULT CALLBACK LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR self) noexcept;
+    LRESULT HandleLinkMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    bool KeyDown(WPARAM virtualKey) noexcept;
+    void FocusChanged(bool focused) noexcept;
+
     friend class BaseWindow<Win32Control>;
     Win32FormHost& host_;
     ui::Control& control_;

@@ -36,6 +36,24 @@ void Win32FormHost::ContainerPressed(Win32Control& container) noexcept {
     });
 }
 
+void Win32FormHost::EnterPressed() noexcept {
+    Guarded([&] {
+        Win32Control* focused = Find(GetFocus());
+        if (focused != nullptr) {
+            ui::Control& model = focused->Model();
+            if (model.onKey && model.onKey(ui::Key::Enter)) {
+                return;
+            }
+            const bool link = model.Kind() == ui::ControlKind::Label && model.TabStop();
+            if (model.Kind() == ui::ControlKind::Button || link) {
+                model.Click();
+                return;
+            }
+        }
+        form_.Form_Enter();
+    });
+}
+
 void Win32FormHost::Scrolled(Win32Control& bar, int request) {
     ui::Control& model = bar.Model();
     SCROLLINFO info{sizeof(info), SIF_ALL, 0, 0, 0, 0, 0};

@@ -154,6 +154,18 @@ LRESULT Win32FormHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     switch (message) {
+    case WM_COMMAND:
+        // IsDialogMessageW turns Enter into IDOK and Escape into IDCANCEL, sent to the window
+        // itself since no control of ours carries either identifier.
+        if (lParam == 0 && LOWORD(wParam) == IDOK) {
+            EnterPressed();
+            return 0;
+        }
+        if (lParam == 0 && LOWORD(wParam) == IDCANCEL) {
+            Guarded([&] { form_.Form_Escape(); });
+            return 0;
+        }
+        break;
     case kTrayCallbackMessage:
         Guarded([&] { form_.Form_TrayMessage(LOWORD(lParam)); });
         return 0;

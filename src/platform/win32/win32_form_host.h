@@ -82,6 +82,9 @@ public:
     // Notifications and colours of child controls, also from inside containers.
     bool HandleChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
     void ContainerPressed(Win32Control& container) noexcept;
+    // Enter as the dialog keyboard handling reports it: the focused control's own action (a
+    // drawn list's, a button's or a link's), else the form's default.
+    void EnterPressed() noexcept;
     HBRUSH ContainerBrush(HWND container) const;
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
