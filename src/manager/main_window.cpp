@@ -94,7 +94,8 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
     pageTitle.points = 12;
     pageTitle.bold = true;
     Deza0.SetFont(pageTitle);
-    for (ui::Control* control : {&Deza0, &Deza1, &Picture1, &CheckHideWindows, &Command6}) {
+    // Made in the order Tab visits them: the list, the links, the box, the button.
+    for (ui::Control* control : {&Deza0, &Deza1, &Picture1}) {
         AddToPage(*control, kListPage);
     }
     for (ui::Control* label : {&Deza0, &Deza1}) {
@@ -119,6 +120,8 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
         AddToPage(*square, kListPage);
         linkMarks_.push_back(std::move(square));
     }
+    AddToPage(CheckHideWindows, kListPage);
+    AddToPage(Command6, kListPage);
     Label22.onClick = [this] { Label22_Click(); };
     Label21.onClick = [this] { Label21_Click(); };
     Label20.onClick = [this] { Label20_Click(); };
@@ -137,6 +140,7 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
     undoPage.Build();
     databasePage.Build();
     createPage.Build();
+    WireKeyboard();
 }
 
 std::wstring Main::Text(const std::wstring& key) {
@@ -216,6 +220,7 @@ void Main::Form_Load() {
         ShowPage(kListPage);
     }
     Show();
+    FocusPage(currentPage_);
 }
 
 void Main::BuildRows() {
@@ -295,6 +300,9 @@ void Main::ShowPage(int page) {
             LayOutRows();
         }
     }
+    if (Visible()) {
+        FocusPage(page);
+    }
 }
 
 void Main::CheckHideWindows_Click() {
@@ -349,6 +357,7 @@ void Main::BAexe_Click(int index) {
     if (index < 0 || index > inventory_.LastRecordIndex) {
         return;
     }
+    SelectRow(index);
     recordPage.Open(index);
 }
 

@@ -19,6 +19,7 @@
 #include "services/system_facts.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ inline constexpr int kPageCount = 6;
 inline constexpr int kRowsInView = 6;
 // Rows lie this far apart beyond the height of their icon.
 inline constexpr int kRowGapTwips = 300;
+// The keyboard's selected row: white on the header's colour.
+inline constexpr ui::Colour kSelectedRowBackground = 0x00704A1F;
 
 // The scroll bar's maximum for a number of records: 0 (no scroll bar) below seven.
 int ScrollMaximum(int recordCount);
@@ -100,6 +103,12 @@ public:
 
     void Form_Load() override;
     void Form_MouseDown() override;
+    // Enter opens the record selected in the list or presses the page's default button; Escape
+    // goes back to the list, and from the list closes the window.
+    void Form_Enter() override;
+    void Form_Escape() override;
+    // The record the list's keyboard selection is on.
+    std::optional<int> SelectedRow() const { return selectedRow_; }
     void ShowPage(int page);
     void RefreshRecordStatuses();
     void BAexe_Click(int index);
@@ -140,6 +149,17 @@ public:
 
 private:
     void BuildRows();
+    // The keyboard (main_window_keys.cpp).
+    void WireKeyboard();
+    bool ListKey(ui::Key key);
+    void SelectRow(int index);
+    void ShowSelection();
+    std::vector<int> ShownRows() const;
+    // The controls of a page that are shown, in the order they were made.
+    std::vector<ui::Control*> ShownInPage(int page) const;
+    // Gives the page's controls their access keys and the focus to its first control.
+    void FocusPage(int page);
+    ui::Control* DefaultButton(int page);
 
     platform::Platform& platform_;
     const services::SystemFacts& facts_;
@@ -155,6 +175,11 @@ private:
     std::vector<ui::Control*> rowSigners_;
     std::vector<std::unique_ptr<ui::Control>> linkMarks_;
     int currentPage_ = kListPage;
+    std::optional<int> selectedRow_;
+    // The row drawn as selected: only while the list has the focus and the keyboard was used.
+    std::optional<int> highlightedRow_;
+    bool selectionCue_ = false;
+    bool focusingByCode_ = false;
 };
 
 } // namespace vtrl::manager

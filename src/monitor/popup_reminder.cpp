@@ -29,6 +29,7 @@ PopupReminder::PopupReminder(platform::Platform& platform, const services::Syste
     Add(Timer1);
     Add(Timer2);
     Add(AutoClose);
+    Add(SlideOut);
     SetBackground(kWhite);
     Accent.SetColours(ui::kDefaultColour, kAccentColour);
     AccentIcon.SetParent(&Accent);
@@ -47,6 +48,7 @@ PopupReminder::PopupReminder(platform::Platform& platform, const services::Syste
     Timer1.onTick = [this] { Timer1_Timer(); };
     Timer2.onTick = [this] { Timer2_Timer(); };
     AutoClose.onTick = [this] { AutoClose_Timer(); };
+    SlideOut.onTick = [this] { SlideOut_Timer(); };
     Command1.onClick = [this] { Command1_Click(); };
     Command2.onClick = [this] { Command2_Click(); };
     Label1.onClick = [this] { Label1_Click(); };
@@ -105,7 +107,6 @@ void PopupReminder::Form_MouseDown() {
 
 void PopupReminder::Timer1_Timer() {
     Timer1.SetEnabled(false);
-    DoEvents();
     PlayNotificationSound(platform_, facts_);
 }
 
@@ -129,21 +130,24 @@ void PopupReminder::AutoClose_Timer() {
 }
 
 void PopupReminder::Command1_Click() {
-    // The slide-out lets window events run; a second close, or the slide-in still moving the
-    // other way, must not keep the popup on screen for ever.
+    // A second close, or the slide-in still moving the other way, must not keep the popup on
+    // screen for ever.
     if (closing_) {
         return;
     }
     closing_ = true;
     Timer2.SetEnabled(false);
     AutoClose.SetEnabled(false);
-    const int step = kSlideStepPixels * Screen().twipsPerPixel;
-    while (!Unloaded() && Top() >= -Height()) {
-        SetTop(Top() - step);
-        Pause(kSlideStepMs);
-        DoEvents();
+    SlideOut.SetEnabled(true);
+}
+
+void PopupReminder::SlideOut_Timer() {
+    if (Top() < -Height()) {
+        SlideOut.SetEnabled(false);
+        Unload();
+        return;
     }
-    Unload();
+    SetTop(Top() - kSlideStepPixels * Screen().twipsPerPixel);
 }
 
 void PopupReminder::Command2_Click() {

@@ -41,6 +41,8 @@ public:
     ui::Timer Timer1{L"Timer1", kSoundDelayMs, true};
     ui::Timer Timer2{L"Timer2", kSlideStepMs, true};
     ui::Timer AutoClose{L"AutoClose", 1000, false};
+    // Moves the closing popup up one step per tick until it is off the screen, then unloads it.
+    ui::Timer SlideOut{L"SlideOut", kSlideStepMs, false};
 
     int AutoCloseCountdown = 0;
 
@@ -54,6 +56,7 @@ public:
     void Timer2_Timer();
     void AutoClose_Timer();
     void Command1_Click();
+    void SlideOut_Timer();
     void Command2_Click();
     void Label1_Click();
 

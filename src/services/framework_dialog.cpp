@@ -5,6 +5,7 @@
 #include "services/quality_programme.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace vtrl::services {
 namespace {
@@ -168,9 +169,18 @@ void CORVEN_FORM_2_2::Command2_Click() {
         Warn(kSubscriberSection, *invalid, platform::MessageIcon::Warning);
         return;
     }
-    // One request at a time: the download lets window events run.
+    // One request at a time: the window goes on handling events while the download runs on a
+    // worker, and the answer comes back through the message loop.
     Command2.SetEnabled(false);
-    const SubscriptionOutcome outcome = Subscribe(platform_, facts_, language_, fields);
+    const std::wstring request = BeginSubscription(platform_, facts_, language_, fields);
+    auto reply = std::make_shared<std::optional<std::string>>();
+    platform::Http& http = platform_.http;
+    RunAside([&http, request, reply] { *reply = http.Get(request); },
+             [this, reply] { SubscriptionAnswered(*reply); });
+}
+
+void CORVEN_FORM_2_2::SubscriptionAnswered(const std::optional<std::string>& reply) {
+    const SubscriptionOutcome outcome = FinishSubscription(platform_, facts_, reply);
     Pause(kReplyPauseMs);
     for (const std::wstring& key : outcome.messageKeys) {
         Warn(kSubscriberSection, key, outcome.icon);

@@ -8,6 +8,7 @@
 #include "services/system_facts.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,7 @@ public:
     void Command8_Click();
 
 private:
+    void SubscriptionAnswered(const std::optional<std::string>& reply);
     std::wstring Text(const wchar_t* section, const std::wstring& key);
     void Warn(const wchar_t* section, const std::wstring& key, platform::MessageIcon icon);
     void BuildLanguageList();

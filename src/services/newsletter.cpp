@@ -75,15 +75,18 @@ SubscriptionOutcome InterpretReply(bool downloaded, const std::wstring& firstLin
     return outcome;
 }
 
-SubscriptionOutcome Subscribe(platform::Platform& platform, const SystemFacts& facts,
-                              const Language& language, const SubscriptionFields& fields,
-                              const std::wstring& endpoint) {
+std::wstring BeginSubscription(platform::Platform& platform, const SystemFacts& facts,
+                               const Language& language, const SubscriptionFields& fields,
+                               const std::wstring& endpoint) {
     SaveSetting(platform.registry, kAppKey, kSettingsSection, kSubscriptionEmailSetting,
                 fields.email);
-    const std::wstring request =
-        SubscriptionRequest(facts, language, GetCountryName(platform.locale), fields, endpoint);
+    return SubscriptionRequest(facts, language, GetCountryName(platform.locale), fields, endpoint);
+}
+
+SubscriptionOutcome FinishSubscription(platform::Platform& platform, const SystemFacts& facts,
+                                       const std::optional<std::string>& reply) {
     const std::wstring replyFile = facts.AppDataFolder + L"\\" + kSubscriptionReplyFileName;
-    const bool downloaded = HttpGet(platform, request, replyFile, kSubscriptionReplyLength);
+    const bool downloaded = StoreDownload(platform, reply, replyFile, kSubscriptionReplyLength);
 
     std::wstring firstLine;
     if (platform.files.FileExists(replyFile)) {
@@ -94,6 +97,13 @@ SubscriptionOutcome Subscribe(platform::Platform& platform, const SystemFacts& f
         platform.files.Remove(replyFile);
     }
     return InterpretReply(downloaded, firstLine);
+}
+
+SubscriptionOutcome Subscribe(platform::Platform& platform, const SystemFacts& facts,
+                              const Language& language, const SubscriptionFields& fields,
+                              const std::wstring& endpoint) {
+    const std::wstring request = BeginSubscription(platform, facts, language, fields, endpoint);
+    return FinishSubscription(platform, facts, platform.http.Get(request));
 }
 
 std::wstring SavedSubscriptionEmail(platform::Registry& registry) {

@@ -56,8 +56,17 @@ struct SubscriptionOutcome {
 // downloaded: the answer had the expected length; firstLine: its first line.
 SubscriptionOutcome InterpretReply(bool downloaded, const std::wstring& firstLine);
 
-// Saves the address, sends the request, reads and deletes the answer file, and tells what to
-// show. The fields must have passed ValidateSubscription.
+// The exchange in two halves, so that the download between them can run on another thread.
+// BeginSubscription saves the address and gives the request to send; FinishSubscription stores the
+// reply (nullopt: none came), reads and deletes the answer file, and tells what to show.
+std::wstring BeginSubscription(platform::Platform& platform, const SystemFacts& facts,
+                               const Language& language, const SubscriptionFields& fields,
+                               const std::wstring& endpoint = kVendorWebEndpoint);
+SubscriptionOutcome FinishSubscription(platform::Platform& platform, const SystemFacts& facts,
+                                       const std::optional<std::string>& reply);
+
+// Both halves with the download between them, on the calling thread. The fields must have passed
+// ValidateSubscription.
 SubscriptionOutcome Subscribe(platform::Platform& platform, const SystemFacts& facts,
                               const Language& language, const SubscriptionFields& fields,
                               const std::wstring& endpoint = kVendorWebEndpoint);

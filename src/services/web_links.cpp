@@ -165,7 +165,11 @@ void UpdateCheckReminder(platform::Platform& platform, const SystemFacts& facts,
 
 bool HttpGet(platform::Platform& platform, const std::wstring& url, const std::wstring& filePath,
              std::int32_t expectedLength) {
-    const std::optional<std::string> reply = platform.http.Get(url);
+    return StoreDownload(platform, platform.http.Get(url), filePath, expectedLength);
+}
+
+bool StoreDownload(platform::Platform& platform, const std::optional<std::string>& reply,
+                   const std::wstring& filePath, std::int32_t expectedLength) {
     if (!reply) {
         return false;
     }

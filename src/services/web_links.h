@@ -7,6 +7,7 @@
 #include "services/system_facts.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vtrl::services {
@@ -64,5 +65,8 @@ void UpdateCheckReminder(platform::Platform& platform, const SystemFacts& facts,
 // left alone.
 bool HttpGet(platform::Platform& platform, const std::wstring& url, const std::wstring& filePath,
              std::int32_t expectedLength);
+// The second half of HttpGet, for a reply downloaded elsewhere (nullopt: none came).
+bool StoreDownload(platform::Platform& platform, const std::optional<std::string>& reply,
+                   const std::wstring& filePath, std::int32_t expectedLength);
 
 } // namespace vtrl::services

@@ -5,6 +5,7 @@
 #include "platform/ui/window_system.h"
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,7 +26,12 @@ public:
     void DetachControl(ui::Control&) override {}
     void ShowBackground(ui::Colour colour) override { background = colour; }
     void Close() override { closed = true; }
-    void DoEvents() override { ++doEvents; }
+    // Headless forms have no loop to come back to: the work and its end run at once.
+    void RunAside(std::function<void()> work, std::function<void()> done) override {
+        ++asideRuns;
+        work();
+        done();
+    }
     void Pause(int milliseconds) override { pausedMs += milliseconds; }
     void BeginDrag() override { ++drags; }
     ui::ScreenMetrics Screen() override { return screen; }
@@ -50,7 +56,7 @@ public:
     bool topmost = false;
     ui::Colour background = ui::kDefaultColour;
     bool closed = false;
-    int doEvents = 0;
+    int asideRuns = 0;
     int pausedMs = 0;
     int drags = 0;
     ui::ScreenMetrics screen{1920 * 15, 1080 * 15, 15};

@@ -203,10 +203,20 @@ TEST_F(Popup, SlidesInToTheTopEdgeAndOutUpwards) {
     popup.Timer2.onTick();
     EXPECT_EQ(popup.Top(), 0);
 
+    // The slide-out's steps come from its timer, one per tick, not from the click.
     popup.Command1.Click();
+    EXPECT_FALSE(popup.Unloaded());
+    EXPECT_EQ(popup.Top(), 0);
+    EXPECT_TRUE(popup.SlideOut.Enabled());
+    ticks = 0;
+    while (!popup.Unloaded() && ticks < 1000) {
+        popup.SlideOut.onTick();
+        ++ticks;
+        EXPECT_EQ(popup.Top(), popup.Unloaded() ? -2340 : -180 * ticks);
+    }
     EXPECT_TRUE(popup.Unloaded());
-    EXPECT_LT(popup.Top(), -2250);
-    EXPECT_GE(host.pausedMs, 130);
+    EXPECT_EQ(ticks, 14) << "13 steps of 180 twips past -2250, then the tick that unloads";
+    EXPECT_EQ(host.pausedMs, 0);
 }
 
 TEST_F(Popup, ClosingWhileStillSlidingInEnds) {
@@ -215,8 +225,15 @@ TEST_F(Popup, ClosingWhileStillSlidingInEnds) {
     static_cast<fakes::FakeFormHost&>(*popup.Host()).screen.twipsPerPixel = 15;
     popup.Timer2.onTick();
     popup.Command1_Click();
-    EXPECT_TRUE(popup.Unloaded());
     EXPECT_FALSE(popup.Timer2.Enabled());
+    // A second close (the auto close, a double click) leaves the slide-out running.
+    popup.SlideOut.onTick();
+    popup.Command1_Click();
+    EXPECT_TRUE(popup.SlideOut.Enabled());
+    for (int tick = 0; tick < 1000 && !popup.Unloaded(); ++tick) {
+        popup.SlideOut.onTick();
+    }
+    EXPECT_TRUE(popup.Unloaded());
 }
 
 TEST_F(Popup, AutoCloseCountsDownElevenSeconds) {
@@ -225,11 +242,12 @@ TEST_F(Popup, AutoCloseCountsDownElevenSeconds) {
     EXPECT_TRUE(popup.AutoClose.Enabled());
     EXPECT_EQ(popup.Label4.Caption(), L"10");
     int seconds = 0;
-    while (!popup.Unloaded() && seconds < 100) {
+    while (!popup.SlideOut.Enabled() && seconds < 100) {
         popup.AutoClose.onTick();
         ++seconds;
     }
-    EXPECT_EQ(seconds, 11);
+    EXPECT_EQ(seconds, 11) << "then it slides out as if OK had been pressed";
+    EXPECT_FALSE(popup.AutoClose.Enabled());
 
     Set(L"Settings", L"AutoClose", L"");
     PopupReminder& staying = Open(false);

@@ -7,10 +7,12 @@
 #include "wine_test_support.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_window_system.h"
 #include "services/framework_dialog.h"
 #include "services/newsletter.h"
 #include "services/settings_store.h"
 #include "services/web_links.h"
+#include "ticking_form.h"
 
 #include <windows.h>
 
@@ -123,6 +125,22 @@ protected:
         dialog.OpenOn(page);
         return dialog;
     }
+    // The subscription page in English, filled in with an address the server accepts.
+    services::CORVEN_FORM_2_2& OpenFilled(platform::Platform& platform) {
+        language.LanguageName = L"English";
+        auto& dialog = Open(platform, services::FrameworkPage::Subscription);
+        dialog.FN.UserSetCaption(L"Ann");
+        dialog.LN.UserSetCaption(L"Lee");
+        dialog.Text1.UserSetCaption(L"okay@x.io");
+        return dialog;
+    }
+    win32::Win32WindowSystem& Windows() {
+        return static_cast<win32::Win32WindowSystem&>(real.Get().windows);
+    }
+    // The answer comes back through the message loop.
+    void AwaitAnswer() {
+        Windows().RunMessageLoopUntil([this] { return !messages.shown.empty(); });
+    }
     void Close(services::CORVEN_FORM_2_2& dialog) {
         dialog.Unload();
         real.Get().windows.RunMessageLoop(); // returns once the dialog is gone
@@ -183,6 +201,7 @@ TEST_F(RealFrameworkDialog, SubscribesAgainstALoopbackServer) {
         dialog.LN.UserSetCaption(L"Lee");
         dialog.Text1.UserSetCaption(c.email);
         dialog.Command2.Click();
+        AwaitAnswer();
         ASSERT_EQ(messages.shown.size(), 1u) << c.email;
         EXPECT_EQ(messages.shown[0].text,
                   services::GetText(platform, language, L"SUBSCRIBER", c.key))
@@ -195,6 +214,66 @@ TEST_F(RealFrameworkDialog, SubscribesAgainstALoopbackServer) {
         EXPECT_FALSE(platform.files.FileExists(facts.AppDataFolder + L"\\corven-2.2.txt"));
         Close(dialog);
     }
+}
+
+// The server takes this long to answer: long enough for many timer ticks of a window.
+constexpr DWORD kSlowAnswerMs = 1500;
+
+std::string SlowOkay(const std::string&) {
+    Sleep(kSlowAnswerMs);
+    std::string body = "[OKAY]";
+    body.resize(services::kSubscriptionReplyLength, ' ');
+    return body;
+}
+
+TEST_F(RealFrameworkDialog, SlowDownloadRunsOnAWorkerWhileTheWindowsAnswer) {
+    testing_support::LoopbackHttpServer server(SlowOkay);
+    ASSERT_NE(server.Port(), 0);
+    RedirectedHttp http(real.Get().http, server.Url(L"check.php"));
+    platform::Platform platform = With(http);
+    auto& dialog = OpenFilled(platform);
+    auto& probe = static_cast<testing_support::TickingForm&>(
+        Windows().Load(std::make_unique<testing_support::TickingForm>(50)));
+
+    // The click returns at once: no answer yet, and no second request meanwhile.
+    const ULONGLONG clicked = GetTickCount64();
+    dialog.Command2.Click();
+    EXPECT_LT(GetTickCount64() - clicked, kSlowAnswerMs / 2);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(dialog.Command2.Enabled());
+    EXPECT_EQ(dialog.CurrentPage(), services::FrameworkPage::Subscription);
+
+    AwaitAnswer();
+    EXPECT_GE(probe.ticks, 5) << "the loop handled timer messages during the download";
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              services::GetText(platform, language, L"SUBSCRIBER", L"OK-SERVER-RESPONSE"));
+    EXPECT_EQ(dialog.CurrentPage(), services::FrameworkPage::QualityProgramme);
+    EXPECT_FALSE(platform.files.FileExists(facts.AppDataFolder + L"\\corven-2.2.txt"));
+    EXPECT_EQ(server.Requests().size(), 1u);
+    probe.Unload();
+    Close(dialog);
+}
+
+TEST_F(RealFrameworkDialog, AnswerAfterTheDialogClosedIsDropped) {
+    testing_support::LoopbackHttpServer server(SlowOkay);
+    ASSERT_NE(server.Port(), 0);
+    RedirectedHttp http(real.Get().http, server.Url(L"check.php"));
+    platform::Platform platform = With(http);
+    auto& dialog = OpenFilled(platform);
+    dialog.Command2.Click();
+    Close(dialog);
+
+    // The loop goes on (for another window) past the download's end.
+    auto& probe = static_cast<testing_support::TickingForm&>(
+        Windows().Load(std::make_unique<testing_support::TickingForm>(50)));
+    const ULONGLONG closed = GetTickCount64();
+    Windows().RunMessageLoopUntil(
+        [closed] { return GetTickCount64() - closed > kSlowAnswerMs + 1000; });
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_TRUE(messages.shown.empty()) << "no message for a window that is gone";
+    probe.Unload();
+    Windows().RunMessageLoop();
 }
 
 } // namespace

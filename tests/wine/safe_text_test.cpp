@@ -9,7 +9,7 @@
 #include "monitor/check_cycle.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/win32_window_system.h"
+#include "platform/win32/win32_bitmap_drawing.h"
 #include "services/system_facts.h"
 #include "services/text_file.h"
 #include "shell/installation.h"

@@ -144,7 +144,30 @@ void Control::SetRange(int minimum, int maximum) {
 
 void Control::SetFocus() {
     if (native_ != nullptr) {
+        // The native control reports the focus it got through UserSetFocus.
         native_->TakeFocus();
+    } else {
+        UserSetFocus(true);
+    }
+}
+
+void Control::SetAccessKey(wchar_t key) {
+    if (key == accessKey_) {
+        return;
+    }
+    accessKey_ = key;
+    if (native_ != nullptr) {
+        native_->ShowText(caption_);
+    }
+}
+
+void Control::UserSetFocus(bool focused) {
+    if (focused == focused_) {
+        return;
+    }
+    focused_ = focused;
+    if (onFocusChange) {
+        onFocusChange();
     }
 }
 

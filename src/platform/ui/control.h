@@ -31,6 +31,10 @@ enum class ControlKind {
     VScrollBar,   // value between minimum and maximum
 };
 
+// The keys a focused control may handle itself (a drawn list moving its selection, Enter opening
+// what it selected).
+enum class Key { Up, Down, PageUp, PageDown, Home, End, Enter };
+
 // 0x00BBGGRR, as Windows keeps colours; kDefaultColour leaves the system's colour.
 using Colour = std::uint32_t;
 inline constexpr Colour kDefaultColour = 0xFFFFFFFF;
@@ -123,13 +127,24 @@ public:
     int Maximum() const { return maximum_; }
     void SetRange(int minimum, int maximum);
 
+    // Tab and Shift+Tab stop at buttons, boxes, options, text and list boxes; a label that acts
+    // as a link or a container that draws a list stops there only when asked to.
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
     void SetFocus();
+    bool HasFocus() const { return focused_; }
+    // The letter that, with Alt, presses the control (see access_keys.h); 0 for none.
+    wchar_t AccessKey() const { return accessKey_; }
+    void SetAccessKey(wchar_t key);
 
     // What the window does when the user acts on the control.
     std::function<void()> onClick;  // buttons, labels, pictures, boxes, options, list clicks
     std::function<void()> onChange; // text typed, scroll moved, list selection changed
     std::function<void()> onDoubleClick;
     std::function<void()> onMouseDown; // containers: a press on their free area
+    // Containers with the focus: a key pressed; true when the control handled it.
+    std::function<bool(Key)> onKey;
+    std::function<void()> onFocusChange; // HasFocus() says whether it came or went
     // Runs onClick for an enabled control, as a user's click would; a check box first toggles
     // and an option button first becomes the set one (the window fixes the rest of its group).
     void Click();
@@ -140,6 +155,7 @@ public:
     NativeControl* Native() const { return native_; }
     void UserSetCaption(std::wstring caption);
     void UserSetValue(int value);
+    void UserSetFocus(bool focused);
 
     // Set by the owning window so that an option button set by code clears its group.
     std::function<void(Control&)> onOptionSet;
@@ -158,6 +174,9 @@ private:
     Colour foreground_ = kDefaultColour;
     Colour background_ = kDefaultColour;
     bool handCursor_ = false;
+    bool tabStop_ = false;
+    bool focused_ = false;
+    wchar_t accessKey_ = 0;
     int group_ = 0;
     Control* parent_ = nullptr;
     std::vector<std::wstring> items_;

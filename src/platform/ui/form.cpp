@@ -1,6 +1,7 @@
 #include "platform/ui/form.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vtrl::ui {
 
@@ -70,10 +71,13 @@ ScreenMetrics Form::Screen() const {
     return host_ != nullptr ? host_->Screen() : headlessScreen_;
 }
 
-void Form::DoEvents() {
+void Form::RunAside(std::function<void()> work, std::function<void()> done) {
     if (host_ != nullptr) {
-        host_->DoEvents();
+        host_->RunAside(std::move(work), std::move(done));
+        return;
     }
+    work();
+    done();
 }
 
 void Form::Pause(int milliseconds) {

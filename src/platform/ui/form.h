@@ -5,6 +5,7 @@
 
 #include "platform/ui/control.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,7 +41,9 @@ public:
     virtual void ShowBackground(Colour colour) = 0;
     // Destroys the native window; the form is dropped once the current event is handled.
     virtual void Close() = 0;
-    virtual void DoEvents() = 0;
+    // Runs work on a worker thread while the window goes on handling events; done runs on the
+    // window's thread once work has ended, unless the form is gone by then.
+    virtual void RunAside(std::function<void()> work, std::function<void()> done) = 0;
     virtual void Pause(int milliseconds) = 0;
     // Lets the user move the window as if the press had been on a title bar.
     virtual void BeginDrag() = 0;
@@ -80,7 +83,9 @@ public:
     bool Unloaded() const { return unloaded_; }
 
     ScreenMetrics Screen() const;
-    void DoEvents();
+    // Runs work on a worker thread and then done on the form's thread (see FormHost::RunAside);
+    // without a host both run here, one after the other.
+    void RunAside(std::function<void()> work, std::function<void()> done);
     void Pause(int milliseconds);
     void BeginDrag();
     bool AddTrayIcon(const std::wstring& tip);
@@ -98,6 +103,9 @@ public:
     virtual void Form_MouseDown() {}
     // The tray icon's callback, with the mouse message it reports (WM_LBUTTONUP, ...).
     virtual void Form_TrayMessage(unsigned mouseMessage) { (void)mouseMessage; }
+    // Enter that no focused control took (the default button's turn), and Escape.
+    virtual void Form_Enter() {}
+    virtual void Form_Escape() {}
 
     // The window system's side.
     void AttachHost(FormHost* host);

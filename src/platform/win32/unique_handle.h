@@ -101,6 +101,61 @@ struct MemoryDcTraits {
 };
 using unique_memory_dc = unique_handle<MemoryDcTraits>;
 
+// FindFirstFileExW answers INVALID_HANDLE_VALUE when it finds nothing, and FindClose ends it.
+struct FindHandleTraits {
+    using pointer = HANDLE;
+    static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(pointer handle) noexcept { FindClose(handle); }
+};
+using unique_find = unique_handle<FindHandleTraits>;
+
+// The whole screen's device context, from GetDC(nullptr).
+struct ScreenDcTraits {
+    using pointer = HDC;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer dc) noexcept { ReleaseDC(nullptr, dc); }
+};
+using unique_screen_dc = unique_handle<ScreenDcTraits>;
+
+struct GlobalAtomTraits {
+    using pointer = ATOM;
+    static pointer invalid() noexcept { return 0; }
+    static void close(pointer atom) noexcept { GlobalDeleteAtom(atom); }
+};
+using unique_global_atom = unique_handle<GlobalAtomTraits>;
+
+// Windows we create. One that is already gone (its parent took it along) is left alone.
+struct WindowTraits {
+    using pointer = HWND;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer window) noexcept {
+        if (IsWindow(window)) {
+            DestroyWindow(window);
+        }
+    }
+};
+using unique_window = unique_handle<WindowTraits>;
+
+// One WM_PAINT's drawing: BeginPaint now, EndPaint when it goes. Dc() is null when there is
+// nothing to paint with.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) noexcept : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    ~PaintScope() {
+        if (dc_ != nullptr) {
+            EndPaint(window_, &paint_);
+        }
+    }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
 // Balances CoInitializeEx on the current thread.
 class ComApartment {
 public:

@@ -167,9 +167,9 @@ std::vector<platform::FolderEntry> Win32FileSystem::ListFolder(const std::wstrin
         return entries;
     }
     WIN32_FIND_DATAW found{};
-    HANDLE search =
-        FindFirstFileExW(query.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE) {
+    const unique_find search(FindFirstFileExW(query.c_str(), FindExInfoBasic, &found,
+                                              FindExSearchNameMatch, nullptr, 0));
+    if (!search) {
         return entries;
     }
     do {
@@ -180,8 +180,7 @@ std::vector<platform::FolderEntry> Win32FileSystem::ListFolder(const std::wstrin
         entries.push_back(
             {name, found.dwFileAttributes,
              (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     return entries;
 }
 

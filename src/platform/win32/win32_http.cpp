@@ -19,8 +19,9 @@ using unique_hinternet = unique_handle<InternetHandleTraits>;
 
 } // namespace
 
-// The download runs on the calling thread and handles no window messages: a nested message pump
-// would let the user close the window whose handler is waiting here.
+// The download blocks the calling thread and handles no window messages: a nested message pump
+// would let the user close the window whose handler is waiting here. A window that must keep
+// answering runs it on a worker (Form::RunAside) and hears of its end from the message loop.
 std::optional<std::string> Win32Http::Get(const std::wstring& url) {
     unique_hinternet session(
         InternetOpenW(platform::kHttpAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));

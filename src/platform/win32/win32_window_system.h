@@ -1,9 +1,10 @@
 #pragma once
-// Native windows for forms: a top-level window per form, a child window per control, twips
-// converted with the window's DPI, and the message loop that lives as long as any form.
+// Native windows for forms: a top-level window per form (Win32FormHost), a child window per
+// control (Win32Control), and the one message loop that lives as long as any form.
 
 #include "platform/ui/window_system.h"
-#include "platform/win32/base_window.h"
+#include "platform/win32/win32_background_work.h"
+#include "platform/win32/win32_message_loop.h"
 
 #include <windows.h>
 
@@ -24,13 +25,24 @@ public:
 
     ui::Form& Load(std::unique_ptr<ui::Form> form) override;
     void RunMessageLoop() override;
+    // The same loop, left as well once reached() holds: for a caller outside every window's
+    // handler (a test waiting for an answer), never from inside one.
+    void RunMessageLoopUntil(const std::function<bool()>& reached);
     std::optional<std::wstring> ChooseOpenFile(const ui::Form* owner,
                                                const ui::OpenFileRequest& request) override;
 
     // A kernel object the loop waits for beside the window messages; the callback runs on this
     // thread each time it is signalled. Waits end when the callback returns false.
-    void AddWait(HANDLE handle, std::function<bool()> signalled);
-    void RemoveWait(HANDLE handle);
+    void AddWait(HANDLE handle, std::function<bool()> signalled) {
+        loop_.AddWait(handle, std::move(signalled));
+    }
+    void RemoveWait(HANDLE handle) { loop_.RemoveWait(handle); }
+
+    // Runs work on a worker thread; done runs from the message loop once it has ended, unless
+    // the form's window is gone by then.
+    void RunAside(const ui::Form& form, std::function<void()> work, std::function<void()> done) {
+        work_.Start(&form, std::move(work), std::move(done));
+    }
 
     // The host's window is gone: its form is dropped after the current message.
     void FormDestroyed(const ui::Form& form);
@@ -41,26 +53,12 @@ private:
         std::unique_ptr<Win32FormHost> host;
         bool destroyed = false;
     };
-    struct Wait {
-        HANDLE handle;
-        std::function<bool()> signalled;
-    };
     bool AnyFormOpen() const;
     void Reap();
-    void RunSignalled(DWORD index);
 
     std::vector<Entry> entries_;
-    std::vector<Wait> waits_;
+    MessageLoop loop_;
+    BackgroundWork work_{loop_};
 };
-
-// Draws the bytes of a ".bmp" file at the given place, scaled with the DPI or, when a stretch
-// size is given, to that size. A file that fails CheckBitmapFile is not drawn: false then.
-bool DrawBitmapFile(HDC dc, const std::vector<std::uint8_t>& file, int x, int y, int dpi,
-                    const SIZE* stretchTo = nullptr);
-
-// The window message a tray icon's mouse events arrive with; the low word of lParam is the
-// mouse message (WM_LBUTTONUP, ...).
-inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
-inline constexpr UINT kTrayIconId = 1;
 
 } // namespace vtrl::win32

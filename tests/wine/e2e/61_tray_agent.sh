@@ -8,6 +8,7 @@ source "$(dirname "$0")/../lib.sh"
 
 program=$VTRL_BIN/vantorel.exe
 agent='Vantorel tray agent'
+manager='Vantorel 1.0'
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 datakey='HKCU\Software\VB and VBA Program Settings\VTRL\Data'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -103,6 +104,11 @@ assert_eq icon-gone-first "$click" "the icon after a left click, before the wind
 uidriver wait-gone "$agent" 10000
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
 kill -0 "$pid" 2>/dev/null && fail "the agent still runs after a left click"
+# The manager the click opened closes any agent by its caption as it opens: the next agent may
+# start only once it is up, or the manager, still loading, closes that one instead.
+uidriver wait-window "$manager" 30000 >/dev/null || fail "the left click opened no manager window"
+uidriver close "$manager"
+uidriver wait-gone "$manager" 10000
 
 # Hidden icon: no icon; closing by caption ends the agent.
 reg_set "$settings" HideTrayIcon REG_SZ YES

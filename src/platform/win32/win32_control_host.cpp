@@ -1,0 +1,256 @@
+#include "platform/win32/win32_control_host.h"
+
+#include "platform/ui/access_keys.h"
+#include "platform/win32/win32_bitmap_drawing.h"
+#include "platform/win32/win32_form_host.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <utility>
+
+namespace vtrl::win32 {
+
+bool Win32Control::Create(HWND parent, int dpi) {
+    dpi_ = dpi;
+    const wchar_t* windowClass = L"STATIC";
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD extended = 0;
+    switch (control_.Kind()) {
+    case ui::ControlKind::Label:
+        style |= SS_NOTIFY | SS_LEFT;
+        break;
+    case ui::ControlKind::Button:
+        windowClass = L"BUTTON";
+        style |= BS_PUSHBUTTON | WS_TABSTOP;
+        break;
+    case ui::ControlKind::CheckBox:
+        windowClass = L"BUTTON";
+        style |= BS_CHECKBOX | BS_MULTILINE | WS_TABSTOP;
+        break;
+    case ui::ControlKind::OptionButton:
+        windowClass = L"BUTTON";
+        style |= BS_RADIOBUTTON | BS_MULTILINE | WS_TABSTOP;
+        break;
+    case ui::ControlKind::TextBox:
+        windowClass = L"EDIT";
+        style |= ES_AUTOHSCROLL | WS_TABSTOP;
+        extended = WS_EX_CLIENTEDGE;
+        break;
+    case ui::ControlKind::ListBox:
+        windowClass = L"LISTBOX";
+        style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+        extended = WS_EX_CLIENTEDGE;
+        break;
+    case ui::ControlKind::Picture:
+    case ui::ControlKind::Frame:
+        windowClass = kPanelClass;
+        style |= WS_CLIPCHILDREN;
+        // Tab looks inside a control parent and never stops at it: a container that is a tab
+        // stop of its own (a drawn list) keys its children itself.
+        extended = control_.TabStop() ? 0 : WS_EX_CONTROLPARENT;
+        break;
+    case ui::ControlKind::VScrollBar:
+        windowClass = L"SCROLLBAR";
+        style |= SBS_VERT;
+        break;
+    }
+    if (control_.TabStop()) {
+        style |= WS_TABSTOP;
+    }
+    const ui::TwipsRect& rect = control_.Rect();
+    void* createParameter = IsContainer() ? this : nullptr;
+    HWND window =
+        CreateWindowExW(extended, windowClass, control_.Caption().c_str(), style,
+                        ui::TwipsToPixels(rect.left, dpi_), ui::TwipsToPixels(rect.top, dpi_),
+                        ui::TwipsToPixels(rect.width, dpi_), ui::TwipsToPixels(rect.height, dpi_),
+                        parent, nullptr, GetModuleHandleW(nullptr), createParameter);
+    if (window == nullptr) {
+        return false;
+    }
+    Own(window);
+    nameAtom_.reset(GlobalAddAtomW(control_.Name().c_str()));
+    if (nameAtom_) {
+        SetPropW(window_, kControlNameProperty,
+                 reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_.get())));
+    }
+    if (control_.Kind() == ui::ControlKind::Label && control_.TabStop()) {
+        SetWindowSubclass(window_, &Win32Control::LinkProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    control_.Attach(this);
+    return true;
+}
+
+LRESULT CALLBACK Win32Control::LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR self) noexcept {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, &Win32Control::LinkProc, 0);
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+    return reinterpret_cast<Win32Control*>(self)->HandleLinkMessage(message, wParam, lParam);
+}
+
+LRESULT Win32Control::HandleLinkMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (message) {
+    case WM_GETDLGCODE:
+        return DLGC_BUTTON;
+    case BM_CLICK:
+        try {
+            control_.Click();
+        } catch (...) {
+            // A failing handler loses its click, never the window.
+        }
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        const LRESULT result = DefSubclassProc(window_, message, wParam, lParam);
+        InvalidateRect(window_, nullptr, TRUE);
+        FocusChanged(message == WM_SETFOCUS);
+        return result;
+    }
+    case WM_PAINT: {
+        // The static paints into the given context; the focus rectangle goes over it.
+        const PaintScope paint(window_);
+        if (paint.Dc() == nullptr) {
+            break;
+        }
+        DefSubclassProc(window_, WM_PAINT, reinterpret_cast<WPARAM>(paint.Dc()), 0);
+        if (GetFocus() == window_) {
+            RECT client{};
+            GetClientRect(window_, &client);
+            DrawFocusRect(paint.Dc(), &client);
+        }
+        return 0;
+    }
+    default:
+        break;
+    }
+    return DefSubclassProc(window_, message, wParam, lParam);
+}
+
+void Win32Control::FocusChanged(bool focused) noexcept {
+    try {
+        control_.UserSetFocus(focused);
+    } catch (...) {
+        // A failing handler loses its event, never the window.
+    }
+}
+
+bool Win32Control::KeyDown(WPARAM virtualKey) noexcept {
+    static constexpr std::pair<WPARAM, ui::Key> kKeys[] = {
+        {VK_UP, ui::Key::Up},         {VK_DOWN, ui::Key::Down}, {VK_PRIOR, ui::Key::PageUp},
+        {VK_NEXT, ui::Key::PageDown}, {VK_HOME, ui::Key::Home}, {VK_END, ui::Key::End}};
+    const auto* found =
+        std::find_if(std::begin(kKeys), std::end(kKeys),
+                     [virtualKey](const auto& key) { return key.first == virtualKey; });
+    if (found == std::end(kKeys) || !control_.onKey) {
+        return false;
+    }
+    try {
+        return control_.onKey(found->second);
+    } catch (...) {
+        return true;
+    }
+}
+
+void Win32Control::ShowText(const std::wstring& caption) {
+    const std::wstring text =
+        control_.AccessKey() != 0 ? ui::TextWithAccessKey(caption, control_.AccessKey()) : caption;
+    if (control_.Kind() != ui::ControlKind::TextBox || WindowText(window_) != text) {
+        SetWindowTextW(window_, text.c_str());
+    }
+    if (IsContainer()) {
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+}
+
+void Win32Control::ShowValue(int value) {
+    switch (control_.Kind()) {
+    case ui::ControlKind::CheckBox:
+    case ui::ControlKind::OptionButton:
+        SendMessageW(window_, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+        break;
+    case ui::ControlKind::ListBox:
+        SendMessageW(window_, LB_SETCURSEL, static_cast<WPARAM>(value), 0);
+        break;
+    case ui::ControlKind::VScrollBar: {
+        SCROLLINFO info{sizeof(info), SIF_POS, 0, 0, 0, value, 0};
+        SetScrollInfo(window_, SB_CTL, &info, TRUE);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Win32Control::ShowFont(const ui::Font& font) {
+    const int height = -MulDiv(static_cast<int>(std::lround(font.points * 100)), dpi_, 7200);
+    HFONT created = CreateFontW(
+        height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline ? TRUE : FALSE,
+        FALSE, static_cast<BYTE>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+        CLEARTYPE_QUALITY, DEFAULT_PITCH, font.name.c_str());
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(created), TRUE);
+    font_.reset(created);
+}
+
+void Win32Control::PaintContainer() {
+    const PaintScope paint(window_);
+    HDC dc = paint.Dc();
+    if (dc == nullptr) {
+        return;
+    }
+    RECT client{};
+    GetClientRect(window_, &client);
+    HBRUSH brush = background_ ? background_.get() : host_.ContainerBrush(GetParent(window_));
+    FillRect(dc, &client, brush != nullptr ? brush : GetSysColorBrush(COLOR_BTNFACE));
+    if (!control_.Picture().empty()) {
+        const SIZE whole{client.right - client.left, client.bottom - client.top};
+        DrawBitmapFile(dc, control_.Picture(), 0, 0, dpi_, control_.Stretch() ? &whole : nullptr);
+    }
+}
+
+LRESULT Win32Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    LRESULT result = 0;
+    if (host_.HandleChildMessage(message, wParam, lParam, result)) {
+        return result;
+    }
+    switch (message) {
+    case WM_PAINT:
+        PaintContainer();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (control_.TabStop()) {
+            SetFocus(window_);
+        }
+        host_.ContainerPressed(*this);
+        return 0;
+    case WM_GETDLGCODE:
+        // Arrows stay with a drawn list; Tab, Enter and Escape go to the window.
+        if (control_.onKey) {
+            return DLGC_WANTARROWS;
+        }
+        break;
+    case WM_KEYDOWN:
+        if (KeyDown(wParam)) {
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        FocusChanged(message == WM_SETFOCUS);
+        return 0;
+    case WM_SETCURSOR:
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+} // namespace vtrl::win32

@@ -1,0 +1,96 @@
+#pragma once
+// One control's native window, mirroring the control's state: the child window of a standard
+// class, or, for containers (pictures and frames), a window of our own class that paints its
+// colour and picture.
+
+#include "platform/ui/form.h"
+#include "platform/win32/base_window.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_window_basics.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vtrl::win32 {
+
+class Win32FormHost;
+
+// One control's native window. Containers (pictures and frames) are windows of our own class
+// that paint their colour and picture and pass their children's notifications to the form.
+class Win32Control final : public ui::NativeControl, public BaseWindow<Win32Control> {
+public:
+    Win32Control(Win32FormHost& host, ui::Control& control) : host_(host), control_(control) {}
+    ~Win32Control() override {
+        if (window_ != nullptr && IsWindow(window_)) {
+            RemovePropW(window_, kControlNameProperty);
+        }
+        DestroyOwned();
+    }
+
+    bool Create(HWND parent, int dpi);
+    ui::Control& Model() { return control_; }
+    bool IsContainer() const {
+        return control_.Kind() == ui::ControlKind::Picture ||
+               control_.Kind() == ui::ControlKind::Frame;
+    }
+    void ApplyDpi(int dpi) {
+        dpi_ = dpi;
+        ShowFont(control_.GetFont());
+        ShowRect(control_.Rect());
+    }
+    HBRUSH BackgroundBrush() const { return background_.get(); }
+    void PaintContainer();
+
+    void ShowText(const std::wstring& text) override;
+    void ShowVisible(bool visible) override { ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE); }
+    void ShowEnabled(bool enabled) override { EnableWindow(window_, enabled ? TRUE : FALSE); }
+    void ShowValue(int value) override;
+    void ShowRect(const ui::TwipsRect& rect) override {
+        MoveWindow(window_, ui::TwipsToPixels(rect.left, dpi_), ui::TwipsToPixels(rect.top, dpi_),
+                   ui::TwipsToPixels(rect.width, dpi_), ui::TwipsToPixels(rect.height, dpi_), TRUE);
+    }
+    void ShowFont(const ui::Font& font) override;
+    void ShowColours(ui::Colour, ui::Colour background) override {
+        background_.reset(
+            background == ui::kDefaultColour ? nullptr : CreateSolidBrush(ToColorRef(background)));
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    void ShowItems(const std::vector<std::wstring>& items) override {
+        SendMessageW(window_, LB_RESETCONTENT, 0, 0);
+        for (const auto& item : items) {
+            SendMessageW(window_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        }
+    }
+    void ShowPicture(const std::vector<std::uint8_t>&) override {
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    void ShowRange(int minimum, int maximum) override {
+        SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_DISABLENOSCROLL, minimum, maximum, 0, 0, 0};
+        SetScrollInfo(window_, SB_CTL, &info, TRUE);
+    }
+    void TakeFocus() override { SetFocus(window_); }
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+private:
+    // A label that is a tab stop behaves as a link: the dialog keyboard handling treats it as a
+    // button (its access key clicks it), and it draws a focus rectangle while it has the focus.
+    static LRESULT CALLBACK LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR self) noexcept;
+    LRESULT HandleLinkMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    bool KeyDown(WPARAM virtualKey) noexcept;
+    void FocusChanged(bool focused) noexcept;
+
+    friend class BaseWindow<Win32Control>;
+    Win32FormHost& host_;
+    ui::Control& control_;
+    int dpi_ = kDefaultDpi;
+    // Deleted after the window, which names the control by it until then.
+    unique_global_atom nameAtom_;
+    unique_font font_;
+    unique_brush background_;
+};
+
+} // namespace vtrl::win32
