@@ -36,7 +36,7 @@ open_window
 third=$(uidriver text "$window" '@BAexe(2)')
 [[ -n $third ]] || fail "the list has no third row"
 keys Down Down
-screenshot 77_list_selection.png
+screenshot 79_list_selection.png
 keys Return
 uidriver wait-text "$window" @Label1 "$third" 5000 || fail "Down, Down, Enter did not open $third"
 wait_shown Command1
@@ -50,7 +50,7 @@ tabs=0
 for button in Command7 Command11 Command3 Command17; do
     tabs=$((tabs + 1))
     for _ in $(seq "$tabs"); do keys Tab; done
-    [[ $tabs == 1 ]] && screenshot 77_link_focus.png
+    [[ $tabs == 1 ]] && screenshot 79_link_focus.png
     keys Return
     wait_shown "$button"
     wait_shown "Deza(0)" 0
@@ -70,7 +70,7 @@ wait_shown "Deza(0)"
 # Enter on the settings page presses "apply": the cleared sound box is stored.
 keys Tab Tab Tab Return
 wait_shown Command3
-screenshot 77_settings_access_keys.png
+screenshot 79_settings_access_keys.png
 uidriver click "$window" @Check5
 keys Return
 wait_shown "Deza(0)"
