@@ -324,8 +324,7 @@ TEST_F(InstantProtection, AChangeRunsOnePassAfterTheSettlingDelay) {
     AddRestrictedRecord();
     TrayAgent& agent = StartAgent(L"");
     const auto sources = inventory::DefaultScanSources(facts);
-    EXPECT_EQ(agent.WatchedLocations(),
-              static_cast<int>(sources.runKeys.size() + sources.startupFolders.size()));
+    EXPECT_EQ(agent.WatchedLocations(), static_cast<int>(sources.places.size()));
     EXPECT_TRUE(fake.changes.Watching(userRun));
     EXPECT_TRUE(fake.changes.Watching(facts.StartupFolder));
 
