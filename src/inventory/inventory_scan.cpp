@@ -1,9 +1,7 @@
 #include "inventory/inventory_scan.h"
 
 #include "inventory/command_resolution.h"
-#include "inventory/run_key_place.h"
 #include "inventory/running_programs.h"
-#include "inventory/shortcut_place.h"
 #include "inventory/signature_cache.h"
 #include "services/date_time.h"
 #include "services/error_log.h"
@@ -13,15 +11,6 @@
 namespace vtrl::inventory {
 
 namespace {
-
-constexpr wchar_t kLocalMachineRoot[] = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\";
-// 32-bit programs' machine-wide entries on 64-bit Windows. The literal node path reaches that
-// view from a 64-bit process without a view flag, so removal, backup and restore address these
-// values through the same text-based registry operations as any other.
-constexpr wchar_t kLocalMachine32Root[] = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\";
-constexpr wchar_t kCurrentUserRoot[] = L"HKEY_CURRENT_USER\\Software\\";
-constexpr wchar_t kCurrentVersion[] = L"Microsoft\\Windows\\CurrentVersion";
-constexpr const wchar_t* kRunKeyNames[] = {L"\\Run", L"\\RunOnce", L"\\RunOnceEx"};
 
 constexpr wchar_t kDataSection[] = L"Data";
 constexpr wchar_t kFirstRunKey[] = L"FirstRun";
@@ -57,41 +46,6 @@ void SaveRecordIcon(ScanContext& context, const StartupRecord& record) {
 }
 
 } // namespace
-
-ScanSources DefaultScanSources(const services::SystemFacts& facts) {
-    ScanSources sources;
-    // "SOFTWARE" and "Software" differ on purpose: the texts are stored in Location and later
-    // compared and written as they are.
-    if (facts.IsAdmin) {
-        for (const wchar_t* root : {kLocalMachineRoot, kLocalMachine32Root}) {
-            for (const wchar_t* key : kRunKeyNames) {
-                PlaceSite site = RunKeySite(std::wstring(root) + kCurrentVersion + key);
-                site.machineWide = true;
-                sources.places.push_back(std::move(site));
-            }
-        }
-    }
-    // HKEY_CURRENT_USER's Run keys are shared between the views: once is enough.
-    for (const wchar_t* key : kRunKeyNames) {
-        sources.places.push_back(
-            RunKeySite(std::wstring(kCurrentUserRoot) + kCurrentVersion + key));
-    }
-    sources.places.push_back(StartupFolderSite(facts.StartupFolder));
-    if (facts.IsAdmin) {
-        PlaceSite common = StartupFolderSite(facts.CommonStartupFolder);
-        common.machineWide = true;
-        sources.places.push_back(std::move(common));
-    }
-    return sources;
-}
-
-PlaceSite RunKeySite(std::wstring key) {
-    return {&RunKeyValues(), std::move(key), {}, false};
-}
-
-PlaceSite StartupFolderSite(std::wstring folder) {
-    return {&StartupFolderShortcuts(), std::move(folder), {}, false};
-}
 
 void AddResolvedRecord(ScanContext& context, StartupRecord record,
                        const ResolvedCommand& resolved) {

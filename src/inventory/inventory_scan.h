@@ -3,6 +3,7 @@
 // as one record, found or not.
 
 #include "inventory/command_resolver.h"
+#include "inventory/scan_sources.h"
 #include "inventory/startup_place.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
@@ -26,20 +27,6 @@ struct ScanOptions {
     // such as the console companion that must not change what the program later sees.
     bool readOnly = false;
 };
-
-// Where a scan looks, in scan order.
-struct ScanSources {
-    std::vector<PlaceSite> places;
-};
-
-// HKLM Run, RunOnce, RunOnceEx, then the same three of the 32-bit view under WOW6432Node
-// (administrators only), the same under HKCU, then the user's Startup folder and, for
-// administrators, the all-users one.
-ScanSources DefaultScanSources(const services::SystemFacts& facts);
-
-// A Run-type key ("REGISTRY") or a Startup folder ("SHORTCUT") at one location.
-PlaceSite RunKeySite(std::wstring key);
-PlaceSite StartupFolderSite(std::wstring folder);
 
 // What the key and folder scans share while they add records.
 struct ScanContext {

@@ -58,4 +58,14 @@ const StartupPlace& RunKeyValues() {
     return place;
 }
 
+const StartupPlace& PolicyRunValues() {
+    static const RunKeyPlace place(kKindPolicyRun);
+    return place;
+}
+
+const StartupPlace& BootVerificationProgram() {
+    static const RunKeyPlace place(kKindBootVerify);
+    return place;
+}
+
 } // namespace vtrl::inventory

@@ -32,5 +32,9 @@ private:
 
 // The Run, RunOnce and top-level RunOnceEx values ("REGISTRY").
 const StartupPlace& RunKeyValues();
+// The values of the policy Run keys ("POLICYRUN").
+const StartupPlace& PolicyRunValues();
+// "BootVerificationProgram" "ImagePath" ("BOOTVERIFY").
+const StartupPlace& BootVerificationProgram();
 
 } // namespace vtrl::inventory

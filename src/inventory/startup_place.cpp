@@ -1,7 +1,9 @@
 #include "inventory/startup_place.h"
 
+#include "inventory/list_value_place.h"
 #include "inventory/run_key_place.h"
 #include "inventory/shortcut_place.h"
+#include "inventory/subkey_place.h"
 
 namespace vtrl::inventory {
 
@@ -10,7 +12,11 @@ std::wstring StartupPlace::FullLocation(const StartupRecord& record) const {
 }
 
 const StartupPlace* PlaceOfKind(std::wstring_view kind) {
-    static const StartupPlace* const kTypes[] = {&RunKeyValues(), &StartupFolderShortcuts()};
+    static const StartupPlace* const kTypes[] = {
+        &RunKeyValues(),         &StartupFolderShortcuts(), &RunOnceExSections(),
+        &PolicyRunValues(),      &WindowsLoadLists(),       &WinlogonLists(),
+        &BootExecuteList(),      &RdpStartupPrograms(),     &BootVerificationProgram(),
+        &ActiveSetupComponents()};
     for (const StartupPlace* type : kTypes) {
         if (type->Kind() == kind) {
             return type;

@@ -13,6 +13,14 @@ namespace vtrl::inventory {
 
 inline constexpr wchar_t kKindRegistry[] = L"REGISTRY";
 inline constexpr wchar_t kKindShortcut[] = L"SHORTCUT";
+inline constexpr wchar_t kKindRunOnceEx[] = L"RUNONCEEX";     // a RunOnceEx section's entry
+inline constexpr wchar_t kKindPolicyRun[] = L"POLICYRUN";     // Policies\Explorer\Run value
+inline constexpr wchar_t kKindWindowsLoad[] = L"WINLOAD";     // Windows "Load"/"Run" item
+inline constexpr wchar_t kKindWinlogon[] = L"WINLOGON";       // "Userinit"/"Shell" item
+inline constexpr wchar_t kKindBootExecute[] = L"BOOTEXECUTE"; // "BootExecute" string
+inline constexpr wchar_t kKindRdpStartup[] = L"RDPSTARTUP";   // "StartupPrograms" item
+inline constexpr wchar_t kKindBootVerify[] = L"BOOTVERIFY";   // "BootVerificationProgram"
+inline constexpr wchar_t kKindActiveSetup[] = L"ACTIVESETUP"; // a component's "StubPath"
 
 // Slots allocated up front. The inventory grows past them rather than hide an entry: a guard
 // that silently drops startup entries would let exactly those start unseen.
@@ -35,7 +43,7 @@ struct ProgramKey {
 
 struct StartupRecord {
     bool InUse = false;
-    std::wstring Kind; // kKindRegistry or kKindShortcut
+    std::wstring Kind; // kKind...: the place type that lists, removes and restores it
     bool IsRunning = false;
     bool ViaRundll = false;   // ExeFolder/ExeName name the DLL that rundll32 loads
     std::wstring Location;    // full key path, or the Startup folder

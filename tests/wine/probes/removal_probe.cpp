@@ -62,6 +62,10 @@ public:
                                                             const std::wstring& key) override {
         return real_.ListValueNames(hive, key);
     }
+    std::optional<std::vector<std::wstring>> ListSubkeyNames(platform::Hive hive,
+                                                             const std::wstring& key) override {
+        return real_.ListSubkeyNames(hive, key);
+    }
     std::optional<platform::RegistryValue> QueryValue(platform::Hive hive, const std::wstring& key,
                                                       const std::wstring& name) override {
         return real_.QueryValue(hive, key, name);
