@@ -91,6 +91,8 @@ void AddRecord(ScanContext& context, StartupRecord record) {
         records.emplace_back();
     }
     record.InUse = true;
+    record.NeedsAdministrator =
+        context.site != nullptr && context.site->machineWide && !context.facts.IsAdmin;
     record.ExeName = context.platform.locale.ToLower(record.ExeName);
     record.IsRunning = IsProgramRunning(context.platform.locale, context.processes,
                                         record.ExeFolder + L"\\" + record.ExeName);
@@ -126,6 +128,7 @@ ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::Sys
                         ListRunningProcesses(platform.processes),
                         CommandResolver(platform, facts.SystemFolder, facts.WindowsFolder)};
     for (const PlaceSite& site : sources.places) {
+        context.site = &site;
         site.type->List(context, site);
     }
     inventory.LastRecordIndex = ComputeLastRecordIndex(inventory);

@@ -38,6 +38,8 @@ struct ScanContext {
     std::vector<platform::RunningProcess> processes;
     // PATH and PATHEXT as the scan began.
     CommandResolver resolver;
+    // The site being listed.
+    const PlaceSite* site = nullptr;
 };
 
 // Adds the record with the program of its resolved command: folder, name, arguments, launcher

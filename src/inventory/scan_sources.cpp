@@ -22,10 +22,10 @@ constexpr wchar_t kControlSet[] = L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSe
 constexpr wchar_t kNtCurrentVersion[] = L"Microsoft\\Windows NT\\CurrentVersion\\";
 
 // The machine's key under both views, then the user's (an empty tail: none).
-void AddBothViews(ScanSources& sources, bool machine, const StartupPlace& type,
-                  const std::wstring& machineTail, const std::vector<std::wstring>& machineValues,
-                  const std::wstring& userTail, const std::vector<std::wstring>& userValues) {
-    if (machine) {
+void AddBothViews(ScanSources& sources, const StartupPlace& type, const std::wstring& machineTail,
+                  const std::vector<std::wstring>& machineValues, const std::wstring& userTail,
+                  const std::vector<std::wstring>& userValues) {
+    if (!machineTail.empty()) {
         for (const wchar_t* root : {kLocalMachineRoot, kLocalMachine32Root}) {
             sources.places.push_back({&type, root + machineTail, machineValues, true});
         }
@@ -39,16 +39,13 @@ void AddBothViews(ScanSources& sources, bool machine, const StartupPlace& type,
 
 ScanSources DefaultScanSources(const services::SystemFacts& facts) {
     ScanSources sources;
-    const bool machine = facts.IsAdmin;
     // "SOFTWARE" and "Software" differ on purpose: the texts are stored in Location and later
     // compared and written as they are.
-    if (machine) {
-        for (const wchar_t* root : {kLocalMachineRoot, kLocalMachine32Root}) {
-            for (const wchar_t* key : kRunKeyNames) {
-                PlaceSite site = RunKeySite(std::wstring(root) + kCurrentVersion + key);
-                site.machineWide = true;
-                sources.places.push_back(std::move(site));
-            }
+    for (const wchar_t* root : {kLocalMachineRoot, kLocalMachine32Root}) {
+        for (const wchar_t* key : kRunKeyNames) {
+            PlaceSite site = RunKeySite(std::wstring(root) + kCurrentVersion + key);
+            site.machineWide = true;
+            sources.places.push_back(std::move(site));
         }
     }
     // HKEY_CURRENT_USER's Run keys are shared between the views: once is enough.
@@ -57,37 +54,33 @@ ScanSources DefaultScanSources(const services::SystemFacts& facts) {
             RunKeySite(std::wstring(kCurrentUserRoot) + kCurrentVersion + key));
     }
     sources.places.push_back(StartupFolderSite(facts.StartupFolder));
-    if (machine) {
-        PlaceSite common = StartupFolderSite(facts.CommonStartupFolder);
-        common.machineWide = true;
-        sources.places.push_back(std::move(common));
-    }
+    PlaceSite common = StartupFolderSite(facts.CommonStartupFolder);
+    common.machineWide = true;
+    sources.places.push_back(std::move(common));
 
     const std::wstring runOnceEx = std::wstring(kCurrentVersion) + L"\\RunOnceEx";
-    AddBothViews(sources, machine, RunOnceExSections(), runOnceEx, {}, runOnceEx, {});
+    AddBothViews(sources, RunOnceExSections(), runOnceEx, {}, runOnceEx, {});
+    // The policies key is one of those the two views share: listed once.
     const std::wstring policyRun = std::wstring(kCurrentVersion) + L"\\Policies\\Explorer\\Run";
-    AddBothViews(sources, machine, PolicyRunValues(), policyRun, {}, policyRun, {});
-    AddBothViews(sources, false, WindowsLoadLists(), L"", {},
-                 std::wstring(kNtCurrentVersion) + L"Windows", {L"Load", L"Run"});
+    sources.places.push_back(
+        {&PolicyRunValues(), std::wstring(kLocalMachineRoot) + policyRun, {}, true});
+    sources.places.push_back({&PolicyRunValues(), kCurrentUserRoot + policyRun, {}, false});
+    AddBothViews(sources, WindowsLoadLists(), L"", {}, std::wstring(kNtCurrentVersion) + L"Windows",
+                 {L"Load", L"Run"});
     const std::wstring winlogon = std::wstring(kNtCurrentVersion) + L"Winlogon";
-    AddBothViews(sources, machine, WinlogonLists(), winlogon, {L"Userinit", L"Shell"}, winlogon,
-                 {L"Shell"});
-    if (machine) {
-        // The SYSTEM hive has one view.
-        const std::wstring control = kControlSet;
-        sources.places.push_back(
-            {&BootExecuteList(), control + L"Session Manager", {L"BootExecute"}, true});
-        sources.places.push_back({&RdpStartupPrograms(),
-                                  control + L"Terminal Server\\Wds\\rdpwd",
-                                  {L"StartupPrograms"},
-                                  true});
-        sources.places.push_back({&BootVerificationProgram(),
-                                  control + L"BootVerificationProgram",
-                                  {L"ImagePath"},
-                                  true});
-    }
-    AddBothViews(sources, machine, ActiveSetupComponents(),
-                 L"Microsoft\\Active Setup\\Installed Components", {L"StubPath"}, L"", {});
+    AddBothViews(sources, WinlogonLists(), winlogon, {L"Userinit", L"Shell"}, winlogon, {L"Shell"});
+    // The SYSTEM hive has one view.
+    const std::wstring control = kControlSet;
+    sources.places.push_back(
+        {&BootExecuteList(), control + L"Session Manager", {L"BootExecute"}, true});
+    sources.places.push_back({&RdpStartupPrograms(),
+                              control + L"Terminal Server\\Wds\\rdpwd",
+                              {L"StartupPrograms"},
+                              true});
+    sources.places.push_back(
+        {&BootVerificationProgram(), control + L"BootVerificationProgram", {L"ImagePath"}, true});
+    AddBothViews(sources, ActiveSetupComponents(), L"Microsoft\\Active Setup\\Installed Components",
+                 {L"StubPath"}, L"", {});
     return sources;
 }
 

@@ -62,6 +62,9 @@ struct StartupRecord {
     bool HijackRisk = false; // a shorter unquoted reading runs instead of the program meant
     std::wstring ValueType;  // kValueType...; empty for a shortcut
     ProgramKey LegacyKey;
+    // In a machine-wide place while the user is no administrator: listed, but only an
+    // administrator can change it.
+    bool NeedsAdministrator = false;
     SignatureFacts Signature; // of ExeFolder\ExeName, filled at the end of the scan
 };
 

@@ -125,7 +125,7 @@ protected:
         Plant(Hive::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx\\0002",
               L"Call", Sz(L"C:\\Tools\\evil.dll|Start|x"));
         Plant(Hive::LocalMachine,
-              L"SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run",
+              L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run",
               L"Pol", {platform::kRegExpandSz, services::EncodeRegSz(L"C:\\Tools\\evil.exe -p")});
         Plant(Hive::CurrentUser, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
               L"Load", Sz(L"C:\\Tools\\evil.exe"));
