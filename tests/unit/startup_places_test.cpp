@@ -130,7 +130,7 @@ protected:
         Plant(Hive::CurrentUser, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
               L"Load", Sz(L"C:\\Tools\\evil.exe"));
         Plant(Hive::LocalMachine, nt + L"Winlogon", L"Userinit",
-              Sz(L"C:\\windows\\system32\\userinit.exe,C:\\Tools\\evil.exe,"));
+              Sz(L"C:\\Tools\\evil.exe,C:\\windows\\system32\\userinit.exe,"));
         Plant(Hive::LocalMachine, nt + L"Winlogon", L"Shell", Sz(L"explorer.exe"));
         Plant(Hive::CurrentUser, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
               L"Shell", Sz(L"C:\\Tools\\evil.exe"));
