@@ -142,8 +142,7 @@ std::wstring ListValuePlace::FullLocation(const StartupRecord& record) const {
 }
 
 bool ListValuePlace::CanRemove(const StartupRecord& record) const {
-    return !record.CommandLine.empty() && record.EntryName.find(L'\0') == std::wstring::npos &&
-           record.Location.find(L'\0') == std::wstring::npos;
+    return !record.CommandLine.empty() && NamesValueExactly(record);
 }
 
 std::optional<PlaceContent> ListValuePlace::Read(platform::Platform& platform,

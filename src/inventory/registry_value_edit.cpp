@@ -19,6 +19,11 @@ std::optional<services::RegistryLocation> KeyOf(const std::wstring& key) {
 
 } // namespace
 
+bool NamesValueExactly(const StartupRecord& record) {
+    return record.EntryName.find(L'\0') == std::wstring::npos &&
+           record.Location.find(L'\0') == std::wstring::npos;
+}
+
 std::optional<PlaceContent> ReadValueContent(platform::Platform& platform, const std::wstring& key,
                                              const std::wstring& name,
                                              const std::wstring& fullLocation) {

@@ -4,12 +4,17 @@
 // the value's own name.
 
 #include "inventory/place_content.h"
+#include "inventory/startup_record.h"
 #include "platform/platform.h"
 
 #include <optional>
 #include <string>
 
 namespace vtrl::inventory {
+
+// True when the record's key and value name hold no NUL: the system's calls can name the value
+// exactly (with one they would act on the value named by the part before it).
+bool NamesValueExactly(const StartupRecord& record);
 
 // The value's type and raw data as stored, with `fullLocation` as its exact location; nullopt
 // when it is missing, cannot be read or is larger than a copy keeps.

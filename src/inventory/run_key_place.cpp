@@ -11,10 +11,7 @@ void RunKeyPlace::List(ScanContext& context, const PlaceSite& site) const {
 }
 
 bool RunKeyPlace::CanRemove(const StartupRecord& record) const {
-    // A value name holding a NUL cannot be named to the system's delete call (it would delete
-    // the value named by the part before the NUL).
-    return record.EntryName.find(L'\0') == std::wstring::npos &&
-           record.Location.find(L'\0') == std::wstring::npos;
+    return NamesValueExactly(record);
 }
 
 std::optional<PlaceContent> RunKeyPlace::Read(platform::Platform& platform,

@@ -81,8 +81,7 @@ void SubkeyPlace::List(ScanContext& context, const PlaceSite& site) const {
 }
 
 bool SubkeyPlace::CanRemove(const StartupRecord& record) const {
-    return record.EntryName.find(L'\0') == std::wstring::npos &&
-           record.Location.find(L'\0') == std::wstring::npos;
+    return NamesValueExactly(record);
 }
 
 std::optional<PlaceContent> SubkeyPlace::Read(platform::Platform& platform,
