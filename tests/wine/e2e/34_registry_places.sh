@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every registry place beyond the Run keys, end to end: a record planted in each (RunOnceEx
-# sections and Depend keys, the policy Run keys (whose 32-bit path is the same key), the Windows key's "Load", Winlogon's
-# "Userinit" and "Shell", "BootExecute", "StartupPrograms", "BootVerificationProgram", Active
-# Setup in both views) is listed by `vantorelc list --json` with its Kind; restricted, all of
-# them planted at once are removed by the resident agent within two seconds, each with its
+# sections and Depend keys, the policy Run keys (whose 32-bit path is the same key), the Windows
+# key's "Load", Winlogon's "Userinit" and "Shell", "BootExecute", "StartupPrograms",
+# "BootVerificationProgram", Active Setup in both views) is listed by `vantorelc list --json`
+# with its Kind; restricted, each burst of them (the value lists, the RunOnceEx sections, the
+# Active Setup components) is removed by the resident agent within two seconds, each with its
 # backup, while Windows' own items stay (one key does not exist when the agent starts); restored
 # from the undo page, every value is byte for byte as it was planted.
 set -euo pipefail
