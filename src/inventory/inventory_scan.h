@@ -1,6 +1,6 @@
 #pragma once
-// The inventory scan: every Run-type key and Startup folder in a fixed order, each entry added
-// as one record, found or not.
+// The inventory scan: every startup place at each of its locations in a fixed order
+// (scan_sources.h), each entry added as one record, found or not.
 
 #include "inventory/command_resolver.h"
 #include "inventory/scan_sources.h"

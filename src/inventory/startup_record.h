@@ -1,6 +1,7 @@
 #pragma once
-// The inventory of startup records: one record per Run-type registry value or Startup-folder
-// shortcut, found or not, rebuilt from scratch by every scan.
+// The inventory of startup records: one record per entry of a startup place (a Run-type value,
+// a Startup-folder shortcut, an item of a list value, ...), found or not, rebuilt from scratch by
+// every scan.
 
 #include "inventory/signature_facts.h"
 #include "platform/processes.h"
