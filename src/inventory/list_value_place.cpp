@@ -2,6 +2,7 @@
 
 #include "inventory/inventory_scan.h"
 #include "inventory/registry_value_edit.h"
+#include "inventory/run_key_scan.h"
 #include "services/registry_access.h"
 
 namespace vtrl::inventory {
@@ -34,17 +35,6 @@ std::vector<std::uint8_t> ListData(const std::wstring& text, std::uint32_t type)
         data.push_back(static_cast<std::uint8_t>((unit >> 8) & 0xFF));
     }
     return data;
-}
-
-const wchar_t* ValueTypeName(std::uint32_t type) {
-    switch (type) {
-    case platform::kRegExpandSz:
-        return kValueTypeExpandSz;
-    case platform::kRegMultiSz:
-        return kValueTypeMultiSz;
-    default:
-        return kValueTypeSz;
-    }
 }
 
 std::optional<platform::RegistryValue> QueryAt(platform::Platform& platform,

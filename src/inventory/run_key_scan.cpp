@@ -30,6 +30,8 @@ void DropFirstOfLonger(std::wstring& text) {
     }
 }
 
+} // namespace
+
 const wchar_t* ValueTypeName(std::uint32_t type) {
     switch (type) {
     case platform::kRegSz:
@@ -42,8 +44,6 @@ const wchar_t* ValueTypeName(std::uint32_t type) {
         return nullptr;
     }
 }
-
-} // namespace
 
 CommandParts SplitRunCommand(platform::Locale& locale, const std::wstring& command) {
     CommandParts parts;

@@ -22,6 +22,9 @@ struct CommandParts {
 // arguments; runs of blanks are kept.
 CommandParts SplitRunCommand(platform::Locale& locale, const std::wstring& command);
 
+// The kValueType... name of a text value's type; nullptr for numbers, bytes and the rest.
+const wchar_t* ValueTypeName(std::uint32_t type);
+
 // Adds a record of the kind for each text value (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ), whether
 // its program is found or not; numbers and bytes add none. The key path is a full location
 // ("HKEY_CURRENT_USER\...") and becomes each record's Location. With `only`, just the values of

@@ -45,7 +45,7 @@ void SubkeyPlace::ListSection(ScanContext& context, const std::wstring& key, boo
         record.Location = key;
         record.EntryName = name;
         record.CommandLine = services::FormatRegistryValue(*value);
-        record.ValueType = value->type == platform::kRegSz ? kValueTypeSz : kValueTypeExpandSz;
+        record.ValueType = ValueTypeName(value->type);
         const RunOnceExEntry entry = ParseRunOnceExEntry(record.CommandLine);
         ResolvedCommand resolved;
         if (depend) {
