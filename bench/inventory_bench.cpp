@@ -58,8 +58,9 @@ bool Seed(platform::Platform& platform, const services::SystemFacts& facts) {
     return ok;
 }
 
-// The calls the records need and nothing else: each source listed, each value or shortcut
-// read, and each program's existence, version block and size.
+// The calls the records need and nothing else: each source listed (a key's subkeys too where the
+// place lives in them), each value or shortcut read, and each program's existence, version
+// block and size.
 std::size_t MinimalLoop(platform::Platform& platform, const inventory::ScanSources& sources) {
     std::size_t found = 0;
     const auto fileCalls = [&](const std::wstring& path) {
@@ -69,27 +70,44 @@ std::size_t MinimalLoop(platform::Platform& platform, const inventory::ScanSourc
             ++found;
         }
     };
-    for (const std::wstring& key : sources.runKeys) {
-        const auto location = services::ParseRegistryLocation(key);
-        if (!location) {
-            continue;
-        }
-        const auto names = platform.registry.ListValueNames(location->hive, location->keyPath);
-        for (const std::wstring& name : names.value_or(std::vector<std::wstring>())) {
-            const auto value =
-                platform.registry.QueryValue(location->hive, location->keyPath, name);
+    const auto valueCalls = [&](platform::Hive hive, const std::wstring& key,
+                                const std::vector<std::wstring>& only) {
+        const std::vector<std::wstring> names =
+            only.empty()
+                ? platform.registry.ListValueNames(hive, key).value_or(std::vector<std::wstring>())
+                : only;
+        for (const std::wstring& name : names) {
+            const auto value = platform.registry.QueryValue(hive, key, name);
             if (value && value->type == platform::kRegSz) {
                 const std::wstring text = services::DecodeRegSz(value->data);
                 const std::size_t end = text.find(L'"', 1);
                 fileCalls(text.substr(1, end == std::wstring::npos ? end : end - 1));
             }
         }
-    }
-    for (const std::wstring& folder : sources.startupFolders) {
-        for (const auto& entry : platform.files.ListFolder(folder, L"*.lnk")) {
-            if (const auto link = platform.links.ReadLink(folder + L"\\" + entry.name)) {
-                fileCalls(link->targetPath);
+    };
+    for (const inventory::PlaceSite& site : sources.places) {
+        if (site.type->Watch() == inventory::WatchScope::Folder) {
+            for (const auto& entry : platform.files.ListFolder(site.location, L"*.lnk")) {
+                if (const auto link = platform.links.ReadLink(site.location + L"\\" + entry.name)) {
+                    fileCalls(link->targetPath);
+                }
             }
+            continue;
+        }
+        const auto location = services::ParseRegistryLocation(site.location);
+        if (!location) {
+            continue;
+        }
+        if (site.type->Watch() == inventory::WatchScope::KeyValues) {
+            valueCalls(location->hive, location->keyPath, site.values);
+            continue;
+        }
+        for (const std::wstring& subkey :
+             platform.registry.ListSubkeyNames(location->hive, location->keyPath)
+                 .value_or(std::vector<std::wstring>())) {
+            const std::wstring key = location->keyPath + L"\\" + subkey;
+            valueCalls(location->hive, key, site.values);
+            platform.registry.ListSubkeyNames(location->hive, key);
         }
     }
     return found;

@@ -7,11 +7,27 @@
 namespace vtrl::cli {
 
 const std::vector<std::wstring_view>& RecordFieldNames() {
-    static const std::vector<std::wstring_view> names = {
-        L"Kind",      L"Location",  L"EntryName", L"CommandLine",     L"ExeFolder",
-        L"ExeName",   L"Arguments", L"Company",   L"Description",     L"FileSize",
-        L"IsRunning", L"ViaRundll", L"Found",     L"Launcher",        L"HijackRisk",
-        L"ValueType", L"Signer",    L"Verified",  L"SignatureStatus", L"Sha256"};
+    static const std::vector<std::wstring_view> names = {L"Kind",
+                                                         L"Location",
+                                                         L"EntryName",
+                                                         L"CommandLine",
+                                                         L"ExeFolder",
+                                                         L"ExeName",
+                                                         L"Arguments",
+                                                         L"Company",
+                                                         L"Description",
+                                                         L"FileSize",
+                                                         L"IsRunning",
+                                                         L"ViaRundll",
+                                                         L"Found",
+                                                         L"Launcher",
+                                                         L"HijackRisk",
+                                                         L"ValueType",
+                                                         L"Signer",
+                                                         L"Verified",
+                                                         L"SignatureStatus",
+                                                         L"Sha256",
+                                                         L"NeedsAdministrator"};
     return names;
 }
 
@@ -46,6 +62,7 @@ OutputRows RecordRows(std::span<const inventory::StartupRecord> records) {
             FlagCell(record.Signature.Status == inventory::SignatureStatus::Verified),
             TextCell(inventory::SignatureText(record.Signature, {})),
             TextCell(record.Signature.Sha256),
+            FlagCell(record.NeedsAdministrator),
         });
     }
     return rows;

@@ -1,10 +1,8 @@
 #include "inventory/inventory_scan.h"
 
 #include "inventory/command_resolution.h"
-#include "inventory/run_key_scan.h"
 #include "inventory/running_programs.h"
 #include "inventory/signature_cache.h"
-#include "inventory/startup_folder_scan.h"
 #include "services/date_time.h"
 #include "services/error_log.h"
 #include "services/icon_bitmap.h"
@@ -13,15 +11,6 @@
 namespace vtrl::inventory {
 
 namespace {
-
-constexpr wchar_t kLocalMachineRoot[] = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\";
-// 32-bit programs' machine-wide entries on 64-bit Windows. The literal node path reaches that
-// view from a 64-bit process without a view flag, so removal, backup and restore address these
-// values through the same text-based registry operations as any other.
-constexpr wchar_t kLocalMachine32Root[] = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\";
-constexpr wchar_t kCurrentUserRoot[] = L"HKEY_CURRENT_USER\\Software\\";
-constexpr wchar_t kCurrentVersion[] = L"Microsoft\\Windows\\CurrentVersion";
-constexpr const wchar_t* kRunKeyNames[] = {L"\\Run", L"\\RunOnce", L"\\RunOnceEx"};
 
 constexpr wchar_t kDataSection[] = L"Data";
 constexpr wchar_t kFirstRunKey[] = L"FirstRun";
@@ -57,28 +46,6 @@ void SaveRecordIcon(ScanContext& context, const StartupRecord& record) {
 }
 
 } // namespace
-
-ScanSources DefaultScanSources(const services::SystemFacts& facts) {
-    ScanSources sources;
-    // "SOFTWARE" and "Software" differ on purpose: the texts are stored in Location and later
-    // compared and written as they are.
-    if (facts.IsAdmin) {
-        for (const wchar_t* root : {kLocalMachineRoot, kLocalMachine32Root}) {
-            for (const wchar_t* key : kRunKeyNames) {
-                sources.runKeys.push_back(std::wstring(root) + kCurrentVersion + key);
-            }
-        }
-    }
-    // HKEY_CURRENT_USER's Run keys are shared between the views: once is enough.
-    for (const wchar_t* key : kRunKeyNames) {
-        sources.runKeys.push_back(std::wstring(kCurrentUserRoot) + kCurrentVersion + key);
-    }
-    sources.startupFolders.push_back(facts.StartupFolder);
-    if (facts.IsAdmin) {
-        sources.startupFolders.push_back(facts.CommonStartupFolder);
-    }
-    return sources;
-}
 
 void AddResolvedRecord(ScanContext& context, StartupRecord record,
                        const ResolvedCommand& resolved) {
@@ -123,6 +90,8 @@ void AddRecord(ScanContext& context, StartupRecord record) {
         records.emplace_back();
     }
     record.InUse = true;
+    record.NeedsAdministrator =
+        context.site != nullptr && context.site->machineWide && !context.facts.IsAdmin;
     record.ExeName = context.platform.locale.ToLower(record.ExeName);
     record.IsRunning = IsProgramRunning(context.platform.locale, context.processes,
                                         record.ExeFolder + L"\\" + record.ExeName);
@@ -157,11 +126,9 @@ ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::Sys
                         options,
                         ListRunningProcesses(platform.processes),
                         CommandResolver(platform, facts.SystemFolder, facts.WindowsFolder)};
-    for (const std::wstring& key : sources.runKeys) {
-        ScanRunKey(context, key);
-    }
-    for (const std::wstring& folder : sources.startupFolders) {
-        ScanStartupFolder(context, folder);
+    for (const PlaceSite& site : sources.places) {
+        context.site = &site;
+        site.type->List(context, site);
     }
     inventory.LastRecordIndex = ComputeLastRecordIndex(inventory);
     inventory.Processes = std::move(context.processes);

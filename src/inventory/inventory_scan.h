@@ -1,8 +1,10 @@
 #pragma once
-// The inventory scan: every Run-type key and Startup folder in a fixed order, each entry added
-// as one record, found or not.
+// The inventory scan: every startup place at each of its locations in a fixed order
+// (scan_sources.h), each entry added as one record, found or not.
 
 #include "inventory/command_resolver.h"
+#include "inventory/scan_sources.h"
+#include "inventory/startup_place.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 #include "services/system_facts.h"
@@ -26,17 +28,6 @@ struct ScanOptions {
     bool readOnly = false;
 };
 
-// Where a scan looks, in scan order.
-struct ScanSources {
-    std::vector<std::wstring> runKeys;
-    std::vector<std::wstring> startupFolders;
-};
-
-// HKLM Run, RunOnce, RunOnceEx, then the same three of the 32-bit view under WOW6432Node
-// (administrators only), the same under HKCU, then the user's Startup folder and, for
-// administrators, the all-users one.
-ScanSources DefaultScanSources(const services::SystemFacts& facts);
-
 // What the key and folder scans share while they add records.
 struct ScanContext {
     platform::Platform& platform;
@@ -47,6 +38,8 @@ struct ScanContext {
     std::vector<platform::RunningProcess> processes;
     // PATH and PATHEXT as the scan began.
     CommandResolver resolver;
+    // The site being listed.
+    const PlaceSite* site = nullptr;
 };
 
 // Adds the record with the program of its resolved command: folder, name, arguments, launcher

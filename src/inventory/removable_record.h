@@ -5,7 +5,7 @@
 
 namespace vtrl::inventory {
 
-// True for a Run-key value or a Startup-folder shortcut whose name the removal can address
+// True for a record of a known place type whose entry the removal can address
 // exactly. A value name holding a NUL cannot be named to the system's delete call (it would
 // delete the value named by the part before the NUL), so such a record is shown but never
 // removed; callers say "cannot be removed" instead of trying.

@@ -1,6 +1,7 @@
 #pragma once
-// The inventory of startup records: one record per Run-type registry value or Startup-folder
-// shortcut, found or not, rebuilt from scratch by every scan.
+// The inventory of startup records: one record per entry of a startup place (a Run-type value,
+// a Startup-folder shortcut, an item of a list value, ...), found or not, rebuilt from scratch by
+// every scan.
 
 #include "inventory/signature_facts.h"
 #include "platform/processes.h"
@@ -13,6 +14,14 @@ namespace vtrl::inventory {
 
 inline constexpr wchar_t kKindRegistry[] = L"REGISTRY";
 inline constexpr wchar_t kKindShortcut[] = L"SHORTCUT";
+inline constexpr wchar_t kKindRunOnceEx[] = L"RUNONCEEX";     // a RunOnceEx section's entry
+inline constexpr wchar_t kKindPolicyRun[] = L"POLICYRUN";     // Policies\Explorer\Run value
+inline constexpr wchar_t kKindWindowsLoad[] = L"WINLOAD";     // Windows "Load"/"Run" item
+inline constexpr wchar_t kKindWinlogon[] = L"WINLOGON";       // "Userinit"/"Shell" item
+inline constexpr wchar_t kKindBootExecute[] = L"BOOTEXECUTE"; // "BootExecute" string
+inline constexpr wchar_t kKindRdpStartup[] = L"RDPSTARTUP";   // "StartupPrograms" item
+inline constexpr wchar_t kKindBootVerify[] = L"BOOTVERIFY";   // "BootVerificationProgram"
+inline constexpr wchar_t kKindActiveSetup[] = L"ACTIVESETUP"; // a component's "StubPath"
 
 // Slots allocated up front. The inventory grows past them rather than hide an entry: a guard
 // that silently drops startup entries would let exactly those start unseen.
@@ -35,7 +44,7 @@ struct ProgramKey {
 
 struct StartupRecord {
     bool InUse = false;
-    std::wstring Kind; // kKindRegistry or kKindShortcut
+    std::wstring Kind; // kKind...: the place type that lists, removes and restores it
     bool IsRunning = false;
     bool ViaRundll = false;   // ExeFolder/ExeName name the DLL that rundll32 loads
     std::wstring Location;    // full key path, or the Startup folder
@@ -54,6 +63,9 @@ struct StartupRecord {
     bool HijackRisk = false; // a shorter unquoted reading runs instead of the program meant
     std::wstring ValueType;  // kValueType...; empty for a shortcut
     ProgramKey LegacyKey;
+    // In a machine-wide place while the user is no administrator: listed, but only an
+    // administrator can change it.
+    bool NeedsAdministrator = false;
     SignatureFacts Signature; // of ExeFolder\ExeName, filled at the end of the scan
 };
 

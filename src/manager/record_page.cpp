@@ -246,6 +246,12 @@ std::wstring RecordPage::RecordNotes(const inventory::StartupRecord& record) {
     if (record.HijackRisk) {
         notes.push_back(main_.Text(L"REC-HIJACK"));
     }
+    if (record.NeedsAdministrator) {
+        notes.push_back(main_.Text(L"REC-ADMIN"));
+    }
+    // Where it starts from: the kind of place in words, then the place itself.
+    notes.push_back(main_.Text(L"REC-PLACE") + L" " + main_.Text(L"PLACE-" + record.Kind) + L": " +
+                    decisions::FullLocationOf(record));
     std::wstring text;
     for (const std::wstring& note : notes) {
         text += (text.empty() ? L"" : L"\r\n") + note;

@@ -48,7 +48,9 @@ public:
          const std::vector<platform::RunningProcess>& processes)
         : platform_(platform), facts_(facts), processes_(processes) {}
 
-    void Remind(const inventory::StartupRecord& record) {
+    // A notice about the record's executable, spaced as every reminder is: "unknown" for an
+    // undecided one, "adminonly" for a restricted one the user cannot remove.
+    void Remind(const inventory::StartupRecord& record, const wchar_t* word = kReminderWord) {
         if (!Setting(platform_, kSettingsSection, kUnknownKey).empty()) {
             return;
         }
@@ -83,16 +85,22 @@ public:
         // within the gap; the flag keeps the rule even when the setting cannot be written.
         Save(platform_, kDataSection, kLastReminderKey, platform_.locale.FormatDateTime(now));
         reminded_ = true;
-        if (!platform_.launcher.StartProgram(OwnCommandLine(facts_, kReminderWord, *name))) {
+        if (!platform_.launcher.StartProgram(OwnCommandLine(facts_, word, *name))) {
             platform_.files.Remove(facts_.DataFolder + L"\\" + *name);
         }
     }
 
     void Restrict(const inventory::StartupRecord& record,
                   const decisions::DecisionEntry& decision) {
+        // A machine-wide record a standard user cannot change is not tried: the user is told
+        // about it instead, and an administrator's pass removes it.
+        if (decision.DeleteRecord && record.NeedsAdministrator) {
+            Remind(record, kAdminOnlyWord);
+        }
         // A record that cannot be addressed by its own name is never tried: no backup entry for
         // something left in place, no other record removed in its stead.
-        if (decision.DeleteRecord && inventory::CanBeRemoved(record)) {
+        if (decision.DeleteRecord && !record.NeedsAdministrator &&
+            inventory::CanBeRemoved(record)) {
             // The backup entry is written first; a record that is still there afterwards gets no
             // notice now and is tried again by the next pass.
             if (decisions::RemoveStartupRecord(platform_, facts_.DataFolder, record)) {

@@ -82,7 +82,7 @@ void PopupReminder::Form_Load() {
 }
 
 void PopupReminder::Activate(const std::wstring& PathsIs, const std::wstring& EXE,
-                             bool DeletionTRUE_OR_NewrecordFALSE) {
+                             PopupNotice notice) {
     services::TraceStep(platform_, facts_, services::kStepActivating);
     if (auto icon = services::SaveIconBitmap(platform_, facts_.DataFolder, PathsIs + L"\\" + EXE,
                                              services::kIconBitmapSize, EXE)) {
@@ -91,9 +91,12 @@ void PopupReminder::Activate(const std::wstring& PathsIs, const std::wstring& EX
     services::TraceStep(platform_, facts_, L"");
     Label1.SetCaption(PathsIs);
     Label2.SetCaption(platform_.locale.ToUpper(EXE));
-    if (DeletionTRUE_OR_NewrecordFALSE) {
+    if (notice == PopupNotice::Removed) {
         Command2.SetVisible(false);
         Label3.SetCaption(services::GetText(platform_, language_, L"INTERFACE", L"NOTIFY-DEL"));
+    } else if (notice == PopupNotice::AdminOnly) {
+        Command2.SetVisible(false);
+        Label3.SetCaption(services::GetText(platform_, language_, L"INTERFACE", L"NOTIFY-ADMIN"));
     } else {
         Command2.SetVisible(true);
         Label3.SetCaption(services::GetText(platform_, language_, L"INTERFACE", L"NOTIFY-NEW"));

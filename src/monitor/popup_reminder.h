@@ -21,6 +21,13 @@ inline constexpr int kSlideStepPixels = 12;
 inline constexpr int kSlideStepMs = 10;
 inline constexpr int kSoundDelayMs = 150;
 
+// What the popup announces.
+enum class PopupNotice {
+    NewRecord, // nobody has decided about it yet
+    Removed,   // restricted, and its record was removed
+    AdminOnly, // restricted, but only an administrator can remove its record
+};
+
 class PopupReminder : public ui::Form {
 public:
     PopupReminder(platform::Platform& platform, const services::SystemFacts& facts,
@@ -46,9 +53,8 @@ public:
 
     int AutoCloseCountdown = 0;
 
-    // Fills the popup for one executable and shows it; deletion picks the removal notice.
-    void Activate(const std::wstring& PathsIs, const std::wstring& EXE,
-                  bool DeletionTRUE_OR_NewrecordFALSE);
+    // Fills the popup for one executable and shows it.
+    void Activate(const std::wstring& PathsIs, const std::wstring& EXE, PopupNotice notice);
 
     void Form_Load() override;
     void Form_MouseDown() override;

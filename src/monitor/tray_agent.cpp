@@ -55,11 +55,8 @@ void TrayAgent::Form_Load() {
     if (startMode_.empty()) {
         MagicSubTimer.SetEnabled(true);
         const inventory::ScanSources sources = inventory::DefaultScanSources(facts_);
-        for (const auto& key : sources.runKeys) {
-            locations_.push_back({key, false, false});
-        }
-        for (const auto& folder : sources.startupFolders) {
-            locations_.push_back({folder, true, false});
+        for (const inventory::PlaceSite& site : sources.places) {
+            locations_.push_back({site.location, site.type->Watch(), false});
         }
         WatchStartupLocations();
         if (services::GetSetting(registry, services::kAppKey, kSettingsSection, kHideTrayIconKey)
@@ -101,6 +98,7 @@ void TrayAgent::SettleTimer_Timer() {
     SettleTimer.SetEnabled(false);
     passCause_ = "change";
     RunPass();
+    WatchStartupLocations();
 }
 
 void TrayAgent::StartupLocationChanged() {
@@ -120,10 +118,28 @@ void TrayAgent::WatchStartupLocations() {
         }
         auto onChange = [this] { StartupLocationChanged(); };
         auto onLost = [this, i] { locations_[i].armed = false; };
-        if (location.folder) {
+        if (location.scope == inventory::WatchScope::Folder) {
             location.armed = platform_.changes.WatchFolder(location.path, onChange, onLost);
-        } else if (const auto key = services::ParseRegistryLocation(location.path)) {
-            location.armed = platform_.changes.WatchKey(key->hive, key->keyPath, onChange, onLost);
+            continue;
+        }
+        const auto key = services::ParseRegistryLocation(location.path);
+        if (!key) {
+            continue;
+        }
+        location.armed =
+            location.scope == inventory::WatchScope::KeyTree
+                ? platform_.changes.WatchKeyTree(key->hive, key->keyPath, onChange, onLost)
+                : platform_.changes.WatchKey(key->hive, key->keyPath, onChange, onLost);
+        auto onParentLost = [this, i] { locations_[i].parentArmed = false; };
+        std::wstring parent = key->keyPath;
+        while (!location.armed && !location.parentArmed) {
+            const std::size_t cut = parent.rfind(L'\\');
+            if (cut == std::wstring::npos) {
+                break;
+            }
+            parent.resize(cut);
+            location.parentArmed =
+                platform_.changes.WatchKey(key->hive, parent, onChange, onParentLost);
         }
     }
 }

@@ -6,6 +6,7 @@
 // seen; other processes find it by its caption to close it.
 
 #include "decisions/decision_database.h"
+#include "inventory/startup_place.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 #include "platform/ui/form.h"
@@ -55,8 +56,9 @@ public:
     void SettleTimer_Timer();
     // A watched startup location changed.
     void StartupLocationChanged();
-    // Starts watching every startup location not watched yet; those that cannot be watched now
-    // are tried again at the next timer pass.
+    // Starts watching every startup location not watched yet; a missing key is watched through
+    // its nearest existing parent, so that its creation starts a pass, and is tried again after
+    // every pass.
     void WatchStartupLocations();
     // Startup locations being watched now.
     int WatchedLocations() const;
@@ -78,8 +80,10 @@ protected:
 private:
     struct WatchedLocation {
         std::wstring path; // a key with its hive, or a folder
-        bool folder = false;
+        inventory::WatchScope scope = inventory::WatchScope::KeyValues;
         bool armed = false;
+        // A key that does not exist yet is watched through its nearest existing parent.
+        bool parentArmed = false;
     };
 
     std::wstring startMode_;

@@ -17,6 +17,10 @@ public:
     // key or folder cannot be watched now (missing, access denied); nothing is armed then.
     virtual bool WatchKey(Hive hive, const std::wstring& key, std::function<void()> onChange,
                           std::function<void()> onLost) = 0;
+    // The same for the values of the key and of every subkey below it, and subkeys added or
+    // deleted anywhere below it.
+    virtual bool WatchKeyTree(Hive hive, const std::wstring& key, std::function<void()> onChange,
+                              std::function<void()> onLost) = 0;
     // The same for files added to, removed from or renamed in the folder.
     virtual bool WatchFolder(const std::wstring& folder, std::function<void()> onChange,
                              std::function<void()> onLost) = 0;

@@ -31,6 +31,10 @@ public:
     // every character it holds, NULs included; nullopt when the key cannot be opened for reading.
     virtual std::optional<std::vector<std::wstring>> ListValueNames(Hive hive,
                                                                     const std::wstring& key) = 0;
+    // The names of the key's direct subkeys in enumeration order; nullopt when the key cannot be
+    // opened for reading.
+    virtual std::optional<std::vector<std::wstring>> ListSubkeyNames(Hive hive,
+                                                                     const std::wstring& key) = 0;
     // The value of exactly this name, also one holding a NUL; nullopt when the key or the value is
     // missing or cannot be read.
     virtual std::optional<RegistryValue> QueryValue(Hive hive, const std::wstring& key,

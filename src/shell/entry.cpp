@@ -19,7 +19,7 @@ namespace {
 // A popup for the executable named in a hand-off file. A name of another shape than the writer's
 // (digits only), a missing file or a short one shows nothing and deletes nothing.
 void ShowHandOffPopup(EntryContext& context, const std::wstring& commandLine,
-                      const std::wstring& word, bool removal) {
+                      const std::wstring& word, monitor::PopupNotice notice) {
     const std::wstring name = monitor::HandOffNameIn(commandLine, word);
     auto handOff = monitor::TakeHandOffFile(context.platform, context.facts.DataFolder, name);
     if (!handOff) {
@@ -28,8 +28,8 @@ void ShowHandOffPopup(EntryContext& context, const std::wstring& commandLine,
     auto& popup = static_cast<monitor::PopupReminder&>(
         context.platform.windows.Load(std::make_unique<monitor::PopupReminder>(
             context.platform, context.facts, context.language)));
-    popup.Activate(handOff->folder, handOff->exeName, removal);
-    if (!removal) {
+    popup.Activate(handOff->folder, handOff->exeName, notice);
+    if (notice == monitor::PopupNotice::NewRecord) {
         // The check pass spaces its reminders about the same executable from this time.
         services::SaveSetting(context.platform.registry, services::kAppKey, monitor::kRemindSection,
                               handOff->exeName, services::NowText(context.platform));
@@ -87,11 +87,18 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
                      }});
     steps.push_back({monitor::kRemovalWord, MatchTest::Contains, AfterStep::GoesOn,
                      [&context](const std::wstring& commandLine) {
-                         ShowHandOffPopup(context, commandLine, monitor::kRemovalWord, true);
+                         ShowHandOffPopup(context, commandLine, monitor::kRemovalWord,
+                                          monitor::PopupNotice::Removed);
+                     }});
+    steps.push_back({monitor::kAdminOnlyWord, MatchTest::Contains, AfterStep::GoesOn,
+                     [&context](const std::wstring& commandLine) {
+                         ShowHandOffPopup(context, commandLine, monitor::kAdminOnlyWord,
+                                          monitor::PopupNotice::AdminOnly);
                      }});
     steps.push_back({monitor::kReminderWord, MatchTest::Contains, AfterStep::GoesOn,
                      [&context](const std::wstring& commandLine) {
-                         ShowHandOffPopup(context, commandLine, monitor::kReminderWord, false);
+                         ShowHandOffPopup(context, commandLine, monitor::kReminderWord,
+                                          monitor::PopupNotice::NewRecord);
                      }});
     steps.push_back(
         {monitor::kStartupWord, MatchTest::Equal, AfterStep::Returns,

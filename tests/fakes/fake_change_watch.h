@@ -18,6 +18,11 @@ public:
             hive == platform::Hive::CurrentUser ? L"HKEY_CURRENT_USER\\" : L"HKEY_LOCAL_MACHINE\\";
         return Add(root + key, std::move(onChange), std::move(onLost));
     }
+    // Recorded as the key with "\\*" appended.
+    bool WatchKeyTree(platform::Hive hive, const std::wstring& key, std::function<void()> onChange,
+                      std::function<void()> onLost) override {
+        return WatchKey(hive, key + L"\\*", std::move(onChange), std::move(onLost));
+    }
     bool WatchFolder(const std::wstring& folder, std::function<void()> onChange,
                      std::function<void()> onLost) override {
         return Add(folder, std::move(onChange), std::move(onLost));

@@ -83,6 +83,26 @@ std::optional<std::vector<std::wstring>> FakeRegistry::ListValueNames(Hive hive,
     return names;
 }
 
+std::optional<std::vector<std::wstring>> FakeRegistry::ListSubkeyNames(Hive hive,
+                                                                       const std::wstring& key) {
+    const auto id = IdOf(hive, key);
+    if (!id || !FindAccessible(hive, key)) {
+        return std::nullopt;
+    }
+    // The map orders paths by their folded text, as Windows orders a key's subkeys.
+    const std::wstring prefix = id->second.empty() ? L"" : id->second + L"\\";
+    std::vector<std::wstring> names;
+    for (const auto& [childId, child] : keys_) {
+        if (childId.first != hive || childId.second.size() <= prefix.size() ||
+            !childId.second.starts_with(prefix) ||
+            childId.second.find(L'\\', prefix.size()) != std::wstring::npos) {
+            continue;
+        }
+        names.push_back(child.spelling.substr(child.spelling.rfind(L'\\') + 1));
+    }
+    return names;
+}
+
 std::optional<platform::RegistryValue> FakeRegistry::QueryValue(Hive hive, const std::wstring& key,
                                                                 const std::wstring& name) {
     const Key* found = FindAccessible(hive, key);

@@ -281,6 +281,36 @@ TEST_F(CheckCycle, RestrictedRegistryRecordIsRemovedLoggedAndAnnounced) {
     EXPECT_EQ(fake.sound.played, std::vector<std::wstring>{}) << "the popup plays it";
 }
 
+// A standard user's pass leaves a restricted machine-wide record in place, with no backup, and
+// says so in its spaced notice; the user's own restricted record goes as always.
+TEST_F(CheckCycle, AMachineRecordIsLeftToAnAdministratorAndTheUserIsTold) {
+    const std::wstring machineRun = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    fake.files.AddFile(L"C:\\Tools\\Shared.exe", "MZ");
+    fake.registry.CreateKey(Hive::LocalMachine, machineRun);
+    fake.registry.SetValue(Hive::LocalMachine, machineRun, L"Shared",
+                           {platform::kRegSz, services::EncodeRegSz(L"C:\\Tools\\Shared.exe")});
+    AddRunRecord(L"Mine", L"Mine.exe");
+    Decide(L"shared.exe", decisions::kStatusRestricted, false, true);
+    Decide(L"mine.exe", decisions::kStatusRestricted, false, true);
+    LastReminderAgo(3600);
+    facts.IsAdmin = false;
+    Pass();
+    EXPECT_TRUE(fake.registry.QueryValue(Hive::LocalMachine, machineRun, L"Shared"));
+    EXPECT_FALSE(HasRunValue(L"Mine"));
+    ASSERT_EQ(Logged().size(), 1u);
+    EXPECT_EQ(Logged()[0].ExeName, L"mine.exe");
+    const auto notices = Popups(kAdminOnlyWord);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(HandOffContent(notices[0]), std::string("c:\\tools\r\nshared.exe\r\n"));
+    // Spaced like every reminder: not again at the next pass.
+    Pass();
+    EXPECT_EQ(Popups(kAdminOnlyWord).size(), 1u);
+    // An administrator's pass removes it.
+    facts.IsAdmin = true;
+    Pass();
+    EXPECT_FALSE(fake.registry.QueryValue(Hive::LocalMachine, machineRun, L"Shared"));
+}
+
 // A record whose program is missing is reminded of, removed with its backup and announced like
 // any other; a restricted one is never looked for among the running processes by name alone.
 TEST_F(CheckCycle, AMissingProgramsRecordIsTreatedLikeAnyOther) {

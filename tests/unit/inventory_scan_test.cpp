@@ -22,6 +22,16 @@ using testing::Utf16Block;
 
 constexpr wchar_t kRunTail[] = L"Microsoft\\Windows\\CurrentVersion\\";
 
+std::vector<std::wstring> RunKeysOf(const ScanSources& sources) {
+    std::vector<std::wstring> keys;
+    for (const PlaceSite& site : sources.places) {
+        if (site.type->Kind() == kKindRegistry) {
+            keys.push_back(site.location);
+        }
+    }
+    return keys;
+}
+
 class InventoryScan : public ::testing::Test {
 protected:
     void SetRun(Hive hive, const std::wstring& keyName, const std::wstring& name,
@@ -114,29 +124,25 @@ TEST_F(InventoryScan, ScanOrderForAnAdministrator) {
     EXPECT_EQ(At(3).CommandLine, L"C:\\Tools\\a.exe -32");
 }
 
-TEST_F(InventoryScan, SourcesListTheThirtyTwoBitViewOnlyForAnAdministrator) {
+TEST_F(InventoryScan, SourcesListBothViewsForEveryUser) {
     const std::wstring machine32 = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\"s + kRunTail;
-    facts.IsAdmin = true;
-    const ScanSources admin = DefaultScanSources(facts);
-    ASSERT_EQ(admin.runKeys.size(), 9u);
-    EXPECT_EQ(std::vector<std::wstring>(admin.runKeys.begin() + 3, admin.runKeys.begin() + 6),
-              (std::vector<std::wstring>{machine32 + L"Run", machine32 + L"RunOnce",
-                                         machine32 + L"RunOnceEx"}));
-    // The current user's keys are shared between the views and come once.
-    EXPECT_EQ(std::count_if(
-                  admin.runKeys.begin(), admin.runKeys.end(),
-                  [](const std::wstring& key) { return key.starts_with(L"HKEY_CURRENT_USER\\"); }),
-              3);
-
-    facts.IsAdmin = false;
-    const ScanSources standard = DefaultScanSources(facts);
-    ASSERT_EQ(standard.runKeys.size(), 3u);
-    for (const std::wstring& key : standard.runKeys) {
-        EXPECT_TRUE(key.starts_with(L"HKEY_CURRENT_USER\\Software\\")) << key;
+    for (const bool admin : {true, false}) {
+        facts.IsAdmin = admin;
+        const std::vector<std::wstring> keys = RunKeysOf(DefaultScanSources(facts));
+        ASSERT_EQ(keys.size(), 9u);
+        EXPECT_EQ(std::vector<std::wstring>(keys.begin() + 3, keys.begin() + 6),
+                  (std::vector<std::wstring>{machine32 + L"Run", machine32 + L"RunOnce",
+                                             machine32 + L"RunOnceEx"}));
+        // The current user's keys are shared between the views and come once.
+        EXPECT_EQ(std::count_if(keys.begin(), keys.end(),
+                                [](const std::wstring& key) {
+                                    return key.starts_with(L"HKEY_CURRENT_USER\\");
+                                }),
+                  3);
     }
 }
 
-TEST_F(InventoryScan, StandardUserSeesNoMachineEntries) {
+TEST_F(InventoryScan, StandardUserSeesMachineEntriesMarkedForAnAdministrator) {
     AddProgram(L"C:\\Tools\\a.exe");
     SetRun(Hive::LocalMachine, L"Run", L"machine", L"C:\\Tools\\a.exe");
     SetRun32(L"Run", L"machine32", L"C:\\Tools\\a.exe");
@@ -145,7 +151,16 @@ TEST_F(InventoryScan, StandardUserSeesNoMachineEntries) {
     AddShortcut(facts.StartupFolder, L"mine.lnk", L"C:\\Tools\\a.exe", L"");
 
     ASSERT_EQ(Scan(false), ScanOutcome::Records);
-    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"user", L"mine.lnk"}));
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"machine", L"machine32", L"user", L"mine.lnk",
+                                                    L"common.lnk"}));
+    const std::vector<bool> marked = {true, true, false, false, true};
+    for (int i = 0; i <= inventory.LastRecordIndex; ++i) {
+        EXPECT_EQ(At(i).NeedsAdministrator, marked[static_cast<std::size_t>(i)]) << i;
+    }
+    ASSERT_EQ(Scan(true), ScanOutcome::Records);
+    for (int i = 0; i <= inventory.LastRecordIndex; ++i) {
+        EXPECT_FALSE(At(i).NeedsAdministrator) << i;
+    }
 }
 
 TEST_F(InventoryScan, SameCommandInBothHivesGivesTwoRecords) {

@@ -35,6 +35,7 @@ protected:
             "CREATED=Created.\r\nREC-UNKNOWN=No decision yet\r\nREC-OK=Approved\r\n"
             "REC-BLACK=Restricted\r\nNORECORDS=Nothing starts.\r\n"
             "REC-NOTFOUND=File not found\r\nREC-LAUNCHER=Started by:\r\n"
+            "REC-PLACE=Starts from:\r\nPLACE-REGISTRY=Run key\r\n"
             "REC-HIJACK=Hijack risk: another program may start\r\n"
             "OPTION3=Restricted:\r\nUNDODELETE=Undo delete\r\n"
             "CHECK5=Play sounds\r\nAPPLY=Apply\r\n"

@@ -155,16 +155,16 @@ TEST_F(MonitorWindows, AgentWithoutAnyRecordWarnsAndEnds) {
 
 class Popup : public MonitorWindows {
 protected:
-    PopupReminder& Open(bool removal) {
+    PopupReminder& Open(PopupNotice notice) {
         auto& popup = static_cast<PopupReminder&>(
             fake.windows.Load(std::make_unique<PopupReminder>(fake.Get(), facts, language)));
-        popup.Activate(L"C:\\Tools", L"Sample.exe", removal);
+        popup.Activate(L"C:\\Tools", L"Sample.exe", notice);
         return popup;
     }
 };
 
 TEST_F(Popup, RemovalAndNewRecordNotices) {
-    PopupReminder& removal = Open(true);
+    PopupReminder& removal = Open(PopupNotice::Removed);
     EXPECT_FALSE(removal.Command2.Visible());
     EXPECT_EQ(removal.Label3.Caption(), L"Removed.");
     EXPECT_EQ(removal.Label2.Caption(), L"SAMPLE.EXE");
@@ -173,7 +173,7 @@ TEST_F(Popup, RemovalAndNewRecordNotices) {
     EXPECT_TRUE(removal.Visible());
     EXPECT_TRUE(removal.Topmost());
 
-    PopupReminder& fresh = Open(false);
+    PopupReminder& fresh = Open(PopupNotice::NewRecord);
     EXPECT_TRUE(fresh.Command2.Visible());
     EXPECT_EQ(fresh.Command2.Caption(), L"Vantorel");
     EXPECT_EQ(fresh.Label3.Caption(), L"New program.");
@@ -185,7 +185,7 @@ TEST_F(Popup, RemovalAndNewRecordNotices) {
 }
 
 TEST_F(Popup, SlidesInToTheTopEdgeAndOutUpwards) {
-    PopupReminder& popup = Open(true);
+    PopupReminder& popup = Open(PopupNotice::Removed);
     auto& host = HostOf(popup);
     const int width = 6000;
     EXPECT_EQ(popup.Left(), host.screen.widthTwips - width - width / 2);
@@ -220,7 +220,7 @@ TEST_F(Popup, SlidesInToTheTopEdgeAndOutUpwards) {
 }
 
 TEST_F(Popup, ClosingWhileStillSlidingInEnds) {
-    PopupReminder& popup = Open(true);
+    PopupReminder& popup = Open(PopupNotice::Removed);
     // Timer ticks that the close's own event handling lets through must not undo the slide-out.
     static_cast<fakes::FakeFormHost&>(*popup.Host()).screen.twipsPerPixel = 15;
     popup.Timer2.onTick();
@@ -238,7 +238,7 @@ TEST_F(Popup, ClosingWhileStillSlidingInEnds) {
 
 TEST_F(Popup, AutoCloseCountsDownElevenSeconds) {
     Set(L"Settings", L"AutoClose", L"YES");
-    PopupReminder& popup = Open(false);
+    PopupReminder& popup = Open(PopupNotice::NewRecord);
     EXPECT_TRUE(popup.AutoClose.Enabled());
     EXPECT_EQ(popup.Label4.Caption(), L"10");
     int seconds = 0;
@@ -250,14 +250,14 @@ TEST_F(Popup, AutoCloseCountsDownElevenSeconds) {
     EXPECT_FALSE(popup.AutoClose.Enabled());
 
     Set(L"Settings", L"AutoClose", L"");
-    PopupReminder& staying = Open(false);
+    PopupReminder& staying = Open(PopupNotice::NewRecord);
     EXPECT_FALSE(staying.AutoClose.Enabled());
     EXPECT_FALSE(staying.Label4.Visible());
 }
 
 TEST_F(Popup, SoundPlaysOnceAfterLoad) {
     fake.files.AddFile(facts.ProgramFolder + L"\\sound.wav", "RIFF");
-    PopupReminder& popup = Open(true);
+    PopupReminder& popup = Open(PopupNotice::Removed);
     EXPECT_TRUE(fake.sound.played.empty());
     popup.Timer1.onTick();
     EXPECT_FALSE(popup.Timer1.Enabled());
@@ -342,8 +342,7 @@ TEST_F(InstantProtection, AChangeRunsOnePassAfterTheSettlingDelay) {
     AddRestrictedRecord();
     TrayAgent& agent = StartAgent(L"");
     const auto sources = inventory::DefaultScanSources(facts);
-    EXPECT_EQ(agent.WatchedLocations(),
-              static_cast<int>(sources.runKeys.size() + sources.startupFolders.size()));
+    EXPECT_EQ(agent.WatchedLocations(), static_cast<int>(sources.places.size()));
     EXPECT_TRUE(fake.changes.Watching(userRun));
     EXPECT_TRUE(fake.changes.Watching(facts.StartupFolder));
 

@@ -377,10 +377,13 @@ TEST_F(RecordNotesTest, ListAndPageNameTheMissingFileTheLauncherAndTheHijackRisk
 
     main.BAexe_Click(0);
     EXPECT_EQ(page.Label1.Caption(), L"GONE.EXE");
-    EXPECT_EQ(page.Label15.Caption(), L"File not found");
+    const std::wstring place =
+        L"\r\nStarts from: Run key: HKEY_CURRENT_USER\\" + std::wstring(testing::kRunKey) + L"\\";
+    EXPECT_EQ(page.Label15.Caption(), L"File not found" + place + L"Gone");
     main.BAexe_Click(1);
     EXPECT_EQ(page.Label1.Caption(), L"A.VBS");
-    EXPECT_EQ(page.Label15.Caption(), L"Started by: C:\\windows\\system32\\wscript.exe");
+    EXPECT_EQ(page.Label15.Caption(),
+              L"Started by: C:\\windows\\system32\\wscript.exe" + place + L"Script");
     main.BAexe_Click(2);
     EXPECT_EQ(page.Label1.Caption(), L"VENDOR.EXE");
     EXPECT_TRUE(page.Label15.Caption().starts_with(L"Hijack risk:")) << page.Label15.Caption();

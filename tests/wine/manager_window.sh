@@ -13,6 +13,21 @@ open_window() {
     uidriver wait-window "$window" 30000 >/dev/null
 }
 
+# Restores every line of the undo page, answering Yes to the question and OK to the result.
+restore_every_undo_line() {
+    local -a lines
+    local line
+    mapfile -t lines < <(uidriver list-items "$window" @List1)
+    for line in "${lines[@]}"; do
+        uidriver select-item "$window" @List1 "$line"
+        uidriver click "$window" @Command8
+        uidriver msgbox-text Vantorel 10000 >/dev/null
+        uidriver press Vantorel Yes
+        uidriver msgbox-text Vantorel 10000 >/dev/null
+        uidriver press Vantorel OK
+    done
+}
+
 close_window() {
     uidriver close "$window"
     wait "$pid"

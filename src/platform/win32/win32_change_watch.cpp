@@ -16,9 +16,11 @@ using unique_find_change = unique_handle<FindChangeTraits>;
 
 constexpr DWORD kKeyFilter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
 
-// Values only: a change to a subkey is no startup record.
-bool ArmKey(HKEY key, HANDLE event) {
-    return RegNotifyChangeKeyValue(key, FALSE, kKeyFilter, event, TRUE) == ERROR_SUCCESS;
+// A key's own values, or with `tree` those of its whole subtree (where sections and components
+// of some places live); a subkey added directly under a key also reports a change of names.
+bool ArmKey(HKEY key, bool tree, HANDLE event) {
+    return RegNotifyChangeKeyValue(key, tree ? TRUE : FALSE, kKeyFilter, event, TRUE) ==
+           ERROR_SUCCESS;
 }
 
 } // namespace
@@ -27,6 +29,7 @@ struct Win32ChangeWatch::Watch {
     unique_hkey key;                 // registry watches
     unique_kernel_handle event;      // signalled by the registry
     unique_find_change folderChange; // folder watches
+    bool tree = false;               // a registry watch over the key's subtree
     std::function<void()> onChange;
     std::function<void()> onLost;
     bool lost = false; // no longer waited for; its handles go at the next call
@@ -41,8 +44,19 @@ Win32ChangeWatch::~Win32ChangeWatch() {
 
 bool Win32ChangeWatch::WatchKey(platform::Hive hive, const std::wstring& key,
                                 std::function<void()> onChange, std::function<void()> onLost) {
+    return Arm(hive, key, false, std::move(onChange), std::move(onLost));
+}
+
+bool Win32ChangeWatch::WatchKeyTree(platform::Hive hive, const std::wstring& key,
+                                    std::function<void()> onChange, std::function<void()> onLost) {
+    return Arm(hive, key, true, std::move(onChange), std::move(onLost));
+}
+
+bool Win32ChangeWatch::Arm(platform::Hive hive, const std::wstring& key, bool tree,
+                           std::function<void()> onChange, std::function<void()> onLost) {
     Prune();
     auto watch = std::make_unique<Watch>();
+    watch->tree = tree;
     std::wstring path = key;
     while (!path.empty() && path.back() == L'\\') {
         path.pop_back();
@@ -53,7 +67,7 @@ bool Win32ChangeWatch::WatchKey(platform::Hive hive, const std::wstring& key,
         return false;
     }
     watch->event.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!watch->event || !ArmKey(watch->key.get(), watch->event.get())) {
+    if (!watch->event || !ArmKey(watch->key.get(), tree, watch->event.get())) {
         return false;
     }
     return Keep(std::move(watch), std::move(onChange), std::move(onLost));
@@ -84,7 +98,7 @@ bool Win32ChangeWatch::Keep(std::unique_ptr<Watch> watch, std::function<void()> 
 bool Win32ChangeWatch::Signalled(Watch& watch) {
     // Armed again before the callback runs, so that a change made by the callback itself (the
     // check pass deleting a value) is seen too.
-    const bool rearmed = watch.key ? ArmKey(watch.key.get(), watch.event.get())
+    const bool rearmed = watch.key ? ArmKey(watch.key.get(), watch.tree, watch.event.get())
                                    : FindNextChangeNotification(watch.folderChange.get()) != FALSE;
     auto onChange = watch.onChange;
     auto onLost = watch.onLost;

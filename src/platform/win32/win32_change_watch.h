@@ -20,12 +20,16 @@ public:
 
     bool WatchKey(platform::Hive hive, const std::wstring& key, std::function<void()> onChange,
                   std::function<void()> onLost) override;
+    bool WatchKeyTree(platform::Hive hive, const std::wstring& key, std::function<void()> onChange,
+                      std::function<void()> onLost) override;
     bool WatchFolder(const std::wstring& folder, std::function<void()> onChange,
                      std::function<void()> onLost) override;
     void StopWatching() override;
 
 private:
     struct Watch;
+    bool Arm(platform::Hive hive, const std::wstring& key, bool tree,
+             std::function<void()> onChange, std::function<void()> onLost);
     // Keeps an armed watch and waits for it in the message loop.
     bool Keep(std::unique_ptr<Watch> watch, std::function<void()> onChange,
               std::function<void()> onLost);

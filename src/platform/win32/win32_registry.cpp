@@ -127,6 +127,26 @@ std::optional<std::vector<std::wstring>> Win32Registry::ListValueNames(platform:
     return names;
 }
 
+std::optional<std::vector<std::wstring>> Win32Registry::ListSubkeyNames(platform::Hive hive,
+                                                                        const std::wstring& key) {
+    const unique_hkey handle = OpenKey(hive, key, KEY_ENUMERATE_SUB_KEYS);
+    if (!handle) {
+        return std::nullopt;
+    }
+    // Key names are at most 255 characters.
+    std::vector<wchar_t> buffer(256);
+    std::vector<std::wstring> names;
+    for (DWORD index = 0; index < static_cast<DWORD>(kMaxEnumerationSteps); ++index) {
+        auto length = static_cast<DWORD>(buffer.size());
+        if (RegEnumKeyExW(handle.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr,
+                          nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        names.emplace_back(buffer.data(), length);
+    }
+    return names;
+}
+
 std::optional<platform::RegistryValue>
 Win32Registry::QueryValue(platform::Hive hive, const std::wstring& key, const std::wstring& name) {
     const unique_hkey handle = OpenKey(hive, key, KEY_QUERY_VALUE);

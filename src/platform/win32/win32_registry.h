@@ -9,6 +9,8 @@ class Win32Registry final : public platform::Registry {
 public:
     std::optional<std::vector<std::wstring>> ListValueNames(platform::Hive hive,
                                                             const std::wstring& key) override;
+    std::optional<std::vector<std::wstring>> ListSubkeyNames(platform::Hive hive,
+                                                             const std::wstring& key) override;
     std::optional<platform::RegistryValue> QueryValue(platform::Hive hive, const std::wstring& key,
                                                       const std::wstring& name) override;
     bool CreateKey(platform::Hive hive, const std::wstring& key) override;

@@ -106,7 +106,8 @@ import json, os, sys
 records = json.load(open(sys.argv[1], encoding="utf-8"))
 fields = ["Kind", "Location", "EntryName", "CommandLine", "ExeFolder", "ExeName", "Arguments",
           "Company", "Description", "FileSize", "IsRunning", "ViaRundll", "Found", "Launcher",
-          "HijackRisk", "ValueType", "Signer", "Verified", "SignatureStatus", "Sha256"]
+          "HijackRisk", "ValueType", "Signer", "Verified", "SignatureStatus", "Sha256",
+          "NeedsAdministrator"]
 ok = True
 def check(what, expected, actual):
     global ok
@@ -180,9 +181,9 @@ PY
 vantorelc list --csv
 assert_eq 0 "$rc" "exit code of list --csv"
 tr -d '\r' <"$out/stdout" >"$out/list.csv"
-assert_eq 'Kind,Location,EntryName,CommandLine,ExeFolder,ExeName,Arguments,Company,Description,FileSize,IsRunning,ViaRundll,Found,Launcher,HijackRisk,ValueType,Signer,Verified,SignatureStatus,Sha256' \
+assert_eq 'Kind,Location,EntryName,CommandLine,ExeFolder,ExeName,Arguments,Company,Description,FileSize,IsRunning,ViaRundll,Found,Launcher,HijackRisk,ValueType,Signer,Verified,SignatureStatus,Sha256,NeedsAdministrator' \
     "$(head -n 1 "$out/list.csv")" "CSV header"
-assert_eq "REGISTRY,HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run,Vtrl HKLM Run,C:\\vtrlinv\\plain.exe,C:\\VTRLINV,plain.exe,,,,$plain_size,false,false,true,,false,REG_SZ,,false,Not signed,$(sha256sum "$inv/plain.exe" | cut -d' ' -f1)" \
+assert_eq "REGISTRY,HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run,Vtrl HKLM Run,C:\\vtrlinv\\plain.exe,C:\\VTRLINV,plain.exe,,,,$plain_size,false,false,true,,false,REG_SZ,,false,Not signed,$(sha256sum "$inv/plain.exe" | cut -d' ' -f1),false" \
     "$(grep -F ',Vtrl HKLM Run,' "$out/list.csv")" "CSV row"
 grep -qF ',"""C:\vtrlinv\my.tool.exe"" wait",' "$out/list.csv" || fail "CSV quoting of a quoted command"
 assert_eq 164 "$(($(wc -l <"$out/list.csv") - 1))" "CSV rows"
@@ -200,16 +201,21 @@ assert_no_file "$appdata\\VTRL1" "list created the data folder"
 [[ -z $(find "$(drive_c)" -name fileerror.txt -print -quit) ]] || fail "list wrote fileerror.txt"
 reg_missing 'HKEY_LOCAL_MACHINE\Software\Microsoft' Test
 
-# A standard user: no machine keys and no all-users folder; HKCU is the copied one, and this
-# user's own Startup folder is new and empty.
+# A standard user: the machine keys and the all-users folder too, each record of them marked as
+# needing an administrator; HKCU is the copied one, and this user's own Startup folder is new
+# and empty.
 run_as_standard_user "$lc" list --json >"$out/standard.json"
 python3 - "$out/standard.json" <<'PY' || fail "the standard user's inventory"
 import json, sys
 records = json.load(open(sys.argv[1], encoding="utf-8"))
 names = [r["EntryName"] for r in records]
-bad = [n for n in names if "HKLM" in n or n == "Vtrl Common.lnk"]
-hklm = [r for r in records if r["Location"].startswith("HKEY_LOCAL_MACHINE")]
-if bad or hklm or "Vtrl Running" not in names or "Vtrl Bulk 150" not in names:
-    print("standard user sees", names)
+machine = [r for r in records if r["Location"].startswith("HKEY_LOCAL_MACHINE")
+           or r["EntryName"] == "Vtrl Common.lnk"]
+unmarked = [r["EntryName"] for r in machine if not r["NeedsAdministrator"]]
+marked = [r["EntryName"] for r in records if r["NeedsAdministrator"] and r not in machine]
+if (unmarked or marked or "Vtrl Common.lnk" not in names
+        or not any("HKLM" in n for n in names)
+        or "Vtrl Running" not in names or "Vtrl Bulk 150" not in names):
+    print("standard user sees", names, "unmarked", unmarked, "marked", marked)
     sys.exit(1)
 PY

@@ -64,14 +64,7 @@ open_window
 uidriver click "$window" @Label22
 mapfile -t lines < <(uidriver list-items "$window" @List1)
 assert_eq 2 "${#lines[@]}" "lines on the undo page"
-for line in "${lines[@]}"; do
-    uidriver select-item "$window" @List1 "$line"
-    uidriver click "$window" @Command8
-    uidriver msgbox-text Vantorel 10000 >/dev/null
-    uidriver press Vantorel Yes
-    uidriver msgbox-text Vantorel 10000 >/dev/null
-    uidriver press Vantorel OK
-done
+restore_every_undo_line
 uidriver click "$window" @Command7
 wait "$pid"
 uidriver wait-window "$window" 30000 >/dev/null

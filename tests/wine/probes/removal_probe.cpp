@@ -62,6 +62,10 @@ public:
                                                             const std::wstring& key) override {
         return real_.ListValueNames(hive, key);
     }
+    std::optional<std::vector<std::wstring>> ListSubkeyNames(platform::Hive hive,
+                                                             const std::wstring& key) override {
+        return real_.ListSubkeyNames(hive, key);
+    }
     std::optional<platform::RegistryValue> QueryValue(platform::Hive hive, const std::wstring& key,
                                                       const std::wstring& name) override {
         return real_.QueryValue(hive, key, name);
@@ -181,8 +185,7 @@ int wmain(int argc, wchar_t** argv) {
                                 r.windows, r.changes, r.locks,     r.environment, r.signatures};
 
     inventory::ScanSources sources;
-    sources.runKeys = {runKey};
-    sources.startupFolders = {startupFolder};
+    sources.places = {inventory::RunKeySite(runKey), inventory::StartupFolderSite(startupFolder)};
     inventory::StartupInventory inventory;
     decisions::Decisions table;
     SetEvent(ready.get());

@@ -1,0 +1,30 @@
+#pragma once
+// Where a scan looks: every place type at each of its locations, in scan order.
+
+#include "inventory/startup_place.h"
+#include "services/system_facts.h"
+
+#include <string>
+#include <vector>
+
+namespace vtrl::inventory {
+
+struct ScanSources {
+    std::vector<PlaceSite> places;
+};
+
+// HKLM Run, RunOnce, RunOnceEx, then the same three of the 32-bit view under WOW6432Node, the
+// same under HKCU, then the user's Startup folder and the all-users one. Then the other places
+// Windows starts programs from at logon and boot, the machine's (both views where it has two)
+// before the user's: the RunOnceEx sections, the policy Run keys, the Windows key's "Load" and
+// "Run", Winlogon's "Userinit" and "Shell", "BootExecute", "StartupPrograms",
+// "BootVerificationProgram" and Active Setup's components. The machine's places are listed for
+// every user (reading them needs no rights) and marked machine-wide: only an administrator
+// changes them.
+ScanSources DefaultScanSources(const services::SystemFacts& facts);
+
+// A Run-type key ("REGISTRY") or a Startup folder ("SHORTCUT") at one location.
+PlaceSite RunKeySite(std::wstring key);
+PlaceSite StartupFolderSite(std::wstring folder);
+
+} // namespace vtrl::inventory
