@@ -3,6 +3,7 @@
 #include "decisions/backup_log.h"
 #include "decisions/record_copy.h"
 #include "inventory/removable_record.h"
+#include "inventory/startup_folder_redirection.h"
 #include "services/registry_access.h"
 
 namespace vtrl::decisions {
@@ -20,6 +21,10 @@ std::optional<services::RegistryLocation> RecordKey(const inventory::StartupReco
     return location;
 }
 
+bool IsFileKind(const std::wstring& kind) {
+    return kind == inventory::kKindShortcut || kind == inventory::kKindStartupFile;
+}
+
 // What the record's place holds now, byte for byte: the value's type and data as stored, or the
 // shortcut file with its attributes.
 std::optional<PlaceContent> ReadPlace(platform::Platform& platform,
@@ -27,7 +32,8 @@ std::optional<PlaceContent> ReadPlace(platform::Platform& platform,
                                       const std::wstring& fullLocation) {
     PlaceContent content;
     content.exactLocation = fullLocation;
-    if (record.Kind == inventory::kKindRegistry) {
+    if (record.Kind == inventory::kKindRegistry ||
+        record.Kind == inventory::kKindFolderRedirection) {
         const auto location = RecordKey(record);
         if (!location) {
             return std::nullopt;
@@ -41,7 +47,7 @@ std::optional<PlaceContent> ReadPlace(platform::Platform& platform,
         content.data.assign(value->data.begin(), value->data.end());
         return content;
     }
-    if (record.Kind == inventory::kKindShortcut) {
+    if (IsFileKind(record.Kind)) {
         const auto size = platform.files.FileSize(fullLocation);
         if (!size || *size > kMaxRecordCopyBytes) {
             return std::nullopt;
@@ -82,7 +88,7 @@ bool RemoveRegistryValue(platform::Platform& platform, const inventory::StartupR
     return true;
 }
 
-// A read-only shortcut is deleted by clearing the attribute first (its backup is written by
+// A read-only file is deleted by clearing the attribute first (its backup is written by
 // then); when it still cannot go, it gets its attribute back.
 bool RemoveShortcut(platform::FileSystem& files, const std::wstring& path) {
     if (files.Remove(path) || !files.FileExists(path)) {
@@ -106,6 +112,16 @@ bool RemoveShortcut(platform::FileSystem& files, const std::wstring& path) {
     return !files.FileExists(path);
 }
 
+// The folder goes back to where Windows puts it by default.
+bool RemoveRedirection(platform::Platform& platform, const inventory::StartupRecord& record) {
+    const auto setting =
+        inventory::StartupSettingAt(platform.locale, record.Location, record.EntryName);
+    const auto location = RecordKey(record);
+    return setting && location &&
+           platform.registry.SetValue(location->hive, location->keyPath, record.EntryName,
+                                      inventory::DefaultValueOf(*setting));
+}
+
 } // namespace
 
 std::wstring FullLocationOf(const inventory::StartupRecord& record) {
@@ -117,18 +133,39 @@ StoreResult RemoveStartupRecord(platform::Platform& platform, const std::wstring
     if (!inventory::CanBeRemoved(record)) {
         return {StoreOutcome::NotRemovable};
     }
+    if (record.Kind == inventory::kKindFolderRedirection &&
+        !inventory::StartupSettingAt(platform.locale, record.Location, record.EntryName)) {
+        return {StoreOutcome::NotRemovable};
+    }
     const std::wstring fullLocation = FullLocationOf(record);
+    // A Startup-folder file other than a shortcut cannot be written back from the log's lines:
+    // it is only deleted once its exact copy is kept.
+    const bool needsCopy = record.Kind == inventory::kKindStartupFile;
+    if (needsCopy) {
+        const auto size = platform.files.FileSize(fullLocation);
+        if (size && *size > kMaxRecordCopyBytes) {
+            return {StoreOutcome::TooLarge};
+        }
+    }
+    bool copied = false;
     const StoreResult backup =
         BackupAndLogRemoval(platform, dataFolder, record.Kind, fullLocation, record.ExeFolder,
-                            record.ExeName, record.Arguments, record.CommandLine,
-                            [&] { return ReadPlace(platform, record, fullLocation); });
+                            record.ExeName, record.Arguments, record.CommandLine, [&] {
+                                auto content = ReadPlace(platform, record, fullLocation);
+                                copied = content.has_value();
+                                return content;
+                            });
     if (!backup) {
         return backup;
     }
     bool removed = false;
     if (record.Kind == inventory::kKindRegistry) {
         removed = RemoveRegistryValue(platform, record);
-    } else if (record.Kind == inventory::kKindShortcut) {
+    } else if (record.Kind == inventory::kKindFolderRedirection) {
+        removed = RemoveRedirection(platform, record);
+    } else if (needsCopy && !copied) {
+        removed = !platform.files.FileExists(fullLocation);
+    } else if (IsFileKind(record.Kind)) {
         removed = RemoveShortcut(platform.files, fullLocation);
     }
     return {removed ? StoreOutcome::Stored : StoreOutcome::Failed};

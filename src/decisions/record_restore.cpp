@@ -2,6 +2,7 @@
 
 #include "decisions/record_copy.h"
 #include "inventory/inventory_scan.h"
+#include "inventory/startup_folder_items.h"
 #include "inventory/startup_record.h"
 #include "services/registry_access.h"
 
@@ -19,14 +20,20 @@ std::optional<std::wstring> RestAfter(platform::Locale& locale, const std::wstri
     return text.substr(prefix.size() + 1);
 }
 
-// A shortcut file's own name: no folder part, no stream, no device-like dots, ending in ".lnk".
+// A file's own name: no folder part, no stream, no device-like dots.
+bool IsPlainFileName(const std::wstring& name) {
+    return !name.empty() && name.find_first_of(L"\\/:") == std::wstring::npos &&
+           name.find(L'\0') == std::wstring::npos && name.back() != L' ' && name.back() != L'.';
+}
+
+// A shortcut file's own name: a plain name ending in ".lnk".
 bool IsPlainLinkName(platform::Locale& locale, const std::wstring& name) {
-    constexpr std::wstring_view kLinkExtension = L".lnk";
-    if (name.size() <= kLinkExtension.size() || name.find_first_of(L"\\/:") != std::wstring::npos ||
-        name.find(L'\0') != std::wstring::npos || name.back() == L' ' || name.back() == L'.') {
-        return false;
-    }
-    return locale.ToLower(name.substr(name.size() - kLinkExtension.size())) == kLinkExtension;
+    return IsPlainFileName(name) && inventory::IsShortcutName(locale, name) && name.size() > 4;
+}
+
+// What a Startup folder may get back: any file Windows would start from it.
+bool IsPlainStartupFileName(platform::Locale& locale, const std::wstring& name) {
+    return IsPlainFileName(name) && locale.ToLower(name) != inventory::kFolderSettingsFile;
 }
 
 bool WriteRegistryRecord(platform::Platform& platform, const RestoreTarget& target,
@@ -99,11 +106,21 @@ std::optional<RestoreTarget> ScannedRestoreTarget(platform::Locale& locale,
                 return RestoreTarget{runKey, std::move(*name), L""};
             }
         }
-    } else if (entry.Kind == inventory::kKindShortcut) {
+    } else if (entry.Kind == inventory::kKindShortcut ||
+               entry.Kind == inventory::kKindStartupFile) {
+        const bool shortcut = entry.Kind == inventory::kKindShortcut;
         for (const std::wstring& folder : scanned.startupFolders) {
             const auto name = RestAfter(locale, entry.FullLocation, folder);
-            if (name && IsPlainLinkName(locale, *name)) {
+            if (name && (shortcut ? IsPlainLinkName(locale, *name)
+                                  : IsPlainStartupFileName(locale, *name))) {
                 return RestoreTarget{L"", L"", entry.FullLocation};
+            }
+        }
+    } else if (entry.Kind == inventory::kKindFolderRedirection) {
+        for (const inventory::StartupFolderSetting& setting : scanned.folderSettings) {
+            const auto name = RestAfter(locale, entry.FullLocation, setting.keyText);
+            if (name && locale.ToLower(*name) == locale.ToLower(setting.valueName)) {
+                return RestoreTarget{setting.keyText, setting.valueName, L""};
             }
         }
     }
@@ -138,18 +155,28 @@ RestoreOutcome RestoreRemovedRecord(platform::Platform& platform,
             outcome.recordWritten =
                 WriteShortcutFile(platform.files, exactTarget->linkPath, content);
         }
+    } else if (entry.Kind == inventory::kKindFolderRedirection) {
+        // Windows writes these as expandable text.
+        outcome.recordWritten = WriteRegistryRecord(
+            platform, *target, {platform::kRegExpandSz, services::EncodeRegSz(entry.CommandLine)});
     } else if (!target->runKey.empty()) {
         outcome.recordWritten = WriteRegistryRecord(
             platform, *target, {platform::kRegSz, services::EncodeRegSz(entry.CommandLine)});
-    } else {
+    } else if (entry.Kind == inventory::kKindShortcut) {
         outcome.recordWritten =
             platform.links.CreateLink({target->linkPath, entry.ExeFolder + L"\\" + entry.ExeName,
                                        L"", entry.ExeFolder, entry.Arguments, L""});
     }
-    // The command as stored may name variables (a REG_EXPAND_SZ value, %ProgramFiles%); started
-    // as Windows starts such a value. An already expanded command stays as it is.
-    outcome.started =
-        platform.launcher.StartProgram(platform.environment.Expand(entry.CommandLine));
+    // A file other than a shortcut exists only in its exact copy: without one nothing is written.
+    if (entry.Kind == inventory::kKindStartupFile) {
+        // Started as Windows starts it at logon: the shell opens the file.
+        outcome.started = outcome.recordWritten && platform.launcher.ShellOpen(target->linkPath);
+    } else if (entry.Kind != inventory::kKindFolderRedirection) {
+        // The command as stored may name variables (a REG_EXPAND_SZ value, %ProgramFiles%);
+        // started as Windows starts such a value. An already expanded command stays as it is.
+        outcome.started =
+            platform.launcher.StartProgram(platform.environment.Expand(entry.CommandLine));
+    }
     outcome.approved = SaveDecision(platform, facts.DataFolder, decisions, entry.ExeFolder,
                                     entry.ExeName, entry.Arguments, false, false, kStatusApproved);
     return outcome;

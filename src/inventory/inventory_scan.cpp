@@ -74,8 +74,10 @@ ScanSources DefaultScanSources(const services::SystemFacts& facts) {
         sources.runKeys.push_back(std::wstring(kCurrentUserRoot) + kCurrentVersion + key);
     }
     sources.startupFolders.push_back(facts.StartupFolder);
+    sources.folderSettings.push_back(UserStartupSetting());
     if (facts.IsAdmin) {
         sources.startupFolders.push_back(facts.CommonStartupFolder);
+        sources.folderSettings.push_back(CommonStartupSetting());
     }
     return sources;
 }
@@ -163,6 +165,9 @@ ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::Sys
     }
     for (const std::wstring& folder : sources.startupFolders) {
         ScanStartupFolder(context, folder);
+    }
+    for (const StartupFolderSetting& setting : sources.folderSettings) {
+        ScanFolderRedirection(context, setting);
     }
     inventory.LastRecordIndex = ComputeLastRecordIndex(inventory);
     inventory.Processes = std::move(context.processes);

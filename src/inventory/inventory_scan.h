@@ -3,6 +3,7 @@
 // as one record, found or not.
 
 #include "inventory/command_resolver.h"
+#include "inventory/startup_folder_redirection.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 #include "services/system_facts.h"
@@ -30,11 +31,12 @@ struct ScanOptions {
 struct ScanSources {
     std::vector<std::wstring> runKeys;
     std::vector<std::wstring> startupFolders;
+    std::vector<StartupFolderSetting> folderSettings; // where a redirection is a record
 };
 
 // HKLM Run, RunOnce, RunOnceEx, then the same three of the 32-bit view under WOW6432Node
 // (administrators only), the same under HKCU, then the user's Startup folder and, for
-// administrators, the all-users one.
+// administrators, the all-users one; the settings of those folders in the same order.
 ScanSources DefaultScanSources(const services::SystemFacts& facts);
 
 // What the key and folder scans share while they add records.

@@ -13,6 +13,11 @@ namespace vtrl::inventory {
 
 inline constexpr wchar_t kKindRegistry[] = L"REGISTRY";
 inline constexpr wchar_t kKindShortcut[] = L"SHORTCUT";
+// Any other file of a Startup folder (a program, a script, a ".url", a shortcut that cannot be
+// read): Windows opens it as the shell opens the file.
+inline constexpr wchar_t kKindStartupFile[] = L"STARTUPFILE";
+// A Startup folder that "User Shell Folders" points away from its default.
+inline constexpr wchar_t kKindFolderRedirection[] = L"REDIRECTION";
 
 // Slots allocated up front. The inventory grows past them rather than hide an entry: a guard
 // that silently drops startup entries would let exactly those start unseen.
@@ -35,7 +40,7 @@ struct ProgramKey {
 
 struct StartupRecord {
     bool InUse = false;
-    std::wstring Kind; // kKindRegistry or kKindShortcut
+    std::wstring Kind; // kKind...
     bool IsRunning = false;
     bool ViaRundll = false;   // ExeFolder/ExeName name the DLL that rundll32 loads
     std::wstring Location;    // full key path, or the Startup folder
@@ -53,6 +58,11 @@ struct StartupRecord {
     std::wstring Launcher;   // full path of the launcher that runs the program; empty when none
     bool HijackRisk = false; // a shorter unquoted reading runs instead of the program meant
     std::wstring ValueType;  // kValueType...; empty for a shortcut
+    // The program that opens a Startup-folder file (a shortcut's target as read, a script's
+    // interpreter, the file itself for a program); empty when nothing is registered to open it.
+    std::wstring Opener;
+    bool HiddenFile = false; // a Startup-folder file with the hidden attribute
+    bool SystemFile = false; // ... with the system attribute
     ProgramKey LegacyKey;
     SignatureFacts Signature; // of ExeFolder\ExeName, filled at the end of the scan
 };

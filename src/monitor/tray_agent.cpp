@@ -61,6 +61,10 @@ void TrayAgent::Form_Load() {
         for (const auto& folder : sources.startupFolders) {
             locations_.push_back({folder, true, false});
         }
+        // A redirection of a Startup folder is a record too.
+        for (const auto& setting : sources.folderSettings) {
+            locations_.push_back({setting.keyText, false, false});
+        }
         WatchStartupLocations();
         if (services::GetSetting(registry, services::kAppKey, kSettingsSection, kHideTrayIconKey)
                 .empty()) {

@@ -325,8 +325,10 @@ TEST_F(InstantProtection, AChangeRunsOnePassAfterTheSettlingDelay) {
     TrayAgent& agent = StartAgent(L"");
     const auto sources = inventory::DefaultScanSources(facts);
     EXPECT_EQ(agent.WatchedLocations(),
-              static_cast<int>(sources.runKeys.size() + sources.startupFolders.size()));
+              static_cast<int>(sources.runKeys.size() + sources.startupFolders.size() +
+                               sources.folderSettings.size()));
     EXPECT_TRUE(fake.changes.Watching(userRun));
+    EXPECT_TRUE(fake.changes.Watching(inventory::UserStartupSetting().keyText));
     EXPECT_TRUE(fake.changes.Watching(facts.StartupFolder));
 
     // An installer writing several values: one settle timer, one pass.
