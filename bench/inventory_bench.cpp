@@ -69,8 +69,11 @@ std::size_t MinimalLoop(platform::Platform& platform, const inventory::ScanSourc
             ++found;
         }
     };
-    for (const std::wstring& key : sources.runKeys) {
-        const auto location = services::ParseRegistryLocation(key);
+    for (const inventory::PlaceSite& site : sources.places) {
+        if (site.type->Watch() == inventory::WatchScope::Folder) {
+            continue;
+        }
+        const auto location = services::ParseRegistryLocation(site.location);
         if (!location) {
             continue;
         }
@@ -85,7 +88,11 @@ std::size_t MinimalLoop(platform::Platform& platform, const inventory::ScanSourc
             }
         }
     }
-    for (const std::wstring& folder : sources.startupFolders) {
+    for (const inventory::PlaceSite& site : sources.places) {
+        if (site.type->Watch() != inventory::WatchScope::Folder) {
+            continue;
+        }
+        const std::wstring& folder = site.location;
         for (const auto& entry : platform.files.ListFolder(folder, L"*.lnk")) {
             if (const auto link = platform.links.ReadLink(folder + L"\\" + entry.name)) {
                 fileCalls(link->targetPath);

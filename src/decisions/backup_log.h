@@ -6,7 +6,7 @@
 
 #include "decisions/data_file.h"
 #include "decisions/decision_database.h"
-#include "decisions/place_content.h"
+#include "inventory/place_content.h"
 #include "platform/platform.h"
 
 #include <array>
@@ -16,6 +16,9 @@
 #include <vector>
 
 namespace vtrl::decisions {
+
+using inventory::PlaceContent;
+using inventory::PlaceReader;
 
 inline constexpr wchar_t kBackupLogFileName[] = L"BackupAndLog.txt";
 inline constexpr std::size_t kBackupEntryLines = 10;
@@ -30,7 +33,7 @@ struct BackupEntry {
     std::wstring RemovedAt;    // general date and time
     std::wstring RemovedDate;  // "d-m-yyyy"
     std::wstring RemovedTime;  // "h:m:s", 24-hour
-    std::wstring Kind;         // "REGISTRY" or "SHORTCUT"
+    std::wstring Kind;         // the place type's kind ("REGISTRY", "SHORTCUT", ...)
     std::wstring FullLocation; // key path + "\" + value name, or folder + "\" + shortcut file
     std::wstring ExeFolder;
     std::wstring ExeName;

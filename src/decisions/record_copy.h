@@ -6,7 +6,7 @@
 // so that a restore uses it only for exactly that entry and otherwise writes back from the log.
 
 #include "decisions/backup_log.h"
-#include "decisions/place_content.h"
+#include "inventory/place_content.h"
 #include "platform/platform.h"
 
 #include <cstddef>
@@ -17,8 +17,7 @@
 namespace vtrl::decisions {
 
 inline constexpr wchar_t kRecordCopyFolderName[] = L"Backups";
-// A place holding more than this is logged without a copy (and restored from the log's lines).
-inline constexpr std::size_t kMaxRecordCopyBytes = 16 * 1024 * 1024;
+using inventory::kMaxRecordCopyBytes;
 
 struct RecordCopy {
     // Lines 5, 6 and 2 of the log entry it belongs to, as the log reads them back.

@@ -5,6 +5,7 @@
 
 #include "decisions/backup_log.h"
 #include "decisions/decision_database.h"
+#include "inventory/startup_place.h"
 #include "platform/platform.h"
 #include "services/system_facts.h"
 
@@ -13,18 +14,15 @@
 
 namespace vtrl::decisions {
 
-// Where a restore writes: a value under one of the scanned Run-type keys or a Startup folder's
-// "User Shell Folders" value, or a file directly in one of the two Startup folders.
+// Where a restore writes: an entry at one scanned location of the entry's place type.
 struct RestoreTarget {
-    std::wstring runKey;    // the scanned key's text ("HKEY_...\...\Run"), empty for a file
-    std::wstring valueName; // the value under it; may hold backslashes
-    std::wstring linkPath;  // the file's full path, empty for a value
+    inventory::PlaceSite site; // the scanned site ("HKEY_...\...\Run", a Startup folder, ...)
+    std::wstring entry;        // what names the record there (a value name, a file name, ...)
 };
 
-// The target of the entry when its kind and full location name a startup location Vantorel
-// scans (the Run, RunOnce and RunOnceEx keys of both hives and both views, a shortcut or other
-// file directly in the user's or the all-users Startup folder, the two folders' "User Shell
-// Folders" values, whoever runs it); nullopt for any other place.
+// The target of the entry when its kind names a place type and its full location names an entry
+// at a location of that type Vantorel scans (whoever runs it: also the machine-wide ones a
+// standard user's scan skips); nullopt for any other place.
 std::optional<RestoreTarget> ScannedRestoreTarget(platform::Locale& locale,
                                                   const services::SystemFacts& facts,
                                                   const BackupEntry& entry);
@@ -40,16 +38,12 @@ struct RestoreOutcome {
     bool started = false;       // the command line started
     StoreResult approved;       // the decision file now approves the executable
 };
-// Writes the record back exactly as it was removed when the entry's exact copy is kept
-// (record_copy.h): the value with its own type and data, or the file's own bytes and attributes.
-// An entry without one (written before copies were kept, or whose place could not be read) writes
-// a REG_SZ value holding the command line (REG_EXPAND_SZ for a folder redirection), or a shortcut
-// to folder\name with the arguments and the folder as working folder; another Startup-folder file
-// is then not written at all. Then it starts the command line once, with the user's environment
-// variables expanded (a Startup-folder file: the shell opens the file written back; a redirection
-// starts nothing), and approves the executable in the decision file as it is now. Each step runs
-// even when an earlier one failed; an entry whose location is not a scanned one does none of them.
-// The question before and the message after belong to the undo page.
+// Writes the record back through its place type: exactly as it was removed when the entry's exact
+// copy is kept (record_copy.h), from the log's lines otherwise (an entry written before copies
+// were kept, or whose place could not be read). Then it starts the command line once, with the
+// user's environment variables expanded, and approves the executable in the decision file as it is
+// now. Each step runs even when an earlier one failed; an entry whose location is not a scanned one
+// does none of them. The question before and the message after belong to the undo page.
 RestoreOutcome RestoreRemovedRecord(platform::Platform& platform,
                                     const services::SystemFacts& facts, Decisions& decisions,
                                     const BackupEntry& entry);

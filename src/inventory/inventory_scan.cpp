@@ -1,10 +1,12 @@
 #include "inventory/inventory_scan.h"
 
 #include "inventory/command_resolution.h"
-#include "inventory/run_key_scan.h"
+#include "inventory/run_key_place.h"
 #include "inventory/running_programs.h"
+#include "inventory/folder_redirection_place.h"
+#include "inventory/shortcut_place.h"
+#include "inventory/startup_file_place.h"
 #include "inventory/signature_cache.h"
-#include "inventory/startup_folder_scan.h"
 #include "services/date_time.h"
 #include "services/error_log.h"
 #include "services/icon_bitmap.h"
@@ -65,21 +67,42 @@ ScanSources DefaultScanSources(const services::SystemFacts& facts) {
     if (facts.IsAdmin) {
         for (const wchar_t* root : {kLocalMachineRoot, kLocalMachine32Root}) {
             for (const wchar_t* key : kRunKeyNames) {
-                sources.runKeys.push_back(std::wstring(root) + kCurrentVersion + key);
+                PlaceSite site = RunKeySite(std::wstring(root) + kCurrentVersion + key);
+                site.machineWide = true;
+                sources.places.push_back(std::move(site));
             }
         }
     }
     // HKEY_CURRENT_USER's Run keys are shared between the views: once is enough.
     for (const wchar_t* key : kRunKeyNames) {
-        sources.runKeys.push_back(std::wstring(kCurrentUserRoot) + kCurrentVersion + key);
+        sources.places.push_back(
+            RunKeySite(std::wstring(kCurrentUserRoot) + kCurrentVersion + key));
     }
-    sources.startupFolders.push_back(facts.StartupFolder);
-    sources.folderSettings.push_back(UserStartupSetting());
+    // Each Startup folder: its shortcuts, its other files, then its redirection.
+    sources.places.push_back(StartupFolderSite(facts.StartupFolder));
+    sources.places.push_back(StartupFileSite(facts.StartupFolder));
+    sources.places.push_back(RedirectionSite(UserStartupSetting()));
     if (facts.IsAdmin) {
-        sources.startupFolders.push_back(facts.CommonStartupFolder);
-        sources.folderSettings.push_back(CommonStartupSetting());
+        for (PlaceSite common : {StartupFolderSite(facts.CommonStartupFolder),
+                                 StartupFileSite(facts.CommonStartupFolder),
+                                 RedirectionSite(CommonStartupSetting())}) {
+            common.machineWide = true;
+            sources.places.push_back(std::move(common));
+        }
     }
     return sources;
+}
+
+PlaceSite RunKeySite(std::wstring key) {
+    return {&RunKeyValues(), std::move(key), {}, false};
+}
+
+PlaceSite StartupFolderSite(std::wstring folder) {
+    return {&StartupFolderShortcuts(), std::move(folder), {}, false};
+}
+
+PlaceSite StartupFileSite(std::wstring folder) {
+    return {&StartupFolderFiles(), std::move(folder), {}, false};
 }
 
 void AddResolvedRecord(ScanContext& context, StartupRecord record,
@@ -160,14 +183,8 @@ ScanOutcome ScanStartupRecords(platform::Platform& platform, const services::Sys
                         options,
                         ListRunningProcesses(platform.processes),
                         CommandResolver(platform, facts.SystemFolder, facts.WindowsFolder)};
-    for (const std::wstring& key : sources.runKeys) {
-        ScanRunKey(context, key);
-    }
-    for (const std::wstring& folder : sources.startupFolders) {
-        ScanStartupFolder(context, folder);
-    }
-    for (const StartupFolderSetting& setting : sources.folderSettings) {
-        ScanFolderRedirection(context, setting);
+    for (const PlaceSite& site : sources.places) {
+        site.type->List(context, site);
     }
     inventory.LastRecordIndex = ComputeLastRecordIndex(inventory);
     inventory.Processes = std::move(context.processes);

@@ -3,7 +3,7 @@
 // as one record, found or not.
 
 #include "inventory/command_resolver.h"
-#include "inventory/startup_folder_redirection.h"
+#include "inventory/startup_place.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 #include "services/system_facts.h"
@@ -29,15 +29,19 @@ struct ScanOptions {
 
 // Where a scan looks, in scan order.
 struct ScanSources {
-    std::vector<std::wstring> runKeys;
-    std::vector<std::wstring> startupFolders;
-    std::vector<StartupFolderSetting> folderSettings; // where a redirection is a record
+    std::vector<PlaceSite> places;
 };
 
 // HKLM Run, RunOnce, RunOnceEx, then the same three of the 32-bit view under WOW6432Node
 // (administrators only), the same under HKCU, then the user's Startup folder and, for
-// administrators, the all-users one; the settings of those folders in the same order.
+// administrators, the all-users one.
 ScanSources DefaultScanSources(const services::SystemFacts& facts);
+
+// A Run-type key ("REGISTRY") or a Startup folder ("SHORTCUT") at one location.
+PlaceSite RunKeySite(std::wstring key);
+PlaceSite StartupFolderSite(std::wstring folder);
+// The other files of a Startup folder ("STARTUPFILE").
+PlaceSite StartupFileSite(std::wstring folder);
 
 // What the key and folder scans share while they add records.
 struct ScanContext {

@@ -5,9 +5,9 @@
 
 namespace vtrl::inventory {
 
-// True for a Run-key value, a Startup-folder file or a folder redirection whose name the removal
-// can address exactly. A value name holding a NUL cannot be named to the system's delete call (it
-// would delete the value named by the part before the NUL), so such a record is shown but never
+// True for a record of a known place type whose entry the removal can address
+// exactly. A value name holding a NUL cannot be named to the system's delete call (it would
+// delete the value named by the part before the NUL), so such a record is shown but never
 // removed; callers say "cannot be removed" instead of trying.
 bool CanBeRemoved(const StartupRecord& record);
 

@@ -3,6 +3,7 @@
 #include "inventory/legacy_key.h"
 #include "services/registry_access.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vtrl::inventory {
@@ -77,14 +78,23 @@ CommandParts SplitRunCommand(platform::Locale& locale, const std::wstring& comma
     return parts;
 }
 
-void ScanRunKey(ScanContext& context, const std::wstring& keyPath) {
+void ScanRunKey(ScanContext& context, const std::wstring& keyPath, const wchar_t* kind,
+                const std::vector<std::wstring>& only) {
     platform::Platform& platform = context.platform;
     const auto location = services::ParseRegistryLocation(keyPath);
     const std::vector<std::wstring> names = services::RegListValues(platform.registry, keyPath);
     if (!location || names.front() == services::kNoItemsMarker) {
         return;
     }
+    std::vector<std::wstring> wanted;
+    for (const std::wstring& name : only) {
+        wanted.push_back(platform.locale.ToLower(name));
+    }
     for (const std::wstring& name : names) {
+        if (!wanted.empty() && std::find(wanted.begin(), wanted.end(),
+                                         platform.locale.ToLower(name)) == wanted.end()) {
+            continue;
+        }
         const auto value = platform.registry.QueryValue(location->hive, location->keyPath, name);
         const wchar_t* type = value ? ValueTypeName(value->type) : nullptr;
         // Numbers and bytes are no commands; every text is listed, whatever it says.
@@ -95,7 +105,7 @@ void ScanRunKey(ScanContext& context, const std::wstring& keyPath) {
         const ResolvedCommand resolved = context.resolver.ResolveCommandLine(command);
 
         StartupRecord record;
-        record.Kind = kKindRegistry;
+        record.Kind = kind;
         record.Location = keyPath;
         record.EntryName = name;
         record.CommandLine = command;

@@ -5,6 +5,7 @@
 #include "platform/locale.h"
 
 #include <string>
+#include <vector>
 
 namespace vtrl::inventory {
 
@@ -21,9 +22,11 @@ struct CommandParts {
 // arguments; runs of blanks are kept.
 CommandParts SplitRunCommand(platform::Locale& locale, const std::wstring& command);
 
-// Adds a "REGISTRY" record for each text value (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ), whether
+// Adds a record of the kind for each text value (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ), whether
 // its program is found or not; numbers and bytes add none. The key path is a full location
-// ("HKEY_CURRENT_USER\...") and becomes each record's Location.
-void ScanRunKey(ScanContext& context, const std::wstring& keyPath);
+// ("HKEY_CURRENT_USER\...") and becomes each record's Location. With `only`, just the values of
+// those names (compared ignoring case) are looked at.
+void ScanRunKey(ScanContext& context, const std::wstring& keyPath,
+                const wchar_t* kind = kKindRegistry, const std::vector<std::wstring>& only = {});
 
 } // namespace vtrl::inventory

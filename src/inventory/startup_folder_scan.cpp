@@ -9,6 +9,7 @@ namespace vtrl::inventory {
 namespace {
 
 constexpr wchar_t kEveryFile[] = L"*";
+constexpr wchar_t kLinkPattern[] = L"*.lnk";
 constexpr wchar_t kLinkSeparator = L'^';
 
 // A shortcut Windows follows to its target: the record names that target, as it always did.
@@ -50,6 +51,15 @@ void AddFileRecord(ScanContext& context, StartupRecord record, const std::wstrin
     AddResolvedRecord(context, std::move(record), resolved);
 }
 
+StartupRecord ItemRecord(const std::wstring& folder, const StartupItem& item) {
+    StartupRecord record;
+    record.Location = folder;
+    record.EntryName = item.name;
+    record.HiddenFile = item.hidden;
+    record.SystemFile = item.system;
+    return record;
+}
+
 } // namespace
 
 std::wstring ReadShortcut(platform::ShellLinks& links, const std::wstring& linkPath) {
@@ -63,22 +73,28 @@ std::wstring ReadShortcut(platform::ShellLinks& links, const std::wstring& linkP
 void ScanStartupFolder(ScanContext& context, const std::wstring& folder) {
     platform::Platform& platform = context.platform;
     for (const StartupItem& item :
-         StartupItems(platform.locale, platform.files.ListFolder(folder, kEveryFile))) {
-        if (item.name == kOwnStartupShortcut) {
+         StartupItems(platform.locale, platform.files.ListFolder(folder, kLinkPattern))) {
+        // The pattern also matches through 8.3 aliases ("x.lnkx" as "X~1.LNK"): those files are
+        // listed with the others.
+        if (item.name == kOwnStartupShortcut || !IsShortcutName(platform.locale, item.name)) {
             continue;
         }
         const std::wstring path = folder + L"\\" + item.name;
-        StartupRecord record;
-        record.Location = folder;
-        record.EntryName = item.name;
-        record.HiddenFile = item.hidden;
-        record.SystemFile = item.system;
+        StartupRecord record = ItemRecord(folder, item);
         // A shortcut that cannot be read still starts something: it is listed as a file.
-        if (IsShortcutName(platform.locale, item.name) &&
-            AddShortcutRecord(context, record, path)) {
-            continue;
+        if (!AddShortcutRecord(context, record, path)) {
+            AddFileRecord(context, std::move(record), path);
         }
-        AddFileRecord(context, std::move(record), path);
+    }
+}
+
+void ScanStartupFolderFiles(ScanContext& context, const std::wstring& folder) {
+    platform::Platform& platform = context.platform;
+    for (const StartupItem& item :
+         StartupItems(platform.locale, platform.files.ListFolder(folder, kEveryFile))) {
+        if (!IsShortcutName(platform.locale, item.name)) {
+            AddFileRecord(context, ItemRecord(folder, item), folder + L"\\" + item.name);
+        }
     }
 }
 

@@ -15,11 +15,14 @@ inline constexpr wchar_t kOwnStartupShortcut[] = L"Vantorel.lnk";
 // The shortcut's target path, "^", its arguments; empty when the shortcut cannot be read.
 std::wstring ReadShortcut(platform::ShellLinks& links, const std::wstring& linkPath);
 
-// Adds a record for every file of the folder Windows starts (StartupItems), with its hidden and
-// system marks: a "SHORTCUT" record for a readable ".lnk" file, whether its target is found or
-// not, and a "STARTUPFILE" record naming the file and its opener for any other. The folder
-// becomes each record's Location.
+// Adds a record for each ".lnk" file of the folder with its hidden and system marks: a
+// "SHORTCUT" record for one that can be read, whether its target is found or not, and a
+// "STARTUPFILE" record (as below) for one that cannot. The folder becomes each record's Location.
 void ScanStartupFolder(ScanContext& context, const std::wstring& folder);
+
+// Adds a "STARTUPFILE" record, naming the file and its opener, for every other file of the
+// folder Windows starts (StartupItems), with its hidden and system marks.
+void ScanStartupFolderFiles(ScanContext& context, const std::wstring& folder);
 
 // Adds a "REDIRECTION" record when the setting points the Startup folder away from its default:
 // Location and EntryName name the value, CommandLine holds its text, ExeFolder and ExeName the

@@ -6,6 +6,8 @@
 #include "services/registry_access.h"
 #include "services/settings_store.h"
 
+#include <algorithm>
+
 namespace vtrl::monitor {
 namespace {
 
@@ -55,15 +57,15 @@ void TrayAgent::Form_Load() {
     if (startMode_.empty()) {
         MagicSubTimer.SetEnabled(true);
         const inventory::ScanSources sources = inventory::DefaultScanSources(facts_);
-        for (const auto& key : sources.runKeys) {
-            locations_.push_back({key, false, false});
-        }
-        for (const auto& folder : sources.startupFolders) {
-            locations_.push_back({folder, true, false});
-        }
-        // A redirection of a Startup folder is a record too.
-        for (const auto& setting : sources.folderSettings) {
-            locations_.push_back({setting.keyText, false, false});
+        for (const inventory::PlaceSite& site : sources.places) {
+            // A folder whose shortcuts and other files are two places is watched once.
+            const bool known =
+                std::any_of(locations_.begin(), locations_.end(), [&](const auto& l) {
+                    return l.path == site.location && l.scope == site.type->Watch();
+                });
+            if (!known) {
+                locations_.push_back({site.location, site.type->Watch(), false});
+            }
         }
         WatchStartupLocations();
         if (services::GetSetting(registry, services::kAppKey, kSettingsSection, kHideTrayIconKey)
@@ -124,7 +126,7 @@ void TrayAgent::WatchStartupLocations() {
         }
         auto onChange = [this] { StartupLocationChanged(); };
         auto onLost = [this, i] { locations_[i].armed = false; };
-        if (location.folder) {
+        if (location.scope == inventory::WatchScope::Folder) {
             location.armed = platform_.changes.WatchFolder(location.path, onChange, onLost);
         } else if (const auto key = services::ParseRegistryLocation(location.path)) {
             location.armed = platform_.changes.WatchKey(key->hive, key->keyPath, onChange, onLost);

@@ -6,6 +6,7 @@
 // seen; other processes find it by its caption to close it.
 
 #include "decisions/decision_database.h"
+#include "inventory/startup_place.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 #include "platform/ui/form.h"
@@ -78,7 +79,7 @@ protected:
 private:
     struct WatchedLocation {
         std::wstring path; // a key with its hive, or a folder
-        bool folder = false;
+        inventory::WatchScope scope = inventory::WatchScope::KeyValues;
         bool armed = false;
     };
 

@@ -23,6 +23,16 @@ using testing::Utf16Block;
 
 constexpr wchar_t kRunTail[] = L"Microsoft\\Windows\\CurrentVersion\\";
 
+std::vector<std::wstring> RunKeysOf(const ScanSources& sources) {
+    std::vector<std::wstring> keys;
+    for (const PlaceSite& site : sources.places) {
+        if (site.type->Kind() == kKindRegistry) {
+            keys.push_back(site.location);
+        }
+    }
+    return keys;
+}
+
 class InventoryScan : public ::testing::Test {
 protected:
     void SetRun(Hive hive, const std::wstring& keyName, const std::wstring& name,
@@ -118,21 +128,21 @@ TEST_F(InventoryScan, ScanOrderForAnAdministrator) {
 TEST_F(InventoryScan, SourcesListTheThirtyTwoBitViewOnlyForAnAdministrator) {
     const std::wstring machine32 = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\"s + kRunTail;
     facts.IsAdmin = true;
-    const ScanSources admin = DefaultScanSources(facts);
-    ASSERT_EQ(admin.runKeys.size(), 9u);
-    EXPECT_EQ(std::vector<std::wstring>(admin.runKeys.begin() + 3, admin.runKeys.begin() + 6),
+    const std::vector<std::wstring> admin = RunKeysOf(DefaultScanSources(facts));
+    ASSERT_EQ(admin.size(), 9u);
+    EXPECT_EQ(std::vector<std::wstring>(admin.begin() + 3, admin.begin() + 6),
               (std::vector<std::wstring>{machine32 + L"Run", machine32 + L"RunOnce",
                                          machine32 + L"RunOnceEx"}));
     // The current user's keys are shared between the views and come once.
     EXPECT_EQ(std::count_if(
-                  admin.runKeys.begin(), admin.runKeys.end(),
+                  admin.begin(), admin.end(),
                   [](const std::wstring& key) { return key.starts_with(L"HKEY_CURRENT_USER\\"); }),
               3);
 
     facts.IsAdmin = false;
-    const ScanSources standard = DefaultScanSources(facts);
-    ASSERT_EQ(standard.runKeys.size(), 3u);
-    for (const std::wstring& key : standard.runKeys) {
+    const std::vector<std::wstring> standard = RunKeysOf(DefaultScanSources(facts));
+    ASSERT_EQ(standard.size(), 3u);
+    for (const std::wstring& key : standard) {
         EXPECT_TRUE(key.starts_with(L"HKEY_CURRENT_USER\\Software\\")) << key;
     }
 }
@@ -280,12 +290,13 @@ TEST_F(InventoryScan, ShortcutRules) {
     fake.launcher.associations[L".url"] = L"C:\\windows\\system32\\rundll32.exe";
 
     ASSERT_EQ(Scan(false), ScanOutcome::Records);
-    // The fake lists in name order: every file but the folder's settings, hidden and system
-    // ones too; only the product's own shortcut in its exact spelling is left out.
+    // The fake lists in name order, the shortcuts first: every file but the folder's settings,
+    // hidden and system ones too; only the product's own shortcut in its exact spelling is left
+    // out.
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{
-                             L"args.lnk", L"broken.lnk", L"caret.lnk", L"direct.exe", L"hidden.lnk",
-                             L"noargs.lnk", L"panel.lnk", L"readonly.lnk", L"site.url",
-                             L"system.lnk", L"VANTOREL.lnk", L"vantorel.lnk.lnk"}));
+                             L"args.lnk", L"broken.lnk", L"caret.lnk", L"hidden.lnk", L"noargs.lnk",
+                             L"panel.lnk", L"readonly.lnk", L"system.lnk", L"VANTOREL.lnk",
+                             L"vantorel.lnk.lnk", L"direct.exe", L"site.url"}));
     const auto named = [&](const std::wstring& name) -> const StartupRecord& {
         for (int i = 0; i <= inventory.LastRecordIndex; ++i) {
             if (At(i).EntryName == name) {

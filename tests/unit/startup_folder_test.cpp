@@ -184,17 +184,21 @@ TEST_F(StartupFolderTest, FileWithoutAnExactCopyIsNeitherDeletedNorMadeUp) {
     Scan();
     ASSERT_EQ(Live().size(), 2u);
     EXPECT_EQ(decisions::RemoveStartupRecord(fixture.Get(), kDataFolder, Live()[0]).outcome,
-              decisions::StoreOutcome::TooLarge);
+              decisions::StoreOutcome::Failed);
     EXPECT_TRUE(fixture.fake.files.FileExists(big));
     EXPECT_TRUE(Logged().empty());
     fixture.MakeUnreadable(locked);
     EXPECT_EQ(decisions::RemoveStartupRecord(fixture.Get(), kDataFolder, Live()[1]).outcome,
               decisions::StoreOutcome::Failed);
     EXPECT_TRUE(fixture.fake.files.FileExists(locked));
+    EXPECT_TRUE(Logged().empty());
 
-    // An entry of a file without its copy writes nothing back: no shortcut in its place.
+    // An entry of a file without its copy (edited by hand, its copy lost) writes nothing back:
+    // no shortcut in its place.
     fixture.fake.files.Remove(locked);
-    const decisions::RestoreOutcome outcome = Restore(Logged().at(0));
+    const decisions::RestoreOutcome outcome =
+        Restore({L"t", L"d", L"h", L"STARTUPFILE", locked, L"", L"locked.vbs", L"",
+                 L"\"" + locked + L"\""});
     EXPECT_FALSE(outcome.refused);
     EXPECT_FALSE(outcome.recordWritten);
     EXPECT_FALSE(outcome.started);
@@ -256,13 +260,14 @@ TEST_F(StartupFolderTest, RestoreWritesOnlyIntoTheStartupFoldersAndTheirSettings
     const auto file = decisions::ScannedRestoreTarget(fixture.Get().locale, facts,
                                                       entry(L"STARTUPFILE", folder + L"\\run.bat"));
     ASSERT_TRUE(file);
-    EXPECT_EQ(file->linkPath, folder + L"\\run.bat");
+    EXPECT_EQ(file->site.type->Kind(), L"STARTUPFILE");
+    EXPECT_EQ(file->site.location + L"\\" + file->entry, folder + L"\\run.bat");
     const auto common = decisions::ScannedRestoreTarget(
         fixture.Get().locale, facts,
         entry(L"REDIRECTION", L"hkey_local_machine\\software\\microsoft\\windows\\currentversion"
                               L"\\explorer\\user shell folders\\common startup"));
     ASSERT_TRUE(common);
-    EXPECT_EQ(common->valueName, L"Common Startup");
+    EXPECT_EQ(common->entry, L"Common Startup");
 }
 
 } // namespace

@@ -178,7 +178,7 @@ TEST_F(CheckCycleWineTest, RestrictedRecordIsDeletedLoggedAnnouncedAndEnded) {
 
     inventory::StartupInventory inventory;
     inventory::ScanSources sources;
-    sources.runKeys = {L"HKEY_CURRENT_USER\\" + key};
+    sources.places = {inventory::RunKeySite(L"HKEY_CURRENT_USER\\" + key)};
     monitor::RunCheckCycle(recorded, facts, inventory, table, sources);
 
     EXPECT_FALSE(RunValueExists(L"CycleTarget"));
@@ -227,7 +227,7 @@ TEST_F(CheckCycleWineTest, ANamesakeInAnotherFolderKeepsRunningWhileTheDottedOne
 
     inventory::StartupInventory inventory;
     inventory::ScanSources sources;
-    sources.runKeys = {L"HKEY_CURRENT_USER\\" + key};
+    sources.places = {inventory::RunKeySite(L"HKEY_CURRENT_USER\\" + key)};
     monitor::RunCheckCycle(recorded, facts, inventory, table, sources);
 
     EXPECT_TRUE(inventory.Records[0].IsRunning);
@@ -258,7 +258,7 @@ TEST_F(CheckCycleWineTest, AValueNameWithANulLeavesItsPrefixSiblingAlone) {
 
     inventory::StartupInventory inventory;
     inventory::ScanSources sources;
-    sources.runKeys = {L"HKEY_CURRENT_USER\\" + key};
+    sources.places = {inventory::RunKeySite(L"HKEY_CURRENT_USER\\" + key)};
     monitor::RunCheckCycle(recorded, facts, inventory, table, sources);
 
     ASSERT_EQ(inventory.LastRecordIndex, 1);

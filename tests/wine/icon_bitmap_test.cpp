@@ -154,7 +154,7 @@ TEST_F(IconBitmapWineTest, ScanWithIconsSavesOneBitmapPerRecord) {
     scanFacts.DataFolder = dataFolder;
     inventory::StartupInventory inventory;
     inventory::ScanSources sources;
-    sources.runKeys.push_back(L"HKEY_CURRENT_USER\\" + key);
+    sources.places.push_back(inventory::RunKeySite(L"HKEY_CURRENT_USER\\" + key));
     const auto outcome = inventory::ScanStartupRecords(
         real.Get(), scanFacts, inventory, {.withIcons = true, .readOnly = true}, sources);
     RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kTestRoot) + L"\\icons-" + tag).c_str());

@@ -151,7 +151,7 @@ TEST_F(SafeTextWineTest, DecisionForAFolderOutsideTheAnsiCodePageIsRemovedAndRes
                              r.windows,  r.changes, r.locks,     r.environment, r.signatures};
     inventory::StartupInventory inventory;
     inventory::ScanSources sources;
-    sources.runKeys = {std::wstring(L"HKEY_CURRENT_USER\\") + kRunKey};
+    sources.places = {inventory::RunKeySite(std::wstring(L"HKEY_CURRENT_USER\\") + kRunKey)};
     monitor::RunCheckCycle(quiet, facts, inventory, table, sources);
     EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, kRunKey, valueName.c_str(), RRF_RT_ANY, nullptr,
                            nullptr, nullptr),

@@ -7,6 +7,7 @@
 #include "decisions/decision_database.h"
 #include "decisions/record_removal.h"
 #include "decisions/record_restore.h"
+#include "inventory/folder_redirection_place.h"
 #include "inventory/inventory_scan.h"
 #include "inventory/startup_folder_items.h"
 #include "inventory/startup_folder_redirection.h"
@@ -133,7 +134,7 @@ TEST_F(StartupFolderWineTest, KnownFolderFollowsTheRedirectionAndItIsARecord) {
               Lower(moved));
 
     inventory::ScanSources sources;
-    sources.folderSettings = {inventory::UserStartupSetting()};
+    sources.places = {inventory::RedirectionSite(inventory::UserStartupSetting())};
     const auto records = Scan(sources);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].Kind, inventory::kKindFolderRedirection);
@@ -183,7 +184,7 @@ TEST_F(StartupFolderWineTest, EveryFileListedAndMovedOutAndBackExactly) {
     ASSERT_TRUE(CreateDirectoryW((startup + L"\\Sub").c_str(), nullptr));
 
     inventory::ScanSources sources;
-    sources.startupFolders = {startup};
+    sources.places = {inventory::StartupFolderSite(startup), inventory::StartupFileSite(startup)};
     auto records = Scan(sources);
     ASSERT_EQ(records.size(), 2u) << "desktop.ini and the subfolder are not listed";
     std::sort(records.begin(), records.end(),

@@ -46,7 +46,8 @@ printf '[.ShellClassInfo]\r\n' >"$t/Elsewhere/desktop.ini"
 
 # Listed from the folder the redirection points to, the redirection with them.
 reg_set "$shell_folders" Startup REG_EXPAND_SZ 'C:\vtrltest\Elsewhere'
-for f in "${files[@]}"; do cp -p "$t/stage/$f" "$t/Elsewhere/$f"; done
+# Moved, not copied: Wine keeps the hidden mark beside the file, and only a move takes it along.
+for f in "${files[@]}"; do mv "$t/stage/$f" "$t/Elsewhere/$f"; done
 rc=0
 vtrl_wine 60 "$lc" list --json >"$out/list.json" 2>"$out/stderr" || rc=$?
 assert_eq 0 "$rc" "exit code of list --json ($(cat "$out/stderr"))"
@@ -81,7 +82,7 @@ if redirects:
 expect("desktop.ini listed", [r for r in records if r["EntryName"].lower() == "desktop.ini"], [])
 sys.exit(0 if ok else 1)
 PY
-rm -f "$t/Elsewhere"/{run.bat,script.vbs,tool.exe,Linked.lnk}
+for f in "${files[@]}"; do mv "$t/Elsewhere/$f" "$t/stage/$f"; done
 reg_set "$shell_folders" Startup REG_EXPAND_SZ "$default_value"
 printf '[.ShellClassInfo]\r\n' >"$startup/desktop.ini"
 

@@ -181,8 +181,7 @@ int wmain(int argc, wchar_t** argv) {
                                 r.windows, r.changes, r.locks,     r.environment, r.signatures};
 
     inventory::ScanSources sources;
-    sources.runKeys = {runKey};
-    sources.startupFolders = {startupFolder};
+    sources.places = {inventory::RunKeySite(runKey), inventory::StartupFolderSite(startupFolder)};
     inventory::StartupInventory inventory;
     decisions::Decisions table;
     SetEvent(ready.get());

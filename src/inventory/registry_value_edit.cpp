@@ -1,0 +1,73 @@
+#include "inventory/registry_value_edit.h"
+
+#include "services/registry_access.h"
+
+namespace vtrl::inventory {
+
+namespace {
+
+// The key without the trailing backslashes a location may carry.
+std::optional<services::RegistryLocation> KeyOf(const std::wstring& key) {
+    auto location = services::ParseRegistryLocation(key);
+    if (location) {
+        while (!location->keyPath.empty() && location->keyPath.back() == L'\\') {
+            location->keyPath.pop_back();
+        }
+    }
+    return location;
+}
+
+} // namespace
+
+std::optional<PlaceContent> ReadValueContent(platform::Platform& platform, const std::wstring& key,
+                                             const std::wstring& name,
+                                             const std::wstring& fullLocation) {
+    const auto location = KeyOf(key);
+    if (!location) {
+        return std::nullopt;
+    }
+    auto value = platform.registry.QueryValue(location->hive, location->keyPath, name);
+    if (!value || value->data.size() > kMaxRecordCopyBytes) {
+        return std::nullopt;
+    }
+    PlaceContent content;
+    content.exactLocation = fullLocation;
+    content.valueType = value->type;
+    content.data.assign(value->data.begin(), value->data.end());
+    return content;
+}
+
+bool DeleteNamedValue(platform::Platform& platform, const std::wstring& key,
+                      const std::wstring& name) {
+    const auto location = KeyOf(key);
+    if (!location) {
+        return false;
+    }
+    // The value is named directly rather than through a path text: a path ending in "\" would
+    // name the whole key when the record is the key's default value.
+    if (platform.registry.DeleteValue(location->hive, location->keyPath, name)) {
+        return true;
+    }
+    const auto names = platform.registry.ListValueNames(location->hive, location->keyPath);
+    if (!names) {
+        return false;
+    }
+    const std::wstring wanted = platform.locale.ToLower(name);
+    for (const std::wstring& present : *names) {
+        if (platform.locale.ToLower(present) == wanted) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WriteNamedValue(platform::Platform& platform, const std::wstring& key,
+                     const std::wstring& name, const platform::RegistryValue& value) {
+    const auto location = KeyOf(key);
+    if (!location || !platform.registry.CreateKey(location->hive, location->keyPath)) {
+        return false;
+    }
+    return platform.registry.SetValue(location->hive, location->keyPath, name, value);
+}
+
+} // namespace vtrl::inventory

@@ -1,0 +1,29 @@
+#pragma once
+// The registry steps every registry place type shares: reading one value exactly, deleting it,
+// and writing it back, each addressed by a key text with its hive ("HKEY_CURRENT_USER\...") and
+// the value's own name.
+
+#include "inventory/place_content.h"
+#include "platform/platform.h"
+
+#include <optional>
+#include <string>
+
+namespace vtrl::inventory {
+
+// The value's type and raw data as stored, with `fullLocation` as its exact location; nullopt
+// when it is missing, cannot be read or is larger than a copy keeps.
+std::optional<PlaceContent> ReadValueContent(platform::Platform& platform, const std::wstring& key,
+                                             const std::wstring& name,
+                                             const std::wstring& fullLocation);
+
+// Deletes only this value (also a key's unnamed default value); true when it is gone afterwards,
+// also when it was gone before.
+bool DeleteNamedValue(platform::Platform& platform, const std::wstring& key,
+                      const std::wstring& name);
+
+// Creates the key when missing and writes the value.
+bool WriteNamedValue(platform::Platform& platform, const std::wstring& key,
+                     const std::wstring& name, const platform::RegistryValue& value);
+
+} // namespace vtrl::inventory

@@ -1,0 +1,61 @@
+#include "inventory/run_key_place.h"
+
+#include "inventory/registry_value_edit.h"
+#include "inventory/run_key_scan.h"
+#include "services/registry_access.h"
+
+namespace vtrl::inventory {
+
+void RunKeyPlace::List(ScanContext& context, const PlaceSite& site) const {
+    ScanRunKey(context, site.location, kind_, site.values);
+}
+
+bool RunKeyPlace::CanRemove(const StartupRecord& record) const {
+    // A value name holding a NUL cannot be named to the system's delete call (it would delete
+    // the value named by the part before the NUL).
+    return record.EntryName.find(L'\0') == std::wstring::npos &&
+           record.Location.find(L'\0') == std::wstring::npos;
+}
+
+std::optional<PlaceContent> RunKeyPlace::Read(platform::Platform& platform,
+                                              const StartupRecord& record) const {
+    return ReadValueContent(platform, record.Location, record.EntryName, FullLocation(record));
+}
+
+bool RunKeyPlace::Remove(platform::Platform& platform, const StartupRecord& record) const {
+    return DeleteNamedValue(platform, record.Location, record.EntryName);
+}
+
+std::optional<std::wstring> RunKeyPlace::EntryAt(platform::Locale& locale, const PlaceSite& site,
+                                                 const std::wstring& fullLocation) const {
+    auto name = RestAfter(locale, fullLocation, site.location);
+    if (!name || site.values.empty()) {
+        return name;
+    }
+    for (const std::wstring& covered : site.values) {
+        if (locale.ToLower(covered) == locale.ToLower(*name)) {
+            return name;
+        }
+    }
+    return std::nullopt;
+}
+
+bool RunKeyPlace::WriteBack(platform::Platform& platform, const PlaceSite& site,
+                            const std::wstring& entry, const PlaceContent& content) const {
+    return WriteNamedValue(
+        platform, site.location, entry,
+        {content.valueType, std::vector<std::uint8_t>(content.data.begin(), content.data.end())});
+}
+
+bool RunKeyPlace::WriteFromLog(platform::Platform& platform, const PlaceSite& site,
+                               const std::wstring& entry, const LoggedRecord& logged) const {
+    return WriteNamedValue(platform, site.location, entry,
+                           {platform::kRegSz, services::EncodeRegSz(logged.commandLine)});
+}
+
+const StartupPlace& RunKeyValues() {
+    static const RunKeyPlace place(kKindRegistry);
+    return place;
+}
+
+} // namespace vtrl::inventory
