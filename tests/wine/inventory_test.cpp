@@ -143,8 +143,10 @@ protected:
 
     // Scans the test key and the test folder through the real scan driver, leaving no trace.
     inventory::ScanOutcome Scan() {
-        return inventory::ScanStartupRecords(real.Get(), facts, records, {.readOnly = true},
-                                             {{Location()}, {folder}, {}});
+        return inventory::ScanStartupRecords(
+            real.Get(), facts, records, {.readOnly = true},
+            {{inventory::RunKeySite(Location()), inventory::StartupFolderSite(folder),
+              inventory::StartupFileSite(folder)}});
     }
     const StartupRecord* Find(const std::wstring& entryName) const {
         for (int i = 0; i <= records.LastRecordIndex; ++i) {
