@@ -59,7 +59,7 @@ bool Seed(platform::Platform& platform, const services::SystemFacts& facts) {
 }
 
 // The calls the records need and nothing else: each source listed, each value or shortcut
-// read, and each program's existence, version block and size.
+// read, and each program's (or Startup-folder file's) existence, version block and size.
 std::size_t MinimalLoop(platform::Platform& platform, const inventory::ScanSources& sources) {
     std::size_t found = 0;
     const auto fileCalls = [&](const std::wstring& path) {
@@ -77,7 +77,10 @@ std::size_t MinimalLoop(platform::Platform& platform, const inventory::ScanSourc
         if (!location) {
             continue;
         }
-        const auto names = platform.registry.ListValueNames(location->hive, location->keyPath);
+        // A site of named values reads only those (a Startup folder's "User Shell Folders" value).
+        const auto names = site.values.empty()
+                               ? platform.registry.ListValueNames(location->hive, location->keyPath)
+                               : std::optional(site.values);
         for (const std::wstring& name : names.value_or(std::vector<std::wstring>())) {
             const auto value =
                 platform.registry.QueryValue(location->hive, location->keyPath, name);
@@ -93,6 +96,15 @@ std::size_t MinimalLoop(platform::Platform& platform, const inventory::ScanSourc
             continue;
         }
         const std::wstring& folder = site.location;
+        if (site.type->Kind() == inventory::kKindStartupFile) {
+            // The folder's other files are programs themselves.
+            for (const auto& entry : platform.files.ListFolder(folder, L"*")) {
+                if (!entry.name.ends_with(L".lnk")) {
+                    fileCalls(folder + L"\\" + entry.name);
+                }
+            }
+            continue;
+        }
         for (const auto& entry : platform.files.ListFolder(folder, L"*.lnk")) {
             if (const auto link = platform.links.ReadLink(folder + L"\\" + entry.name)) {
                 fileCalls(link->targetPath);

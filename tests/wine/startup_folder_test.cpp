@@ -105,6 +105,19 @@ protected:
                 inventory.Records.begin() + inventory.LastRecordIndex + 1};
     }
 
+    // Restores the log's one entry; an empty outcome when the log does not hold exactly one.
+    decisions::RestoreOutcome RestoreTheOnlyEntry() {
+        const auto lines = services::ReadTextLines(real.Get().files, real.Get().locale,
+                                                   decisions::BackupLogPath(facts.DataFolder));
+        const auto logged =
+            lines ? decisions::ParseBackupLines(*lines) : std::vector<decisions::BackupEntry>{};
+        EXPECT_EQ(logged.size(), 1u);
+        decisions::Decisions table;
+        return logged.size() == 1
+                   ? decisions::RestoreRemovedRecord(real.Get(), facts, table, logged[0])
+                   : decisions::RestoreOutcome{};
+    }
+
     win32::ComApartment com;
     win32::Win32Platform real;
     services::SystemFacts facts;
@@ -146,13 +159,7 @@ TEST_F(StartupFolderWineTest, KnownFolderFollowsTheRedirectionAndItIsARecord) {
     ASSERT_TRUE(decisions::RemoveStartupRecord(real.Get(), facts.DataFolder, records[0]));
     EXPECT_EQ(Lower(folders.KnownFolderPath(platform::KnownFolder::Startup).value_or(L"")),
               Lower(*standard));
-    const auto lines = services::ReadTextLines(real.Get().files, real.Get().locale,
-                                               decisions::BackupLogPath(facts.DataFolder));
-    ASSERT_TRUE(lines);
-    const auto logged = decisions::ParseBackupLines(*lines);
-    ASSERT_EQ(logged.size(), 1u);
-    decisions::Decisions table;
-    const auto outcome = decisions::RestoreRemovedRecord(real.Get(), facts, table, logged[0]);
+    const auto outcome = RestoreTheOnlyEntry();
     EXPECT_TRUE(outcome.exactCopy);
     EXPECT_TRUE(outcome.recordWritten);
     EXPECT_EQ(saved.Now(), before);
@@ -199,13 +206,7 @@ TEST_F(StartupFolderWineTest, EveryFileListedAndMovedOutAndBackExactly) {
 
     ASSERT_TRUE(decisions::RemoveStartupRecord(real.Get(), facts.DataFolder, tool));
     EXPECT_EQ(GetFileAttributesW(program.c_str()), INVALID_FILE_ATTRIBUTES);
-    const auto lines = services::ReadTextLines(real.Get().files, real.Get().locale,
-                                               decisions::BackupLogPath(facts.DataFolder));
-    ASSERT_TRUE(lines);
-    const auto logged = decisions::ParseBackupLines(*lines);
-    ASSERT_EQ(logged.size(), 1u);
-    decisions::Decisions table;
-    const auto outcome = decisions::RestoreRemovedRecord(real.Get(), facts, table, logged[0]);
+    const auto outcome = RestoreTheOnlyEntry();
     EXPECT_TRUE(outcome.exactCopy);
     EXPECT_TRUE(outcome.recordWritten);
     EXPECT_TRUE(outcome.started) << "the shell opened the restored program";
