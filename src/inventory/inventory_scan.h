@@ -34,7 +34,8 @@ struct ScanSources {
 
 // HKLM Run, RunOnce, RunOnceEx, then the same three of the 32-bit view under WOW6432Node
 // (administrators only), the same under HKCU, then the user's Startup folder and, for
-// administrators, the all-users one.
+// administrators, the all-users one: each folder's shortcuts, its other files and its
+// "User Shell Folders" value.
 ScanSources DefaultScanSources(const services::SystemFacts& facts);
 
 // A Run-type key ("REGISTRY") or a Startup folder ("SHORTCUT") at one location.
