@@ -106,7 +106,8 @@ import json, os, sys
 records = json.load(open(sys.argv[1], encoding="utf-8"))
 fields = ["Kind", "Location", "EntryName", "CommandLine", "ExeFolder", "ExeName", "Arguments",
           "Company", "Description", "FileSize", "IsRunning", "ViaRundll", "Found", "Launcher",
-          "HijackRisk", "ValueType", "Signer", "Verified", "SignatureStatus", "Sha256"]
+          "HijackRisk", "ValueType", "Signer", "Verified", "SignatureStatus", "Sha256", "Opener",
+          "HiddenFile", "SystemFile"]
 ok = True
 def check(what, expected, actual):
     global ok
