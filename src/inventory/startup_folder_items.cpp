@@ -1,6 +1,7 @@
 #include "inventory/startup_folder_items.h"
 
 #include <array>
+#include <functional>
 #include <string_view>
 
 namespace vtrl::inventory {
@@ -53,8 +54,11 @@ bool IsShortcutName(platform::Locale& locale, const std::wstring& name) {
     return ExtensionOf(locale, name) == L".lnk";
 }
 
-std::wstring OpenerOf(platform::Locale& locale, platform::Launcher& launcher,
-                      const std::wstring& systemFolder, const std::wstring& path) {
+namespace {
+
+std::wstring OpenerWith(platform::Locale& locale, const std::wstring& systemFolder,
+                        const std::wstring& path,
+                        const std::function<std::optional<std::wstring>()>& association) {
     const std::wstring extension = ExtensionOf(locale, path);
     if (OneOf(extension, kProgramExtensions)) {
         return path;
@@ -63,7 +67,7 @@ std::wstring OpenerOf(platform::Locale& locale, platform::Launcher& launcher,
     if (OneOf(extension, kBatchExtensions)) {
         return systemFolder + L"\\" + kCommandProcessor;
     }
-    const auto program = launcher.AssociatedProgram(path);
+    const auto program = association();
     if (!program) {
         return {};
     }
@@ -71,6 +75,24 @@ std::wstring OpenerOf(platform::Locale& locale, platform::Launcher& launcher,
         return path;
     }
     return *program;
+}
+
+} // namespace
+
+std::wstring OpenerOf(platform::Locale& locale, platform::Launcher& launcher,
+                      const std::wstring& systemFolder, const std::wstring& path) {
+    return OpenerWith(locale, systemFolder, path, [&] { return launcher.AssociatedProgram(path); });
+}
+
+std::wstring Openers::Of(const std::wstring& path) {
+    return OpenerWith(locale_, systemFolder_, path, [&] {
+        const std::wstring extension = ExtensionOf(locale_, path);
+        const auto known = associations_.find(extension);
+        if (known != associations_.end()) {
+            return known->second;
+        }
+        return associations_[extension] = launcher_.AssociatedProgram(path);
+    });
 }
 
 } // namespace vtrl::inventory

@@ -5,6 +5,8 @@
 #include "platform/launcher.h"
 #include "platform/locale.h"
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,5 +35,20 @@ bool IsShortcutName(platform::Locale& locale, const std::wstring& name);
 // shell's association. Empty when nothing is registered to open it.
 std::wstring OpenerOf(platform::Locale& locale, platform::Launcher& launcher,
                       const std::wstring& systemFolder, const std::wstring& path);
+
+// OpenerOf for the files of one folder, asking the shell once per file type: a folder may hold
+// thousands of files of a few types.
+class Openers {
+public:
+    Openers(platform::Locale& locale, platform::Launcher& launcher, std::wstring systemFolder)
+        : locale_(locale), launcher_(launcher), systemFolder_(std::move(systemFolder)) {}
+    std::wstring Of(const std::wstring& path);
+
+private:
+    platform::Locale& locale_;
+    platform::Launcher& launcher_;
+    std::wstring systemFolder_;
+    std::map<std::wstring, std::optional<std::wstring>> associations_; // by extension
+};
 
 } // namespace vtrl::inventory

@@ -40,14 +40,14 @@ bool AddShortcutRecord(ScanContext& context, StartupRecord record, const std::ws
 }
 
 // Any other file: the record names the file itself and the program that opens it.
-void AddFileRecord(ScanContext& context, StartupRecord record, const std::wstring& path) {
-    platform::Platform& platform = context.platform;
+void AddFileRecord(ScanContext& context, Openers& openers, StartupRecord record,
+                   const std::wstring& path) {
     record.Kind = kKindStartupFile;
     record.CommandLine = L"\"" + path + L"\"";
-    record.Opener = OpenerOf(platform.locale, platform.launcher, context.facts.SystemFolder, path);
+    record.Opener = openers.Of(path);
     ResolvedCommand resolved;
     resolved.Program = path;
-    resolved.Found = platform.files.FileExists(path);
+    resolved.Found = true; // the listing has just seen it
     AddResolvedRecord(context, std::move(record), resolved);
 }
 
@@ -72,6 +72,7 @@ std::wstring ReadShortcut(platform::ShellLinks& links, const std::wstring& linkP
 
 void ScanStartupFolder(ScanContext& context, const std::wstring& folder) {
     platform::Platform& platform = context.platform;
+    Openers openers(platform.locale, platform.launcher, context.facts.SystemFolder);
     for (const StartupItem& item :
          StartupItems(platform.locale, platform.files.ListFolder(folder, kLinkPattern))) {
         // The pattern also matches through 8.3 aliases ("x.lnkx" as "X~1.LNK"): those files are
@@ -83,17 +84,18 @@ void ScanStartupFolder(ScanContext& context, const std::wstring& folder) {
         StartupRecord record = ItemRecord(folder, item);
         // A shortcut that cannot be read still starts something: it is listed as a file.
         if (!AddShortcutRecord(context, record, path)) {
-            AddFileRecord(context, std::move(record), path);
+            AddFileRecord(context, openers, std::move(record), path);
         }
     }
 }
 
 void ScanStartupFolderFiles(ScanContext& context, const std::wstring& folder) {
     platform::Platform& platform = context.platform;
+    Openers openers(platform.locale, platform.launcher, context.facts.SystemFolder);
     for (const StartupItem& item :
          StartupItems(platform.locale, platform.files.ListFolder(folder, kEveryFile))) {
         if (!IsShortcutName(platform.locale, item.name)) {
-            AddFileRecord(context, ItemRecord(folder, item), folder + L"\\" + item.name);
+            AddFileRecord(context, openers, ItemRecord(folder, item), folder + L"\\" + item.name);
         }
     }
 }
