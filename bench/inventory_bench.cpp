@@ -59,8 +59,8 @@ bool Seed(platform::Platform& platform, const services::SystemFacts& facts) {
 }
 
 // The calls the records need and nothing else: each source listed (a key's subkeys too where the
-// place lives in them), each value or shortcut read, and each program's existence, version
-// block and size.
+// place lives in them), each value or shortcut read, and each program's (or Startup-folder
+// file's) existence, version block and size.
 std::size_t MinimalLoop(platform::Platform& platform, const inventory::ScanSources& sources) {
     std::size_t found = 0;
     const auto fileCalls = [&](const std::wstring& path) {
@@ -86,6 +86,15 @@ std::size_t MinimalLoop(platform::Platform& platform, const inventory::ScanSourc
         }
     };
     for (const inventory::PlaceSite& site : sources.places) {
+        if (site.type->Kind() == inventory::kKindStartupFile) {
+            // The folder's other files are programs themselves.
+            for (const auto& entry : platform.files.ListFolder(site.location, L"*")) {
+                if (!entry.name.ends_with(L".lnk")) {
+                    fileCalls(site.location + L"\\" + entry.name);
+                }
+            }
+            continue;
+        }
         if (site.type->Watch() == inventory::WatchScope::Folder) {
             for (const auto& entry : platform.files.ListFolder(site.location, L"*.lnk")) {
                 if (const auto link = platform.links.ReadLink(site.location + L"\\" + entry.name)) {

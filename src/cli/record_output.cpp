@@ -7,27 +7,12 @@
 namespace vtrl::cli {
 
 const std::vector<std::wstring_view>& RecordFieldNames() {
-    static const std::vector<std::wstring_view> names = {L"Kind",
-                                                         L"Location",
-                                                         L"EntryName",
-                                                         L"CommandLine",
-                                                         L"ExeFolder",
-                                                         L"ExeName",
-                                                         L"Arguments",
-                                                         L"Company",
-                                                         L"Description",
-                                                         L"FileSize",
-                                                         L"IsRunning",
-                                                         L"ViaRundll",
-                                                         L"Found",
-                                                         L"Launcher",
-                                                         L"HijackRisk",
-                                                         L"ValueType",
-                                                         L"Signer",
-                                                         L"Verified",
-                                                         L"SignatureStatus",
-                                                         L"Sha256",
-                                                         L"NeedsAdministrator"};
+    static const std::vector<std::wstring_view> names = {
+        L"Kind",      L"Location",   L"EntryName",  L"CommandLine",       L"ExeFolder",
+        L"ExeName",   L"Arguments",  L"Company",    L"Description",       L"FileSize",
+        L"IsRunning", L"ViaRundll",  L"Found",      L"Launcher",          L"HijackRisk",
+        L"ValueType", L"Signer",     L"Verified",   L"SignatureStatus",   L"Sha256",
+        L"Opener",    L"HiddenFile", L"SystemFile", L"NeedsAdministrator"};
     return names;
 }
 
@@ -62,6 +47,9 @@ OutputRows RecordRows(std::span<const inventory::StartupRecord> records) {
             FlagCell(record.Signature.Status == inventory::SignatureStatus::Verified),
             TextCell(inventory::SignatureText(record.Signature, {})),
             TextCell(record.Signature.Sha256),
+            TextCell(record.Opener),
+            FlagCell(record.HiddenFile),
+            FlagCell(record.SystemFile),
             FlagCell(record.NeedsAdministrator),
         });
     }

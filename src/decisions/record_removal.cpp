@@ -18,11 +18,25 @@ StoreResult RemoveStartupRecord(platform::Platform& platform, const std::wstring
         return {StoreOutcome::NotRemovable};
     }
     const std::wstring fullLocation = place->FullLocation(record);
-    const StoreResult backup = BackupAndLogRemoval(
-        platform, dataFolder, record.Kind, fullLocation, record.ExeFolder, record.ExeName,
-        record.Arguments, record.CommandLine, [&] { return place->Read(platform, record); });
+    // What the log's lines cannot write back is kept only in its exact copy: without one (too
+    // large, unreadable) it is neither logged nor deleted.
+    const bool needsCopy = !place->RestorableFromLog();
+    if (needsCopy && !place->Read(platform, record)) {
+        return {StoreOutcome::Failed};
+    }
+    bool copied = false;
+    const StoreResult backup =
+        BackupAndLogRemoval(platform, dataFolder, record.Kind, fullLocation, record.ExeFolder,
+                            record.ExeName, record.Arguments, record.CommandLine, [&] {
+                                auto content = place->Read(platform, record);
+                                copied = content.has_value();
+                                return content;
+                            });
     if (!backup) {
         return backup;
+    }
+    if (needsCopy && !copied) {
+        return {StoreOutcome::Failed};
     }
     return {place->Remove(platform, record) ? StoreOutcome::Stored : StoreOutcome::Failed};
 }

@@ -19,8 +19,10 @@ std::wstring FullLocationOf(const inventory::StartupRecord& record);
 // value, also a key's unnamed default value), a shortcut file (a read-only one too), ... The backup
 // comes first so that a crash in between never loses the record; when it cannot be written (Busy
 // when another writer kept the log too long) nothing is deleted. A record whose name cannot be
-// addressed exactly gets NotRemovable, with no backup and no deletion. Stored when the record is
-// gone afterwards, also when it was already gone.
+// addressed exactly gets NotRemovable, with no backup and no deletion. A record whose place the
+// log's lines cannot write back (a Startup-folder file other than a shortcut) is only logged and
+// deleted with its exact copy, and gets Failed without one. Stored when the record is gone
+// afterwards, also when it was already gone.
 StoreResult RemoveStartupRecord(platform::Platform& platform, const std::wstring& dataFolder,
                                 const inventory::StartupRecord& record);
 

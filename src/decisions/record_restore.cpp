@@ -60,15 +60,15 @@ RestoreOutcome RestoreRemovedRecord(platform::Platform& platform,
         outcome.exactCopy = true;
         outcome.recordWritten = exactTarget->site.type->WriteBack(
             platform, exactTarget->site, exactTarget->entry, copy->content);
-    } else {
-        outcome.recordWritten = target->site.type->WriteFromLog(
-            platform, target->site, target->entry,
-            {entry.ExeFolder, entry.ExeName, entry.Arguments, entry.CommandLine});
     }
-    // The command as stored may name variables (a REG_EXPAND_SZ value, %ProgramFiles%); started
-    // as Windows starts such a value. An already expanded command stays as it is.
+    const inventory::LoggedRecord logged{entry.ExeFolder, entry.ExeName, entry.Arguments,
+                                         entry.CommandLine};
+    if (!exactTarget) {
+        outcome.recordWritten =
+            target->site.type->WriteFromLog(platform, target->site, target->entry, logged);
+    }
     outcome.started =
-        platform.launcher.StartProgram(platform.environment.Expand(entry.CommandLine));
+        target->site.type->StartRestored(platform, target->site, target->entry, logged);
     outcome.approved = SaveDecision(platform, facts.DataFolder, decisions, entry.ExeFolder,
                                     entry.ExeName, entry.Arguments, false, false, kStatusApproved);
     return outcome;

@@ -1,8 +1,10 @@
 #include "inventory/scan_sources.h"
 
+#include "inventory/folder_redirection_place.h"
 #include "inventory/list_value_place.h"
 #include "inventory/run_key_place.h"
 #include "inventory/shortcut_place.h"
+#include "inventory/startup_file_place.h"
 #include "inventory/subkey_place.h"
 
 namespace vtrl::inventory {
@@ -53,10 +55,16 @@ ScanSources DefaultScanSources(const services::SystemFacts& facts) {
         sources.places.push_back(
             RunKeySite(std::wstring(kCurrentUserRoot) + kCurrentVersion + key));
     }
+    // Each Startup folder: its shortcuts, its other files, then its redirection.
     sources.places.push_back(StartupFolderSite(facts.StartupFolder));
-    PlaceSite common = StartupFolderSite(facts.CommonStartupFolder);
-    common.machineWide = true;
-    sources.places.push_back(std::move(common));
+    sources.places.push_back(StartupFileSite(facts.StartupFolder));
+    sources.places.push_back(RedirectionSite(UserStartupSetting()));
+    for (PlaceSite common :
+         {StartupFolderSite(facts.CommonStartupFolder), StartupFileSite(facts.CommonStartupFolder),
+          RedirectionSite(CommonStartupSetting())}) {
+        common.machineWide = true;
+        sources.places.push_back(std::move(common));
+    }
 
     const std::wstring runOnceEx = std::wstring(kCurrentVersion) + L"\\RunOnceEx";
     AddBothViews(sources, RunOnceExSections(), runOnceEx, {}, runOnceEx, {});
@@ -90,6 +98,10 @@ PlaceSite RunKeySite(std::wstring key) {
 
 PlaceSite StartupFolderSite(std::wstring folder) {
     return {&StartupFolderShortcuts(), std::move(folder), {}, false};
+}
+
+PlaceSite StartupFileSite(std::wstring folder) {
+    return {&StartupFolderFiles(), std::move(folder), {}, false};
 }
 
 } // namespace vtrl::inventory

@@ -14,7 +14,8 @@ struct ScanSources {
 };
 
 // HKLM Run, RunOnce, RunOnceEx, then the same three of the 32-bit view under WOW6432Node, the
-// same under HKCU, then the user's Startup folder and the all-users one. Then the other places
+// same under HKCU, then the user's Startup folder and the all-users one, each with its shortcuts,
+// its other files and its "User Shell Folders" value. Then the other places
 // Windows starts programs from at logon and boot, the machine's (both views where it has two)
 // before the user's: the RunOnceEx sections, the policy Run keys, the Windows key's "Load" and
 // "Run", Winlogon's "Userinit" and "Shell", "BootExecute", "StartupPrograms",
@@ -26,5 +27,7 @@ ScanSources DefaultScanSources(const services::SystemFacts& facts);
 // A Run-type key ("REGISTRY") or a Startup folder ("SHORTCUT") at one location.
 PlaceSite RunKeySite(std::wstring key);
 PlaceSite StartupFolderSite(std::wstring folder);
+// The other files of a Startup folder ("STARTUPFILE").
+PlaceSite StartupFileSite(std::wstring folder);
 
 } // namespace vtrl::inventory

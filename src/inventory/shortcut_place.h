@@ -7,7 +7,7 @@
 
 namespace vtrl::inventory {
 
-class ShortcutPlace final : public StartupPlace {
+class ShortcutPlace : public StartupPlace {
 public:
     std::wstring_view Kind() const override { return kKindShortcut; }
     WatchScope Watch() const override { return WatchScope::Folder; }

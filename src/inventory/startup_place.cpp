@@ -2,7 +2,9 @@
 
 #include "inventory/list_value_place.h"
 #include "inventory/run_key_place.h"
+#include "inventory/folder_redirection_place.h"
 #include "inventory/shortcut_place.h"
+#include "inventory/startup_file_place.h"
 #include "inventory/subkey_place.h"
 
 namespace vtrl::inventory {
@@ -11,12 +13,24 @@ std::wstring StartupPlace::FullLocation(const StartupRecord& record) const {
     return record.Location + L"\\" + record.EntryName;
 }
 
+bool StartupPlace::StartRestored(platform::Platform& platform, const PlaceSite& /*site*/,
+                                 const std::wstring& /*entry*/, const LoggedRecord& logged) const {
+    return platform.launcher.StartProgram(platform.environment.Expand(logged.commandLine));
+}
+
 const StartupPlace* PlaceOfKind(std::wstring_view kind) {
-    static const StartupPlace* const kTypes[] = {
-        &RunKeyValues(),         &StartupFolderShortcuts(), &RunOnceExSections(),
-        &PolicyRunValues(),      &WindowsLoadLists(),       &WinlogonLists(),
-        &BootExecuteList(),      &RdpStartupPrograms(),     &BootVerificationProgram(),
-        &ActiveSetupComponents()};
+    static const StartupPlace* const kTypes[] = {&RunKeyValues(),
+                                                 &StartupFolderShortcuts(),
+                                                 &StartupFolderFiles(),
+                                                 &StartupFolderRedirections(),
+                                                 &RunOnceExSections(),
+                                                 &PolicyRunValues(),
+                                                 &WindowsLoadLists(),
+                                                 &WinlogonLists(),
+                                                 &BootExecuteList(),
+                                                 &RdpStartupPrograms(),
+                                                 &BootVerificationProgram(),
+                                                 &ActiveSetupComponents()};
     for (const StartupPlace* type : kTypes) {
         if (type->Kind() == kind) {
             return type;

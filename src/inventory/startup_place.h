@@ -74,6 +74,14 @@ public:
     // Writes the entry back from the log's lines alone.
     virtual bool WriteFromLog(platform::Platform& platform, const PlaceSite& site,
                               const std::wstring& entry, const LoggedRecord& logged) const = 0;
+    // False for a place the log's lines cannot write back: a removal then deletes nothing unless
+    // the exact copy is kept.
+    virtual bool RestorableFromLog() const { return true; }
+    // Starts once what the restored entry starts at logon; true when it started. By default the
+    // logged command line, with the user's environment variables expanded as Windows expands a
+    // REG_EXPAND_SZ value (an already expanded command stays as it is).
+    virtual bool StartRestored(platform::Platform& platform, const PlaceSite& site,
+                               const std::wstring& entry, const LoggedRecord& logged) const;
 };
 
 // The type whose records carry this Kind; nullptr for a kind no type knows.

@@ -22,6 +22,11 @@ inline constexpr wchar_t kKindBootExecute[] = L"BOOTEXECUTE"; // "BootExecute" s
 inline constexpr wchar_t kKindRdpStartup[] = L"RDPSTARTUP";   // "StartupPrograms" item
 inline constexpr wchar_t kKindBootVerify[] = L"BOOTVERIFY";   // "BootVerificationProgram"
 inline constexpr wchar_t kKindActiveSetup[] = L"ACTIVESETUP"; // a component's "StubPath"
+// Any other file of a Startup folder (a program, a script, a ".url", a shortcut that cannot be
+// read): Windows opens it as the shell opens the file.
+inline constexpr wchar_t kKindStartupFile[] = L"STARTUPFILE";
+// A Startup folder that "User Shell Folders" points away from its default.
+inline constexpr wchar_t kKindFolderRedirection[] = L"REDIRECTION";
 
 // Slots allocated up front. The inventory grows past them rather than hide an entry: a guard
 // that silently drops startup entries would let exactly those start unseen.
@@ -62,6 +67,11 @@ struct StartupRecord {
     std::wstring Launcher;   // full path of the launcher that runs the program; empty when none
     bool HijackRisk = false; // a shorter unquoted reading runs instead of the program meant
     std::wstring ValueType;  // kValueType...; empty for a shortcut
+    // The program that opens a Startup-folder file (a shortcut's target as read, a script's
+    // interpreter, the file itself for a program); empty when nothing is registered to open it.
+    std::wstring Opener;
+    bool HiddenFile = false; // a Startup-folder file with the hidden attribute
+    bool SystemFile = false; // ... with the system attribute
     ProgramKey LegacyKey;
     // In a machine-wide place while the user is no administrator: listed, but only an
     // administrator can change it.

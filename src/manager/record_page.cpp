@@ -246,6 +246,19 @@ std::wstring RecordPage::RecordNotes(const inventory::StartupRecord& record) {
     if (record.HijackRisk) {
         notes.push_back(main_.Text(L"REC-HIJACK"));
     }
+    // A Startup-folder file: what opens it and the marks that hide it from a folder view.
+    if (record.Kind == inventory::kKindStartupFile && !record.Opener.empty()) {
+        notes.push_back(main_.Text(L"REC-OPENER") + L" " + record.Opener);
+    }
+    if (record.HiddenFile) {
+        notes.push_back(main_.Text(L"REC-HIDDENFILE"));
+    }
+    if (record.SystemFile) {
+        notes.push_back(main_.Text(L"REC-SYSTEMFILE"));
+    }
+    if (record.Kind == inventory::kKindFolderRedirection) {
+        notes.push_back(main_.Text(L"REC-REDIRECTED"));
+    }
     if (record.NeedsAdministrator) {
         notes.push_back(main_.Text(L"REC-ADMIN"));
     }

@@ -6,6 +6,8 @@
 #include "services/registry_access.h"
 #include "services/settings_store.h"
 
+#include <algorithm>
+
 namespace vtrl::monitor {
 namespace {
 
@@ -56,7 +58,14 @@ void TrayAgent::Form_Load() {
         MagicSubTimer.SetEnabled(true);
         const inventory::ScanSources sources = inventory::DefaultScanSources(facts_);
         for (const inventory::PlaceSite& site : sources.places) {
-            locations_.push_back({site.location, site.type->Watch(), false});
+            // A folder whose shortcuts and other files are two places is watched once.
+            const bool known =
+                std::any_of(locations_.begin(), locations_.end(), [&](const auto& l) {
+                    return l.path == site.location && l.scope == site.type->Watch();
+                });
+            if (!known) {
+                locations_.push_back({site.location, site.type->Watch(), false});
+            }
         }
         WatchStartupLocations();
         if (services::GetSetting(registry, services::kAppKey, kSettingsSection, kHideTrayIconKey)

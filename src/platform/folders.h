@@ -20,6 +20,10 @@ inline constexpr int kCsidlProfile = 0x0028;
 
 enum class FolderResult { Ok, InvalidId, DoesNotExist, Failed };
 
+// Folders read through the known-folder API, which follows a redirection under
+// "User Shell Folders" the way Windows itself does at logon.
+enum class KnownFolder { Startup, CommonStartup };
+
 struct FolderAnswer {
     FolderResult result = FolderResult::Failed;
     std::wstring path; // set for Ok
@@ -31,6 +35,9 @@ public:
 
     // The current path of a shell folder, created when missing.
     virtual FolderAnswer SpecialFolder(int csidl) = 0;
+    // The known folder's current path, redirection followed, whether it exists or not; nullopt
+    // when the system names none.
+    virtual std::optional<std::wstring> KnownFolderPath(KnownFolder folder) = 0;
     // The system's temporary path as reported (usually with a trailing backslash).
     virtual std::optional<std::wstring> TempPath() = 0;
     virtual std::optional<std::wstring> LongPath(const std::wstring& path) = 0;

@@ -148,12 +148,21 @@ void CreateLinkFile(platform::ShellLinks& links, const std::wstring& linkPath,
         {linkPath, targetPath, description, workingDirectory, arguments, iconLocation});
 }
 
+std::wstring GetStartupFolder(platform::Folders& folders, platform::KnownFolder folder) {
+    // The older call still runs first: it creates the folder when it is missing.
+    const std::wstring special = GetSpecialFolder(folders, folder == platform::KnownFolder::Startup
+                                                               ? platform::kCsidlStartup
+                                                               : platform::kCsidlCommonStartup);
+    return folders.KnownFolderPath(folder).value_or(special);
+}
+
 SystemFacts FrameworkStartup(platform::Platform& platform, const StartupOptions& options) {
     SystemFacts facts;
-    facts.StartupFolder = GetSpecialFolder(platform.folders, platform::kCsidlStartup);
+    facts.StartupFolder = GetStartupFolder(platform.folders, platform::KnownFolder::Startup);
     facts.DesktopFolder = GetSpecialFolder(platform.folders, platform::kCsidlDesktopDirectory);
     facts.CommonProgramsFolder = GetSpecialFolder(platform.folders, platform::kCsidlCommonPrograms);
-    facts.CommonStartupFolder = GetSpecialFolder(platform.folders, platform::kCsidlCommonStartup);
+    facts.CommonStartupFolder =
+        GetStartupFolder(platform.folders, platform::KnownFolder::CommonStartup);
     facts.CommonDesktopFolder =
         GetSpecialFolder(platform.folders, platform::kCsidlCommonDesktopDirectory);
     facts.AppDataFolder = GetSpecialFolder(platform.folders, platform::kCsidlAppData);

@@ -51,6 +51,9 @@ SystemFacts FrameworkStartup(platform::Platform& platform, const StartupOptions&
 
 // The folder path, one of the two marker texts, or 260 NULs for any other failure.
 std::wstring GetSpecialFolder(platform::Folders& folders, int csidl);
+// A Startup folder where Windows really looks (a redirection under "User Shell Folders"
+// followed); the older shell call's answer when the known-folder API names none.
+std::wstring GetStartupFolder(platform::Folders& folders, platform::KnownFolder folder);
 // The temporary folder in long form without a trailing backslash.
 std::wstring GetTempFolder(platform::Folders& folders, const std::wstring& windowsDrive);
 // The program's name and version as its windows show them: "Vantorel 1.0".

@@ -96,6 +96,19 @@ bool FakeLauncher::StartProgramHidden(const std::wstring& commandLine) {
     return true;
 }
 
+std::optional<std::wstring> FakeLauncher::AssociatedProgram(const std::wstring& path) {
+    const std::size_t dot = path.find_last_of(L'.');
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) {
+        return std::nullopt;
+    }
+    const auto found = associations.find(FoldCase(path.substr(dot)));
+    if (found == associations.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
 std::optional<std::string> FakeHttp::Get(const std::wstring& url) {
     requests.push_back(url);
     const auto found = bodies.find(url);

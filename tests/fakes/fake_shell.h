@@ -59,6 +59,8 @@ public:
     bool StartProgram(const std::wstring& commandLine) override;
     bool StartProgramHidden(const std::wstring& commandLine) override;
     std::wstring WebBrowserCommand() override { return browserCommand; }
+    // By the extension (".vbs"), compared without regard to case.
+    std::optional<std::wstring> AssociatedProgram(const std::wstring& path) override;
     bool ShowFileProperties(const std::wstring& path) override {
         propertiesShown.push_back(path);
         return true;
@@ -71,6 +73,7 @@ public:
     bool shellOpenSucceeds = true;
     bool startSucceeds = true;
     std::wstring browserCommand = L"\"C:\\Program Files\\Browser\\browser.exe\" \"%1\"";
+    std::map<std::wstring, std::wstring> associations; // lower-case extension -> program
 };
 
 // Answers each URL with its configured body bytes (empty for unknown URLs) and records requests.

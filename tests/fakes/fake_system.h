@@ -62,6 +62,10 @@ private:
 class FakeFolders final : public platform::Folders {
 public:
     platform::FolderAnswer SpecialFolder(int csidl) override;
+    std::optional<std::wstring> KnownFolderPath(platform::KnownFolder folder) override {
+        const auto found = known.find(folder);
+        return found == known.end() ? std::nullopt : std::optional(found->second);
+    }
     std::optional<std::wstring> TempPath() override { return tempPath; }
     std::optional<std::wstring> LongPath(const std::wstring& path) override;
     std::optional<std::wstring> ShortPath(const std::wstring& path) override;
@@ -73,6 +77,7 @@ public:
     std::wstring ProgramName() override { return programName; }
 
     std::map<int, platform::FolderAnswer> special;
+    std::map<platform::KnownFolder, std::wstring> known; // none known unless set
     std::optional<std::wstring> tempPath = L"C:\\users\\tester\\Temp\\";
     std::map<std::wstring, std::wstring> longForms;  // path -> long form
     std::map<std::wstring, std::wstring> shortForms; // path -> 8.3 form

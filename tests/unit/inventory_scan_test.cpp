@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace vtrl::inventory {
 namespace {
@@ -290,25 +291,59 @@ TEST_F(InventoryScan, ShortcutRules) {
     fake.files.AddFile(folder + L"\\broken.lnk", "not a link");
     fake.files.AddFile(folder + L"\\site.url", "[InternetShortcut]");
     fake.files.AddFile(folder + L"\\direct.exe", "MZ");
+    fake.files.AddFile(folder + L"\\Desktop.INI", "[.ShellClassInfo]");
+    fake.launcher.associations[L".url"] = L"C:\\windows\\system32\\rundll32.exe";
 
     ASSERT_EQ(Scan(false), ScanOutcome::Records);
-    // The fake lists in name order.
-    EXPECT_EQ(Entries(),
-              (std::vector<std::wstring>{L"args.lnk", L"caret.lnk", L"noargs.lnk", L"panel.lnk",
-                                         L"readonly.lnk", L"VANTOREL.lnk", L"vantorel.lnk.lnk"}));
-    EXPECT_EQ(At(0).CommandLine, L"\"C:\\Tools\\a.exe\" -x -y");
-    EXPECT_EQ(At(0).Arguments, L"-x -y");
-    EXPECT_EQ(At(2).CommandLine, L"\"C:\\Tools\\a.exe\" ");
-    EXPECT_EQ(At(2).Arguments, L"");
+    // The fake lists in name order, the shortcuts first: every file but the folder's settings,
+    // hidden and system ones too; only the product's own shortcut in its exact spelling is left
+    // out.
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{
+                             L"args.lnk", L"broken.lnk", L"caret.lnk", L"hidden.lnk", L"noargs.lnk",
+                             L"panel.lnk", L"readonly.lnk", L"system.lnk", L"VANTOREL.lnk",
+                             L"vantorel.lnk.lnk", L"direct.exe", L"site.url"}));
+    const auto named = [&](const std::wstring& name) -> const StartupRecord& {
+        for (int i = 0; i <= inventory.LastRecordIndex; ++i) {
+            if (At(i).EntryName == name) {
+                return At(i);
+            }
+        }
+        throw std::runtime_error("no record");
+    };
+    EXPECT_EQ(named(L"args.lnk").CommandLine, L"\"C:\\Tools\\a.exe\" -x -y");
+    EXPECT_EQ(named(L"args.lnk").Arguments, L"-x -y");
+    EXPECT_EQ(named(L"args.lnk").Opener, L"C:\\Tools\\a.exe");
+    EXPECT_EQ(named(L"noargs.lnk").CommandLine, L"\"C:\\Tools\\a.exe\" ");
+    EXPECT_EQ(named(L"noargs.lnk").Arguments, L"");
     // The target ends at the first "^", the arguments at the second.
-    EXPECT_EQ(At(1).CommandLine, L"\"C:\\Tools\\a.exe\" junk");
-    EXPECT_EQ(At(1).Arguments, L"junk");
+    EXPECT_EQ(named(L"caret.lnk").CommandLine, L"\"C:\\Tools\\a.exe\" junk");
+    EXPECT_EQ(named(L"caret.lnk").Arguments, L"junk");
     // A rundll32 shortcut names the DLL but shows the command as the shortcut holds it.
-    EXPECT_TRUE(At(3).ViaRundll);
-    EXPECT_EQ(At(3).ExeName, L"shell32.dll");
-    EXPECT_EQ(At(3).Arguments, L"Control_RunDLL desk.cpl");
-    EXPECT_EQ(At(3).CommandLine,
+    const StartupRecord& panel = named(L"panel.lnk");
+    EXPECT_TRUE(panel.ViaRundll);
+    EXPECT_EQ(panel.ExeName, L"shell32.dll");
+    EXPECT_EQ(panel.Arguments, L"Control_RunDLL desk.cpl");
+    EXPECT_EQ(panel.CommandLine,
               L"\"C:\\windows\\system32\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl");
+    // Hidden and system files are marked; a shortcut stays a shortcut.
+    EXPECT_EQ(named(L"hidden.lnk").Kind, kKindShortcut);
+    EXPECT_TRUE(named(L"hidden.lnk").HiddenFile);
+    EXPECT_FALSE(named(L"hidden.lnk").SystemFile);
+    EXPECT_TRUE(named(L"system.lnk").SystemFile);
+    EXPECT_FALSE(named(L"readonly.lnk").HiddenFile);
+    // Other files, and a shortcut that cannot be read, name themselves and their opener.
+    const std::wstring upperFolder = fake.locale.ToUpper(folder);
+    for (const wchar_t* name : {L"broken.lnk", L"direct.exe", L"site.url"}) {
+        const StartupRecord& file = named(name);
+        EXPECT_EQ(file.Kind, kKindStartupFile) << name;
+        EXPECT_EQ(file.ExeFolder, upperFolder) << name;
+        EXPECT_EQ(file.ExeName, fake.locale.ToLower(name)) << name;
+        EXPECT_EQ(file.CommandLine, L"\"" + folder + L"\\" + name + L"\"") << name;
+        EXPECT_TRUE(file.Found) << name;
+    }
+    EXPECT_EQ(named(L"direct.exe").Opener, folder + L"\\direct.exe");
+    EXPECT_EQ(named(L"site.url").Opener, L"C:\\windows\\system32\\rundll32.exe");
+    EXPECT_EQ(named(L"broken.lnk").Opener, L"") << "no association for .lnk in the fake";
     for (int i = 0; i <= inventory.LastRecordIndex; ++i) {
         EXPECT_EQ(At(i).Location, folder);
     }

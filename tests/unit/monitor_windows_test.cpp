@@ -3,6 +3,7 @@
 
 #include "fakes/fake_platform.h"
 #include "inventory/inventory_scan.h"
+#include "inventory/startup_folder_redirection.h"
 #include "monitor/check_cycle.h"
 #include "monitor/hand_off.h"
 #include "monitor/popup_reminder.h"
@@ -13,6 +14,9 @@
 #include "shell/entry.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
 
 namespace vtrl::monitor {
 namespace {
@@ -342,8 +346,15 @@ TEST_F(InstantProtection, AChangeRunsOnePassAfterTheSettlingDelay) {
     AddRestrictedRecord();
     TrayAgent& agent = StartAgent(L"");
     const auto sources = inventory::DefaultScanSources(facts);
-    EXPECT_EQ(agent.WatchedLocations(), static_cast<int>(sources.places.size()));
+    // The Startup folder's shortcuts and other files share one watch; a RunOnceEx key is
+    // watched for its values and, apart, with its sections.
+    std::set<std::pair<std::wstring, inventory::WatchScope>> locations;
+    for (const inventory::PlaceSite& site : sources.places) {
+        locations.insert({site.location, site.type->Watch()});
+    }
+    EXPECT_EQ(agent.WatchedLocations(), static_cast<int>(locations.size()));
     EXPECT_TRUE(fake.changes.Watching(userRun));
+    EXPECT_TRUE(fake.changes.Watching(inventory::UserStartupSetting().keyText));
     EXPECT_TRUE(fake.changes.Watching(facts.StartupFolder));
 
     // An installer writing several values: one settle timer, one pass.

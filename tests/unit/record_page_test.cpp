@@ -400,5 +400,32 @@ TEST_F(RecordNotesTest, ListAndPageNameTheMissingFileTheLauncherAndTheHijackRisk
     EXPECT_EQ(decisions::ListedEntry(listing, 0)->CommandLine, L"C:\\Gone\\gone.exe -x");
 }
 
+TEST_F(RecordNotesTest, PageNamesAStartupFilesOpenerItsMarksAndARedirection) {
+    fake.launcher.associations[L".vbs"] = L"C:\\windows\\system32\\wscript.exe";
+    fake.files.AddFolder(facts.StartupFolder);
+    const std::wstring script = facts.StartupFolder + L"\\login.vbs";
+    fake.files.AddFile(script, "WScript.Quit");
+    fake.files.SetAttributes(script, platform::kAttributeHidden | platform::kAttributeSystem);
+    const std::wstring shellFolders =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    fake.registry.CreateKey(platform::Hive::CurrentUser, shellFolders);
+    fake.registry.SetValue(platform::Hive::CurrentUser, shellFolders, L"Startup",
+                           {platform::kRegExpandSz, services::EncodeRegSz(L"C:\\Elsewhere")});
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    ASSERT_EQ(main.RowCount(), 5);
+    main.BAexe_Click(3);
+    EXPECT_EQ(page.Label1.Caption(), L"LOGIN.VBS");
+    EXPECT_TRUE(page.Label15.Caption().starts_with(
+        L"Opened by: C:\\windows\\system32\\wscript.exe\r\nHidden file\r\nSystem file\r\n"
+        L"Starts from: File in the Startup folder: "))
+        << page.Label15.Caption();
+    main.BAexe_Click(4);
+    EXPECT_EQ(page.Label1.Caption(), L"ELSEWHERE");
+    EXPECT_TRUE(page.Label15.Caption().starts_with(L"File not found\r\nThe Startup folder is "
+                                                   L"redirected to this folder"))
+        << page.Label15.Caption();
+}
+
 } // namespace
 } // namespace vtrl::manager

@@ -145,7 +145,8 @@ protected:
     inventory::ScanOutcome Scan() {
         return inventory::ScanStartupRecords(
             real.Get(), facts, records, {.readOnly = true},
-            {{inventory::RunKeySite(Location()), inventory::StartupFolderSite(folder)}});
+            {{inventory::RunKeySite(Location()), inventory::StartupFolderSite(folder),
+              inventory::StartupFileSite(folder)}});
     }
     const StartupRecord* Find(const std::wstring& entryName) const {
         for (int i = 0; i <= records.LastRecordIndex; ++i) {
@@ -286,8 +287,14 @@ TEST_F(InventoryWineTest, ShortcutsMadeThroughTheShell) {
     ASSERT_EQ(Scan(), inventory::ScanOutcome::Records);
     std::vector<std::wstring> entries = Entries();
     std::sort(entries.begin(), entries.end());
-    // The shortcut to a deleted program is listed, not found; the damaged one cannot be read.
-    EXPECT_EQ(entries, (std::vector<std::wstring>{L"gone.lnk", L"no args.lnk", L"with args.lnk"}));
+    // Every file Windows starts is listed, the hidden one too; the shortcut to a deleted program
+    // is listed, not found; the damaged one cannot be read and is listed as the file it is.
+    EXPECT_EQ(entries,
+              (std::vector<std::wstring>{L"broken.lnk", L"direct.exe", L"gone.lnk", L"hidden.lnk",
+                                         L"no args.lnk", L"with args.lnk"}));
+    EXPECT_EQ(Find(L"broken.lnk")->Kind, inventory::kKindStartupFile);
+    EXPECT_TRUE(Find(L"hidden.lnk")->HiddenFile);
+    EXPECT_EQ(Find(L"hidden.lnk")->Kind, inventory::kKindShortcut);
     const StartupRecord* gone = Find(L"gone.lnk");
     ASSERT_NE(gone, nullptr);
     EXPECT_FALSE(gone->Found);

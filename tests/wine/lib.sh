@@ -396,6 +396,21 @@ reg_delete() {
 }
 
 # ---------------------------------------------------------------------------------------------
+# wait_until CHECK...: polls until the command succeeds (at most 100 tries, 50 ms apart), printing
+# the milliseconds it took; fails when it never does.
+wait_until() {
+    local start
+    start=$(date +%s%3N)
+    for _ in $(seq 100); do
+        if "$@" 2>/dev/null; then
+            echo $(($(date +%s%3N) - start))
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
 # Assertions: each ends the script with a message on failure.
 
 fail() {

@@ -13,21 +13,6 @@ open_window() {
     uidriver wait-window "$window" 30000 >/dev/null
 }
 
-# Restores every line of the undo page, answering Yes to the question and OK to the result.
-restore_every_undo_line() {
-    local -a lines
-    local line
-    mapfile -t lines < <(uidriver list-items "$window" @List1)
-    for line in "${lines[@]}"; do
-        uidriver select-item "$window" @List1 "$line"
-        uidriver click "$window" @Command8
-        uidriver msgbox-text Vantorel 10000 >/dev/null
-        uidriver press Vantorel Yes
-        uidriver msgbox-text Vantorel 10000 >/dev/null
-        uidriver press Vantorel OK
-    done
-}
-
 close_window() {
     uidriver close "$window"
     wait "$pid"
@@ -68,4 +53,29 @@ enabled() {
     local value
     value=$(control_state "$1" enabled) || exit 1
     [[ $value == 1 ]]
+}
+
+# Opens the undo page from the list page and restores every line it lists, answering Yes to each
+# question and OK to each message, then leaves through "ok" and waits for the fresh manager
+# window the restore starts, and closes it. The number of lines is in $undo_lines.
+restore_every_undo_line() {
+    local line
+    local -a lines
+    open_window
+    uidriver click "$window" @Label22
+    mapfile -t lines < <(uidriver list-items "$window" @List1)
+    undo_lines=${#lines[@]}
+    for line in "${lines[@]}"; do
+        uidriver select-item "$window" @List1 "$line"
+        uidriver click "$window" @Command8
+        uidriver msgbox-text Vantorel 10000 >/dev/null
+        uidriver press Vantorel Yes
+        uidriver msgbox-text Vantorel 10000 >/dev/null
+        uidriver press Vantorel OK
+    done
+    uidriver click "$window" @Command7
+    wait "$pid"
+    uidriver wait-window "$window" 30000 >/dev/null
+    uidriver close "$window"
+    uidriver wait-gone "$window" 10000
 }

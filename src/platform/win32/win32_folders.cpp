@@ -2,8 +2,10 @@
 
 #include <windows.h>
 #include <bcrypt.h>
+#include <knownfolders.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <vector>
 
 namespace vtrl::win32 {
@@ -65,6 +67,20 @@ platform::FolderAnswer Win32Folders::SpecialFolder(int csidl) {
         return {platform::FolderResult::DoesNotExist, {}};
     }
     return {platform::FolderResult::Failed, {}};
+}
+
+std::optional<std::wstring> Win32Folders::KnownFolderPath(platform::KnownFolder folder) {
+    const KNOWNFOLDERID& id =
+        folder == platform::KnownFolder::Startup ? FOLDERID_Startup : FOLDERID_CommonStartup;
+    // Not verified: a redirection to a folder that is missing now is still where Windows looks.
+    PWSTR path = nullptr;
+    const HRESULT result = SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+    // The buffer is the caller's to free whatever the result.
+    const std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(path, &CoTaskMemFree);
+    if (FAILED(result) || path == nullptr || *path == L'\0') {
+        return std::nullopt;
+    }
+    return std::wstring(path);
 }
 
 std::optional<std::wstring> Win32Folders::TempPath() {

@@ -7,6 +7,7 @@ namespace vtrl::win32 {
 class Win32Folders final : public platform::Folders {
 public:
     platform::FolderAnswer SpecialFolder(int csidl) override;
+    std::optional<std::wstring> KnownFolderPath(platform::KnownFolder folder) override;
     std::optional<std::wstring> TempPath() override;
     std::optional<std::wstring> LongPath(const std::wstring& path) override;
     std::optional<std::wstring> ShortPath(const std::wstring& path) override;

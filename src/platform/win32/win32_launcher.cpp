@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlwapi.h>
 #include <shlobj.h>
 #include <wrl/client.h>
 
@@ -130,6 +131,35 @@ std::wstring Win32Launcher::WebBrowserCommand() {
         return {};
     }
     return std::wstring(data.data());
+}
+
+std::optional<std::wstring> Win32Launcher::AssociatedProgram(const std::wstring& path) {
+    // Asked by the type alone, as the shell chooses the program for any file of it.
+    const std::size_t dot = path.find_last_of(L'.');
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash) ||
+        path.find(L'\0') != std::wstring::npos) {
+        return std::nullopt;
+    }
+    const std::wstring extension = path.substr(dot);
+    constexpr ASSOCF kFlags = ASSOCF_INIT_IGNOREUNKNOWN | ASSOCF_NOTRUNCATE;
+    DWORD length = 0;
+    if (FAILED(AssocQueryStringW(kFlags, ASSOCSTR_EXECUTABLE, extension.c_str(), L"open", nullptr,
+                                 &length)) ||
+        length == 0) {
+        return std::nullopt;
+    }
+    std::vector<wchar_t> buffer(length + 1, L'\0');
+    length = static_cast<DWORD>(buffer.size());
+    if (AssocQueryStringW(kFlags, ASSOCSTR_EXECUTABLE, extension.c_str(), L"open", buffer.data(),
+                          &length) != S_OK) {
+        return std::nullopt;
+    }
+    std::wstring program(buffer.data());
+    if (program.empty()) {
+        return std::nullopt;
+    }
+    return program;
 }
 
 } // namespace vtrl::win32

@@ -10,6 +10,7 @@ public:
     bool StartProgram(const std::wstring& commandLine) override;
     bool StartProgramHidden(const std::wstring& commandLine) override;
     std::wstring WebBrowserCommand() override;
+    std::optional<std::wstring> AssociatedProgram(const std::wstring& path) override;
     bool ShowFileProperties(const std::wstring& path) override;
 };
 

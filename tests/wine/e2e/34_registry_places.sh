@@ -208,12 +208,8 @@ assert_eq 'explorer.exe' "$(exact "HKLM\\$nt\\Winlogon" Shell)" "the machine's S
 assert_eq 13 "$(find "$data/Backups" -maxdepth 1 -name '*.bin' | wc -l)" "exact copies"
 
 # 3. Restored from the undo page: each value as it was planted.
-open_window
-uidriver click "$window" @Label22
-mapfile -t lines < <(uidriver list-items "$window" @List1)
-assert_eq 13 "${#lines[@]}" "lines on the undo page"
 restore_every_undo_line
-close_window
+assert_eq 13 "$undo_lines" "lines on the undo page"
 restored() {
     assert_eq "$5" "$(exact "$2" "$3")" "$1 $2 [$3] after the restore"
     assert_eq "$4" "$(vtrl_wine 30 reg query "$2" /v "$3" | tr -d '\r' |

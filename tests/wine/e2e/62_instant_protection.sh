@@ -36,19 +36,6 @@ reg_set "$run_key" Keeper REG_SZ 'C:\vtrltest\keeper.exe'
 # A reminder is due: the last one was an hour ago.
 reg_set "$datakey" LastReminder REG_SZ "$(date -d '1 hour ago' '+%-m/%-d/%Y %-I:%M:%S %p')"
 now_ms() { date +%s%3N; }
-# wait_gone CHECK...: polls until the command succeeds, printing the milliseconds it took.
-wait_until() {
-    local start
-    start=$(now_ms)
-    for _ in $(seq 100); do
-        if "$@" 2>/dev/null; then
-            echo $(($(now_ms) - start))
-            return 0
-        fi
-        sleep 0.05
-    done
-    return 1
-}
 
 vtrl_start "$program" startup
 for _ in $(seq 100); do

@@ -34,6 +34,7 @@ int wmain(int argc, wchar_t** argv) {
     Print("IsAdmin", facts.IsAdmin ? L"1" : L"0");
     Print("DataFolder", facts.DataFolder);
     Print("TempFolder", facts.TempFolder);
+    Print("StartupFolder", facts.StartupFolder);
     Print("VersionText", facts.VersionText);
     Print("WindowsDrive", facts.WindowsDrive);
     Print("MachineId", facts.MachineId);
