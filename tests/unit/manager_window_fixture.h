@@ -36,6 +36,7 @@ protected:
             "REC-BLACK=Restricted\r\nNORECORDS=Nothing starts.\r\n"
             "REC-NOTFOUND=File not found\r\nREC-LAUNCHER=Started by:\r\n"
             "REC-PLACE=Starts from:\r\nPLACE-REGISTRY=Run key\r\n"
+            "PLACE-STARTUPFILE=File in the Startup folder\r\n"
             "REC-HIJACK=Hijack risk: another program may start\r\n"
             "REC-OPENER=Opened by:\r\nREC-HIDDENFILE=Hidden file\r\n"
             "REC-SYSTEMFILE=System file\r\nREC-REDIRECTED=The Startup folder is redirected "
