@@ -30,7 +30,7 @@ TEST(RealPopup, SlidesOutStepByStepOnItsTimerWhileTheLoopGoesOn) {
 
     auto& popup = static_cast<monitor::PopupReminder&>(
         windows.Load(std::make_unique<monitor::PopupReminder>(platform, facts, language)));
-    popup.Activate(L"C:\\windows", L"notepad.exe", true);
+    popup.Activate(L"C:\\windows", L"notepad.exe", monitor::PopupNotice::Removed);
     windows.RunMessageLoopUntil([&popup] { return !popup.Timer2.Enabled(); });
     ASSERT_EQ(popup.Top(), 0) << "slid in to the top edge";
     const int step = monitor::kSlideStepPixels * popup.Screen().twipsPerPixel;
