@@ -28,6 +28,8 @@ ManifestDPIAware true
 ; The program's own install step writes this entry, so Programs and Features shows one.
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT} ${MAJOR}"
 !define AGENT_CAPTION "${PRODUCT} tray agent"
+; The access right that lets the setup program wait for a process to end.
+!define PROCESS_SYNCHRONIZE 0x00100000
 !define INSTALL_WORD "setupinstall"
 !define UNINSTALL_WORD "setupuninstall"
 !define DEFAULT_FOLDER "$PROGRAMFILES64\${PRODUCT}"
@@ -61,19 +63,30 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 !insertmacro MUI_LANGUAGE "English"
 
 ; Asks the tray agent to close by its window caption, as the program itself does, and waits
-; until its window is gone and the executable can be written again (at most about ten seconds).
+; until its process has ended and the executable can be written again (at most about ten
+; seconds): a window that is gone may belong to a process still ending, whose file Windows does
+; not let anyone delete or replace.
 !macro CLOSE_AGENT UN
 Function ${UN}CloseAgent
     Push $0
     Push $1
+    Push $2
     StrCpy $1 0
     ${Do}
         FindWindow $0 "" "${AGENT_CAPTION}"
         ${If} $0 == 0
             ${ExitDo}
         ${EndIf}
+        StrCpy $2 0
+        System::Call "user32::GetWindowThreadProcessId(p r0, *i .r2) i"
+        System::Call "kernel32::OpenProcess(i ${PROCESS_SYNCHRONIZE}, i 0, i r2) p .r2"
         SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
-        Sleep 100
+        ${If} $2 != 0
+            System::Call "kernel32::WaitForSingleObject(p r2, i 10000) i"
+            System::Call "kernel32::CloseHandle(p r2) i"
+        ${Else}
+            Sleep 100
+        ${EndIf}
         IntOp $1 $1 + 1
     ${LoopUntil} $1 >= 100
     ${If} ${FileExists} "$INSTDIR\vantorel.exe"
@@ -88,6 +101,7 @@ Function ${UN}CloseAgent
             IntOp $1 $1 + 1
         ${LoopUntil} $1 >= 200
     ${EndIf}
+    Pop $2
     Pop $1
     Pop $0
 FunctionEnd
@@ -163,10 +177,11 @@ Section "Uninstall"
     SetOutPath "$TEMP"
     ; The program's own steps, without questions: the shortcuts, the program group, the tray
     ; agent and the uninstall entry go.
+    ; The agent first, so that its end is awaited; the program's step then finds none to close.
+    Call un.CloseAgent
     ${If} ${FileExists} "$INSTDIR\vantorel.exe"
         ExecWait '"$INSTDIR\vantorel.exe" ${UNINSTALL_WORD}'
     ${EndIf}
-    Call un.CloseAgent
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
     ${If} $KeepData == 0
         SetShellVarContext current
