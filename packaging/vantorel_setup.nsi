@@ -192,6 +192,19 @@ Section "Uninstall"
         DeleteRegKey HKCU "${SETTINGS_KEY}"
     ${EndIf}
 
+    ; Any of the program's processes still ending (the agent, a notice it had just started)
+    ; keeps the program's file from being deleted: it is tried again for up to fifteen seconds.
+    StrCpy $0 0
+    ${DoWhile} ${FileExists} "$INSTDIR\vantorel.exe"
+        Delete "$INSTDIR\vantorel.exe"
+        ${If} ${FileExists} "$INSTDIR\vantorel.exe"
+            Sleep 100
+        ${EndIf}
+        IntOp $0 $0 + 1
+        ${If} $0 >= 150
+            ${ExitDo}
+        ${EndIf}
+    ${Loop}
     ; Only the files this setup program installed: the folder may have been chosen with /D=.
     ; The uninstaller and the folder go last, so that their absence tells that all is done.
     !include "${FILE_LIST}"
