@@ -104,12 +104,18 @@ reg_set "$settings" NotifiWin REG_SZ NO
 reg_set "$settings" Sound REG_SZ NO
 reg_set "$settings" Unknown REG_SZ NO
 
-vtrl_start "$VTRL_BIN/vantorel.exe" startup
-for _ in $(seq 100); do
-    [[ $(uidriver tray-icon "$agent" 2>/dev/null) == present ]] && break
-    sleep 0.2
-done
-assert_eq present "$(uidriver tray-icon "$agent")" "the resident agent is up"
+# start_agent WHAT: starts the resident agent unless one is up, and waits for its tray icon.
+start_agent() {
+    if [[ $(uidriver tray-icon "$agent" 2>/dev/null) != present ]]; then
+        vtrl_start "$VTRL_BIN/vantorel.exe" startup
+        for _ in $(seq 100); do
+            [[ $(uidriver tray-icon "$agent" 2>/dev/null) == present ]] && break
+            sleep 0.2
+        done
+    fi
+    assert_eq present "$(uidriver tray-icon "$agent")" "$1"
+}
+start_agent "the resident agent is up"
 
 for f in "${files[@]}"; do mv "$t/stage/$f" "$startup/$f"; done
 all_gone() {
@@ -149,14 +155,7 @@ mkdir -p "$t/Moved"
     crlf "" 'c:\vtrltest' 'moved' '' N N 1 "" "" "" ""
     crlf "" 'c:\vtrltest\moved' 'late.bat' '' N Y 2 "" "" "" ""
 } >>"$data/ActionsDB.txt"
-if [[ $(uidriver tray-icon "$agent" 2>/dev/null) != present ]]; then
-    vtrl_start "$VTRL_BIN/vantorel.exe" startup
-    for _ in $(seq 100); do
-        [[ $(uidriver tray-icon "$agent" 2>/dev/null) == present ]] && break
-        sleep 0.2
-    done
-fi
-assert_eq present "$(uidriver tray-icon "$agent")" "the resident agent is up again"
+start_agent "the resident agent is up again"
 reg_set "$shell_folders" Startup REG_EXPAND_SZ 'C:\vtrltest\Moved'
 # Once the pass of that change is over, only a watch of the new folder sees a file in time.
 sleep 3
