@@ -38,8 +38,9 @@ void SaveRecordIcon(ScanContext& context, const StartupRecord& record) {
         services::TraceStep(context.platform, context.facts, services::kStepExtractFileIcon);
     }
     services::SaveIconBitmap(context.platform, context.facts.DataFolder,
-                             record.ExeFolder + L"\\" + record.ExeName, services::kIconBitmapSize,
-                             record.ExeName);
+                             record.ProgramPath.empty() ? record.ExeFolder + L"\\" + record.ExeName
+                                                        : record.ProgramPath,
+                             services::kIconBitmapSize, record.ExeName);
     if (traced) {
         services::TraceStep(context.platform, context.facts, L"");
     }
@@ -56,6 +57,7 @@ void AddResolvedRecord(ScanContext& context, StartupRecord record,
     record.Launcher = resolved.Launcher;
     record.Arguments = resolved.Arguments;
     if (resolved.Found) {
+        record.ProgramPath = resolved.Program;
         FileFacts file = GatherFileFacts(context.platform, resolved.Program);
         record.ExeFolder = std::move(file.Folder);
         record.ExeName = std::move(file.FileName);

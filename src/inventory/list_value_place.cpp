@@ -9,6 +9,9 @@ namespace vtrl::inventory {
 
 namespace {
 
+// What Windows writes into "BootExecute": the disk check at boot.
+constexpr wchar_t kOwnBootCheck[] = L"autocheck autochk *";
+
 // The value's characters: a REG_MULTI_SZ value's every string with its NUL, any other text up to
 // its first NUL. Numbers and bytes hold no list.
 std::optional<std::wstring> ListText(const platform::RegistryValue& value) {
@@ -46,6 +49,13 @@ std::optional<platform::RegistryValue> QueryAt(platform::Platform& platform,
     return platform.registry.QueryValue(location->hive, location->keyPath, name);
 }
 
+// The list of Windows' own item alone, in the rule's syntax; empty when the rule names none.
+std::wstring OwnList(platform::Platform& platform, const ListRule& rule) {
+    return rule.whenEmpty.empty()
+               ? std::wstring()
+               : WithItem(L"", rule.syntax, platform.environment.Expand(rule.whenEmpty));
+}
+
 // "value\item" split at its first backslash: the value names here hold none.
 std::pair<std::wstring, std::wstring> SplitEntry(const std::wstring& entry) {
     const std::size_t cut = entry.find(L'\\');
@@ -69,7 +79,8 @@ const ListRule* ListValuePlace::RuleOf(platform::Locale& locale,
 
 bool ListValuePlace::IsOwn(const ScanContext& context, const ListRule& rule,
                            const std::wstring& item) const {
-    if (IsOwnItem(item, rule.ownTexts)) {
+    if (IsOwnItem(item, rule.ownTexts) ||
+        (!rule.ownCommand.empty() && IsOwnCommand(item, ItemKey(rule.ownCommand)))) {
         return true;
     }
     if (rule.ownProgram.empty()) {
@@ -153,7 +164,11 @@ std::optional<platform::RegistryValue> ListValuePlace::Edited(platform::Platform
         add ? WithItem(*text, rule.syntax, item) : WithoutItem(*text, rule.syntax, item);
     if (!add && !rule.whenEmpty.empty() && ListItems(edited, rule.syntax).empty()) {
         // Windows would start nothing at all from an empty value: its own item stays.
-        edited = platform.environment.Expand(rule.whenEmpty);
+        edited = OwnList(platform, rule);
+    }
+    if (rule.syntax == ListSyntax::Strings) {
+        // Written as the registry documents a multi-string, even when it was read without.
+        edited = WithStringsEnd(std::move(edited));
     }
     return platform::RegistryValue{value.type, ListData(edited, value.type)};
 }
@@ -199,7 +214,7 @@ bool ListValuePlace::PutBack(platform::Platform& platform, const std::wstring& k
     auto value = QueryAt(platform, key, rule.valueName);
     if (!value) {
         // A value that went meanwhile gets Windows' own item back beside this one.
-        const std::wstring base = platform.environment.Expand(rule.whenEmpty);
+        const std::wstring base = OwnList(platform, rule);
         value = platform::RegistryValue{typeWhenMissing, ListData(base, typeWhenMissing)};
     }
     const auto edited = Edited(platform, rule, *value, item, true);
@@ -234,8 +249,8 @@ bool ListValuePlace::WriteFromLog(platform::Platform& platform, const PlaceSite&
 
 const StartupPlace& WindowsLoadLists() {
     static const ListValuePlace place(kKindWindowsLoad,
-                                      {{L"Load", ListSyntax::BlanksOrCommas, L"", {}, L""},
-                                       {L"Run", ListSyntax::BlanksOrCommas, L"", {}, L""}});
+                                      {{L"Load", ListSyntax::BlanksOrCommas, L"", {}, L"", L""},
+                                       {L"Run", ListSyntax::BlanksOrCommas, L"", {}, L"", L""}});
     return place;
 }
 
@@ -245,21 +260,25 @@ const StartupPlace& WinlogonLists() {
                          ListSyntax::Commas,
                          L"userinit.exe",
                          {},
-                         L"%SystemRoot%\\system32\\userinit.exe,"},
-                        {L"Shell", ListSyntax::Commas, L"explorer.exe", {}, L"explorer.exe"}});
+                         L"%SystemRoot%\\system32\\userinit.exe,",
+                         L""},
+                        {L"Shell", ListSyntax::Commas, L"explorer.exe", {}, L"explorer.exe", L""}});
     return place;
 }
 
 const StartupPlace& BootExecuteList() {
     static const ListValuePlace place(
         kKindBootExecute,
-        {{L"BootExecute", ListSyntax::Strings, L"", {L"autocheck autochk *"}, L""}});
+        // Windows' own autochk, with the options chkntfs writes, stays: Windows says never to
+        // take it out, so it comes back when the value would be left without any item.
+        {{L"BootExecute", ListSyntax::Strings, L"", {}, kOwnBootCheck, L"autocheck autochk"}});
     return place;
 }
 
 const StartupPlace& RdpStartupPrograms() {
     static const ListValuePlace place(
-        kKindRdpStartup, {{L"StartupPrograms", ListSyntax::Commas, L"rdpclip.exe", {}, L""}});
+        kKindRdpStartup,
+        {{L"StartupPrograms", ListSyntax::Commas, L"rdpclip.exe", {}, L"rdpclip", L""}});
     return place;
 }
 

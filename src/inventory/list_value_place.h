@@ -20,6 +20,9 @@ struct ListRule {
     std::vector<std::wstring> ownTexts; // other items of Windows' own, as ItemKey gives them
     // What the value holds when its last item went, with variables: never empty when given.
     std::wstring whenEmpty;
+    // Windows' own command whatever its arguments follow ("autocheck autochk" with the volumes
+    // chkntfs names); empty: none.
+    std::wstring ownCommand;
 };
 
 class ListValuePlace final : public StartupPlace {

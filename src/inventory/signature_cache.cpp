@@ -105,8 +105,10 @@ void CheckSignatures(platform::Platform& platform, const std::wstring& dataFolde
     bool changed = false;
     for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
         StartupRecord& record = inventory.Records[static_cast<std::size_t>(index)];
-        const std::wstring path = record.ExeFolder + L"\\" + record.ExeName;
-        const std::wstring key = platform.locale.ToLower(path);
+        const std::wstring key = platform.locale.ToLower(record.ExeFolder + L"\\" + record.ExeName);
+        const std::wstring path = record.ProgramPath.empty()
+                                      ? record.ExeFolder + L"\\" + record.ExeName
+                                      : record.ProgramPath;
         auto found = seen.find(key);
         if (found == seen.end()) {
             std::optional<CachedSignature> entry;

@@ -57,6 +57,10 @@ struct StartupRecord {
     std::wstring CommandLine; // exactly as stored (a shortcut's as "\"target\" arguments")
     std::wstring ExeFolder;   // upper case, no trailing backslash
     std::wstring ExeName;     // lower case
+    // ExeFolder\ExeName in the letter case it was found in; empty when not found. Files are
+    // opened through it: a case-sensitive file system underneath (Wine) would otherwise search
+    // every folder on the way for each upper-case name.
+    std::wstring ProgramPath;
     std::wstring Arguments;
     std::wstring Company;
     std::wstring Description;

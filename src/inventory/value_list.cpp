@@ -153,4 +153,22 @@ bool IsOwnItem(const std::wstring& item, const std::vector<std::wstring>& own) {
     return std::find(own.begin(), own.end(), key) != own.end();
 }
 
+bool IsOwnCommand(const std::wstring& item, const std::wstring& command) {
+    const std::wstring key = ItemKey(item);
+    return key == command || key.starts_with(command + L" ");
+}
+
+std::wstring WithStringsEnd(std::wstring text) {
+    const std::vector<ListItem> items = ListItems(text, ListSyntax::Strings);
+    // Past the last string's NUL; the list's own end follows there.
+    const std::size_t end = items.empty() ? 0 : items.back().end + 1;
+    if (text.size() < end) {
+        text.resize(end, kStringEnd);
+    }
+    if (text.size() == end) {
+        text.push_back(kStringEnd);
+    }
+    return text;
+}
+
 } // namespace vtrl::inventory

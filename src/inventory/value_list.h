@@ -41,5 +41,11 @@ std::wstring WithItem(const std::wstring& text, ListSyntax syntax, const std::ws
 
 // True when the item is one of Windows' own: its key equals one of `own` (given as keys).
 bool IsOwnItem(const std::wstring& item, const std::vector<std::wstring>& own);
+// True when the item runs the command (given as a key) with or without arguments.
+bool IsOwnCommand(const std::wstring& item, const std::wstring& command);
+
+// A REG_MULTI_SZ text with the NUL of its last string and the empty string that ends the list,
+// added when either is missing; a text that has both is returned as it is.
+std::wstring WithStringsEnd(std::wstring text);
 
 } // namespace vtrl::inventory

@@ -7,6 +7,7 @@
 #include "services/settings_store.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vtrl::monitor {
 namespace {
@@ -99,6 +100,7 @@ void TrayAgent::Timer1_Timer() {
 
 void TrayAgent::MagicSubTimer_Timer() {
     passCause_ = "timer";
+    FollowStartupFolders();
     RunPass();
     WatchStartupLocations();
 }
@@ -106,6 +108,7 @@ void TrayAgent::MagicSubTimer_Timer() {
 void TrayAgent::SettleTimer_Timer() {
     SettleTimer.SetEnabled(false);
     passCause_ = "change";
+    FollowStartupFolders();
     RunPass();
     WatchStartupLocations();
 }
@@ -151,6 +154,45 @@ void TrayAgent::WatchStartupLocations() {
                 platform_.changes.WatchKey(key->hive, parent, onChange, onParentLost);
         }
     }
+}
+
+void TrayAgent::FollowStartupFolders() {
+    bool moved = false;
+    for (const auto& [known, folder] :
+         {std::pair{platform::KnownFolder::Startup, &facts_.StartupFolder},
+          std::pair{platform::KnownFolder::CommonStartup, &facts_.CommonStartupFolder}}) {
+        // None named: the folder stays where it was found at start.
+        const auto now = platform_.folders.KnownFolderPath(known);
+        if (now && *now != *folder) {
+            *folder = *now;
+            moved = true;
+        }
+    }
+    if (!moved) {
+        return;
+    }
+    const auto inUse = [this](const std::wstring& path) {
+        return path == facts_.StartupFolder || path == facts_.CommonStartupFolder;
+    };
+    std::erase_if(locations_, [&](const WatchedLocation& location) {
+        return location.scope == inventory::WatchScope::Folder && !inUse(location.path);
+    });
+    for (const std::wstring& folder : {facts_.StartupFolder, facts_.CommonStartupFolder}) {
+        const bool known = std::any_of(locations_.begin(), locations_.end(), [&](const auto& l) {
+            return l.scope == inventory::WatchScope::Folder && l.path == folder;
+        });
+        if (!known) {
+            locations_.push_back({folder, inventory::WatchScope::Folder, false});
+        }
+    }
+    // Watches end only all together, and their callbacks name locations by position: every
+    // location is armed again.
+    platform_.changes.StopWatching();
+    for (WatchedLocation& location : locations_) {
+        location.armed = false;
+        location.parentArmed = false;
+    }
+    WatchStartupLocations();
 }
 
 int TrayAgent::WatchedLocations() const {

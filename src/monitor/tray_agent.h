@@ -62,6 +62,10 @@ public:
     void WatchStartupLocations();
     // Startup locations being watched now.
     int WatchedLocations() const;
+    // Reads the two Startup folders again where Windows really looks (a redirection under "User
+    // Shell Folders" moves them while the agent runs); a folder that moved is watched and scanned
+    // from then on instead of the old one.
+    void FollowStartupFolders();
 
     // Passes run by this agent so far.
     int PassCount() const { return passes_; }
@@ -74,7 +78,8 @@ protected:
     void TracePass();
 
     platform::Platform& platform_;
-    const services::SystemFacts& facts_;
+    // The agent's own copy: its Startup folders follow a redirection.
+    services::SystemFacts facts_;
     const services::Language& language_;
 
 private:

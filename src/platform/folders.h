@@ -35,8 +35,8 @@ public:
 
     // The current path of a shell folder, created when missing.
     virtual FolderAnswer SpecialFolder(int csidl) = 0;
-    // The known folder's current path, redirection followed, whether it exists or not; nullopt
-    // when the system names none.
+    // The known folder's current path, redirection followed as the registry holds it now (not as
+    // the process read it before), whether it exists or not; nullopt when the system names none.
     virtual std::optional<std::wstring> KnownFolderPath(KnownFolder folder) = 0;
     // The system's temporary path as reported (usually with a trailing backslash).
     virtual std::optional<std::wstring> TempPath() = 0;

@@ -8,6 +8,7 @@
 #include "platform/file_signature.h"
 
 #include <map>
+#include <vector>
 #include <string_view>
 
 namespace vtrl::fakes {
@@ -27,6 +28,7 @@ public:
 
     std::optional<platform::TrustCheck> CheckTrust(const std::wstring& path) override {
         ++trustChecks;
+        askedPaths.push_back(path);
         const auto found = files.find(FoldCase(path));
         if (found == files.end()) {
             return fileSystem_.FileExists(path) ? std::optional(platform::TrustCheck{})
@@ -36,6 +38,7 @@ public:
     }
     std::optional<std::wstring> Sha256(const std::wstring& path) override {
         ++hashes;
+        askedPaths.push_back(path);
         const auto found = files.find(FoldCase(path));
         if (found == files.end()) {
             const auto bytes = fileSystem_.Content(path);
@@ -44,6 +47,7 @@ public:
         return found->second.sha256;
     }
     std::optional<platform::FileStamp> Stamp(const std::wstring& path) override {
+        askedPaths.push_back(path);
         const auto found = files.find(FoldCase(path));
         if (found == files.end()) {
             const auto size = fileSystem_.FileSize(path);
@@ -57,7 +61,8 @@ public:
         files[FoldCase(path)] = {platform::TrustCheck{result, false, signer}, sha256, stamp};
     }
 
-    std::map<std::wstring, File> files; // by folded path
+    std::map<std::wstring, File> files;   // by folded path
+    std::vector<std::wstring> askedPaths; // every path asked about, as given
     int trustChecks = 0;
     int hashes = 0;
 

@@ -409,6 +409,38 @@ TEST_F(InstantProtection, UnwatchableLocationsAreTriedAgainByTheTimerPass) {
     EXPECT_EQ(agent.WatchedLocations(), watched + 1);
 }
 
+TEST_F(InstantProtection, ARedirectedStartupFolderIsFollowedWithoutARestart) {
+    const std::wstring moved = L"D:\\Moved Startup";
+    const std::wstring old = facts.StartupFolder;
+    fake.files.AddFile(L"C:\\Tools\\keep.exe", "MZ");
+    fake.registry.SetValue(Hive::CurrentUser, kRunKey, L"Keep",
+                           {platform::kRegSz, services::EncodeRegSz(L"C:\\Tools\\keep.exe")});
+    fake.files.AddFile(facts.DataFolder + L"\\ActionsDB.txt",
+                       "\r\nd:\\moved startup\r\nlate.bat\r\n\r\nN\r\nY\r\n2\r\n\r\n\r\n\r\n\r\n"
+                       "\r\nd:\\moved startup\r\nlater.bat\r\n\r\nN\r\nY\r\n2\r\n\r\n\r\n\r\n\r\n");
+    fake.files.AddFile(moved + L"\\late.bat", "@exit\r\n");
+    TrayAgent& agent = StartAgent(L"");
+    const int watched = agent.WatchedLocations();
+
+    // "User Shell Folders" changes: the pass it starts reads the folder again.
+    fake.folders.known[platform::KnownFolder::Startup] = moved;
+    ASSERT_TRUE(fake.changes.Fire(inventory::UserStartupSetting().keyText));
+    agent.SettleTimer.onTick();
+    EXPECT_FALSE(fake.files.FileExists(moved + L"\\late.bat")) << "the new folder is scanned";
+    EXPECT_TRUE(fake.changes.Watching(moved));
+    EXPECT_FALSE(fake.changes.Watching(old));
+    EXPECT_TRUE(fake.changes.Watching(userRun)) << "the other watches are armed again";
+    EXPECT_EQ(agent.WatchedLocations(), watched);
+
+    // A file dropped there later is seen through the new folder's own watch.
+    fake.files.AddFile(moved + L"\\later.bat", "@exit\r\n");
+    ASSERT_TRUE(fake.changes.Fire(moved));
+    agent.SettleTimer.onTick();
+    EXPECT_FALSE(fake.files.FileExists(moved + L"\\later.bat"));
+    EXPECT_EQ(agent.PassCount(), 2);
+    EXPECT_FALSE(agent.Unloaded());
+}
+
 TEST_F(InstantProtection, OneShotModesWatchNothingAndClosingStopsTheWatches) {
     AddRestrictedRecord();
     StartAgent(L"Every");

@@ -109,6 +109,21 @@ protected:
     decisions::Decisions choices;
 };
 
+// Wine finds a name in another letter case only by reading the whole folder: with thousands of
+// files there, each check through the record's upper-case folder cost milliseconds.
+TEST_F(StartupFolderTest, FilesAreCheckedThroughThePathAsFound) {
+    const std::wstring script = facts.StartupFolder + L"\\Nightly Job.CMD";
+    fixture.fake.files.AddFile(script, "@exit\r\n");
+    Scan();
+    ASSERT_EQ(inventory.LastRecordIndex, 0);
+    EXPECT_EQ(inventory.Records[0].ExeName, L"nightly job.cmd");
+    EXPECT_EQ(inventory.Records[0].ProgramPath, script);
+    ASSERT_FALSE(fixture.fake.signatures.askedPaths.empty());
+    for (const std::wstring& asked : fixture.fake.signatures.askedPaths) {
+        EXPECT_EQ(asked, script);
+    }
+}
+
 TEST_F(StartupFolderTest, RedirectionIsARecordOnlyAwayFromTheDefault) {
     const auto user = inventory::UserStartupSetting();
     // Wine spells the default "StartUp", and a trailing backslash names the same folder.

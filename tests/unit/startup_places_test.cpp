@@ -89,6 +89,19 @@ TEST(ValueList, PuttingAnItemBackAppendsItOnce) {
     EXPECT_FALSE(IsOwnItem(L"autocheck autochk /x *", {L"autocheck autochk *"}));
 }
 
+TEST(ValueList, AMultiStringGetsItsEndAndWindowsOwnCommandAnyArguments) {
+    EXPECT_EQ(WithStringsEnd(L"a\0b"s), L"a\0b\0\0"s);
+    EXPECT_EQ(WithStringsEnd(L"a\0"s), L"a\0\0"s);
+    EXPECT_EQ(WithStringsEnd(L""s), L"\0"s);
+    EXPECT_EQ(WithStringsEnd(L"a\0\0"s), L"a\0\0"s);
+    EXPECT_EQ(WithStringsEnd(L"a\0\0after\0"s), L"a\0\0after\0"s);
+    // chkntfs names the volumes it leaves out between the program and "*".
+    EXPECT_TRUE(IsOwnCommand(L"autocheck autochk /k:C /k:D *", L"autocheck autochk"));
+    EXPECT_TRUE(IsOwnCommand(L" Autocheck  AUTOCHK *", L"autocheck autochk"));
+    EXPECT_FALSE(IsOwnCommand(L"autocheck autochkx *", L"autocheck autochk"));
+    EXPECT_FALSE(IsOwnCommand(L"autocheck evil *", L"autocheck autochk"));
+}
+
 TEST(RunOnceExEntries, DllCallsProgramsAndPlainCommands) {
     const RunOnceExEntry program = ParseRunOnceExEntry(L"||\"C:\\T\\setup.exe\" /q");
     EXPECT_FALSE(program.dllCall);
@@ -125,8 +138,8 @@ protected:
         Plant(Hive::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx\\0002",
               L"Call", Sz(L"C:\\Tools\\evil.dll|Start|x"));
         Plant(Hive::LocalMachine,
-              L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run",
-              L"Pol", {platform::kRegExpandSz, services::EncodeRegSz(L"C:\\Tools\\evil.exe -p")});
+              L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run", L"Pol",
+              {platform::kRegExpandSz, services::EncodeRegSz(L"C:\\Tools\\evil.exe -p")});
         Plant(Hive::CurrentUser, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
               L"Load", Sz(L"C:\\Tools\\evil.exe"));
         Plant(Hive::LocalMachine, nt + L"Winlogon", L"Userinit",
@@ -263,6 +276,58 @@ TEST_F(RegistryPlaces, RemovalTakesOnlyTheRecordAndRestoreGivesBackTheSameBytes)
         EXPECT_EQ(value->type, place.value.type) << place.key << L"\\" << place.name;
         EXPECT_EQ(value->data, place.value.data) << place.key << L"\\" << place.name;
     }
+}
+
+// Windows' own boot-time lists after a removal: a value Windows can read, with its own item.
+class BootLists : public RegistryPlaces {
+protected:
+    const std::wstring control = L"SYSTEM\\CurrentControlSet\\Control\\";
+    static platform::RegistryValue Multi(const std::wstring& text) {
+        return {platform::kRegMultiSz, testing::Utf16Block(text)};
+    }
+    // Plants the value, removes its one record and checks what is left, then restores it.
+    void RemoveAndRestore(const std::wstring& key, const std::wstring& name,
+                          const platform::RegistryValue& plantedValue,
+                          const platform::RegistryValue& left) {
+        fixture.fake.registry.SetValue(Hive::LocalMachine, key, name, plantedValue);
+        Scan();
+        int removed = 0;
+        for (int i = 0; i <= inventory.LastRecordIndex; ++i) {
+            const StartupRecord& record = inventory.Records[static_cast<std::size_t>(i)];
+            if (record.Location == L"HKEY_LOCAL_MACHINE\\" + key && record.EntryName == name) {
+                EXPECT_EQ(record.CommandLine, L"C:\\Tools\\evil.exe");
+                EXPECT_TRUE(
+                    decisions::RemoveStartupRecord(fixture.Get(), facts.DataFolder, record));
+                ++removed;
+            }
+        }
+        EXPECT_EQ(removed, 1);
+        EXPECT_EQ(Text(Hive::LocalMachine, key, name), services::FormatRegistryValue(left));
+        const auto entry = decisions::ListedEntry(
+            decisions::ListBackupEntries(fixture.Get(), facts.DataFolder, false), 0);
+        ASSERT_TRUE(entry);
+        decisions::Decisions table;
+        EXPECT_TRUE(decisions::RestoreRemovedRecord(fixture.Get(), facts, table, *entry).exactCopy);
+        const auto back = fixture.fake.registry.QueryValue(Hive::LocalMachine, key, name);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->data, plantedValue.data) << "restored byte for byte";
+    }
+};
+
+TEST_F(BootLists, ChkntfsFormOfTheDiskCheckStaysAndTheListKeepsItsEnd) {
+    RemoveAndRestore(control + L"Session Manager", L"BootExecute",
+                     Multi(L"autocheck autochk /k:D *\0C:\\Tools\\evil.exe"s),
+                     Multi(L"autocheck autochk /k:D *\0\0"s));
+}
+
+TEST_F(BootLists, ADiskCheckReplacedByAProgramComesBack) {
+    RemoveAndRestore(control + L"Session Manager", L"BootExecute",
+                     Multi(L"C:\\Tools\\evil.exe\0\0"s), Multi(L"autocheck autochk *\0\0"s));
+}
+
+TEST_F(BootLists, RemoteSessionsKeepTheirClipboardProgram) {
+    RemoveAndRestore(control + L"Terminal Server\\Wds\\rdpwd", L"StartupPrograms",
+                     Sz(L"C:\\Tools\\evil.exe"), Sz(L"rdpclip"));
 }
 
 TEST_F(RegistryPlaces, AnItemPutBackJoinsAListThatChangedMeanwhile) {

@@ -72,6 +72,9 @@ platform::FolderAnswer Win32Folders::SpecialFolder(int csidl) {
 std::optional<std::wstring> Win32Folders::KnownFolderPath(platform::KnownFolder folder) {
     const KNOWNFOLDERID& id =
         folder == platform::KnownFolder::Startup ? FOLDERID_Startup : FOLDERID_CommonStartup;
+    // The shell keeps the folder paths it has read for the process; a redirection made since
+    // (the resident agent asks again) must be read from the registry, as Windows reads it at logon.
+    SHFlushSFCache();
     // Not verified: a redirection to a folder that is missing now is still where Windows looks.
     PWSTR path = nullptr;
     const HRESULT result = SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);

@@ -6,7 +6,9 @@
 # with its Kind; restricted, each burst of them (the value lists, the RunOnceEx sections, the
 # Active Setup components) is removed by the resident agent within two seconds, each with its
 # backup, while Windows' own items stay (one key does not exist when the agent starts); restored
-# from the undo page, every value is byte for byte as it was planted.
+# from the undo page, every value is byte for byte as it was planted. Windows' disk check in the
+# form chkntfs writes is Windows' own too, and a program that took the place of "rdpclip" leaves
+# "rdpclip" behind when it goes.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
@@ -45,8 +47,8 @@ POLICYRUN	HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Policies\Ex
 WINLOAD	HKCU\\$nt\Windows	Load	REG_SZ	C:\vtrlplaces\p06.exe	-	(empty)
 WINLOGON	HKLM\\$nt\Winlogon	Userinit	REG_SZ	C:\windows\system32\userinit.exe,C:\vtrlplaces\p07.exe,	C:\windows\system32\userinit.exe,	C:\windows\system32\userinit.exe,
 WINLOGON	HKCU\\$nt\Winlogon	Shell	REG_SZ	explorer.exe, C:\vtrlplaces\p08.exe	-	explorer.exe
-BOOTEXECUTE	$ctl\Session Manager	BootExecute	REG_MULTI_SZ	autocheck autochk *\0C:\vtrlplaces\p09.exe	autocheck autochk *	autocheck autochk *
-RDPSTARTUP	$ctl\Terminal Server\Wds\rdpwd	StartupPrograms	REG_SZ	rdpclip,C:\vtrlplaces\p10.exe	rdpclip	rdpclip
+BOOTEXECUTE	$ctl\Session Manager	BootExecute	REG_MULTI_SZ	autocheck autochk /k:D *\0C:\vtrlplaces\p09.exe	autocheck autochk *	autocheck autochk /k:D *
+RDPSTARTUP	$ctl\Terminal Server\Wds\rdpwd	StartupPrograms	REG_SZ	C:\vtrlplaces\p10.exe	rdpclip	rdpclip
 BOOTVERIFY	$ctl\BootVerificationProgram	ImagePath	REG_EXPAND_SZ	C:\vtrlplaces\p11.exe	-	-
 ACTIVESETUP	HKLM\Software\Microsoft\Active Setup\Installed Components\{VTRL-PLACES}	StubPath	REG_SZ	C:\vtrlplaces\p12.exe /stub	-	-
 ACTIVESETUP	HKLM\Software\WOW6432Node\Microsoft\Active Setup\Installed Components\{VTRL-PLACES}	StubPath	REG_SZ	C:\vtrlplaces\p13.exe	-	-

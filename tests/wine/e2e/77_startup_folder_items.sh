@@ -5,7 +5,8 @@
 # redirection itself is a record; "desktop.ini" never is. Restricted, the resident agent removes
 # each file dropped into the Startup folder, and the redirection, within two seconds with its
 # backup; the undo page puts every file back byte- and attribute-identical and the redirection
-# back as it was.
+# back as it was. A redirection made while the agent runs, when allowed, moves its watch and scan
+# to the new folder at once: a restricted file dropped there goes within two seconds too.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
@@ -103,12 +104,18 @@ reg_set "$settings" NotifiWin REG_SZ NO
 reg_set "$settings" Sound REG_SZ NO
 reg_set "$settings" Unknown REG_SZ NO
 
-vtrl_start "$VTRL_BIN/vantorel.exe" startup
-for _ in $(seq 100); do
-    [[ $(uidriver tray-icon "$agent" 2>/dev/null) == present ]] && break
-    sleep 0.2
-done
-assert_eq present "$(uidriver tray-icon "$agent")" "the resident agent is up"
+# start_agent WHAT: starts the resident agent unless one is up, and waits for its tray icon.
+start_agent() {
+    if [[ $(uidriver tray-icon "$agent" 2>/dev/null) != present ]]; then
+        vtrl_start "$VTRL_BIN/vantorel.exe" startup
+        for _ in $(seq 100); do
+            [[ $(uidriver tray-icon "$agent" 2>/dev/null) == present ]] && break
+            sleep 0.2
+        done
+    fi
+    assert_eq present "$(uidriver tray-icon "$agent")" "$1"
+}
+start_agent "the resident agent is up"
 
 for f in "${files[@]}"; do mv "$t/stage/$f" "$startup/$f"; done
 all_gone() {
@@ -140,5 +147,22 @@ for f in "${files[@]}"; do
     assert_eq "$(cat "$t/saved/$f.attr")" "$(attributes "$startup_win\\$f")" "the attributes of $f"
 done
 assert_eq 'C:\vtrltest\Elsewhere' "$(reg_get "$shell_folders" Startup)" "the redirection restored"
+
+# A redirection made while the agent runs, and allowed: the agent scans and watches the folder
+# it names from then on, without a restart.
+mkdir -p "$t/Moved"
+{
+    crlf "" 'c:\vtrltest' 'moved' '' N N 1 "" "" "" ""
+    crlf "" 'c:\vtrltest\moved' 'late.bat' '' N Y 2 "" "" "" ""
+} >>"$data/ActionsDB.txt"
+start_agent "the resident agent is up again"
+reg_set "$shell_folders" Startup REG_EXPAND_SZ 'C:\vtrltest\Moved'
+# Once the pass of that change is over, only a watch of the new folder sees a file in time.
+sleep 3
+printf '@exit\r\n' >"$t/Moved/late.bat"
+late_gone() { [[ ! -e $t/Moved/late.bat ]]; }
+ms=$(wait_until late_gone) || fail "the file in the folder redirected to was not removed"
+((ms <= 2000)) || fail "the file in the folder redirected to took $ms ms to go"
+assert_eq 'C:\vtrltest\Moved' "$(reg_get "$shell_folders" Startup)" "the allowed redirection stays"
 reg_set "$shell_folders" Startup REG_EXPAND_SZ "$default_value"
 exit 0
