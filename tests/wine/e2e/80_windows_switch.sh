@@ -55,8 +55,8 @@ assert_eq 0 "$rc" "exit code of list --json ($(cat "$out/list.err"))"
 python3 - "$out/list.json" <<'PY' || fail "the switch states in the listing (see the log)"
 import json, sys
 records = json.load(open(sys.argv[1], encoding="utf-8"))
-seen = {r["ExeName"]: (r["EnabledInWindows"], r["DisabledSince"]) for r in records
-        if r["ExeFolder"] == "C:\\VTRLTEST"}
+# item.exe lives in the Startup folder itself, the others in C:\vtrltest.
+seen = {r["ExeName"]: (r["EnabledInWindows"], r["DisabledSince"]) for r in records}
 expected = {
     "tool.exe": (False, "2026-12-09T09:50:20Z"),
     "wow.exe": (False, "2026-12-09T09:50:20Z"),
@@ -81,7 +81,7 @@ assert_eq "$(text_of REC-WINOFF) ($since)" "$(uidriver text "$window" "@BAinfo($
     "the row of a record switched off"
 uidriver click "$window" "@BAexe($tool)"
 uidriver wait-text "$window" @Label1 TOOL.EXE 5000
-assert_eq "$(text_of SWITCHON)" "$(uidriver text "$window" @CommandSwitch)" "the switch button"
+assert_eq "$(text_of SWITCHON)" "$(uidriver text "$window" @CommandSwitch | tr -d '&')" "the switch button"
 uidriver click "$window" @CommandSwitch
 message=$(uidriver msgbox-text Vantorel 10000)
 [[ $message == "$(text_of SWITCHEDON)"* ]] || fail "after Switch on: $message"
@@ -92,7 +92,7 @@ uidriver wait-window "$window" 30000 >/dev/null
 tool=$(row_of TOOL.EXE) || fail "no row for TOOL.EXE after switching on"
 uidriver click "$window" "@BAexe($tool)"
 uidriver wait-text "$window" @Label1 TOOL.EXE 5000
-assert_eq "$(text_of SWITCHOFF)" "$(uidriver text "$window" @CommandSwitch)" "the switch button"
+assert_eq "$(text_of SWITCHOFF)" "$(uidriver text "$window" @CommandSwitch | tr -d '&')" "the switch button"
 before=$(date -u +%s)
 uidriver click "$window" @CommandSwitch
 message=$(uidriver msgbox-text Vantorel 10000)
@@ -137,7 +137,11 @@ is_off() {
     value=$(reg_get "$user_switch\\Run" "$1" 2>/dev/null) || return 1
     [[ ${value:0:2} == 03 ]]
 }
-# The program switches itself back on, as Task Manager would.
+# Any change wakes the agent, which switches the restricted tool.exe off (06: on, too) ...
+reg_set "$user_switch\\Run" Tool REG_BINARY 060000000000000000000000
+ms=$(wait_until is_off Tool) || fail "tool.exe was not switched off"
+((ms <= 2000)) || fail "switching tool.exe off took $ms ms"
+# ... and again when the program switches itself back on.
 reg_set "$user_switch\\Run" Tool REG_BINARY "$on_value"
 ms=$(wait_until is_off Tool) || fail "tool.exe was not switched off again"
 ((ms <= 2000)) || fail "switching tool.exe off again took $ms ms"
