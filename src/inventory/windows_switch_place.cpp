@@ -36,9 +36,7 @@ std::optional<std::wstring> WindowsSwitchPlace::EntryAt(platform::Locale& locale
 
 bool WindowsSwitchPlace::WriteBack(platform::Platform& platform, const PlaceSite& site,
                                    const std::wstring& entry, const PlaceContent& content) const {
-    return WriteNamedValue(
-        platform, site.location, entry,
-        {content.valueType, std::vector<std::uint8_t>(content.data.begin(), content.data.end())});
+    return WriteValueContent(platform, site.location, entry, content);
 }
 
 bool WindowsSwitchPlace::WriteFromLog(platform::Platform& platform, const PlaceSite& site,

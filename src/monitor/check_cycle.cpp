@@ -45,6 +45,17 @@ bool StartPopup(platform::Platform& platform, const services::SystemFacts& facts
     return false;
 }
 
+// A notice popup with the word, or with "Settings"/"NotifiWin" set only the sound.
+void Notify(platform::Platform& platform, const services::SystemFacts& facts, const wchar_t* word,
+            const std::wstring& folder, const std::wstring& exeName) {
+    if (!Setting(platform, kSettingsSection, kNotifiWinKey).empty()) {
+        PlayNotificationSound(platform, facts);
+        return;
+    }
+    // The popup plays the sound itself once it is up.
+    StartPopup(platform, facts, word, folder, exeName);
+}
+
 class Pass {
 public:
     // The scan's own snapshot serves every record of the pass: one process list per pass.
@@ -204,21 +215,12 @@ void WarnNoRecords(platform::Platform& platform, const services::Language& langu
 
 void NotifyRemoval(platform::Platform& platform, const services::SystemFacts& facts,
                    const std::wstring& folder, const std::wstring& exeName) {
-    if (!Setting(platform, kSettingsSection, kNotifiWinKey).empty()) {
-        PlayNotificationSound(platform, facts);
-        return;
-    }
-    // The popup plays the sound itself once it is up.
-    StartPopup(platform, facts, kRemovalWord, folder, exeName);
+    Notify(platform, facts, kRemovalWord, folder, exeName);
 }
 
 void NotifySwitchOff(platform::Platform& platform, const services::SystemFacts& facts,
                      const std::wstring& folder, const std::wstring& exeName) {
-    if (!Setting(platform, kSettingsSection, kNotifiWinKey).empty()) {
-        PlayNotificationSound(platform, facts);
-        return;
-    }
-    StartPopup(platform, facts, kSwitchedOffWord, folder, exeName);
+    Notify(platform, facts, kSwitchedOffWord, folder, exeName);
 }
 
 void PlayNotificationSound(platform::Platform& platform, const services::SystemFacts& facts) {
