@@ -1,19 +1,33 @@
 #include "cli/record_output.h"
 
 #include "inventory/signature_status.h"
+#include "inventory/startup_approved_value.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace vtrl::cli {
 
 const std::vector<std::wstring_view>& RecordFieldNames() {
     static const std::vector<std::wstring_view> names = {
-        L"Kind",      L"Location",   L"EntryName",  L"CommandLine",       L"ExeFolder",
-        L"ExeName",   L"Arguments",  L"Company",    L"Description",       L"FileSize",
-        L"IsRunning", L"ViaRundll",  L"Found",      L"Launcher",          L"HijackRisk",
-        L"ValueType", L"Signer",     L"Verified",   L"SignatureStatus",   L"Sha256",
-        L"Opener",    L"HiddenFile", L"SystemFile", L"NeedsAdministrator"};
+        L"Kind",         L"Location",   L"EntryName",  L"CommandLine",        L"ExeFolder",
+        L"ExeName",      L"Arguments",  L"Company",    L"Description",        L"FileSize",
+        L"IsRunning",    L"ViaRundll",  L"Found",      L"Launcher",           L"HijackRisk",
+        L"ValueType",    L"Signer",     L"Verified",   L"SignatureStatus",    L"Sha256",
+        L"Opener",       L"HiddenFile", L"SystemFile", L"NeedsAdministrator", L"EnabledInWindows",
+        L"DisabledSince"};
     return names;
+}
+
+std::wstring SwitchedOffTime(std::uint64_t fileTime) {
+    if (fileTime == 0) {
+        return {};
+    }
+    const platform::LocalTime utc = inventory::UtcOfFileTime(fileTime);
+    wchar_t text[32] = {};
+    std::swprintf(text, 32, L"%04d-%02d-%02dT%02d:%02d:%02dZ", utc.year, utc.month, utc.day,
+                  utc.hour, utc.minute, utc.second);
+    return text;
 }
 
 std::span<const inventory::StartupRecord>
@@ -51,6 +65,8 @@ OutputRows RecordRows(std::span<const inventory::StartupRecord> records) {
             FlagCell(record.HiddenFile),
             FlagCell(record.SystemFile),
             FlagCell(record.NeedsAdministrator),
+            FlagCell(record.EnabledInWindows),
+            TextCell(SwitchedOffTime(record.DisabledSince)),
         });
     }
     return rows;

@@ -5,6 +5,7 @@
 #include "cli/text_output.h"
 #include "inventory/startup_record.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@ namespace vtrl::cli {
 
 // The field names, in output order.
 const std::vector<std::wstring_view>& RecordFieldNames();
+
+// A switch-off time as ISO 8601 in UTC ("2026-12-09T09:50:20Z"); empty for 0.
+std::wstring SwitchedOffTime(std::uint64_t fileTime);
 
 // The live slots, 0 to LastRecordIndex, in slot order.
 std::span<const inventory::StartupRecord> LiveRecords(const inventory::StartupInventory& inventory);

@@ -49,9 +49,7 @@ FolderRedirectionPlace::EntryAt(platform::Locale& locale, const PlaceSite& site,
 bool FolderRedirectionPlace::WriteBack(platform::Platform& platform, const PlaceSite& site,
                                        const std::wstring& entry,
                                        const PlaceContent& content) const {
-    return WriteNamedValue(
-        platform, site.location, entry,
-        {content.valueType, std::vector<std::uint8_t>(content.data.begin(), content.data.end())});
+    return WriteValueContent(platform, site.location, entry, content);
 }
 
 bool FolderRedirectionPlace::WriteFromLog(platform::Platform& platform, const PlaceSite& site,

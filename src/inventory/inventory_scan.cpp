@@ -3,6 +3,7 @@
 #include "inventory/command_resolution.h"
 #include "inventory/running_programs.h"
 #include "inventory/signature_cache.h"
+#include "inventory/windows_switch.h"
 #include "services/date_time.h"
 #include "services/error_log.h"
 #include "services/icon_bitmap.h"
@@ -94,6 +95,10 @@ void AddRecord(ScanContext& context, StartupRecord record) {
     record.InUse = true;
     record.NeedsAdministrator =
         context.site != nullptr && context.site->machineWide && !context.facts.IsAdmin;
+    if (context.site != nullptr) {
+        record.SwitchKey = context.site->switchKey;
+    }
+    FillWindowsSwitch(context.platform, record);
     record.ExeName = context.platform.locale.ToLower(record.ExeName);
     record.IsRunning = IsProgramRunning(context.platform.locale, context.processes,
                                         record.ExeFolder + L"\\" + record.ExeName);

@@ -75,4 +75,11 @@ bool WriteNamedValue(platform::Platform& platform, const std::wstring& key,
     return platform.registry.SetValue(location->hive, location->keyPath, name, value);
 }
 
+bool WriteValueContent(platform::Platform& platform, const std::wstring& key,
+                       const std::wstring& name, const PlaceContent& content) {
+    return WriteNamedValue(
+        platform, key, name,
+        {content.valueType, std::vector<std::uint8_t>(content.data.begin(), content.data.end())});
+}
+
 } // namespace vtrl::inventory

@@ -27,6 +27,10 @@ std::optional<PlaceContent> ReadValueContent(platform::Platform& platform, const
 bool DeleteNamedValue(platform::Platform& platform, const std::wstring& key,
                       const std::wstring& name);
 
+// Writes back the value a copy kept (its type and raw data), creating the key when missing.
+bool WriteValueContent(platform::Platform& platform, const std::wstring& key,
+                       const std::wstring& name, const PlaceContent& content);
+
 // Creates the key when missing and writes the value.
 bool WriteNamedValue(platform::Platform& platform, const std::wstring& key,
                      const std::wstring& name, const platform::RegistryValue& value);

@@ -39,9 +39,7 @@ std::optional<std::wstring> RunKeyPlace::EntryAt(platform::Locale& locale, const
 
 bool RunKeyPlace::WriteBack(platform::Platform& platform, const PlaceSite& site,
                             const std::wstring& entry, const PlaceContent& content) const {
-    return WriteNamedValue(
-        platform, site.location, entry,
-        {content.valueType, std::vector<std::uint8_t>(content.data.begin(), content.data.end())});
+    return WriteValueContent(platform, site.location, entry, content);
 }
 
 bool RunKeyPlace::WriteFromLog(platform::Platform& platform, const PlaceSite& site,

@@ -6,6 +6,8 @@
 #include "inventory/shortcut_place.h"
 #include "inventory/startup_file_place.h"
 #include "inventory/subkey_place.h"
+#include "inventory/windows_switch.h"
+#include "inventory/windows_switch_place.h"
 
 namespace vtrl::inventory {
 
@@ -43,26 +45,47 @@ ScanSources DefaultScanSources(const services::SystemFacts& facts) {
     ScanSources sources;
     // "SOFTWARE" and "Software" differ on purpose: the texts are stored in Location and later
     // compared and written as they are.
-    for (const wchar_t* root : {kLocalMachineRoot, kLocalMachine32Root}) {
+    // Windows' own switch exists for "Run" only, never for RunOnce or RunOnceEx: the machine's
+    // 32-bit view has its own subkey, the user's one key is shared by both views.
+    const std::wstring machineRunSwitch[] = {std::wstring(kApprovedMachineKey) + kApprovedRun,
+                                             std::wstring(kApprovedMachineKey) + kApprovedRun32};
+    for (int view = 0; view < 2; ++view) {
+        const wchar_t* root = view == 0 ? kLocalMachineRoot : kLocalMachine32Root;
         for (const wchar_t* key : kRunKeyNames) {
             PlaceSite site = RunKeySite(std::wstring(root) + kCurrentVersion + key);
             site.machineWide = true;
+            if (key == kRunKeyNames[0]) {
+                site.switchKey = machineRunSwitch[view];
+            }
             sources.places.push_back(std::move(site));
         }
     }
     // HKEY_CURRENT_USER's Run keys are shared between the views: once is enough.
     for (const wchar_t* key : kRunKeyNames) {
-        sources.places.push_back(
-            RunKeySite(std::wstring(kCurrentUserRoot) + kCurrentVersion + key));
+        PlaceSite site = RunKeySite(std::wstring(kCurrentUserRoot) + kCurrentVersion + key);
+        if (key == kRunKeyNames[0]) {
+            site.switchKey = std::wstring(kApprovedUserKey) + kApprovedRun;
+        }
+        sources.places.push_back(std::move(site));
     }
-    // Each Startup folder: its shortcuts, its other files, then its redirection.
-    sources.places.push_back(StartupFolderSite(facts.StartupFolder));
-    sources.places.push_back(StartupFileSite(facts.StartupFolder));
+    // Each Startup folder: its shortcuts, its other files (both switched by file name, in the
+    // folder owner's hive), then its redirection.
+    const std::wstring userFolderSwitch = std::wstring(kApprovedUserKey) + kApprovedStartupFolder;
+    for (PlaceSite user :
+         {StartupFolderSite(facts.StartupFolder), StartupFileSite(facts.StartupFolder)}) {
+        user.switchKey = userFolderSwitch;
+        sources.places.push_back(std::move(user));
+    }
     sources.places.push_back(RedirectionSite(UserStartupSetting()));
+    const std::wstring commonFolderSwitch =
+        std::wstring(kApprovedMachineKey) + kApprovedStartupFolder;
     for (PlaceSite common :
          {StartupFolderSite(facts.CommonStartupFolder), StartupFileSite(facts.CommonStartupFolder),
           RedirectionSite(CommonStartupSetting())}) {
         common.machineWide = true;
+        if (common.type != &StartupFolderRedirections()) {
+            common.switchKey = commonFolderSwitch;
+        }
         sources.places.push_back(std::move(common));
     }
 
@@ -89,6 +112,16 @@ ScanSources DefaultScanSources(const services::SystemFacts& facts) {
         {&BootVerificationProgram(), control + L"BootVerificationProgram", {L"ImagePath"}, true});
     AddBothViews(sources, ActiveSetupComponents(), L"Microsoft\\Active Setup\\Installed Components",
                  {L"StubPath"}, L"", {});
+    // Windows' own switches of the records above: no records of their own, but watched, and
+    // where an undone switch-off is written back.
+    for (const wchar_t* subkey : {kApprovedRun, kApprovedRun32, kApprovedStartupFolder}) {
+        sources.places.push_back(
+            {&WindowsSwitches(), std::wstring(kApprovedMachineKey) + subkey, {}, true});
+    }
+    for (const wchar_t* subkey : {kApprovedRun, kApprovedStartupFolder}) {
+        sources.places.push_back(
+            {&WindowsSwitches(), std::wstring(kApprovedUserKey) + subkey, {}, false});
+    }
     return sources;
 }
 

@@ -21,7 +21,8 @@ struct ScanSources {
 // "Run", Winlogon's "Userinit" and "Shell", "BootExecute", "StartupPrograms",
 // "BootVerificationProgram" and Active Setup's components. The machine's places are listed for
 // every user (reading them needs no rights) and marked machine-wide: only an administrator
-// changes them.
+// changes them. Last, the "StartupApproved" keys of Windows' own switch for the Run keys and the
+// Startup folders (each of those sites names its switch key).
 ScanSources DefaultScanSources(const services::SystemFacts& facts);
 
 // A Run-type key ("REGISTRY") or a Startup folder ("SHORTCUT") at one location.

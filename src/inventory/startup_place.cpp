@@ -6,6 +6,7 @@
 #include "inventory/shortcut_place.h"
 #include "inventory/startup_file_place.h"
 #include "inventory/subkey_place.h"
+#include "inventory/windows_switch_place.h"
 
 namespace vtrl::inventory {
 
@@ -30,7 +31,8 @@ const StartupPlace* PlaceOfKind(std::wstring_view kind) {
                                                  &BootExecuteList(),
                                                  &RdpStartupPrograms(),
                                                  &BootVerificationProgram(),
-                                                 &ActiveSetupComponents()};
+                                                 &ActiveSetupComponents(),
+                                                 &WindowsSwitches()};
     for (const StartupPlace* type : kTypes) {
         if (type->Kind() == kind) {
             return type;

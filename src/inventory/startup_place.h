@@ -43,6 +43,8 @@ struct PlaceSite {
     std::vector<std::wstring> values;
     // Under HKEY_LOCAL_MACHINE or the all-users folder: changed by administrators only.
     bool machineWide = false;
+    // The "StartupApproved" key Windows reads its records' on/off switch from; empty: none.
+    std::wstring switchKey{};
 };
 
 class StartupPlace {

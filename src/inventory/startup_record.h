@@ -27,6 +27,9 @@ inline constexpr wchar_t kKindActiveSetup[] = L"ACTIVESETUP"; // a component's "
 inline constexpr wchar_t kKindStartupFile[] = L"STARTUPFILE";
 // A Startup folder that "User Shell Folders" points away from its default.
 inline constexpr wchar_t kKindFolderRedirection[] = L"REDIRECTION";
+// Not a record of its own: the backup entry of a record switched off with Windows' own switch
+// ("StartupApproved"), whose undo switches it on again.
+inline constexpr wchar_t kKindWindowsSwitch[] = L"WINSWITCH";
 
 // Slots allocated up front. The inventory grows past them rather than hide an entry: a guard
 // that silently drops startup entries would let exactly those start unseen.
@@ -81,6 +84,13 @@ struct StartupRecord {
     // administrator can change it.
     bool NeedsAdministrator = false;
     SignatureFacts Signature; // of ExeFolder\ExeName, filled at the end of the scan
+    // The "StartupApproved" key (with its hive) holding Windows' own on/off switch for this
+    // record, in a value named EntryName; empty for a place Windows has no switch for, whose
+    // records can only be removed.
+    std::wstring SwitchKey;
+    bool EnabledInWindows = true;    // false when switched off there (Windows skips it)
+    std::uint64_t DisabledSince = 0; // FILETIME (UTC) of the switch-off; 0 when on or unknown
+    std::wstring DisabledSinceText;  // the same in the user's general date format, local time
 };
 
 // Slots 0..LastRecordIndex are in use and hold the records in scan order; slots above are free

@@ -15,6 +15,14 @@ std::wstring RowStatusText(const inventory::StartupRecord& record,
     } else if (decisionStatus == decisions::kStatusRestricted) {
         status = text(L"REC-BLACK");
     }
+    // Switched off in Windows: it does not start, whatever the decision, since the date shown.
+    if (!record.EnabledInWindows) {
+        std::wstring off = text(L"REC-WINOFF");
+        if (!record.DisabledSinceText.empty()) {
+            off += L" (" + record.DisabledSinceText + L")";
+        }
+        status = decisionStatus == decisions::kStatusNoDecision ? off : off + L" - " + status;
+    }
     // A missing program is said first: that is what the user must know about the row.
     if (!record.Found) {
         status = decisionStatus == decisions::kStatusNoDecision

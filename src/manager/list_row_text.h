@@ -15,7 +15,8 @@ namespace vtrl::manager {
 inline constexpr wchar_t kHijackMarker[] = L"(!) ";
 
 // The status for a decision status ("0", "1", "2"; anything else says nothing), with the texts
-// taken from the language file by key.
+// taken from the language file by key. A record switched off in Windows says so first, with the
+// date when Windows keeps one, in place of "no decision yet".
 std::wstring RowStatusText(const inventory::StartupRecord& record,
                            const std::wstring& decisionStatus,
                            const std::function<std::wstring(const std::wstring&)>& text);

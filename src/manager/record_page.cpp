@@ -3,6 +3,8 @@
 #include "decisions/decision_database.h"
 #include "decisions/record_decision.h"
 #include "decisions/record_removal.h"
+#include "decisions/record_switch.h"
+#include "inventory/windows_switch.h"
 #include "inventory/signature_status.h"
 #include "manager/main_window.h"
 #include "manager/store_message.h"
@@ -20,21 +22,11 @@ constexpr ui::Colour kWhite = 0x00FFFFFF;
 constexpr ui::Colour kLinkBlue = 0x00C05A1E;
 // The four options exclude one another; no other option on the page shares the number.
 constexpr int kDecisionGroup = 2;
-// At 96 DPI one pixel is 15 twips; pictures are sized in those pixels at every DPI.
-constexpr int kTwipsPerBitmapPixel = 15;
 constexpr int kEnlargeFactor = 2;
 // Not translated: the name of the algorithm is the same in every language.
 constexpr wchar_t kSha256Prefix[] = L"SHA-256: ";
 constexpr wchar_t kPublisherPlaceholder[] = L"%1";
 constexpr wchar_t kWebSearchPrefix[] = L"https://www.bing.com/search?q=What is ";
-
-std::int32_t ReadInt32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(bytes[offset + i]) << (8 * i);
-    }
-    return static_cast<std::int32_t>(value);
-}
 
 // The record index held by `id`, when it names a record of the inventory.
 std::optional<int> RecordIndexOf(const std::wstring& text, int lastRecordIndex) {
@@ -77,53 +69,13 @@ std::wstring WebSearchAddress(const std::wstring& upperCaseName) {
     return kWebSearchPrefix + upperCaseName;
 }
 
-std::optional<PixelSize> BitmapPixelSize(const std::vector<std::uint8_t>& bitmapFile) {
-    // BITMAPFILEHEADER (14 bytes), then the info header's size, width and height.
-    constexpr std::size_t kInfoHeader = 14;
-    if (bitmapFile.size() < kInfoHeader + 12 || bitmapFile[0] != 'B' || bitmapFile[1] != 'M') {
-        return std::nullopt;
-    }
-    const std::int32_t headerSize = ReadInt32(bitmapFile, kInfoHeader);
-    if (headerSize < 40 || bitmapFile.size() < kInfoHeader + 40) {
-        return std::nullopt;
-    }
-    const std::int32_t width = ReadInt32(bitmapFile, kInfoHeader + 4);
-    std::int32_t height = ReadInt32(bitmapFile, kInfoHeader + 8);
-    // A negative height only says the rows run top-down.
-    if (height < 0 && height > INT32_MIN) {
-        height = -height;
-    }
-    if (width <= 0 || height <= 0 || width > 4096 || height > 4096) {
-        return std::nullopt;
-    }
-    return PixelSize{width, height};
-}
-
-bool ShowIconEnlarged(ui::Control& image, int factor, const std::vector<std::uint8_t>& bitmapFile) {
-    const auto size = BitmapPixelSize(bitmapFile);
-    if (!size) {
-        return false;
-    }
-    // The image grows to the left and down: its right edge stays where the page put it.
-    ui::TwipsRect rect = image.Rect();
-    const int right = rect.left + rect.width;
-    rect.width = size->width * kTwipsPerBitmapPixel * factor;
-    rect.height = size->height * kTwipsPerBitmapPixel * factor;
-    rect.left = right - rect.width;
-    image.SetVisible(false);
-    image.SetStretch(true);
-    image.SetPicture(bitmapFile);
-    image.Move(rect);
-    image.SetVisible(true);
-    return true;
-}
-
 void RecordPage::Build() {
     for (ui::Control* control :
-         {&Label2,  &Label5,  &Label4, &Label6,         &Label9,      &Label7,
-          &Label10, &Label1,  &Image1, &Label14,        &Option1,     &Option2,
-          &Option3, &Check3,  &Check4, &Option9,        &Command1,    &Label15,
-          &Label3,  &Label11, &id,     &LabelSignature, &LabelSha256, &LabelPublisher}) {
+         {&Label2,  &Label5,   &Label4,         &Label6,        &Label9,
+          &Label7,  &Label10,  &Label1,         &Image1,        &Label14,
+          &Option1, &Option2,  &Option3,        &Check3,        &Check4,
+          &Option9, &Command1, &Label15,        &CommandSwitch, &Label3,
+          &Label11, &id,       &LabelSignature, &LabelSha256,   &LabelPublisher}) {
         control->SetColours(ui::kDefaultColour, kWhite);
         main_.AddToPage(*control, kRecordPage);
     }
@@ -158,6 +110,7 @@ void RecordPage::Build() {
     Option2.onClick = [this] { UpdateRestrictOptions(); };
     Option3.onClick = [this] { UpdateRestrictOptions(); };
     Command1.onClick = [this] { Command1_Click(); };
+    CommandSwitch.onClick = [this] { CommandSwitch_Click(); };
     Label1.onClick = [this] { Label1_Click(); };
     Label4.onClick = [this] { Label4_Click(); };
     Label6.onClick = [this] { Label6_Click(); };
@@ -165,6 +118,7 @@ void RecordPage::Build() {
     Label10.onClick = [this] { Label10_Click(); };
     LabelPublisher.onClick = [this] { LabelPublisher_Click(); };
     LabelPublisher.SetVisible(false);
+    CommandSwitch.SetVisible(false);
 }
 
 void RecordPage::LoadTexts() {
@@ -207,6 +161,8 @@ void RecordPage::Open(int index) {
     Label3.SetCaption(record.ExeFolder);
     Label11.SetCaption(record.Arguments);
     Label15.SetCaption(RecordNotes(record));
+    CommandSwitch.SetCaption(main_.Text(record.EnabledInWindows ? L"SWITCHOFF" : L"SWITCHON"));
+    CommandSwitch.SetVisible(inventory::CanSwitchInWindows(record));
     id.SetCaption(std::to_wstring(index));
     LabelSignature.SetCaption(inventory::SignatureText(record.Signature, main_.SignatureWords()));
     LabelSha256.SetCaption(record.Signature.Sha256.empty()
@@ -262,9 +218,18 @@ std::wstring RecordPage::RecordNotes(const inventory::StartupRecord& record) {
     if (record.NeedsAdministrator) {
         notes.push_back(main_.Text(L"REC-ADMIN"));
     }
+    if (!record.EnabledInWindows) {
+        notes.push_back(main_.Text(L"REC-WINOFF") +
+                        (record.DisabledSinceText.empty()
+                             ? std::wstring()
+                             : L" (" + record.DisabledSinceText + L")"));
+    }
     // Where it starts from: the kind of place in words, then the place itself.
     notes.push_back(main_.Text(L"REC-PLACE") + L" " + main_.Text(L"PLACE-" + record.Kind) + L": " +
                     decisions::FullLocationOf(record));
+    if (!inventory::CanSwitchInWindows(record)) {
+        notes.push_back(main_.Text(L"REC-NOSWITCH"));
+    }
     std::wstring text;
     for (const std::wstring& note : notes) {
         text += (text.empty() ? L"" : L"\r\n") + note;
@@ -325,6 +290,37 @@ void RecordPage::Command1_Click() {
                            removed ? platform::MessageIcon::Information
                                    : platform::MessageIcon::Warning,
                            platform::MessageButtons::Ok);
+    main_.Restart();
+}
+
+void RecordPage::CommandSwitch_Click() {
+    auto& inventory = main_.Inventory();
+    const auto index = RecordIndexOf(id.Caption(), inventory.LastRecordIndex);
+    if (!index) {
+        return;
+    }
+    auto& platform = main_.Platform();
+    const auto& record = inventory.Records[static_cast<std::size_t>(*index)];
+    if (record.NeedsAdministrator) {
+        platform.messages.Show(main_.Text(L"NOTADMIN"), services::kProductName,
+                               platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+    }
+    const bool on = !record.EnabledInWindows;
+    const auto switched =
+        on ? decisions::SwitchOnStartupRecord(platform, record)
+           : decisions::SwitchOffStartupRecord(platform, main_.Facts().DataFolder, record);
+    if (ShowStoreProblem(main_, switched)) {
+        return;
+    }
+    const bool done = static_cast<bool>(switched);
+    platform.messages.Show(main_.Text(!done ? L"NOTSWITCHED"
+                                      : on  ? L"SWITCHEDON"
+                                            : L"SWITCHEDOFF"),
+                           services::kProductName,
+                           done ? platform::MessageIcon::Information
+                                : platform::MessageIcon::Warning,
+                           platform::MessageButtons::Ok);
+    // The fresh window lists the record as Windows now sees it.
     main_.Restart();
 }
 

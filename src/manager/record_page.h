@@ -3,6 +3,7 @@
 // file's properties, a web search, its folder, the way back through the undo page).
 
 #include "inventory/startup_record.h"
+#include "manager/enlarged_icon.h"
 #include "platform/ui/control.h"
 
 #include <cstdint>
@@ -20,19 +21,6 @@ std::wstring StatusForChoice(bool noDecision, bool approved, bool restricted);
 std::wstring PublisherLinkText(const std::wstring& pattern, const std::wstring& publisher);
 // The web search for an executable's upper-case name: "What is " + name, not encoded.
 std::wstring WebSearchAddress(const std::wstring& upperCaseName);
-
-struct PixelSize {
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const PixelSize&, const PixelSize&) = default;
-};
-// The width and height of a Windows bitmap file; nullopt for bytes that are not one.
-std::optional<PixelSize> BitmapPixelSize(const std::vector<std::uint8_t>& bitmapFile);
-
-// Shows a bitmap in an image at factor times its natural size (pixels at 96 DPI, 15 twips
-// each), stretched, keeping the image's right edge; an unreadable bitmap leaves the image as it
-// was. False then.
-bool ShowIconEnlarged(ui::Control& image, int factor, const std::vector<std::uint8_t>& bitmapFile);
 
 class RecordPage {
 public:
@@ -55,6 +43,8 @@ public:
     void Label7_Click();
     void Label10_Click();
     void LabelPublisher_Click();
+    // "Switch off" / "Switch on": Windows' own switch of the record, at once.
+    void CommandSwitch_Click();
 
     // The help column on the left.
     ui::Control Label2{ui::ControlKind::Label, L"Label2", {120, 120, 3120, 300}, L"Not sure?"};
@@ -103,6 +93,9 @@ public:
                         {3600, 3180, 5175, 300},
                         L"Just for now: delete startup record"};
     ui::Control Command1{ui::ControlKind::Button, L"Command1", {3600, 3780, 1455, 420}, L"Ok"};
+    // Only for a record Windows has a switch for; its caption says which way it goes.
+    ui::Control CommandSwitch{
+        ui::ControlKind::Button, L"CommandSwitch", {5220, 3780, 2055, 420}, L"Switch off"};
 
     // Who made the program, as its signature says, and its exact bytes; across the foot of the
     // page, where a 64-digit hash fits on one line.

@@ -3,6 +3,7 @@
 #include "manager/main_window.h"
 #include "monitor/check_cycle.h"
 #include "monitor/popup_reminder.h"
+#include "monitor/restriction_way.h"
 #include "monitor/tray_agent.h"
 #include "services/localisation.h"
 #include "services/settings_store.h"
@@ -13,6 +14,8 @@ namespace {
 constexpr wchar_t kYes[] = L"YES";
 constexpr wchar_t kNo[] = L"NO";
 constexpr ui::Colour kWhite = 0x00FFFFFF;
+// Option10 and Option11 exclude each other, not the monitor modes.
+constexpr int kRestrictionGroup = 3;
 
 // Each on/off box with the setting it mirrors.
 struct BoxSetting {
@@ -78,10 +81,14 @@ void SettingsPage::Build() {
     title.bold = true;
     Deza2.SetFont(title);
     Deza2.SetColours(ui::kDefaultColour, kWhite);
-    for (ui::Control* control : {&Deza2, &Check5, &Check7, &Option4, &Option5, &Option6, &Check8,
-                                 &Check9, &Check11, &Check6, &Check12, &Command3}) {
+    for (ui::Control* control :
+         {&Deza2, &Check5, &Check7, &Option4, &Option5, &Option6, &Check8, &Check9, &Check11,
+          &Check6, &Check12, &Label16, &Option10, &Option11, &Command3}) {
         main_.AddToPage(*control, kSettingsPage);
     }
+    Label16.SetColours(ui::kDefaultColour, kWhite);
+    Option10.SetGroup(kRestrictionGroup);
+    Option11.SetGroup(kRestrictionGroup);
     Check7.onClick = [this] { Check7_Click(); };
     Command3.onClick = [this] { Command3_Click(); };
 }
@@ -90,11 +97,13 @@ void SettingsPage::LoadTexts() {
     main_.UseLanguageCharset(Deza2);
     Deza2.SetCaption(main_.Text(L"SETTINGS"));
     const std::pair<ui::Control*, const wchar_t*> keyed[] = {
-        {&Check5, L"CHECK5"},   {&Check7, L"CHECK7"},       {&Option4, L"OPTION4"},
-        {&Option5, L"OPTION5"}, {&Option6, L"OPTION6"},     {&Check8, L"CHECK8"},
-        {&Check9, L"CHECK9"},   {&Check11, L"CHECK11"},     {&Check6, L"CHECK6"},
-        {&Command3, L"APPLY"},  {&Check12, L"HIDEWINDOWS"},
+        {&Check5, L"CHECK5"},           {&Check7, L"CHECK7"},           {&Option4, L"OPTION4"},
+        {&Option5, L"OPTION5"},         {&Option6, L"OPTION6"},         {&Check8, L"CHECK8"},
+        {&Check9, L"CHECK9"},           {&Check11, L"CHECK11"},         {&Check6, L"CHECK6"},
+        {&Command3, L"APPLY"},          {&Check12, L"HIDEWINDOWS"},     {&Label16, L"RESTRICTHOW"},
+        {&Option10, L"RESTRICTSWITCH"}, {&Option11, L"RESTRICTDELETE"},
     };
+    main_.UseLanguageCharset(Label16);
     for (const auto& [control, key] : keyed) {
         control->SetCaption(main_.Text(key));
     }
@@ -123,6 +132,9 @@ void SettingsPage::LoadSettingsPage() {
     for (const BoxSetting& setting : kBoxSettings) {
         (this->*setting.box).SetValue(SettingIsOn(stored(setting.key), setting.sense) ? 1 : 0);
     }
+    const bool switchOff = monitor::LoadRestrictionWay(platform, main_.Facts().DataFolder) ==
+                           monitor::RestrictionWay::SwitchOff;
+    (switchOff ? Option10 : Option11).SetValue(1);
     UpdateMonitorModeOptions();
 }
 
@@ -143,6 +155,11 @@ void SettingsPage::SaveSettings() {
             services::kProductName, facts.ProgramFolder, monitor::kStartupWord, L"");
     } else if (platform.files.FileExists(shortcut)) {
         platform.files.Remove(shortcut);
+    }
+    if (Option10.Value() != 0 || Option11.Value() != 0) {
+        monitor::SaveRestrictionWay(platform, Option10.Value() != 0
+                                                  ? monitor::RestrictionWay::SwitchOff
+                                                  : monitor::RestrictionWay::Delete);
     }
     // The mode is kept even while the agent does not start with Windows.
     if (Option6.Value() != 0) {

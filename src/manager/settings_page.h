@@ -77,7 +77,20 @@ public:
                         L"Check12",
                         {360, 3960, 8160, 300},
                         L"Hide Windows' own entries"};
-    ui::Control Command3{ui::ControlKind::Button, L"Command3", {120, 4560, 1815, 420}, L"apply"};
+    // How a restricted program's startup record is stopped (monitor/restriction_way.h).
+    ui::Control Label16{ui::ControlKind::Label,
+                        L"Label16",
+                        {360, 4290, 8160, 255},
+                        L"When a program is restricted:"};
+    ui::Control Option10{ui::ControlKind::OptionButton,
+                         L"Option10",
+                         {720, 4545, 3840, 300},
+                         L"switch its startup record off (Windows' way)"};
+    ui::Control Option11{ui::ControlKind::OptionButton,
+                         L"Option11",
+                         {4680, 4545, 3840, 300},
+                         L"delete it with a backup"};
+    ui::Control Command3{ui::ControlKind::Button, L"Command3", {120, 4860, 1815, 420}, L"apply"};
 
     // Adds the page's controls to the window; the window's constructor calls it once.
     void Build();

@@ -2,14 +2,18 @@
 
 #include "decisions/record_decision.h"
 #include "decisions/record_removal.h"
+#include "decisions/record_switch.h"
 #include "inventory/removable_record.h"
+#include "inventory/windows_switch.h"
 #include "monitor/hand_off.h"
 #include "monitor/program_shutdown.h"
+#include "monitor/restriction_way.h"
 #include "services/date_time.h"
 #include "services/error_log.h"
 #include "services/localisation.h"
 #include "services/settings_store.h"
 
+#include <optional>
 #include <vector>
 
 namespace vtrl::monitor {
@@ -39,6 +43,17 @@ bool StartPopup(platform::Platform& platform, const services::SystemFacts& facts
     }
     platform.files.Remove(facts.DataFolder + L"\\" + *name);
     return false;
+}
+
+// A notice popup with the word, or with "Settings"/"NotifiWin" set only the sound.
+void Notify(platform::Platform& platform, const services::SystemFacts& facts, const wchar_t* word,
+            const std::wstring& folder, const std::wstring& exeName) {
+    if (!Setting(platform, kSettingsSection, kNotifiWinKey).empty()) {
+        PlayNotificationSound(platform, facts);
+        return;
+    }
+    // The popup plays the sound itself once it is up.
+    StartPopup(platform, facts, word, folder, exeName);
 }
 
 class Pass {
@@ -92,19 +107,14 @@ public:
 
     void Restrict(const inventory::StartupRecord& record,
                   const decisions::DecisionEntry& decision) {
-        // A machine-wide record a standard user cannot change is not tried: the user is told
-        // about it instead, and an administrator's pass removes it.
-        if (decision.DeleteRecord && record.NeedsAdministrator) {
-            Remind(record, kAdminOnlyWord);
-        }
-        // A record that cannot be addressed by its own name is never tried: no backup entry for
-        // something left in place, no other record removed in its stead.
-        if (decision.DeleteRecord && !record.NeedsAdministrator &&
-            inventory::CanBeRemoved(record)) {
-            // The backup entry is written first; a record that is still there afterwards gets no
-            // notice now and is tried again by the next pass.
-            if (decisions::RemoveStartupRecord(platform_, facts_.DataFolder, record)) {
-                NotifyRemoval(platform_, facts_, record.ExeFolder, record.ExeName);
+        // Switched off in Windows, the record starts nothing: harmless, left as it is.
+        if (decision.DeleteRecord && record.EnabledInWindows) {
+            // A machine-wide record a standard user cannot change is not tried: the user is told
+            // about it instead, and an administrator's pass stops it.
+            if (record.NeedsAdministrator) {
+                Remind(record, kAdminOnlyWord);
+            } else {
+                Stop(record);
             }
         }
         if (decision.KillIfRunning) {
@@ -113,10 +123,37 @@ public:
     }
 
 private:
+    // Windows' own switch when the user chose it and Windows has one for the record; a deletion
+    // with its backup otherwise. Either is logged first; a record still on afterwards gets no
+    // notice now and is tried again by the next pass.
+    void Stop(const inventory::StartupRecord& record) {
+        if (inventory::CanSwitchInWindows(record) && Way() == RestrictionWay::SwitchOff) {
+            if (decisions::SwitchOffStartupRecord(platform_, facts_.DataFolder, record)) {
+                NotifySwitchOff(platform_, facts_, record.ExeFolder, record.ExeName);
+            }
+            return;
+        }
+        // A record that cannot be addressed by its own name is never tried: no backup entry for
+        // something left in place, no other record removed in its stead.
+        if (inventory::CanBeRemoved(record) &&
+            decisions::RemoveStartupRecord(platform_, facts_.DataFolder, record)) {
+            NotifyRemoval(platform_, facts_, record.ExeFolder, record.ExeName);
+        }
+    }
+
+    // Read once a pass needs it, so that a pass with nothing restricted stores no setting.
+    RestrictionWay Way() {
+        if (!way_) {
+            way_ = LoadRestrictionWay(platform_, facts_.DataFolder);
+        }
+        return *way_;
+    }
+
     platform::Platform& platform_;
     const services::SystemFacts& facts_;
     const std::vector<platform::RunningProcess>& processes_;
     bool reminded_ = false;
+    std::optional<RestrictionWay> way_;
 };
 
 } // namespace
@@ -159,7 +196,10 @@ inventory::ScanOutcome RunCheckCycle(platform::Platform& platform,
         const decisions::DecisionEntry decision =
             decisions::LookupRecordDecision(platform.locale, decisions, publishers, record);
         if (decision.Status == decisions::kStatusNoDecision) {
-            pass.Remind(record);
+            // Switched off in Windows it starts nothing: no reminder about it.
+            if (record.EnabledInWindows) {
+                pass.Remind(record);
+            }
         } else if (decision.Status == decisions::kStatusRestricted) {
             pass.Restrict(record, decision);
         }
@@ -175,12 +215,12 @@ void WarnNoRecords(platform::Platform& platform, const services::Language& langu
 
 void NotifyRemoval(platform::Platform& platform, const services::SystemFacts& facts,
                    const std::wstring& folder, const std::wstring& exeName) {
-    if (!Setting(platform, kSettingsSection, kNotifiWinKey).empty()) {
-        PlayNotificationSound(platform, facts);
-        return;
-    }
-    // The popup plays the sound itself once it is up.
-    StartPopup(platform, facts, kRemovalWord, folder, exeName);
+    Notify(platform, facts, kRemovalWord, folder, exeName);
+}
+
+void NotifySwitchOff(platform::Platform& platform, const services::SystemFacts& facts,
+                     const std::wstring& folder, const std::wstring& exeName) {
+    Notify(platform, facts, kSwitchedOffWord, folder, exeName);
 }
 
 void PlayNotificationSound(platform::Platform& platform, const services::SystemFacts& facts) {

@@ -1,7 +1,8 @@
 #pragma once
 // One pass of the monitor: a fresh inventory and decision table, then per record a spaced
-// reminder about an undecided executable, or the stored actions for a restricted one (delete the
-// startup record with a backup and a removal notice, end the running program).
+// reminder about an undecided executable, or the stored actions for a restricted one (switch its
+// startup record off in Windows or delete it with a backup, with a notice; end the running
+// program). A record switched off in Windows is harmless: neither reminded about nor removed.
 
 #include "decisions/decision_database.h"
 #include "inventory/inventory_scan.h"
@@ -49,6 +50,11 @@ void WarnNoRecords(platform::Platform& platform, const services::Language& langu
 // new process, or with "Settings"/"NotifiWin" set only the notification sound.
 void NotifyRemoval(platform::Platform& platform, const services::SystemFacts& facts,
                    const std::wstring& folder, const std::wstring& exeName);
+
+// The same for a record switched off with Windows' own switch: a "switchedoff" popup, or the
+// sound.
+void NotifySwitchOff(platform::Platform& platform, const services::SystemFacts& facts,
+                     const std::wstring& folder, const std::wstring& exeName);
 
 // Plays "sound.wav" from the program's own folder without waiting; silent when the file is
 // missing or "Settings"/"Sound" is set.

@@ -15,6 +15,8 @@ inline constexpr wchar_t kRemovalWord[] = L"notifi";
 inline constexpr wchar_t kReminderWord[] = L"unknown";
 // A restricted record only an administrator can remove: the popup says it was left in place.
 inline constexpr wchar_t kAdminOnlyWord[] = L"adminonly";
+// A restricted record switched off with Windows' own switch: the popup says so.
+inline constexpr wchar_t kSwitchedOffWord[] = L"switchedoff";
 // Candidate names tried before a writer gives up; only a folder full of leftovers gets there.
 inline constexpr int kHandOffNameAttempts = 1000;
 

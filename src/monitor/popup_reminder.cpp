@@ -94,6 +94,10 @@ void PopupReminder::Activate(const std::wstring& PathsIs, const std::wstring& EX
     if (notice == PopupNotice::Removed) {
         Command2.SetVisible(false);
         Label3.SetCaption(services::GetText(platform_, language_, L"INTERFACE", L"NOTIFY-DEL"));
+    } else if (notice == PopupNotice::SwitchedOff) {
+        Command2.SetVisible(false);
+        Label3.SetCaption(
+            services::GetText(platform_, language_, L"INTERFACE", L"NOTIFY-SWITCHOFF"));
     } else if (notice == PopupNotice::AdminOnly) {
         Command2.SetVisible(false);
         Label3.SetCaption(services::GetText(platform_, language_, L"INTERFACE", L"NOTIFY-ADMIN"));

@@ -23,9 +23,10 @@ inline constexpr int kSoundDelayMs = 150;
 
 // What the popup announces.
 enum class PopupNotice {
-    NewRecord, // nobody has decided about it yet
-    Removed,   // restricted, and its record was removed
-    AdminOnly, // restricted, but only an administrator can remove its record
+    NewRecord,   // nobody has decided about it yet
+    Removed,     // restricted, and its record was removed
+    AdminOnly,   // restricted, but only an administrator can remove its record
+    SwitchedOff, // restricted, and its record was switched off with Windows' own switch
 };
 
 class PopupReminder : public ui::Form {

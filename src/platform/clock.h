@@ -1,5 +1,7 @@
 #pragma once
-// The local wall clock.
+// The wall clock: local time, and the UTC that Windows stamps some of its own records with.
+
+#include <optional>
 
 namespace vtrl::platform {
 
@@ -17,6 +19,11 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalTime Now() = 0;
+    // The current time in UTC.
+    virtual LocalTime UtcNow() = 0;
+    // A UTC time as the local time of the user's time zone on that date; nullopt when it cannot
+    // be converted.
+    virtual std::optional<LocalTime> LocalOfUtc(const LocalTime& utc) = 0;
 };
 
 } // namespace vtrl::platform

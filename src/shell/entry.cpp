@@ -90,6 +90,11 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
                          ShowHandOffPopup(context, commandLine, monitor::kRemovalWord,
                                           monitor::PopupNotice::Removed);
                      }});
+    steps.push_back({monitor::kSwitchedOffWord, MatchTest::Contains, AfterStep::GoesOn,
+                     [&context](const std::wstring& commandLine) {
+                         ShowHandOffPopup(context, commandLine, monitor::kSwitchedOffWord,
+                                          monitor::PopupNotice::SwitchedOff);
+                     }});
     steps.push_back({monitor::kAdminOnlyWord, MatchTest::Contains, AfterStep::GoesOn,
                      [&context](const std::wstring& commandLine) {
                          ShowHandOffPopup(context, commandLine, monitor::kAdminOnlyWord,

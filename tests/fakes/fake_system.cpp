@@ -1,5 +1,7 @@
 #include "fakes/fake_system.h"
 
+#include "services/date_time.h"
+
 #include <cstdio>
 #include <cwchar>
 #include <utility>
@@ -389,6 +391,14 @@ std::optional<platform::LocalTime> FakeLocale::ParseDateTime(const std::wstring&
     }
     time.hour = time.hour % 12 + (meridiem == L"PM" ? 12 : 0);
     return time;
+}
+
+platform::LocalTime FakeClock::UtcNow() {
+    return services::ShiftedTime(now, -utcOffsetSeconds);
+}
+
+std::optional<platform::LocalTime> FakeClock::LocalOfUtc(const platform::LocalTime& utc) {
+    return services::ShiftedTime(utc, utcOffsetSeconds);
 }
 
 } // namespace vtrl::fakes

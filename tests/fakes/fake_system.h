@@ -125,7 +125,11 @@ public:
 class FakeClock final : public platform::Clock {
 public:
     platform::LocalTime Now() override { return now; }
+    // The fake zone is UTC plus utcOffsetSeconds, all year.
+    platform::LocalTime UtcNow() override;
+    std::optional<platform::LocalTime> LocalOfUtc(const platform::LocalTime& utc) override;
     platform::LocalTime now{2026, 12, 8, 9, 30, 0};
+    long long utcOffsetSeconds = 3600;
 };
 
 class FakeVersionInfo final : public platform::VersionInfo {

@@ -6,6 +6,8 @@
 #include "inventory/removable_record.h"
 #include "inventory/signature_cache.h"
 #include "monitor/check_cycle.h"
+#include "monitor/restriction_way.h"
+#include "inventory/startup_approved_value.h"
 #include "services/date_time.h"
 #include "monitor/hand_off.h"
 #include "services/registry_access.h"
@@ -504,6 +506,103 @@ TEST(ShiftedTime, CrossesDaysMonthsAndYears) {
               (platform::LocalTime{2025, 12, 31, 23, 59, 59}));
     EXPECT_EQ(ShiftedTime({2026, 6, 15, 12, 0, 0}, 0),
               (platform::LocalTime{2026, 6, 15, 12, 0, 0}));
+}
+
+// --- Windows' own switch ---
+
+constexpr wchar_t kUserRunSwitch[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+
+TEST_F(CheckCycle, RestrictionWayIsChosenOnceByWhetherTheProfileHasDecisions) {
+    EXPECT_EQ(LoadRestrictionWay(fake.Get(), facts.DataFolder), RestrictionWay::SwitchOff);
+    EXPECT_EQ(Setting(L"Settings", L"RestrictBy"), L"SWITCH");
+    // Stored: a decision made later does not change it.
+    Decide(L"tool.exe", L"2", false, true);
+    EXPECT_EQ(LoadRestrictionWay(fake.Get(), facts.DataFolder), RestrictionWay::SwitchOff);
+
+    SetSetting(L"Settings", L"RestrictBy", L"");
+    EXPECT_EQ(LoadRestrictionWay(fake.Get(), facts.DataFolder), RestrictionWay::Delete);
+    EXPECT_EQ(Setting(L"Settings", L"RestrictBy"), L"DELETE");
+    SetSetting(L"Settings", L"RestrictBy", L"Weekly");
+    EXPECT_EQ(LoadRestrictionWay(fake.Get(), facts.DataFolder), RestrictionWay::Delete);
+}
+
+TEST_F(CheckCycle, SwitchOffWayKeepsTheRecordAndSwitchesItOffOnce) {
+    AddRunRecord(L"Tool", L"tool.exe");
+    AddRunRecord(L"Keeper", L"keeper.exe");
+    Decide(L"tool.exe", L"2", false, true);
+    Decide(L"keeper.exe", L"1", false, false);
+    SetSetting(L"Settings", L"RestrictBy", L"SWITCH");
+    Pass();
+    EXPECT_TRUE(HasRunValue(L"Tool"));
+    const auto value = fake.registry.QueryValue(Hive::CurrentUser, kUserRunSwitch, L"Tool");
+    ASSERT_TRUE(value);
+    EXPECT_FALSE(inventory::ParseApprovedValue(value->data).enabled);
+    EXPECT_FALSE(fake.registry.QueryValue(Hive::CurrentUser, kUserRunSwitch, L"Keeper"));
+    const auto notices = Popups(kSwitchedOffWord);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(HandOffContent(notices[0]), std::string("c:\\tools\r\ntool.exe\r\n"));
+    EXPECT_TRUE(Popups(kRemovalWord).empty());
+    ASSERT_EQ(Logged().size(), 1u);
+    EXPECT_EQ(Logged()[0].Kind, L"WINSWITCH");
+
+    // Switched off it is harmless: the next pass neither writes nor notifies again.
+    const auto before = value->data;
+    Advance(60);
+    Pass();
+    EXPECT_EQ(fake.registry.QueryValue(Hive::CurrentUser, kUserRunSwitch, L"Tool")->data, before);
+    EXPECT_EQ(Popups(kSwitchedOffWord).size(), 1u);
+    // Switched on again behind the agent's back: off again at the next pass.
+    fake.registry.SetValue(Hive::CurrentUser, kUserRunSwitch, L"Tool",
+                           {platform::kRegBinary, inventory::SwitchedOnValue()});
+    Pass();
+    EXPECT_FALSE(inventory::ParseApprovedValue(
+                     fake.registry.QueryValue(Hive::CurrentUser, kUserRunSwitch, L"Tool")->data)
+                     .enabled);
+    EXPECT_EQ(Popups(kSwitchedOffWord).size(), 2u);
+}
+
+TEST_F(CheckCycle, WithoutASwitchOrInDeleteWayTheRecordIsDeleted) {
+    fake.registry.CreateKey(Hive::CurrentUser,
+                            L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+    fake.files.AddFile(L"C:\\Tools\\once.exe", "MZ");
+    fake.registry.SetValue(Hive::CurrentUser,
+                           L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Once",
+                           {platform::kRegSz, services::EncodeRegSz(L"C:\\Tools\\once.exe")});
+    AddRunRecord(L"Tool", L"tool.exe");
+    Decide(L"once.exe", L"2", false, true);
+    SetSetting(L"Settings", L"RestrictBy", L"SWITCH");
+    Pass();
+    EXPECT_FALSE(fake.registry
+                     .QueryValue(Hive::CurrentUser,
+                                 L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Once")
+                     .has_value());
+    ASSERT_EQ(Logged().size(), 1u);
+    EXPECT_EQ(Logged()[0].Kind, L"REGISTRY");
+    EXPECT_EQ(Popups(kRemovalWord).size(), 1u);
+
+    Decide(L"tool.exe", L"2", false, true);
+    SetSetting(L"Settings", L"RestrictBy", L"DELETE");
+    Pass();
+    EXPECT_FALSE(HasRunValue(L"Tool"));
+    EXPECT_FALSE(fake.registry.QueryValue(Hive::CurrentUser, kUserRunSwitch, L"Tool"));
+}
+
+TEST_F(CheckCycle, ARecordSwitchedOffInWindowsIsNeitherRemindedNorDeleted) {
+    AddRunRecord(L"Quiet", L"quiet.exe");
+    AddRunRecord(L"Gone", L"gone.exe");
+    fake.registry.CreateKey(Hive::CurrentUser, kUserRunSwitch);
+    for (const wchar_t* name : {L"Quiet", L"Gone"}) {
+        fake.registry.SetValue(Hive::CurrentUser, kUserRunSwitch, name,
+                               {platform::kRegBinary, inventory::SwitchedOffValue(0)});
+    }
+    Decide(L"gone.exe", L"2", false, true);
+    SetSetting(L"Settings", L"RestrictBy", L"DELETE");
+    LastReminderAgo(1000);
+    Pass();
+    EXPECT_TRUE(Popups(kReminderWord).empty());
+    EXPECT_TRUE(HasRunValue(L"Gone")) << "harmless while Windows keeps it off";
+    EXPECT_TRUE(Logged().empty());
 }
 
 } // namespace

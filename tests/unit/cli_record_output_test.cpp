@@ -82,21 +82,24 @@ TEST(CliCsv, HeaderThenOneRowPerRecord) {
     second.ValueType = L"REG_EXPAND_SZ";
     second.Opener = L"C:\\S\\x.vbs";
     second.HiddenFile = true;
+    second.EnabledInWindows = false;
+    second.DisabledSince = 0x01DD87C2B3BE9600; // 2026-12-09 09:50:20 UTC
     const std::vector<StartupRecord> records = {Sample(), second};
     const auto lines = Lines(FormatCsv(records));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Kind,Location,EntryName,CommandLine,ExeFolder,ExeName,Arguments,Company,"
                         "Description,FileSize,IsRunning,ViaRundll,Found,Launcher,HijackRisk,"
                         "ValueType,Signer,Verified,SignatureStatus,Sha256,Opener,HiddenFile,"
-                        "SystemFile,NeedsAdministrator");
+                        "SystemFile,NeedsAdministrator,EnabledInWindows,DisabledSince");
     EXPECT_EQ(lines[1], "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion"
                         "\\Run,Tray,\"\"\"C:\\Tools\\tray.exe\"\" -a\",C:\\TOOLS,tray.exe,'-a,"
                         "Sample,Tray helper,1234,true,false,true,,false,REG_SZ,,false,Not signed,,,"
-                        "false,false,false");
+                        "false,false,false,true,");
     EXPECT_NE(lines[2].find(",\"Comma, \"\"quoted\"\"\","), std::string::npos) << lines[2];
     EXPECT_TRUE(
         lines[2].ends_with(",1234,false,true,false,C:\\windows\\system32\\rundll32.exe,true,"
-                           "REG_EXPAND_SZ,,false,Not signed,,C:\\S\\x.vbs,true,false,false"))
+                           "REG_EXPAND_SZ,,false,Not signed,,C:\\S\\x.vbs,true,false,false,false,"
+                           "2026-12-09T09:50:20Z"))
         << lines[2];
 }
 
@@ -124,7 +127,9 @@ TEST(CliJson, ArrayOfObjectsWithTypedValues) {
     EXPECT_NE(json.find("\"Sha256\": \"\","), std::string::npos) << json;
     EXPECT_NE(json.find("\"HiddenFile\": false,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"SystemFile\": false,"), std::string::npos) << json;
-    EXPECT_NE(json.find("\"NeedsAdministrator\": false}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"NeedsAdministrator\": false,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"EnabledInWindows\": true,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"DisabledSince\": \"\"}"), std::string::npos) << json;
     EXPECT_NE(json.find("\"CommandLine\": \"\\\"C:\\\\Tools\\\\tray.exe\\\" -a\""),
               std::string::npos)
         << json;
@@ -172,7 +177,7 @@ TEST(CliTable, ColumnsAlignWithWideAndAccentedText) {
     for (std::size_t i = 1; i < lines.size(); ++i) {
         EXPECT_EQ(columnOf(lines[i], "\"C:\\Tools"), header) << lines[i];
     }
-    EXPECT_TRUE(lines[0].ends_with("NeedsAdministrator")) << "no padding after the last column";
+    EXPECT_TRUE(lines[0].ends_with("DisabledSince")) << "no padding after the last column";
 }
 
 TEST(CliTable, ControlCharactersNeverBreakARow) {

@@ -108,18 +108,21 @@ TEST_F(Vantorelc, ListsTheInventoryInSlotOrder) {
     SetRun(L"First", L"\"C:\\Tools\\first.exe\"");
     const CliResult csv = Run({L"list", L"--csv"});
     ASSERT_EQ(csv.exitCode, kExitOk) << csv.standardError;
-    EXPECT_EQ(csv.standardOutput.substr(csv.standardOutput.find("\r\n") + 2),
-              "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,"
-              "Second,C:\\Tools\\second.exe /x,C:\\TOOLS,second.exe,/x,,,2,false,false,true,,false,"
-              "REG_SZ,,false,Not signed,"
-              "6b51d431df5d7f141cbececcf79edf3dd861c3b4069f0b11661a3eefacbba918,,false,false,false\r\n"
-              "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,"
-              "Missing,C:\\Tools\\missing.exe,C:\\TOOLS,missing.exe,,,,0,false,false,false,,false,"
-              "REG_SZ,,false,Not verified (the file could not be read),,,false,false,false\r\n"
-              "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,"
-              "First,\"\"\"C:\\Tools\\first.exe\"\"\",C:\\TOOLS,first.exe,,,,4,false,false,true,,"
-              "false,REG_SZ,,false,Not signed,"
-              "03ac674216f3e15c761ee1a5e255f067953623c8b388b4459e13f978d7c846f4,,false,false,false\r\n");
+    EXPECT_EQ(
+        csv.standardOutput.substr(csv.standardOutput.find("\r\n") + 2),
+        "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,"
+        "Second,C:\\Tools\\second.exe /x,C:\\TOOLS,second.exe,/x,,,2,false,false,true,,false,"
+        "REG_SZ,,false,Not signed,"
+        "6b51d431df5d7f141cbececcf79edf3dd861c3b4069f0b11661a3eefacbba918,,false,false,false,true,"
+        "\r\n"
+        "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,"
+        "Missing,C:\\Tools\\missing.exe,C:\\TOOLS,missing.exe,,,,0,false,false,false,,false,"
+        "REG_SZ,,false,Not verified (the file could not be read),,,false,false,false,true,\r\n"
+        "REGISTRY,HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,"
+        "First,\"\"\"C:\\Tools\\first.exe\"\"\",C:\\TOOLS,first.exe,,,,4,false,false,true,,"
+        "false,REG_SZ,,false,Not signed,"
+        "03ac674216f3e15c761ee1a5e255f067953623c8b388b4459e13f978d7c846f4,,false,false,false,true,"
+        "\r\n");
     const CliResult table = Run({L"list"});
     EXPECT_EQ(table.exitCode, kExitOk);
     EXPECT_TRUE(table.standardOutput.starts_with("Kind  ")) << table.standardOutput;

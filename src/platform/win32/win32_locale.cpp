@@ -184,4 +184,20 @@ platform::LocalTime Win32Clock::Now() {
     return FromSystemTime(system);
 }
 
+platform::LocalTime Win32Clock::UtcNow() {
+    SYSTEMTIME system{};
+    GetSystemTime(&system);
+    return FromSystemTime(system);
+}
+
+std::optional<platform::LocalTime> Win32Clock::LocalOfUtc(const platform::LocalTime& utc) {
+    const SYSTEMTIME system = ToSystemTime(utc);
+    SYSTEMTIME local{};
+    // The zone's rule for that date, daylight saving included.
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &system, &local)) {
+        return std::nullopt;
+    }
+    return FromSystemTime(local);
+}
+
 } // namespace vtrl::win32

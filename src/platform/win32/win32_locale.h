@@ -22,6 +22,8 @@ public:
 class Win32Clock final : public platform::Clock {
 public:
     platform::LocalTime Now() override;
+    platform::LocalTime UtcNow() override;
+    std::optional<platform::LocalTime> LocalOfUtc(const platform::LocalTime& utc) override;
 };
 
 } // namespace vtrl::win32

@@ -107,7 +107,8 @@ records = json.load(open(sys.argv[1], encoding="utf-8"))
 fields = ["Kind", "Location", "EntryName", "CommandLine", "ExeFolder", "ExeName", "Arguments",
           "Company", "Description", "FileSize", "IsRunning", "ViaRundll", "Found", "Launcher",
           "HijackRisk", "ValueType", "Signer", "Verified", "SignatureStatus", "Sha256", "Opener",
-          "HiddenFile", "SystemFile", "NeedsAdministrator"]
+          "HiddenFile", "SystemFile", "NeedsAdministrator", "EnabledInWindows",
+          "DisabledSince"]
 ok = True
 def check(what, expected, actual):
     global ok
@@ -181,9 +182,9 @@ PY
 vantorelc list --csv
 assert_eq 0 "$rc" "exit code of list --csv"
 tr -d '\r' <"$out/stdout" >"$out/list.csv"
-assert_eq 'Kind,Location,EntryName,CommandLine,ExeFolder,ExeName,Arguments,Company,Description,FileSize,IsRunning,ViaRundll,Found,Launcher,HijackRisk,ValueType,Signer,Verified,SignatureStatus,Sha256,Opener,HiddenFile,SystemFile,NeedsAdministrator' \
+assert_eq 'Kind,Location,EntryName,CommandLine,ExeFolder,ExeName,Arguments,Company,Description,FileSize,IsRunning,ViaRundll,Found,Launcher,HijackRisk,ValueType,Signer,Verified,SignatureStatus,Sha256,Opener,HiddenFile,SystemFile,NeedsAdministrator,EnabledInWindows,DisabledSince' \
     "$(head -n 1 "$out/list.csv")" "CSV header"
-assert_eq "REGISTRY,HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run,Vtrl HKLM Run,C:\\vtrlinv\\plain.exe,C:\\VTRLINV,plain.exe,,,,$plain_size,false,false,true,,false,REG_SZ,,false,Not signed,$(sha256sum "$inv/plain.exe" | cut -d' ' -f1),,false,false,false" \
+assert_eq "REGISTRY,HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run,Vtrl HKLM Run,C:\\vtrlinv\\plain.exe,C:\\VTRLINV,plain.exe,,,,$plain_size,false,false,true,,false,REG_SZ,,false,Not signed,$(sha256sum "$inv/plain.exe" | cut -d' ' -f1),,false,false,false,true," \
     "$(grep -F ',Vtrl HKLM Run,' "$out/list.csv")" "CSV row"
 grep -qF ',"""C:\vtrlinv\my.tool.exe"" wait",' "$out/list.csv" || fail "CSV quoting of a quoted command"
 assert_eq 164 "$(($(wc -l <"$out/list.csv") - 1))" "CSV rows"

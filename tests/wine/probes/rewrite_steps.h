@@ -14,6 +14,10 @@ namespace vtrl::crashtest {
 class FixedClock final : public platform::Clock {
 public:
     platform::LocalTime Now() override { return {2026, 3, 14, 15, 9, 26}; }
+    platform::LocalTime UtcNow() override { return Now(); }
+    std::optional<platform::LocalTime> LocalOfUtc(const platform::LocalTime& utc) override {
+        return utc;
+    }
 };
 
 // The real platform, but every backup entry carries the same removal time.

@@ -1,0 +1,29 @@
+#include "monitor/restriction_way.h"
+
+#include "decisions/decision_database.h"
+#include "monitor/check_cycle.h"
+#include "services/settings_store.h"
+
+namespace vtrl::monitor {
+
+RestrictionWay LoadRestrictionWay(platform::Platform& platform, const std::wstring& dataFolder) {
+    const std::wstring stored = services::GetSetting(platform.registry, services::kAppKey,
+                                                     kSettingsSection, kRestrictByKey);
+    if (!stored.empty()) {
+        return stored == kRestrictBySwitch ? RestrictionWay::SwitchOff : RestrictionWay::Delete;
+    }
+    // A decision file that exists, readable or not, is a profile that already decided: clearing
+    // the lists deletes the file.
+    const RestrictionWay way = platform.files.FileExists(decisions::DecisionFilePath(dataFolder))
+                                   ? RestrictionWay::Delete
+                                   : RestrictionWay::SwitchOff;
+    SaveRestrictionWay(platform, way);
+    return way;
+}
+
+void SaveRestrictionWay(platform::Platform& platform, RestrictionWay way) {
+    services::SaveSetting(platform.registry, services::kAppKey, kSettingsSection, kRestrictByKey,
+                          way == RestrictionWay::SwitchOff ? kRestrictBySwitch : kRestrictByDelete);
+}
+
+} // namespace vtrl::monitor
