@@ -49,6 +49,7 @@ done
 [[ -n $tool_slot ]] || fail "no TOOL row in view: $(rows_in_view | tr '\n' ' ')"
 assert_eq "$(text_of PLACE-REGISTRY)" "$(uidriver text "$window" "@BAplace($tool_slot)")" \
     "the place line of a Run-key record"
+sleep 1 # the picture only: the icons drawn after the first paint come in
 screenshot 80_long_list_96.png
 
 # Page Down through the list: every record comes into view in the same six rows.
@@ -91,5 +92,7 @@ reg_set 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 144
 vtrl_server_stop
 vtrl_server_start
 open_window
+uidriver text "$window" '@BAplace(0)' >/dev/null
+sleep 1 # the picture only: the rows finish painting
 screenshot 80_long_list_144.png
 close_window
