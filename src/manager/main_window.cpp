@@ -5,7 +5,6 @@
 #include "monitor/check_cycle.h"
 #include "monitor/tray_agent.h"
 #include "services/error_log.h"
-#include "services/icon_bitmap.h"
 #include "services/settings_store.h"
 
 #include <algorithm>
@@ -180,10 +179,6 @@ void Main::Form_Load() {
 
     SetCaption(services::ProductTitle());
     HeaderTitle.SetCaption(L"Vantorel");
-    const std::wstring ownExe = facts_.ProgramFolder + L"\\" + facts_.ProgramName + L".exe";
-    if (auto icon = platform_.icons.RenderIconBitmap(ownExe, services::kIconBitmapSize)) {
-        HeaderIcon.SetPicture(std::move(*icon));
-    }
     settingsPage.LoadSettingsPage();
     platform_.desktop.CloseWindowByTitle(monitor::kTrayAgentCaption, false);
 

@@ -268,6 +268,11 @@ bool Main::RefreshIcon(int index) {
 void Main::IconRefresh_Tick() {
     if (!iconStamps_) {
         iconStamps_ = services::LoadIconStamps(platform_, facts_.DataFolder);
+        // The header's own icon too waits for the first paint.
+        const std::wstring ownExe = facts_.ProgramFolder + L"\\" + facts_.ProgramName + L".exe";
+        if (auto icon = platform_.icons.RenderIconBitmap(ownExe, services::kIconBitmapSize)) {
+            HeaderIcon.SetPicture(std::move(*icon));
+        }
     }
     int drawn = 0;
     // The rows in view first: they are what the user looks at.

@@ -148,6 +148,7 @@ TEST_F(StartupList, IconsAreDrawnAfterTheWindowOpensAndAgainOnlyWhenTheProgramCh
     {
         Main& main = Open();
         EXPECT_EQ(ListIconRequests(), 0u) << "no icon is drawn before the first paint";
+        EXPECT_TRUE(fake.icons.requests.empty()) << "not even the header's";
         EXPECT_TRUE(main.BAimg(0).Picture().empty());
         EXPECT_TRUE(main.IconRefresh.Enabled());
         RunIconRefresh(main);

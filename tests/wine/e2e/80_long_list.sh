@@ -9,10 +9,7 @@ source "$(dirname "$0")/../lib.sh"
 # shellcheck source=tests/wine/manager_window.sh
 source "$(dirname "$0")/../manager_window.sh"
 
-command -v xdotool >/dev/null || {
-    echo "SKIP: xdotool is not installed"
-    exit 77
-}
+needs_xdotool
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 english=$VTRL_BIN/Languages/English.ini
 text_of() { sed -n "s/^$1=//p" "$english" | tr -d '\r'; }
@@ -24,7 +21,6 @@ for ((i = 1; i <= count; i++)); do
     cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/$name.exe"
     reg_set "$run_key" "$name" REG_SZ "C:\\vtrltest\\$name.exe"
 done
-keys() { xdotool key --delay 150 "$@"; }
 # The names the six rows show now, one per line.
 rows_in_view() {
     local slot
