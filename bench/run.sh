@@ -4,7 +4,8 @@
 # (build/bench/prefix) and runs, each beside its baseline in the same run:
 #   inventory_bench     the scan and a check pass over 100 records against minimal loops
 #   decisions_bench     the decision file's load and save at 1,113 and 10,000 entries
-#   manager_open_bench  the manager window's first paint against a start without a window
+#   manager_open_bench  the manager window's first paint against a start without a window, at
+#                       100 and at 1,000 records
 #   agent.sh            the tray agent's pass, peak memory and idle CPU
 #   startup_folder.sh   the listing's cost over a Startup folder of 5,000 files
 # then a summary table and the machine the figures come from. Under Xvfb :89 when there is no

@@ -2,12 +2,9 @@
 
 #include "decisions/record_decision.h"
 #include "inventory/inventory_scan.h"
-#include "inventory/windows_own.h"
-#include "manager/list_row_text.h"
 #include "monitor/check_cycle.h"
 #include "monitor/tray_agent.h"
 #include "services/error_log.h"
-#include "services/icon_bitmap.h"
 #include "services/settings_store.h"
 
 #include <algorithm>
@@ -18,20 +15,10 @@ namespace {
 constexpr int kWindowWidthTwips = 9060;
 constexpr int kWindowHeightTwips = 6810;
 constexpr ui::TwipsRect kPageRect{120, 1440, 8895, 5295};
-// Row 0 as it was designed inside Frame1; the other rows are copies moved down.
-constexpr ui::TwipsRect kRowImage{240, 120, 480, 480};
-constexpr ui::TwipsRect kRowName{960, 120, 2400, 495};
-// The status ends where the scroll bar begins, so that its longest text is not cut off.
-constexpr ui::TwipsRect kRowStatus{3420, 120, 1260, 255};
-// The signer on the line below the name, in the gap above the next row.
-constexpr ui::TwipsRect kRowSigner{960, 615, 3720, 255};
-constexpr int kRowPitch = kRowImage.height + kRowGapTwips;
-constexpr int kFrameDesignTop = 120;
 
 constexpr ui::Colour kWhite = 0x00FFFFFF;
 constexpr ui::Colour kAccentColour = 0x00704A1F; // the popup's band
 constexpr ui::Colour kLinkBlue = 0x00C05A1E;
-constexpr ui::Colour kStatusGrey = 0x00808080;
 
 bool HideWindowsSetting(platform::Platform& platform) {
     return SettingIsOn(services::GetSetting(platform.registry, services::kAppKey,
@@ -135,6 +122,9 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
     Picture1.onMouseDown = [this] { Form_MouseDown(); };
     Frame1.onMouseDown = [this] { Form_MouseDown(); };
 
+    Add(IconRefresh);
+    IconRefresh.onTick = [this] { IconRefresh_Tick(); };
+
     settingsPage.Build();
     recordPage.Build();
     undoPage.Build();
@@ -189,15 +179,11 @@ void Main::Form_Load() {
 
     SetCaption(services::ProductTitle());
     HeaderTitle.SetCaption(L"Vantorel");
-    const std::wstring ownExe = facts_.ProgramFolder + L"\\" + facts_.ProgramName + L".exe";
-    if (auto icon = platform_.icons.RenderIconBitmap(ownExe, services::kIconBitmapSize)) {
-        HeaderIcon.SetPicture(std::move(*icon));
-    }
     settingsPage.LoadSettingsPage();
     platform_.desktop.CloseWindowByTitle(monitor::kTrayAgentCaption, false);
 
+    // The icons come after the first paint (IconRefresh), from the bitmaps saved before.
     inventory::ScanOptions options;
-    options.withIcons = true;
     if (inventory::ScanStartupRecords(platform_, facts_, inventory_, options) ==
         inventory::ScanOutcome::NoRecords) {
         monitor::WarnNoRecords(platform_, language_);
@@ -221,61 +207,11 @@ void Main::Form_Load() {
     }
     Show();
     FocusPage(currentPage_);
+    IconRefresh.SetEnabled(true);
 }
 
-void Main::BuildRows() {
-    const int records = inventory_.LastRecordIndex + 1;
-    for (int i = 0; i < records; ++i) {
-        const auto& record = inventory_.Records[static_cast<std::size_t>(i)];
-        const std::wstring index = L"(" + std::to_wstring(i) + L")";
-        const int offset = kRowPitch * i;
-        auto image =
-            std::make_unique<ui::Control>(ui::ControlKind::Picture, L"BAimg" + index,
-                                          ui::TwipsRect{kRowImage.left, kRowImage.top + offset,
-                                                        kRowImage.width, kRowImage.height});
-        auto name = std::make_unique<ui::Control>(
-            ui::ControlKind::Label, L"BAexe" + index,
-            ui::TwipsRect{kRowName.left, kRowName.top + offset, kRowName.width, kRowName.height},
-            platform_.locale.ToUpper(record.ExeName));
-        auto status =
-            std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAinfo" + index,
-                                          ui::TwipsRect{kRowStatus.left, kRowStatus.top + offset,
-                                                        kRowStatus.width, kRowStatus.height});
-        auto signer =
-            std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAsign" + index,
-                                          ui::TwipsRect{kRowSigner.left, kRowSigner.top + offset,
-                                                        kRowSigner.width, kRowSigner.height},
-                                          RowSignatureText(record, SignatureWords()));
-        for (auto* control : {image.get(), name.get(), status.get(), signer.get()}) {
-            control->SetParent(&Frame1);
-            control->SetColours(ui::kDefaultColour, kWhite);
-        }
-        name->SetHandCursor(true);
-        image->SetHandCursor(true);
-        status->SetColours(kStatusGrey, kWhite);
-        signer->SetColours(kStatusGrey, kWhite);
-        UseLanguageCharset(*name);
-        UseLanguageCharset(*status);
-        UseLanguageCharset(*signer);
-        ui::Font nameFont = name->GetFont();
-        nameFont.bold = true;
-        name->SetFont(nameFont);
-        const std::wstring bitmap = services::IconBitmapPath(facts_.DataFolder, record.ExeName);
-        if (platform_.files.FileExists(bitmap)) {
-            if (auto bytes = platform_.files.ReadAll(bitmap)) {
-                image->SetPicture(std::vector<std::uint8_t>(bytes->begin(), bytes->end()));
-            }
-        }
-        name->onClick = [this, i] { BAexe_Click(i); };
-        image->onClick = [this, i] { BAimg_Click(i); };
-        signer->onClick = [this, i] { BAexe_Click(i); };
-        rowImages_.push_back(&AddControl(std::move(image)));
-        rowNames_.push_back(&AddControl(std::move(name)));
-        rowStatuses_.push_back(&AddControl(std::move(status)));
-        rowSigners_.push_back(&AddControl(std::move(signer)));
-    }
-    Frame1.Move({Frame1.Rect().left, kFrameDesignTop, Frame1.Rect().width,
-                 std::max(kRowPitch, kRowPitch * records)});
+void Main::Form_QueryUnload() {
+    SaveIconStamps();
 }
 
 void Main::Form_MouseDown() {
@@ -312,63 +248,12 @@ void Main::CheckHideWindows_Click() {
     LayOutRows();
 }
 
-void Main::LayOutRows() {
-    const bool hide = CheckHideWindows.Value() != 0;
-    int shown = 0;
-    for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
-        const auto& record = inventory_.Records[static_cast<std::size_t>(i)];
-        const bool visible = !hide || !inventory::IsWindowsOwnProgram(platform_.locale,
-                                                                      facts_.WindowsFolder, record);
-        const int offset = kRowPitch * shown;
-        const std::pair<ui::Control*, ui::TwipsRect> parts[] = {{&BAimg(i), kRowImage},
-                                                                {&BAexe(i), kRowName},
-                                                                {&BAinfo(i), kRowStatus},
-                                                                {&BAsign(i), kRowSigner}};
-        for (const auto& [control, design] : parts) {
-            control->SetVisible(visible);
-            control->SetTop(design.top + offset);
-        }
-        if (visible) {
-            ++shown;
-        }
-    }
-    Frame1.Move({Frame1.Rect().left, kFrameDesignTop, Frame1.Rect().width,
-                 std::max(kRowPitch, kRowPitch * shown)});
-    VScroll.SetValue(0);
-    if (shown <= kRowsInView) {
-        VScroll.SetVisible(false);
-    } else {
-        VScroll.SetRange(0, ScrollMaximum(shown));
-        VScroll.SetVisible(true);
-    }
-}
-
-void Main::RefreshRecordStatuses() {
-    for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
-        auto& record = inventory_.Records[static_cast<std::size_t>(i)];
-        const auto decision =
-            decisions::LookupRecordDecision(platform_.locale, decisions_, publishers_, record);
-        BAinfo(i).SetCaption(RowStatusText(record, decision.Status,
-                                           [this](const std::wstring& key) { return Text(key); }));
-    }
-}
-
 void Main::BAexe_Click(int index) {
     if (index < 0 || index > inventory_.LastRecordIndex) {
         return;
     }
     SelectRow(index);
     recordPage.Open(index);
-}
-
-void Main::VScroll_Change() {
-    services::TraceStep(platform_, facts_, services::kStepScrollChange);
-    int top = -kRowPitch * VScroll.Value();
-    if (VScroll.Value() == 0) {
-        top = 0;
-    }
-    Frame1.SetTop(top);
-    services::TraceStep(platform_, facts_, L"");
 }
 
 void Main::Label22_Click() {

@@ -15,11 +15,14 @@
 #include "manager/undo_page.h"
 #include "platform/platform.h"
 #include "platform/ui/form.h"
+#include "services/icon_stamps.h"
 #include "services/localisation.h"
 #include "services/system_facts.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +41,16 @@ inline constexpr int kRowsInView = 6;
 inline constexpr int kRowGapTwips = 300;
 // The keyboard's selected row: white on the header's colour.
 inline constexpr ui::Colour kSelectedRowBackground = 0x00704A1F;
+
+// What one record's row says; the rows in view show it, so that only they are windows.
+struct ListRow {
+    std::wstring name;   // the executable in upper case
+    std::wstring status; // the decision, see list_row_text.h
+    std::wstring signer;
+    std::wstring place; // the kind of place it starts from, in words
+    std::vector<std::uint8_t> icon;
+    bool iconRead = false; // the bitmap file was looked for
+};
 
 // The scroll bar's maximum for a number of records: 0 (no scroll bar) below seven.
 int ScrollMaximum(int recordCount);
@@ -84,13 +97,23 @@ public:
     ui::Control Command6{
         ui::ControlKind::Button, L"Command6", {120, 4560, 2415, 420}, L"Apply and Close"};
 
-    // Row i of the list: icon, executable name, decision status.
-    ui::Control& BAimg(int index) { return *rowImages_[static_cast<std::size_t>(index)]; }
-    ui::Control& BAexe(int index) { return *rowNames_[static_cast<std::size_t>(index)]; }
-    ui::Control& BAinfo(int index) { return *rowStatuses_[static_cast<std::size_t>(index)]; }
-    // Row i: who signed the program, under its name.
-    ui::Control& BAsign(int index) { return *rowSigners_[static_cast<std::size_t>(index)]; }
-    int RowCount() const { return static_cast<int>(rowNames_.size()); }
+    // The i-th row in view (0 to kRowsInView - 1): icon, executable name, decision status; under
+    // the name where it starts from and who signed it. Only these rows are windows: scrolling
+    // shows other records in them.
+    ui::Control& BAimg(int slot) { return *rowImages_[static_cast<std::size_t>(slot)]; }
+    ui::Control& BAexe(int slot) { return *rowNames_[static_cast<std::size_t>(slot)]; }
+    ui::Control& BAinfo(int slot) { return *rowStatuses_[static_cast<std::size_t>(slot)]; }
+    ui::Control& BAplace(int slot) { return *rowPlaces_[static_cast<std::size_t>(slot)]; }
+    ui::Control& BAsign(int slot) { return *rowSigners_[static_cast<std::size_t>(slot)]; }
+    // The record the i-th row in view shows, if any.
+    std::optional<int> RecordInView(int slot) const;
+    // One row per record.
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    const ListRow& Row(int record) const { return rows_[static_cast<std::size_t>(record)]; }
+    // Draws the icons of programs that are new or changed since their bitmap was saved, a few
+    // at a time once the window is drawn; the rows show each as it comes.
+    ui::Timer IconRefresh{L"IconRefresh", 1, false};
+    void IconRefresh_Tick();
     ui::Control& MonsterWindow(int page) { return *pages_[static_cast<std::size_t>(page)]; }
 
     SettingsPage settingsPage{*this};
@@ -102,6 +125,7 @@ public:
     int PreselectIndex = 0;
 
     void Form_Load() override;
+    void Form_QueryUnload() override;
     void Form_MouseDown() override;
     // Enter opens the record selected in the list or presses the page's default button; Escape
     // goes back to the list, and from the list closes the window.
@@ -111,6 +135,7 @@ public:
     std::optional<int> SelectedRow() const { return selectedRow_; }
     void ShowPage(int page);
     void RefreshRecordStatuses();
+    // Opens the record page of a record (by its index in the inventory).
     void BAexe_Click(int index);
     void BAimg_Click(int index) { BAexe_Click(index); }
     void VScroll_Change();
@@ -148,7 +173,14 @@ public:
     int CurrentPage() const { return currentPage_; }
 
 private:
+    // The rows (main_window_rows.cpp).
     void BuildRows();
+    void ShowRowsInView();
+    void ReadRowIcon(ListRow& row, const inventory::StartupRecord& record);
+    // Draws the record's icon again when its program changed; true when it drew.
+    bool RefreshIcon(int record);
+    // Keeps the stamps of the icons drawn so far for the next window.
+    void SaveIconStamps();
     // The keyboard (main_window_keys.cpp).
     void WireKeyboard();
     bool ListKey(ui::Key key);
@@ -169,10 +201,20 @@ private:
     decisions::Decisions decisions_;
     decisions::PublisherRules publishers_;
     std::vector<std::unique_ptr<ui::Control>> pages_;
+    std::vector<ListRow> rows_;
+    // The records the list shows, in order (Windows' own left out when asked).
+    std::vector<int> shownRecords_;
     std::vector<ui::Control*> rowImages_;
     std::vector<ui::Control*> rowNames_;
     std::vector<ui::Control*> rowStatuses_;
+    std::vector<ui::Control*> rowPlaces_;
     std::vector<ui::Control*> rowSigners_;
+    // The icon refresh: the next record to look at, the names drawn or found current in this
+    // window, and the stamps they were drawn from.
+    int iconCursor_ = 0;
+    std::set<std::wstring> iconsDone_;
+    std::optional<services::IconStamps> iconStamps_;
+    bool iconStampsChanged_ = false;
     std::vector<std::unique_ptr<ui::Control>> linkMarks_;
     int currentPage_ = kListPage;
     std::optional<int> selectedRow_;

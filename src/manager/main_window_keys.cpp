@@ -9,12 +9,6 @@
 #include <algorithm>
 
 namespace vtrl::manager {
-namespace {
-
-constexpr ui::Colour kRowBackground = 0x00FFFFFF;
-constexpr ui::Colour kSelectedRowText = 0x00FFFFFF;
-
-} // namespace
 
 void Main::WireKeyboard() {
     Picture1.SetTabStop(true);
@@ -52,13 +46,7 @@ std::vector<ui::Control*> Main::ShownInPage(int page) const {
 }
 
 std::vector<int> Main::ShownRows() const {
-    std::vector<int> shown;
-    for (int i = 0; i < static_cast<int>(rowNames_.size()); ++i) {
-        if (rowNames_[static_cast<std::size_t>(i)]->Visible()) {
-            shown.push_back(i);
-        }
-    }
-    return shown;
+    return shownRecords_;
 }
 
 bool Main::ListKey(ui::Key key) {
@@ -113,7 +101,8 @@ void Main::SelectRow(int index) {
     }
     selectedRow_ = index;
     // A screen reader reads the focused list by its name: the selected record and its status.
-    Picture1.SetCaption(BAexe(index).Caption() + L", " + BAinfo(index).Caption());
+    const ListRow& row = Row(index);
+    Picture1.SetCaption(row.name + L", " + row.status);
     ShowSelection();
 }
 
@@ -123,13 +112,8 @@ void Main::ShowSelection() {
     if (wanted == highlightedRow_) {
         return;
     }
-    if (highlightedRow_ && *highlightedRow_ < RowCount()) {
-        BAexe(*highlightedRow_).SetColours(ui::kDefaultColour, kRowBackground);
-    }
-    if (wanted) {
-        BAexe(*wanted).SetColours(kSelectedRowText, kSelectedRowBackground);
-    }
     highlightedRow_ = wanted;
+    ShowRowsInView();
 }
 
 void Main::FocusPage(int page) {

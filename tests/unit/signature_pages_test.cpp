@@ -96,20 +96,21 @@ TEST_F(SignaturePagesTest, DatabasePageListsAndRemovesPublishers) {
 TEST_F(SignaturePagesTest, HidingWindowsOwnEntriesClosesTheGap) {
     Main& main = Open();
     ASSERT_EQ(main.RowCount(), 3);
-    const int secondTop = main.BAexe(1).Rect().top;
-    const int thirdTop = main.BAexe(2).Rect().top;
+    const std::wstring third = main.BAexe(2).Caption();
     main.CheckHideWindows.SetValue(1);
     main.CheckHideWindows_Click();
     EXPECT_EQ(Setting(kHideWindowsKey), L"YES");
-    EXPECT_FALSE(main.BAexe(1).Visible());
-    EXPECT_FALSE(main.BAsign(1).Visible());
-    EXPECT_TRUE(main.BAexe(2).Visible()) << "signed by another publisher";
-    EXPECT_EQ(main.BAexe(2).Rect().top, secondTop);
+    EXPECT_EQ(main.BAexe(1).Caption(), third) << "signed by another publisher: moves up";
+    EXPECT_EQ(main.RecordInView(1), 2);
+    EXPECT_FALSE(main.BAexe(2).Visible());
+    EXPECT_FALSE(main.BAsign(2).Visible());
+    EXPECT_FALSE(main.BAplace(2).Visible());
     main.CheckHideWindows.SetValue(0);
     main.CheckHideWindows_Click();
     EXPECT_EQ(Setting(kHideWindowsKey), L"");
-    EXPECT_TRUE(main.BAexe(1).Visible());
-    EXPECT_EQ(main.BAexe(2).Rect().top, thirdTop);
+    EXPECT_EQ(main.BAexe(1).Caption(), L"CTFMON.EXE");
+    EXPECT_TRUE(main.BAexe(2).Visible());
+    EXPECT_EQ(main.BAexe(2).Caption(), third);
 }
 
 } // namespace

@@ -13,6 +13,15 @@ open_window() {
     uidriver wait-window "$window" 30000 >/dev/null
 }
 
+# Ends the case as skipped where xdotool, which presses real keys on the display, is missing.
+needs_xdotool() {
+    command -v xdotool >/dev/null && return 0
+    echo "SKIP: xdotool is not installed"
+    exit 77
+}
+# keys KEY...: real key presses, a little apart.
+keys() { xdotool key --delay 150 "$@"; }
+
 close_window() {
     uidriver close "$window"
     wait "$pid"

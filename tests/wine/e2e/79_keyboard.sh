@@ -9,10 +9,7 @@ source "$(dirname "$0")/../lib.sh"
 # shellcheck source=tests/wine/manager_window.sh
 source "$(dirname "$0")/../manager_window.sh"
 
-command -v xdotool >/dev/null || {
-    echo "SKIP: xdotool is not installed"
-    exit 77
-}
+needs_xdotool
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 mkdir -p "$(drive_c)/vtrltest"
@@ -21,7 +18,6 @@ for i in 1 2 3 4 5 6 7 8; do
     reg_set "$run_key" "Tool$i" REG_SZ "C:\\vtrltest\\tool$i.exe"
 done
 
-keys() { xdotool key --delay 150 "$@"; }
 # wait_shown CONTROL [0|1]: waits until the control's visibility is the one asked for (1).
 wait_shown() {
     local want=${2:-1}

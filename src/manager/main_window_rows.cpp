@@ -1,0 +1,307 @@
+// The startup list's rows: one typed row per record, and only the rows in view made as controls.
+// Scrolling shows other records in the same controls, so that a list of a thousand records costs
+// what six cost. Icons come from the bitmaps saved in the data folder; those of programs that
+// changed since are drawn again once the window is on screen.
+
+#include "manager/main_window.h"
+
+#include "decisions/record_decision.h"
+#include "inventory/windows_own.h"
+#include "manager/list_row_text.h"
+#include "services/error_log.h"
+#include "services/icon_bitmap.h"
+
+#include <algorithm>
+#include <map>
+
+namespace vtrl::manager {
+namespace {
+
+// The first row as designed inside Frame1; the rows below are copies moved down by the pitch.
+constexpr ui::TwipsRect kRowImage{240, 120, 480, 480};
+constexpr ui::TwipsRect kRowName{960, 120, 2400, 255};
+// The status ends where the scroll bar begins, so that its longest text is not cut off.
+constexpr ui::TwipsRect kRowStatus{3420, 120, 1260, 255};
+// Under the name: where it starts from, then who signed it, in the gap above the next row.
+constexpr ui::TwipsRect kRowPlace{960, 375, 3720, 240};
+constexpr ui::TwipsRect kRowSigner{960, 615, 3720, 255};
+constexpr int kRowPitch = kRowImage.height + kRowGapTwips;
+constexpr int kFrameDesignTop = 120;
+
+constexpr ui::Colour kWhite = 0x00FFFFFF;
+constexpr ui::Colour kStatusGrey = 0x00808080;
+constexpr ui::Colour kSelectedRowText = 0x00FFFFFF;
+
+// Each tick of the icon refresh draws at most this many icons and looks at at most this many
+// records, so that the window answers the user between ticks.
+constexpr int kIconsDrawnPerTick = 4;
+constexpr int kIconsCheckedPerTick = 64;
+
+// GetText reads the language file at each call: a list of a thousand rows asks each key once.
+class TextsOnce {
+public:
+    explicit TextsOnce(Main& main) : main_(main) {}
+    const std::wstring& operator()(const std::wstring& key) {
+        auto found = texts_.find(key);
+        if (found == texts_.end()) {
+            found = texts_.emplace(key, main_.Text(key)).first;
+        }
+        return found->second;
+    }
+
+private:
+    Main& main_;
+    std::map<std::wstring, std::wstring> texts_;
+};
+
+} // namespace
+
+void Main::BuildRows() {
+    const int records = inventory_.LastRecordIndex + 1;
+    const inventory::SignatureWords words = SignatureWords();
+    TextsOnce text(*this);
+    rows_.clear();
+    rows_.reserve(static_cast<std::size_t>(std::max(records, 0)));
+    for (int i = 0; i < records; ++i) {
+        const auto& record = inventory_.Records[static_cast<std::size_t>(i)];
+        ListRow row;
+        row.name = platform_.locale.ToUpper(record.ExeName);
+        row.signer = RowSignatureText(record, words);
+        row.place = text(L"PLACE-" + record.Kind);
+        rows_.push_back(std::move(row));
+    }
+    if (!rowNames_.empty()) {
+        return;
+    }
+    for (int slot = 0; slot < kRowsInView; ++slot) {
+        const std::wstring index = L"(" + std::to_wstring(slot) + L")";
+        const int offset = kRowPitch * slot;
+        const auto at = [offset](const ui::TwipsRect& design) {
+            return ui::TwipsRect{design.left, design.top + offset, design.width, design.height};
+        };
+        auto image = std::make_unique<ui::Control>(ui::ControlKind::Picture, L"BAimg" + index,
+                                                   at(kRowImage));
+        auto name =
+            std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAexe" + index, at(kRowName));
+        auto status = std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAinfo" + index,
+                                                    at(kRowStatus));
+        auto place = std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAplace" + index,
+                                                   at(kRowPlace));
+        auto signer = std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAsign" + index,
+                                                    at(kRowSigner));
+        for (auto* control : {image.get(), name.get(), status.get(), place.get(), signer.get()}) {
+            control->SetParent(&Frame1);
+            control->SetColours(ui::kDefaultColour, kWhite);
+            control->SetVisible(false);
+            if (control != image.get()) {
+                UseLanguageCharset(*control);
+            }
+        }
+        name->SetHandCursor(true);
+        image->SetHandCursor(true);
+        for (auto* grey : {status.get(), place.get(), signer.get()}) {
+            grey->SetColours(kStatusGrey, kWhite);
+        }
+        ui::Font nameFont = name->GetFont();
+        nameFont.bold = true;
+        name->SetFont(nameFont);
+        const auto open = [this, slot] {
+            if (const std::optional<int> record = RecordInView(slot)) {
+                BAexe_Click(*record);
+            }
+        };
+        name->onClick = open;
+        image->onClick = open;
+        place->onClick = open;
+        signer->onClick = open;
+        rowImages_.push_back(&AddControl(std::move(image)));
+        rowNames_.push_back(&AddControl(std::move(name)));
+        rowStatuses_.push_back(&AddControl(std::move(status)));
+        rowPlaces_.push_back(&AddControl(std::move(place)));
+        rowSigners_.push_back(&AddControl(std::move(signer)));
+    }
+}
+
+std::optional<int> Main::RecordInView(int slot) const {
+    const int position = VScroll.Value() + slot;
+    if (slot < 0 || slot >= kRowsInView || position >= static_cast<int>(shownRecords_.size())) {
+        return std::nullopt;
+    }
+    return shownRecords_[static_cast<std::size_t>(position)];
+}
+
+void Main::ReadRowIcon(ListRow& row, const inventory::StartupRecord& record) {
+    if (row.iconRead) {
+        return;
+    }
+    row.iconRead = true;
+    const std::wstring bitmap = services::IconBitmapPath(facts_.DataFolder, record.ExeName);
+    if (bitmap.empty()) {
+        return;
+    }
+    if (auto bytes = platform_.files.ReadAll(bitmap)) {
+        row.icon.assign(bytes->begin(), bytes->end());
+    }
+}
+
+void Main::ShowRowsInView() {
+    for (int slot = 0; slot < static_cast<int>(rowNames_.size()); ++slot) {
+        const std::optional<int> record = RecordInView(slot);
+        ui::Control* parts[] = {&BAimg(slot), &BAexe(slot), &BAinfo(slot), &BAplace(slot),
+                                &BAsign(slot)};
+        if (!record) {
+            // An empty row says nothing, not what it showed before.
+            for (ui::Control* part : parts) {
+                part->SetVisible(false);
+                if (!part->Caption().empty()) {
+                    part->SetCaption(L"");
+                }
+            }
+            continue;
+        }
+        ListRow& row = rows_[static_cast<std::size_t>(*record)];
+        ReadRowIcon(row, inventory_.Records[static_cast<std::size_t>(*record)]);
+        // Only what changed reaches the windows: a scroll step repaints no more than it must.
+        const std::pair<ui::Control*, const std::wstring*> texts[] = {{&BAexe(slot), &row.name},
+                                                                      {&BAinfo(slot), &row.status},
+                                                                      {&BAplace(slot), &row.place},
+                                                                      {&BAsign(slot), &row.signer}};
+        for (const auto& [control, text] : texts) {
+            if (control->Caption() != *text) {
+                control->SetCaption(*text);
+            }
+        }
+        if (BAimg(slot).Picture() != row.icon) {
+            BAimg(slot).SetPicture(row.icon);
+        }
+        const bool highlighted = highlightedRow_ == record;
+        const ui::Colour ink = highlighted ? kSelectedRowText : ui::kDefaultColour;
+        const ui::Colour paper = highlighted ? kSelectedRowBackground : kWhite;
+        if (BAexe(slot).Foreground() != ink || BAexe(slot).Background() != paper) {
+            BAexe(slot).SetColours(ink, paper);
+        }
+        for (ui::Control* part : parts) {
+            if (!part->Visible()) {
+                part->SetVisible(true);
+            }
+        }
+    }
+}
+
+void Main::LayOutRows() {
+    const bool hide = CheckHideWindows.Value() != 0;
+    shownRecords_.clear();
+    for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
+        const auto& record = inventory_.Records[static_cast<std::size_t>(i)];
+        if (!hide ||
+            !inventory::IsWindowsOwnProgram(platform_.locale, facts_.WindowsFolder, record)) {
+            shownRecords_.push_back(i);
+        }
+    }
+    const int shown = static_cast<int>(shownRecords_.size());
+    VScroll.SetValue(0);
+    Frame1.Move(
+        {Frame1.Rect().left, kFrameDesignTop, Frame1.Rect().width, kRowPitch * kRowsInView});
+    if (shown <= kRowsInView) {
+        VScroll.SetVisible(false);
+    } else {
+        VScroll.SetRange(0, ScrollMaximum(shown));
+        VScroll.SetVisible(true);
+    }
+    ShowRowsInView();
+}
+
+void Main::RefreshRecordStatuses() {
+    TextsOnce text(*this);
+    for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
+        auto& record = inventory_.Records[static_cast<std::size_t>(i)];
+        const auto decision =
+            decisions::LookupRecordDecision(platform_.locale, decisions_, publishers_, record);
+        rows_[static_cast<std::size_t>(i)].status = RowStatusText(
+            record, decision.Status, [&text](const std::wstring& key) { return text(key); });
+    }
+    ShowRowsInView();
+}
+
+void Main::VScroll_Change() {
+    services::TraceStep(platform_, facts_, services::kStepScrollChange);
+    // The rows stay where they are and show the records from the scroll value on; the frame
+    // sits at the top of the viewport from the first scroll on, as when it moved.
+    Frame1.SetTop(0);
+    ShowRowsInView();
+    services::TraceStep(platform_, facts_, L"");
+}
+
+bool Main::RefreshIcon(int index) {
+    const auto& record = inventory_.Records[static_cast<std::size_t>(index)];
+    if (!record.Found || !iconsDone_.insert(record.ExeName).second) {
+        return false;
+    }
+    const std::wstring program = record.ExeFolder + L"\\" + record.ExeName;
+    const std::wstring bitmap = services::IconBitmapPath(facts_.DataFolder, record.ExeName);
+    const std::optional<platform::FileStamp> stamp = platform_.signatures.Stamp(program);
+    if (bitmap.empty() || (stamp && services::IconIsCurrent(*iconStamps_, record.ExeName, *stamp) &&
+                           platform_.files.FileExists(bitmap))) {
+        return false;
+    }
+    services::TraceStep(platform_, facts_, services::kStepExtractFileIcon);
+    auto icon = services::SaveIconBitmap(platform_, facts_.DataFolder, program,
+                                         services::kIconBitmapSize, record.ExeName);
+    services::TraceStep(platform_, facts_, L"");
+    if (!icon) {
+        return true;
+    }
+    if (icon->saved && stamp) {
+        (*iconStamps_)[record.ExeName] = *stamp;
+        iconStampsChanged_ = true;
+    }
+    // Every row of the same program shows the one bitmap saved under its name.
+    for (int i = 0; i < RowCount(); ++i) {
+        if (inventory_.Records[static_cast<std::size_t>(i)].ExeName == record.ExeName) {
+            rows_[static_cast<std::size_t>(i)].icon = icon->picture;
+            rows_[static_cast<std::size_t>(i)].iconRead = true;
+        }
+    }
+    return true;
+}
+
+void Main::IconRefresh_Tick() {
+    if (!iconStamps_) {
+        iconStamps_ = services::LoadIconStamps(platform_, facts_.DataFolder);
+        // The header's own icon too waits for the first paint.
+        const std::wstring ownExe = facts_.ProgramFolder + L"\\" + facts_.ProgramName + L".exe";
+        if (auto icon = platform_.icons.RenderIconBitmap(ownExe, services::kIconBitmapSize)) {
+            HeaderIcon.SetPicture(std::move(*icon));
+        }
+    }
+    int drawn = 0;
+    // The rows in view first: they are what the user looks at.
+    for (int slot = 0; slot < kRowsInView; ++slot) {
+        if (const std::optional<int> record = RecordInView(slot); record && RefreshIcon(*record)) {
+            ++drawn;
+        }
+    }
+    for (int checked = 0;
+         iconCursor_ < RowCount() && drawn < kIconsDrawnPerTick && checked < kIconsCheckedPerTick;
+         ++checked) {
+        if (RefreshIcon(iconCursor_++)) {
+            ++drawn;
+        }
+    }
+    if (drawn > 0) {
+        ShowRowsInView();
+    }
+    if (iconCursor_ >= RowCount()) {
+        IconRefresh.SetEnabled(false);
+        SaveIconStamps();
+    }
+}
+
+void Main::SaveIconStamps() {
+    if (iconStamps_ && iconStampsChanged_) {
+        services::SaveIconStamps(platform_, facts_.DataFolder, *iconStamps_);
+        iconStampsChanged_ = false;
+    }
+}
+
+} // namespace vtrl::manager
