@@ -232,6 +232,9 @@ assert_no_file "$install_dir" "Program Files\\Vantorel after a cancelled setup"
 
 # The interactive uninstaller asks about the user's data; No removes it.
 silently "the setup before an interactive uninstall" "$setup" /S
+# The agent it starts is under way before the uninstaller is, as for anyone who uninstalls: an
+# agent whose window does not exist yet cannot be asked to close by it.
+wait_for_agent "before the interactive uninstall" >/dev/null
 vtrl_start "$install_dir/Uninstall.exe"
 uninstall_caption='Vantorel 1.0 Uninstall '
 uidriver press "$uninstall_caption" Uninstall || fail "no Uninstall button on the first page"
