@@ -28,8 +28,9 @@ ManifestDPIAware true
 ; The program's own install step writes this entry, so Programs and Features shows one.
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT} ${MAJOR}"
 !define AGENT_CAPTION "${PRODUCT} tray agent"
-; The access right that lets the setup program wait for a process to end.
-!define PROCESS_SYNCHRONIZE 0x00100000
+; The access rights that let the setup program wait for a process to end (SYNCHRONIZE) and end
+; it (PROCESS_TERMINATE).
+!define PROCESS_WAIT_AND_END 0x00100001
 !define INSTALL_WORD "setupinstall"
 !define UNINSTALL_WORD "setupuninstall"
 !define DEFAULT_FOLDER "$PROGRAMFILES64\${PRODUCT}"
@@ -63,9 +64,8 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 !insertmacro MUI_LANGUAGE "English"
 
 ; Asks the tray agent to close by its window caption, as the program itself does, and waits
-; until its process has ended and the executable can be written again (at most about ten
-; seconds): a window that is gone may belong to a process still ending, whose file Windows does
-; not let anyone delete or replace.
+; until its process has ended and the executable can be written again: a window that is gone
+; may belong to a process still ending, whose file Windows lets no one delete or replace.
 !macro CLOSE_AGENT UN
 Function ${UN}CloseAgent
     Push $0
@@ -79,10 +79,16 @@ Function ${UN}CloseAgent
         ${EndIf}
         StrCpy $2 0
         System::Call "user32::GetWindowThreadProcessId(p r0, *i .r2) i"
-        System::Call "kernel32::OpenProcess(i ${PROCESS_SYNCHRONIZE}, i 0, i r2) p .r2"
+        System::Call "kernel32::OpenProcess(i ${PROCESS_WAIT_AND_END}, i 0, i r2) p .r2"
         SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
         ${If} $2 != 0
-            System::Call "kernel32::WaitForSingleObject(p r2, i 10000) i"
+            ; An agent that has not ended ten seconds after it was asked is ended: its data files
+            ; are only ever replaced whole, so that an end at any moment loses nothing.
+            System::Call "kernel32::WaitForSingleObject(p r2, i 10000) i .r0"
+            ${If} $0 != 0
+                System::Call "kernel32::TerminateProcess(p r2, i 1) i"
+                System::Call "kernel32::WaitForSingleObject(p r2, i 5000) i"
+            ${EndIf}
             System::Call "kernel32::CloseHandle(p r2) i"
         ${Else}
             Sleep 100
