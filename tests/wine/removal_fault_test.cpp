@@ -117,21 +117,26 @@ protected:
         win32::unique_hkey key;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                   nullptr, key.put(), nullptr),
-                  ERROR_SUCCESS);
+                  ERROR_SUCCESS)
+            << "the Run key cannot be made";
         for (const auto& entry : r.files.ListFolder(startup, L"*")) {
-            ASSERT_TRUE(DeleteFileW((startup + L"\\" + entry.name).c_str()));
+            ASSERT_TRUE(DeleteFileW((startup + L"\\" + entry.name).c_str()))
+                << "last round's " << testing::PrintToString(entry.name)
+                << " cannot be deleted: error " << GetLastError();
         }
         for (int i = 0; i < kRecords; ++i) {
             if (IsShortcut(i)) {
-                ASSERT_TRUE(r.links.CreateLink(
-                    {FullLocation(i), Exe(i), L"", programs, Arguments(i), L""}));
+                ASSERT_TRUE(
+                    r.links.CreateLink({FullLocation(i), Exe(i), L"", programs, Arguments(i), L""}))
+                    << "shortcut " << i << " cannot be made";
                 continue;
             }
             const std::wstring value = CommandLine(i);
             ASSERT_EQ(RegSetValueExW(key.get(), EntryName(i).c_str(), 0, REG_SZ,
                                      reinterpret_cast<const BYTE*>(value.c_str()),
                                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
-                      ERROR_SUCCESS);
+                      ERROR_SUCCESS)
+                << "value " << i << " cannot be written";
         }
     }
 
@@ -164,13 +169,17 @@ protected:
     void StartProbe(long haltAt, Child& child) {
         ASSERT_NO_FATAL_FAILURE(Launch(runKey, startup, event, haltAt, child));
         const HANDLE waits[] = {ready.get(), child.process.get()};
-        ASSERT_EQ(WaitForMultipleObjects(2, waits, FALSE, 20000), WAIT_OBJECT_0)
-            << "the probe ended or never got going";
+        const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, 20000);
+        DWORD exitCode = 0;
+        GetExitCodeProcess(child.process.get(), &exitCode);
+        ASSERT_EQ(woken, WAIT_OBJECT_0)
+            << "the probe ended (exit code " << exitCode << ") or never got going";
     }
     void Kill(Child& child) {
         // The probe may have finished already; then there is nothing to end.
         TerminateProcess(child.process.get(), 9);
-        ASSERT_EQ(WaitForSingleObject(child.process.get(), 10000), WAIT_OBJECT_0);
+        ASSERT_EQ(WaitForSingleObject(child.process.get(), 10000), WAIT_OBJECT_0)
+            << "the probe did not end within 10 s of being killed";
     }
 
     // The log after a kill: complete entries only, none lost, one per place, and this round's
