@@ -250,9 +250,16 @@ report() { # STATUS NAME [DETAIL] [LOG]
         echo "$1 $2${3:+ $3}"
     else
         echo "FAIL $2 (${3:+$3; }log: $4)"
-        # The log's end says what failed, also where only this output survives (CI).
+        # The log's end says what failed, also where only this output survives (CI); of a
+        # GoogleTest log its first failures too, which a long trace would push out of the end.
         if [[ -s ${4:-} ]]; then
-            tail -n 15 "$4" | sed 's/^/  | /'
+            if grep -q ': Failure$' "$4"; then
+                grep -m 2 -A 8 ': Failure$' "$4" | sed 's/^/  | /'
+                echo "  | ..."
+                tail -n 8 "$4" | sed 's/^/  | /'
+            else
+                tail -n 15 "$4" | sed 's/^/  | /'
+            fi
         fi
     fi
 }
