@@ -131,6 +131,8 @@ public:
     // goes back to the list, and from the list closes the window.
     void Form_Enter() override;
     void Form_Escape() override;
+    // The wheel scrolls the list as its scroll bar does; the selection stays where it is.
+    void Form_MouseWheel(int notches, int rowsPerNotch) override;
     // The record the list's keyboard selection is on.
     std::optional<int> SelectedRow() const { return selectedRow_; }
     void ShowPage(int page);

@@ -198,6 +198,14 @@ void Main::Form_Enter() {
     }
 }
 
+void Main::Form_MouseWheel(int notches, int rowsPerNotch) {
+    if (currentPage_ != kListPage || !VScroll.Visible()) {
+        return;
+    }
+    const int step = rowsPerNotch > 0 ? std::min(rowsPerNotch, kRowsInView) : kRowsInView;
+    VScroll.SetValue(VScroll.Value() + notches * step); // kept within its range
+}
+
 void Main::Form_Escape() {
     selectionCue_ = true;
     switch (currentPage_) {

@@ -1,6 +1,7 @@
 // The manager window from the keyboard, headless: the list's selection under the arrows, Page
-// Up/Down, Home and End, and scrolled into view; Enter opening the selected record or pressing a
-// page's default button; Escape back to the list and, from there, closing the window.
+// Up/Down, Home and End, and scrolled into view; the mouse wheel; Enter opening the selected
+// record or pressing a page's default button; Escape back to the list and, from there, closing
+// the window.
 
 #include "manager_window_fixture.h"
 #include "platform/ui/access_keys.h"
@@ -97,6 +98,30 @@ TEST_F(ManagerKeyboard, PageKeysHomeAndEndStopAtTheEndsAndScrollTheRowIntoView) 
     EXPECT_EQ(main.SelectedRow(), 0);
     EXPECT_EQ(main.VScroll.Value(), 0);
     EXPECT_EQ(main.Frame1.Rect().top, 0);
+}
+
+TEST_F(ManagerKeyboard, TheWheelScrollsTheListWithinItsRangeAndLeavesTheSelection) {
+    for (int i = 10; i < 20; ++i) {
+        AddRunRecord(L"Tool" + std::to_wstring(i), L"C:\\Tools",
+                     L"tool" + std::to_wstring(i) + L".exe");
+    }
+    Main& main = Open();
+    ASSERT_TRUE(Press(main, ui::Key::Down));
+    main.Form_MouseWheel(1, 3);
+    EXPECT_EQ(main.VScroll.Value(), 3);
+    EXPECT_EQ(main.BAexe(0).Caption(), L"TOOL3.EXE");
+    EXPECT_EQ(main.SelectedRow(), 1);
+    main.Form_MouseWheel(1, 0); // a page a notch
+    EXPECT_EQ(main.VScroll.Value(), 3 + kRowsInView);
+    main.Form_MouseWheel(3, 3); // past the end: the last rows in view
+    EXPECT_EQ(main.VScroll.Value(), ScrollMaximum(20));
+    main.Form_MouseWheel(-9, 3);
+    EXPECT_EQ(main.VScroll.Value(), 0);
+    EXPECT_EQ(main.BAexe(0).Caption(), L"TOOL0.EXE");
+    // Elsewhere than the list the wheel leaves the list alone.
+    main.Label20_Click();
+    main.Form_MouseWheel(1, 3);
+    EXPECT_EQ(main.VScroll.Value(), 0);
 }
 
 TEST_F(ManagerKeyboard, EnterPressesEachPagesDefaultAndEscapeLeavesWithoutIt) {

@@ -106,6 +106,12 @@ public:
     // Enter that no focused control took (the default button's turn), and Escape.
     virtual void Form_Enter() {}
     virtual void Form_Escape() {}
+    // The mouse wheel turned over the window by whole notches, positive towards the user (down
+    // a list), each notch worth the user's setting of rows; 0 rows a notch means a page.
+    virtual void Form_MouseWheel(int notches, int rowsPerNotch) {
+        (void)notches;
+        (void)rowsPerNotch;
+    }
 
     // The window system's side.
     void AttachHost(FormHost* host);

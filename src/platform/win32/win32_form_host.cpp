@@ -177,6 +177,20 @@ LRESULT Win32FormHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
+    case WM_MOUSEWHEEL: {
+        // A fine-grained wheel sends parts of a notch; they count once they make a whole one.
+        wheelRemainder_ += GET_WHEEL_DELTA_WPARAM(wParam);
+        const int notches = wheelRemainder_ / WHEEL_DELTA;
+        wheelRemainder_ %= WHEEL_DELTA;
+        if (notches != 0) {
+            UINT rows = 3;
+            SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &rows, 0);
+            const int rowsPerNotch = rows == WHEEL_PAGESCROLL ? 0 : static_cast<int>(rows);
+            // The wheel turned away from the user (a positive delta) moves up the list.
+            Guarded([&] { form_.Form_MouseWheel(-notches, rowsPerNotch); });
+        }
+        return 0;
+    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

@@ -124,6 +124,7 @@ private:
     std::vector<std::unique_ptr<Win32Control>> controls_;
     unique_brush background_;
     bool trayIconWanted_ = false;
+    int wheelRemainder_ = 0; // the part of a wheel notch not yet acted on
     std::wstring trayTip_;
     UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 };

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A startup list longer than the window, on the real window: only the six rows in view are
-# windows, Page Down shows every record in them in turn and End brings the last, whose row
-# opens it; each row says where it starts from; the icons are saved in the data folder once the
-# window is up, with the stamps they were drawn from. Screenshots at 96 and 144 DPI.
+# windows, the mouse wheel scrolls them, Page Down shows every record in them in turn and End
+# brings the last, whose row opens it; each row says where it starts from; the icons are saved
+# in the data folder once the window is up, with the stamps they were drawn from. Screenshots
+# at 96 and 144 DPI.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
@@ -47,6 +48,16 @@ assert_eq "$(text_of PLACE-REGISTRY)" "$(uidriver text "$window" "@BAplace($tool
     "the place line of a Run-key record"
 sleep 1 # the picture only: the icons drawn after the first paint come in
 screenshot 80_long_list_96.png
+
+# The mouse wheel over the list scrolls it, a notch by Windows' three rows, and back.
+fourth_row=$(uidriver text "$window" '@BAexe(3)')
+read -r wx wy ww wh < <(uidriver rect "$window" | tr -d '\r')
+xdotool mousemove $((wx + ww / 3)) $((wy + wh / 2)) click 5
+uidriver wait-text "$window" '@BAexe(0)' "$fourth_row" 5000 >/dev/null ||
+    fail "a notch of the wheel did not scroll three rows: $(rows_in_view | tr '\n' ' ')"
+xdotool click 4
+uidriver wait-text "$window" '@BAexe(0)' "$first_row" 5000 >/dev/null ||
+    fail "a notch back did not scroll back: $(rows_in_view | tr '\n' ' ')"
 
 # Page Down through the list: every record comes into view in the same six rows.
 declare -A seen=()
