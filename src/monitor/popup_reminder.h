@@ -59,6 +59,8 @@ public:
 
     void Form_Load() override;
     void Form_MouseDown() override;
+    // Escape closes the notice as "Ok" does.
+    void Form_Escape() override { Command1_Click(); }
     void Timer1_Timer();
     void Timer2_Timer();
     void AutoClose_Timer();

@@ -228,8 +228,9 @@ TEST_F(Popup, ClosingWhileStillSlidingInEnds) {
     // Timer ticks that the close's own event handling lets through must not undo the slide-out.
     static_cast<fakes::FakeFormHost&>(*popup.Host()).screen.twipsPerPixel = 15;
     popup.Timer2.onTick();
-    popup.Command1_Click();
+    popup.Form_Escape(); // as "Ok"
     EXPECT_FALSE(popup.Timer2.Enabled());
+    EXPECT_TRUE(popup.SlideOut.Enabled());
     // A second close (the auto close, a double click) leaves the slide-out running.
     popup.SlideOut.onTick();
     popup.Command1_Click();
