@@ -216,8 +216,8 @@ int wmain() {
     }
 
     // Should a record miss its approval, the pass must still start no reminder.
-    services::SaveSetting(platform.registry, services::kAppKey, monitor::kSettingsSection,
-                          monitor::kUnknownKey, L"NO");
+    services::SaveSetting(platform.registry, services::kAppKey, services::kSettingsSection,
+                          services::kUnknownKey, L"NO");
     if (!ApproveAll(platform, facts, sources)) {
         std::fputs("could not approve the bench records\n", stderr);
         return 1;

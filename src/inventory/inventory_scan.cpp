@@ -7,27 +7,26 @@
 #include "services/date_time.h"
 #include "services/error_log.h"
 #include "services/icon_bitmap.h"
+#include "services/settings_keys.h"
 #include "services/settings_store.h"
 
 namespace vtrl::inventory {
 
 namespace {
 
-constexpr wchar_t kDataSection[] = L"Data";
-constexpr wchar_t kFirstRunKey[] = L"FirstRun";
 constexpr wchar_t kFirstRunDone[] = L"WAS";
-constexpr wchar_t kRemindSection[] = L"Remind";
 
 void StampFirstRun(platform::Platform& platform, const StartupInventory& inventory) {
-    if (!services::GetSetting(platform.registry, services::kAppKey, kDataSection, kFirstRunKey)
+    if (!services::GetSetting(platform.registry, services::kAppKey, services::kDataSection,
+                              services::kFirstRunKey)
              .empty()) {
         return;
     }
-    services::SaveSetting(platform.registry, services::kAppKey, kDataSection, kFirstRunKey,
-                          kFirstRunDone);
+    services::SaveSetting(platform.registry, services::kAppKey, services::kDataSection,
+                          services::kFirstRunKey, kFirstRunDone);
     const std::wstring now = services::NowText(platform);
     for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
-        services::SaveSetting(platform.registry, services::kAppKey, kRemindSection,
+        services::SaveSetting(platform.registry, services::kAppKey, services::kRemindSection,
                               inventory.Records[static_cast<std::size_t>(index)].ExeName, now);
     }
 }

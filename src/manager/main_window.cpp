@@ -22,7 +22,7 @@ constexpr ui::Colour kLinkBlue = 0x00C05A1E;
 
 bool HideWindowsSetting(platform::Platform& platform) {
     return SettingIsOn(services::GetSetting(platform.registry, services::kAppKey,
-                                            monitor::kSettingsSection, kHideWindowsKey),
+                                            services::kSettingsSection, services::kHideWindowsKey),
                        SettingSense::OnWhenYes);
 }
 
@@ -180,7 +180,7 @@ void Main::Form_Load() {
     SetCaption(services::ProductTitle());
     HeaderTitle.SetCaption(L"Vantorel");
     settingsPage.LoadSettingsPage();
-    platform_.desktop.CloseWindowByTitle(monitor::kTrayAgentCaption, false);
+    platform_.desktop.CloseWindowByTitle(services::kTrayAgentCaption, false);
 
     // The icons come after the first paint (IconRefresh), from the bitmaps saved before.
     inventory::ScanOptions options;
@@ -242,8 +242,8 @@ void Main::ShowPage(int page) {
 }
 
 void Main::CheckHideWindows_Click() {
-    services::SaveSetting(platform_.registry, services::kAppKey, monitor::kSettingsSection,
-                          kHideWindowsKey,
+    services::SaveSetting(platform_.registry, services::kAppKey, services::kSettingsSection,
+                          services::kHideWindowsKey,
                           StoredSetting(CheckHideWindows.Value() != 0, SettingSense::OnWhenYes));
     LayOutRows();
 }
@@ -283,13 +283,13 @@ void Main::Command6_Click() {
         monitor::WarnNoRecords(platform_, language_);
     } else if (settingsPage.StartsAgentOnClose()) {
         platform_.launcher.StartProgram(
-            monitor::OwnCommandLine(facts_, monitor::kStartupWord, L""));
+            services::OwnCommandLine(facts_, services::kStartupWord, L""));
     }
     Unload();
 }
 
 void Main::Restart() {
-    platform_.launcher.StartProgram(monitor::OwnCommandLine(facts_, L"", L""));
+    platform_.launcher.StartProgram(services::OwnCommandLine(facts_, L"", L""));
     Unload();
 }
 

@@ -25,12 +25,12 @@ struct BoxSetting {
 };
 
 constexpr BoxSetting kBoxSettings[] = {
-    {&SettingsPage::Check5, monitor::kSoundKey, SettingSense::OnUnlessSet},
-    {&SettingsPage::Check6, monitor::kNotifiWinKey, SettingSense::OnUnlessSet},
-    {&SettingsPage::Check8, monitor::kHideTrayIconKey, SettingSense::OnWhenYes},
-    {&SettingsPage::Check9, monitor::kUnknownKey, SettingSense::OnUnlessSet},
-    {&SettingsPage::Check11, monitor::kAutoCloseKey, SettingSense::OnWhenYes},
-    {&SettingsPage::Check12, kHideWindowsKey, SettingSense::OnWhenYes},
+    {&SettingsPage::Check5, services::kSoundKey, SettingSense::OnUnlessSet},
+    {&SettingsPage::Check6, services::kNotifiWinKey, SettingSense::OnUnlessSet},
+    {&SettingsPage::Check8, services::kHideTrayIconKey, SettingSense::OnWhenYes},
+    {&SettingsPage::Check9, services::kUnknownKey, SettingSense::OnUnlessSet},
+    {&SettingsPage::Check11, services::kAutoCloseKey, SettingSense::OnWhenYes},
+    {&SettingsPage::Check12, services::kHideWindowsKey, SettingSense::OnWhenYes},
 };
 
 } // namespace
@@ -50,10 +50,10 @@ std::optional<MonitorMode> MonitorModeFromStored(const std::wstring& stored) {
     if (stored.empty()) {
         return MonitorMode::Background;
     }
-    if (stored == monitor::kStartModeEvery) {
+    if (stored == services::kStartModeEvery) {
         return MonitorMode::Every;
     }
-    if (stored == monitor::kStartModeOnce) {
+    if (stored == services::kStartModeOnce) {
         return MonitorMode::Once;
     }
     return std::nullopt;
@@ -62,9 +62,9 @@ std::optional<MonitorMode> MonitorModeFromStored(const std::wstring& stored) {
 std::wstring StoredMonitorMode(MonitorMode mode) {
     switch (mode) {
     case MonitorMode::Every:
-        return monitor::kStartModeEvery;
+        return services::kStartModeEvery;
     case MonitorMode::Once:
-        return monitor::kStartModeOnce;
+        return services::kStartModeOnce;
     case MonitorMode::Background:
         break;
     }
@@ -112,11 +112,11 @@ void SettingsPage::LoadTexts() {
 void SettingsPage::LoadSettingsPage() {
     platform::Platform& platform = main_.Platform();
     auto stored = [&platform](const wchar_t* key) {
-        return services::GetSetting(platform.registry, services::kAppKey, monitor::kSettingsSection,
-                                    key);
+        return services::GetSetting(platform.registry, services::kAppKey,
+                                    services::kSettingsSection, key);
     };
     Check7.SetValue(platform.files.FileExists(AutostartShortcutPath(main_.Facts())) ? 1 : 0);
-    if (const auto mode = MonitorModeFromStored(stored(monitor::kStartModeKey))) {
+    if (const auto mode = MonitorModeFromStored(stored(services::kStartModeKey))) {
         switch (*mode) {
         case MonitorMode::Background:
             Option6.SetValue(1);
@@ -142,7 +142,7 @@ void SettingsPage::SaveSettings() {
     platform::Platform& platform = main_.Platform();
     const services::SystemFacts& facts = main_.Facts();
     auto save = [&platform](const wchar_t* key, const std::wstring& value) {
-        services::SaveSetting(platform.registry, services::kAppKey, monitor::kSettingsSection, key,
+        services::SaveSetting(platform.registry, services::kAppKey, services::kSettingsSection, key,
                               value);
     };
     for (const BoxSetting& setting : kBoxSettings) {
@@ -152,7 +152,7 @@ void SettingsPage::SaveSettings() {
     if (Check7.Value() != 0) {
         services::CreateLinkFile(
             platform.links, shortcut, facts.ProgramFolder + L"\\" + facts.ProgramName + L".exe",
-            services::kProductName, facts.ProgramFolder, monitor::kStartupWord, L"");
+            services::kProductName, facts.ProgramFolder, services::kStartupWord, L"");
     } else if (platform.files.FileExists(shortcut)) {
         platform.files.Remove(shortcut);
     }
@@ -163,11 +163,11 @@ void SettingsPage::SaveSettings() {
     }
     // The mode is kept even while the agent does not start with Windows.
     if (Option6.Value() != 0) {
-        save(monitor::kStartModeKey, StoredMonitorMode(MonitorMode::Background));
+        save(services::kStartModeKey, StoredMonitorMode(MonitorMode::Background));
     } else if (Option5.Value() != 0) {
-        save(monitor::kStartModeKey, StoredMonitorMode(MonitorMode::Every));
+        save(services::kStartModeKey, StoredMonitorMode(MonitorMode::Every));
     } else if (Option4.Value() != 0) {
-        save(monitor::kStartModeKey, StoredMonitorMode(MonitorMode::Once));
+        save(services::kStartModeKey, StoredMonitorMode(MonitorMode::Once));
     }
 }
 

@@ -4,6 +4,7 @@
 // autostart in a shortcut in the user's Startup folder.
 
 #include "platform/ui/control.h"
+#include "services/settings_keys.h"
 #include "services/system_facts.h"
 
 #include <optional>
@@ -12,9 +13,6 @@
 namespace vtrl::manager {
 
 class Main;
-
-// "Settings"/"HideWindows": "YES" keeps Windows' own entries out of the list.
-inline constexpr wchar_t kHideWindowsKey[] = L"HideWindows";
 
 // How an on/off setting reads: on unless any text is stored ("NO"), or on only for "YES".
 enum class SettingSense { OnUnlessSet, OnWhenYes };

@@ -38,7 +38,7 @@ bool StartPopup(platform::Platform& platform, const services::SystemFacts& facts
     if (!name) {
         return false;
     }
-    if (platform.launcher.StartProgram(OwnCommandLine(facts, word, *name))) {
+    if (platform.launcher.StartProgram(services::OwnCommandLine(facts, word, *name))) {
         return true;
     }
     platform.files.Remove(facts.DataFolder + L"\\" + *name);
@@ -48,7 +48,7 @@ bool StartPopup(platform::Platform& platform, const services::SystemFacts& facts
 // A notice popup with the word, or with "Settings"/"NotifiWin" set only the sound.
 void Notify(platform::Platform& platform, const services::SystemFacts& facts, const wchar_t* word,
             const std::wstring& folder, const std::wstring& exeName) {
-    if (!Setting(platform, kSettingsSection, kNotifiWinKey).empty()) {
+    if (!Setting(platform, services::kSettingsSection, services::kNotifiWinKey).empty()) {
         PlayNotificationSound(platform, facts);
         return;
     }
@@ -65,8 +65,9 @@ public:
 
     // A notice about the record's executable, spaced as every reminder is: "unknown" for an
     // undecided one, "adminonly" for a restricted one the user cannot remove.
-    void Remind(const inventory::StartupRecord& record, const wchar_t* word = kReminderWord) {
-        if (!Setting(platform_, kSettingsSection, kUnknownKey).empty()) {
+    void Remind(const inventory::StartupRecord& record,
+                const wchar_t* word = services::kReminderWord) {
+        if (!Setting(platform_, services::kSettingsSection, services::kUnknownKey).empty()) {
             return;
         }
         const platform::LocalTime now = platform_.clock.Now();
@@ -74,19 +75,21 @@ public:
         // none.
         long long due = kRemindIntervalSeconds;
         if (const auto since = services::SecondsSince(
-                platform_, Setting(platform_, kRemindSection, record.ExeName))) {
+                platform_, Setting(platform_, services::kRemindSection, record.ExeName))) {
             due = *since;
         } else {
-            Save(platform_, kRemindSection, record.ExeName,
+            Save(platform_, services::kRemindSection, record.ExeName,
                  platform_.locale.FormatDateTime(
                      services::ShiftedTime(now, -kRemindIntervalSeconds)));
         }
         long long gap = 0;
-        if (const auto since = services::SecondsSince(
-                platform_, Setting(platform_, kDataSection, kLastReminderKey))) {
+        if (const auto since =
+                services::SecondsSince(platform_, Setting(platform_, services::kDataSection,
+                                                          services::kLastReminderKey))) {
             gap = *since;
         } else {
-            Save(platform_, kDataSection, kLastReminderKey, platform_.locale.FormatDateTime(now));
+            Save(platform_, services::kDataSection, services::kLastReminderKey,
+                 platform_.locale.FormatDateTime(now));
         }
         if (reminded_ || due < kRemindIntervalSeconds || gap <= kReminderGapSeconds) {
             return;
@@ -98,9 +101,10 @@ public:
         }
         // Stored before the start so that no other pass, here or in another process, reminds
         // within the gap; the flag keeps the rule even when the setting cannot be written.
-        Save(platform_, kDataSection, kLastReminderKey, platform_.locale.FormatDateTime(now));
+        Save(platform_, services::kDataSection, services::kLastReminderKey,
+             platform_.locale.FormatDateTime(now));
         reminded_ = true;
-        if (!platform_.launcher.StartProgram(OwnCommandLine(facts_, word, *name))) {
+        if (!platform_.launcher.StartProgram(services::OwnCommandLine(facts_, word, *name))) {
             platform_.files.Remove(facts_.DataFolder + L"\\" + *name);
         }
     }
@@ -112,7 +116,7 @@ public:
             // A machine-wide record a standard user cannot change is not tried: the user is told
             // about it instead, and an administrator's pass stops it.
             if (record.NeedsAdministrator) {
-                Remind(record, kAdminOnlyWord);
+                Remind(record, services::kAdminOnlyWord);
             } else {
                 Stop(record);
             }
@@ -157,15 +161,6 @@ private:
 };
 
 } // namespace
-
-std::wstring OwnCommandLine(const services::SystemFacts& facts, const std::wstring& word,
-                            const std::wstring& argument) {
-    std::wstring line = L"\"" + facts.ProgramFolder + L"\\" + facts.ProgramName + L".exe\"";
-    if (!word.empty() || !argument.empty()) {
-        line += L" " + word + argument;
-    }
-    return line;
-}
 
 inventory::ScanOutcome RunCheckCycle(platform::Platform& platform,
                                      const services::SystemFacts& facts,
@@ -215,18 +210,19 @@ void WarnNoRecords(platform::Platform& platform, const services::Language& langu
 
 void NotifyRemoval(platform::Platform& platform, const services::SystemFacts& facts,
                    const std::wstring& folder, const std::wstring& exeName) {
-    Notify(platform, facts, kRemovalWord, folder, exeName);
+    Notify(platform, facts, services::kRemovalWord, folder, exeName);
 }
 
 void NotifySwitchOff(platform::Platform& platform, const services::SystemFacts& facts,
                      const std::wstring& folder, const std::wstring& exeName) {
-    Notify(platform, facts, kSwitchedOffWord, folder, exeName);
+    Notify(platform, facts, services::kSwitchedOffWord, folder, exeName);
 }
 
 void PlayNotificationSound(platform::Platform& platform, const services::SystemFacts& facts) {
     services::TraceStep(platform, facts, services::kStepPlayingSound);
     const std::wstring path = facts.ProgramFolder + L"\\" + kSoundFileName;
-    if (platform.files.FileExists(path) && Setting(platform, kSettingsSection, kSoundKey).empty()) {
+    if (platform.files.FileExists(path) &&
+        Setting(platform, services::kSettingsSection, services::kSoundKey).empty()) {
         platform.sound.PlayFileAsync(path);
     }
     services::TraceStep(platform, facts, L"");

@@ -8,7 +8,9 @@
 #include "inventory/inventory_scan.h"
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
+#include "services/command_words.h"
 #include "services/localisation.h"
+#include "services/settings_keys.h"
 #include "services/system_facts.h"
 
 #include <string>
@@ -19,14 +21,6 @@ namespace vtrl::monitor {
 inline constexpr long long kRemindIntervalSeconds = 21600;
 // Reminders about any executables are more than this far apart.
 inline constexpr long long kReminderGapSeconds = 300;
-
-inline constexpr wchar_t kSettingsSection[] = L"Settings";
-inline constexpr wchar_t kUnknownKey[] = L"Unknown";     // not empty: no reminders
-inline constexpr wchar_t kNotifiWinKey[] = L"NotifiWin"; // not empty: removal sound only
-inline constexpr wchar_t kSoundKey[] = L"Sound";         // not empty: silent
-inline constexpr wchar_t kRemindSection[] = L"Remind";   // keyed by executable name
-inline constexpr wchar_t kDataSection[] = L"Data";
-inline constexpr wchar_t kLastReminderKey[] = L"LastReminder";
 
 inline constexpr wchar_t kSoundFileName[] = L"sound.wav";
 
@@ -59,11 +53,5 @@ void NotifySwitchOff(platform::Platform& platform, const services::SystemFacts& 
 // Plays "sound.wav" from the program's own folder without waiting; silent when the file is
 // missing or "Settings"/"Sound" is set.
 void PlayNotificationSound(platform::Platform& platform, const services::SystemFacts& facts);
-
-// The command line that starts this program again with the word and its argument directly
-// after it ("notifi12345"); the executable's path is quoted, as it may hold blanks. Without a
-// word, the executable alone.
-std::wstring OwnCommandLine(const services::SystemFacts& facts, const std::wstring& word,
-                            const std::wstring& argument);
 
 } // namespace vtrl::monitor

@@ -4,6 +4,7 @@
 // command line right after "notifi" or "unknown", read once and deleted by the new process.
 
 #include "platform/platform.h"
+#include "services/command_words.h"
 
 #include <cstddef>
 #include <optional>
@@ -11,12 +12,6 @@
 
 namespace vtrl::monitor {
 
-inline constexpr wchar_t kRemovalWord[] = L"notifi";
-inline constexpr wchar_t kReminderWord[] = L"unknown";
-// A restricted record only an administrator can remove: the popup says it was left in place.
-inline constexpr wchar_t kAdminOnlyWord[] = L"adminonly";
-// A restricted record switched off with Windows' own switch: the popup says so.
-inline constexpr wchar_t kSwitchedOffWord[] = L"switchedoff";
 // Candidate names tried before a writer gives up; only a folder full of leftovers gets there.
 inline constexpr int kHandOffNameAttempts = 1000;
 

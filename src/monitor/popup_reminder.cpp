@@ -66,8 +66,8 @@ void PopupReminder::Form_Load() {
     const ui::ScreenMetrics screen = Screen();
     SetPosition(screen.widthTwips - Width() - Width() / 2, -Height());
     MakeTopmost();
-    if (services::GetSetting(platform_.registry, services::kAppKey, kSettingsSection,
-                             kAutoCloseKey) == L"YES") {
+    if (services::GetSetting(platform_.registry, services::kAppKey, services::kSettingsSection,
+                             services::kAutoCloseKey) == L"YES") {
         AutoClose.SetEnabled(true);
         AutoCloseCountdown = kAutoCloseSeconds;
         Label4.SetCaption(std::to_wstring(kAutoCloseSeconds - 1));
@@ -158,7 +158,8 @@ void PopupReminder::SlideOut_Timer() {
 }
 
 void PopupReminder::Command2_Click() {
-    platform_.launcher.StartProgram(OwnCommandLine(facts_, kPreopenWord, Label2.Caption()));
+    platform_.launcher.StartProgram(
+        services::OwnCommandLine(facts_, services::kPreopenWord, Label2.Caption()));
     Unload();
 }
 

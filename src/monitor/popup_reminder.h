@@ -6,15 +6,15 @@
 
 #include "platform/platform.h"
 #include "platform/ui/form.h"
+#include "services/command_words.h"
 #include "services/localisation.h"
+#include "services/settings_keys.h"
 #include "services/system_facts.h"
 
 #include <string>
 
 namespace vtrl::monitor {
 
-inline constexpr wchar_t kPreopenWord[] = L"preopen";
-inline constexpr wchar_t kAutoCloseKey[] = L"AutoClose";
 inline constexpr int kAutoCloseSeconds = 11;
 // Each slide step moves the popup by this many pixels.
 inline constexpr int kSlideStepPixels = 12;

@@ -7,10 +7,11 @@
 namespace vtrl::monitor {
 
 RestrictionWay LoadRestrictionWay(platform::Platform& platform, const std::wstring& dataFolder) {
-    const std::wstring stored = services::GetSetting(platform.registry, services::kAppKey,
-                                                     kSettingsSection, kRestrictByKey);
+    const std::wstring stored = services::GetSetting(
+        platform.registry, services::kAppKey, services::kSettingsSection, services::kRestrictByKey);
     if (!stored.empty()) {
-        return stored == kRestrictBySwitch ? RestrictionWay::SwitchOff : RestrictionWay::Delete;
+        return stored == services::kRestrictBySwitch ? RestrictionWay::SwitchOff
+                                                     : RestrictionWay::Delete;
     }
     // A decision file that exists, readable or not, is a profile that already decided: clearing
     // the lists deletes the file.
@@ -22,8 +23,10 @@ RestrictionWay LoadRestrictionWay(platform::Platform& platform, const std::wstri
 }
 
 void SaveRestrictionWay(platform::Platform& platform, RestrictionWay way) {
-    services::SaveSetting(platform.registry, services::kAppKey, kSettingsSection, kRestrictByKey,
-                          way == RestrictionWay::SwitchOff ? kRestrictBySwitch : kRestrictByDelete);
+    services::SaveSetting(platform.registry, services::kAppKey, services::kSettingsSection,
+                          services::kRestrictByKey,
+                          way == RestrictionWay::SwitchOff ? services::kRestrictBySwitch
+                                                           : services::kRestrictByDelete);
 }
 
 } // namespace vtrl::monitor

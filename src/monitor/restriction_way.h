@@ -4,15 +4,11 @@
 // switch for is deleted either way.
 
 #include "platform/platform.h"
+#include "services/settings_keys.h"
 
 #include <string>
 
 namespace vtrl::monitor {
-
-// "Settings"/"RestrictBy": "SWITCH" or "DELETE"; any other stored text reads as "DELETE".
-inline constexpr wchar_t kRestrictByKey[] = L"RestrictBy";
-inline constexpr wchar_t kRestrictBySwitch[] = L"SWITCH";
-inline constexpr wchar_t kRestrictByDelete[] = L"DELETE";
 
 enum class RestrictionWay { SwitchOff, Delete };
 

@@ -30,27 +30,27 @@ TrayAgent::TrayAgent(platform::Platform& platform, const services::SystemFacts& 
 }
 
 void TrayAgent::Form_Load() {
-    SetCaption(kTrayAgentCaption);
+    SetCaption(services::kTrayAgentCaption);
     auto& registry = platform_.registry;
-    if (startMode_ == kStartModeOnce) {
-        std::wstring last =
-            services::GetSetting(registry, services::kAppKey, kDataSection, kLastOnceCheckKey);
+    if (startMode_ == services::kStartModeOnce) {
+        std::wstring last = services::GetSetting(
+            registry, services::kAppKey, services::kDataSection, services::kLastOnceCheckKey);
         auto elapsed = services::SecondsSince(platform_, last);
         if (!elapsed) {
             // Never checked (or the stored time cannot be read): today counts as the last check.
-            services::SaveSetting(registry, services::kAppKey, kDataSection, kLastOnceCheckKey,
-                                  services::NowText(platform_));
+            services::SaveSetting(registry, services::kAppKey, services::kDataSection,
+                                  services::kLastOnceCheckKey, services::NowText(platform_));
             elapsed = 0;
         }
         if (*elapsed > kOnceIntervalSeconds) {
-            services::SaveSetting(registry, services::kAppKey, kDataSection, kLastOnceCheckKey,
-                                  services::NowText(platform_));
+            services::SaveSetting(registry, services::kAppKey, services::kDataSection,
+                                  services::kLastOnceCheckKey, services::NowText(platform_));
             RunPass();
         }
         Unload();
         return;
     }
-    if (startMode_ == kStartModeEvery) {
+    if (startMode_ == services::kStartModeEvery) {
         RunPass();
         Unload();
         return;
@@ -69,7 +69,8 @@ void TrayAgent::Form_Load() {
             }
         }
         WatchStartupLocations();
-        if (services::GetSetting(registry, services::kAppKey, kSettingsSection, kHideTrayIconKey)
+        if (services::GetSetting(registry, services::kAppKey, services::kSettingsSection,
+                                 services::kHideTrayIconKey)
                 .empty()) {
             // Without an icon the agent still runs its passes.
             AddTrayIcon(services::ProductTitle());
@@ -88,7 +89,7 @@ void TrayAgent::Form_TrayMessage(unsigned mouseMessage) {
         return;
     }
     RemoveTrayIcon();
-    platform_.launcher.StartProgram(OwnCommandLine(facts_, L"", L""));
+    platform_.launcher.StartProgram(services::OwnCommandLine(facts_, L"", L""));
     Unload();
 }
 
@@ -225,8 +226,8 @@ void TrayAgent::RunPass() {
 }
 
 void TrayAgent::TracePass() {
-    const std::wstring path =
-        services::GetSetting(platform_.registry, services::kAppKey, kDataSection, kAgentTraceKey);
+    const std::wstring path = services::GetSetting(
+        platform_.registry, services::kAppKey, services::kDataSection, services::kAgentTraceKey);
     if (path.empty()) {
         return;
     }

@@ -10,7 +10,9 @@
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 #include "platform/ui/form.h"
+#include "services/command_words.h"
 #include "services/localisation.h"
+#include "services/settings_keys.h"
 #include "services/system_facts.h"
 
 #include <string>
@@ -18,18 +20,6 @@
 
 namespace vtrl::monitor {
 
-inline constexpr wchar_t kTrayAgentCaption[] = L"Vantorel tray agent";
-inline constexpr wchar_t kStartupWord[] = L"startup";
-inline constexpr wchar_t kStartModeKey[] = L"SMode";
-inline constexpr wchar_t kStartModeOnce[] = L"Once";
-inline constexpr wchar_t kStartModeEvery[] = L"Every";
-inline constexpr wchar_t kLastOnceCheckKey[] = L"LAR";
-inline constexpr wchar_t kHideTrayIconKey[] = L"HideTrayIcon";
-// "Data"/"AgentTrace": the path of a file to which the agent appends one line per check pass
-// ("pass N CAUSE records M": N counts this agent's passes, CAUSE is "start", "timer" or "change"
-// for a pass at start, on the 30-second timer or after a change to a startup location). Unset,
-// nothing is written; tests and the benchmark read it to count passes exactly.
-inline constexpr wchar_t kAgentTraceKey[] = L"AgentTrace";
 inline constexpr long long kOnceIntervalSeconds = 86400;
 inline constexpr int kParkTimerMs = 2000;
 inline constexpr int kCheckTimerMs = 30000;

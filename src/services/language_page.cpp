@@ -1,5 +1,6 @@
 #include "services/language_page.h"
 
+#include "services/settings_keys.h"
 #include "services/settings_store.h"
 
 #include <cwctype>
@@ -8,8 +9,6 @@ namespace vtrl::services {
 
 namespace {
 
-constexpr wchar_t kSettingsSection[] = L"Settings";
-constexpr wchar_t kLanguageSetting[] = L"Language";
 constexpr std::size_t kIniExtensionLength = 4; // ".ini"
 
 bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {

@@ -1,6 +1,7 @@
 #include "services/localisation.h"
 
 #include "services/plain_file_name.h"
+#include "services/settings_keys.h"
 #include "services/settings_store.h"
 #include "services/text_file.h"
 #include "services/web_links.h"
@@ -13,8 +14,6 @@ namespace vtrl::services {
 
 namespace {
 
-constexpr wchar_t kSettingsSection[] = L"Settings";
-constexpr wchar_t kLanguageSetting[] = L"Language";
 constexpr wchar_t kInterfaceSection[] = L"INTERFACE";
 constexpr wchar_t kInterfaceHeader[] = L"[INTERFACE]";
 constexpr wchar_t kReportRule[] = L"=================";

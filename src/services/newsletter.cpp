@@ -1,5 +1,6 @@
 #include "services/newsletter.h"
 
+#include "services/settings_keys.h"
 #include "services/settings_store.h"
 #include "services/text_file.h"
 #include "services/web_links.h"
@@ -8,7 +9,6 @@ namespace vtrl::services {
 
 namespace {
 
-constexpr wchar_t kSettingsSection[] = L"Settings";
 constexpr std::size_t kMinimumNameLength = 2;
 constexpr std::size_t kMinimumEmailLength = 7;
 

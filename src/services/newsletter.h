@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "services/localisation.h"
+#include "services/settings_keys.h"
 #include "services/system_facts.h"
 #include "services/web_links.h"
 
@@ -16,7 +17,6 @@
 namespace vtrl::services {
 
 inline constexpr wchar_t kSubscriberSection[] = L"SUBSCRIBER";
-inline constexpr wchar_t kSubscriptionEmailSetting[] = L"Subscription Email";
 // The server pads its answer to exactly this many characters; any other length is a failure.
 inline constexpr std::int32_t kSubscriptionReplyLength = 1000;
 // Where the answer is kept between download and reading, in the application-data folder.

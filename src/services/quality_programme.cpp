@@ -1,12 +1,11 @@
 #include "services/quality_programme.h"
 
+#include "services/settings_keys.h"
 #include "services/settings_store.h"
 
 namespace vtrl::services {
 
-namespace {
-constexpr wchar_t kSettingsSection[] = L"Settings";
-} // namespace
+namespace {} // namespace
 
 bool QualityConsentGiven(platform::Registry& registry) {
     return GetSetting(registry, kAppKey, kSettingsSection, kCipSetting) == L"YES";

@@ -2,12 +2,12 @@
 // The quality-programme page of the framework dialog: the consent setting and its file.
 
 #include "platform/platform.h"
+#include "services/settings_keys.h"
 #include "services/system_facts.h"
 
 namespace vtrl::services {
 
 inline constexpr wchar_t kCipSection[] = L"CIP";
-inline constexpr wchar_t kCipSetting[] = L"CIP";
 inline constexpr wchar_t kCipFileName[] = L"cip.txt";
 
 // Whether the consent box starts checked.

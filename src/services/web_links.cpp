@@ -1,6 +1,7 @@
 #include "services/web_links.h"
 
 #include "services/date_time.h"
+#include "services/settings_keys.h"
 #include "services/settings_store.h"
 #include "services/text_encoding.h"
 
@@ -9,8 +10,6 @@
 namespace vtrl::services {
 
 namespace {
-
-constexpr wchar_t kSettingsSection[] = L"Settings";
 
 platform::LocalTime DateOnly(platform::LocalTime time) {
     time.hour = 0;

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "services/localisation.h"
+#include "services/settings_keys.h"
 #include "services/system_facts.h"
 
 #include <cstdint>
@@ -22,7 +23,6 @@ inline constexpr wchar_t kTopicUpdates[] = L"updates";
 inline constexpr wchar_t kTopicSite[] = L"site";
 inline constexpr wchar_t kTopicHelp[] = L"help";
 
-inline constexpr wchar_t kRecentUpdateSetting[] = L"Recent Update";
 // The reminder asks when more than this many days have passed since the last check.
 inline constexpr int kUpdateReminderDays = 60;
 

@@ -31,8 +31,9 @@ void ShowHandOffPopup(EntryContext& context, const std::wstring& commandLine,
     popup.Activate(handOff->folder, handOff->exeName, notice);
     if (notice == monitor::PopupNotice::NewRecord) {
         // The check pass spaces its reminders about the same executable from this time.
-        services::SaveSetting(context.platform.registry, services::kAppKey, monitor::kRemindSection,
-                              handOff->exeName, services::NowText(context.platform));
+        services::SaveSetting(context.platform.registry, services::kAppKey,
+                              services::kRemindSection, handOff->exeName,
+                              services::NowText(context.platform));
     }
 }
 
@@ -74,43 +75,43 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
         {L"uninstall", MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
              Uninstall(context.platform, context.facts, context.language);
          }});
+    steps.push_back({services::kSetupInstallWord, MatchTest::Equal, AfterStep::Ends,
+                     [&context](const std::wstring&) {
+                         Install(context.platform, context.facts, context.language);
+                     }});
     steps.push_back(
-        {kSetupInstallWord, MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
-             Install(context.platform, context.facts, context.language);
-         }});
-    steps.push_back(
-        {kSetupUninstallWord, MatchTest::Equal, AfterStep::Ends,
+        {services::kSetupUninstallWord, MatchTest::Equal, AfterStep::Ends,
          [&context](const std::wstring&) { UninstallForSetup(context.platform, context.facts); }});
     steps.push_back({L"vexo", MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
                          services::CheckTranslation(context.platform, context.facts,
                                                     context.language);
                      }});
-    steps.push_back({monitor::kRemovalWord, MatchTest::Contains, AfterStep::GoesOn,
+    steps.push_back({services::kRemovalWord, MatchTest::Contains, AfterStep::GoesOn,
                      [&context](const std::wstring& commandLine) {
-                         ShowHandOffPopup(context, commandLine, monitor::kRemovalWord,
+                         ShowHandOffPopup(context, commandLine, services::kRemovalWord,
                                           monitor::PopupNotice::Removed);
                      }});
-    steps.push_back({monitor::kSwitchedOffWord, MatchTest::Contains, AfterStep::GoesOn,
+    steps.push_back({services::kSwitchedOffWord, MatchTest::Contains, AfterStep::GoesOn,
                      [&context](const std::wstring& commandLine) {
-                         ShowHandOffPopup(context, commandLine, monitor::kSwitchedOffWord,
+                         ShowHandOffPopup(context, commandLine, services::kSwitchedOffWord,
                                           monitor::PopupNotice::SwitchedOff);
                      }});
-    steps.push_back({monitor::kAdminOnlyWord, MatchTest::Contains, AfterStep::GoesOn,
+    steps.push_back({services::kAdminOnlyWord, MatchTest::Contains, AfterStep::GoesOn,
                      [&context](const std::wstring& commandLine) {
-                         ShowHandOffPopup(context, commandLine, monitor::kAdminOnlyWord,
+                         ShowHandOffPopup(context, commandLine, services::kAdminOnlyWord,
                                           monitor::PopupNotice::AdminOnly);
                      }});
-    steps.push_back({monitor::kReminderWord, MatchTest::Contains, AfterStep::GoesOn,
+    steps.push_back({services::kReminderWord, MatchTest::Contains, AfterStep::GoesOn,
                      [&context](const std::wstring& commandLine) {
-                         ShowHandOffPopup(context, commandLine, monitor::kReminderWord,
+                         ShowHandOffPopup(context, commandLine, services::kReminderWord,
                                           monitor::PopupNotice::NewRecord);
                      }});
     steps.push_back(
-        {monitor::kStartupWord, MatchTest::Equal, AfterStep::Returns,
+        {services::kStartupWord, MatchTest::Equal, AfterStep::Returns,
          [&context](const std::wstring&) {
              std::wstring startMode =
                  services::GetSetting(context.platform.registry, services::kAppKey,
-                                      monitor::kSettingsSection, monitor::kStartModeKey);
+                                      services::kSettingsSection, services::kStartModeKey);
              context.platform.windows.Load(std::make_unique<monitor::TrayAgent>(
                  context.platform, context.facts, context.language, std::move(startMode)));
          }});
@@ -118,11 +119,11 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
                          context.platform.windows.Load(std::make_unique<manager::Main>(
                              context.platform, context.facts, context.language, L""));
                      }});
-    steps.push_back({monitor::kPreopenWord, MatchTest::Contains, AfterStep::Returns,
+    steps.push_back({services::kPreopenWord, MatchTest::Contains, AfterStep::Returns,
                      [&context](const std::wstring& commandLine) {
                          context.platform.windows.Load(std::make_unique<manager::Main>(
                              context.platform, context.facts, context.language,
-                             RemoveEveryOccurrence(commandLine, monitor::kPreopenWord)));
+                             RemoveEveryOccurrence(commandLine, services::kPreopenWord)));
                      }});
     return steps;
 }
@@ -136,7 +137,8 @@ DispatchOutcome RunEntry(platform::Platform& platform, const std::wstring& comma
     context.language = std::move(*language);
     // A silent setup program and the setup's uninstaller wait for their step and may run with
     // no one to answer.
-    const bool forSetup = commandLine == kSetupInstallWord || commandLine == kSetupUninstallWord;
+    const bool forSetup =
+        commandLine == services::kSetupInstallWord || commandLine == services::kSetupUninstallWord;
     services::UpdateCheckReminder(platform, context.facts, context.language, !forSetup);
     const DispatchOutcome outcome = Dispatch(ModeTable(context), commandLine);
     if (outcome == DispatchOutcome::Returned) {

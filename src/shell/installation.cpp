@@ -284,7 +284,7 @@ void Uninstall(platform::Platform& platform, const services::SystemFacts& facts,
     if (platform.files.FileExists(layout.agentShortcut)) {
         platform.files.Remove(layout.agentShortcut);
     }
-    platform.desktop.CloseWindowByTitle(kTrayAgentCaption, false);
+    platform.desktop.CloseWindowByTitle(services::kTrayAgentCaption, false);
 
     // Only an explicit Yes keeps the settings; a box that could not be shown removes nothing.
     const platform::MessageAnswer keep = platform.messages.Show(

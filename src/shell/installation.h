@@ -4,6 +4,7 @@
 // finish after it has ended.
 
 #include "platform/platform.h"
+#include "services/command_words.h"
 #include "services/localisation.h"
 #include "services/system_facts.h"
 
@@ -14,7 +15,6 @@
 
 namespace vtrl::shell {
 
-inline constexpr wchar_t kTrayAgentCaption[] = L"Vantorel tray agent";
 inline constexpr wchar_t kReloadMonthSetting[] = L"Reload-Month";
 inline constexpr wchar_t kReloadYearSetting[] = L"Reload-Year";
 inline constexpr wchar_t kUninstallKeyStem[] =
@@ -91,10 +91,6 @@ std::wstring RegeditCommand(const services::SystemFacts& facts, const std::wstri
 std::wstring BatchCommand(const services::SystemFacts& facts, const std::wstring& batchPath);
 // The registry script's lines.
 std::vector<std::wstring> UninstallScriptLines(const InstallLayout& layout, bool keepSettings);
-
-// The command word of the install steps as a silent setup program runs them: the same steps,
-// but no question before them (the update reminder), since no one may be there to answer.
-inline constexpr wchar_t kSetupInstallWord[] = L"setupinstall";
 
 // "install": ends the process afterwards.
 void Install(platform::Platform& platform, const services::SystemFacts& facts,

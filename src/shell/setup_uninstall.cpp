@@ -31,9 +31,9 @@ void UninstallForSetup(platform::Platform& platform, const services::SystemFacts
     const InstallLayout layout = LayoutFor(facts);
     RemoveFileIfThere(platform.files, layout.agentShortcut);
 
-    platform.desktop.CloseWindowByTitle(kTrayAgentCaption, false);
+    platform.desktop.CloseWindowByTitle(services::kTrayAgentCaption, false);
     for (auto waited = std::chrono::milliseconds::zero();
-         waited < kAgentCloseWait && platform.desktop.WindowExists(kTrayAgentCaption);
+         waited < kAgentCloseWait && platform.desktop.WindowExists(services::kTrayAgentCaption);
          waited += kAgentCloseLook) {
         if (pause) {
             pause(kAgentCloseLook);

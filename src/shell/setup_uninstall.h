@@ -5,6 +5,7 @@
 // returns.
 
 #include "platform/platform.h"
+#include "services/command_words.h"
 #include "services/system_facts.h"
 #include "shell/installation.h"
 
@@ -12,8 +13,6 @@
 
 namespace vtrl::shell {
 
-// The command word of these steps; the uninstaller runs the executable with it and waits.
-inline constexpr wchar_t kSetupUninstallWord[] = L"setupuninstall";
 // How long the steps wait for the tray agent to end after asking it to close, and how often
 // they look: the uninstaller cannot delete an executable that still runs.
 inline constexpr std::chrono::milliseconds kAgentCloseWait{10000};

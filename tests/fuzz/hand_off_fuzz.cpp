@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A command line as the popup process gets it, and the name it hands over.
     const std::wstring word =
-        input.ConsumeBool() ? vtrl::monitor::kRemovalWord : vtrl::monitor::kReminderWord;
+        input.ConsumeBool() ? vtrl::services::kRemovalWord : vtrl::services::kReminderWord;
     const std::wstring commandLine =
         input.ConsumeBool() ? vtrl::fuzz::WideText(input, 80) : vtrl::fuzz::AnsiText(input, 80);
     const std::wstring name = vtrl::monitor::HandOffNameIn(commandLine, word);

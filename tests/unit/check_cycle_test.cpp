@@ -154,7 +154,7 @@ TEST_F(CheckCycle, FirstPassAfterAnEmptyLastReminderStartsNothing) {
 
     Advance(kReminderGapSeconds + 1);
     Pass();
-    const auto popups = Popups(kReminderWord);
+    const auto popups = Popups(services::kReminderWord);
     ASSERT_EQ(popups.size(), 1u);
     EXPECT_EQ(HandOffContent(popups[0]), std::string("c:\\tools\r\ntool.exe\r\n"));
     EXPECT_EQ(Setting(L"Data", L"LastReminder"), TimeText(0));
@@ -165,7 +165,7 @@ TEST_F(CheckCycle, TwoUndecidedRecordsInOnePassStartOneReminder) {
     AddRunRecord(L"Beta", L"beta.exe");
     LastReminderAgo(1000);
     Pass();
-    auto popups = Popups(kReminderWord);
+    auto popups = Popups(services::kReminderWord);
     ASSERT_EQ(popups.size(), 1u);
     EXPECT_EQ(HandOffContent(popups[0]), std::string("c:\\tools\r\nalpha.exe\r\n"));
 
@@ -173,10 +173,10 @@ TEST_F(CheckCycle, TwoUndecidedRecordsInOnePassStartOneReminder) {
     SetSetting(L"Remind", L"alpha.exe", TimeText(0));
     Advance(kReminderGapSeconds);
     Pass();
-    EXPECT_EQ(Popups(kReminderWord).size(), 1u) << "the gap must exceed 300 s";
+    EXPECT_EQ(Popups(services::kReminderWord).size(), 1u) << "the gap must exceed 300 s";
     Advance(1);
     Pass();
-    popups = Popups(kReminderWord);
+    popups = Popups(services::kReminderWord);
     ASSERT_EQ(popups.size(), 2u);
     EXPECT_EQ(HandOffContent(popups[1]), std::string("c:\\tools\r\nbeta.exe\r\n"));
 }
@@ -190,7 +190,7 @@ TEST_F(CheckCycle, GapBoundaryIsMoreThan300Seconds) {
     EXPECT_EQ(fake.launcher.started.size(), 0u);
     LastReminderAgo(301);
     Pass();
-    EXPECT_EQ(Popups(kReminderWord).size(), 1u);
+    EXPECT_EQ(Popups(services::kReminderWord).size(), 1u);
 }
 
 TEST_F(CheckCycle, IntervalBoundaryIsAtLeast21600Seconds) {
@@ -201,7 +201,7 @@ TEST_F(CheckCycle, IntervalBoundaryIsAtLeast21600Seconds) {
     EXPECT_EQ(fake.launcher.started.size(), 0u);
     Advance(1);
     Pass();
-    EXPECT_EQ(Popups(kReminderWord).size(), 1u);
+    EXPECT_EQ(Popups(services::kReminderWord).size(), 1u);
 }
 
 TEST_F(CheckCycle, UnreadableRemindTimeCountsAsNone) {
@@ -209,7 +209,7 @@ TEST_F(CheckCycle, UnreadableRemindTimeCountsAsNone) {
     LastReminderAgo(1000);
     SetSetting(L"Remind", L"tool.exe", L"not a date");
     Pass();
-    EXPECT_EQ(Popups(kReminderWord).size(), 1u);
+    EXPECT_EQ(Popups(services::kReminderWord).size(), 1u);
     EXPECT_EQ(Setting(L"Remind", L"tool.exe"), TimeText(-kRemindIntervalSeconds));
 }
 
@@ -221,11 +221,11 @@ TEST_F(CheckCycle, UnknownNoSwitchesRemindersOffButNotRestrictions) {
     const std::wstring lastReminder = Setting(L"Data", L"LastReminder");
     SetSetting(L"Settings", L"Unknown", L"NO");
     Pass();
-    EXPECT_EQ(Popups(kReminderWord).size(), 0u);
+    EXPECT_EQ(Popups(services::kReminderWord).size(), 0u);
     EXPECT_EQ(Setting(L"Remind", L"new.exe"), L"");
     EXPECT_EQ(Setting(L"Data", L"LastReminder"), lastReminder);
     EXPECT_FALSE(HasRunValue(L"Bad"));
-    EXPECT_EQ(Popups(kRemovalWord).size(), 1u);
+    EXPECT_EQ(Popups(services::kRemovalWord).size(), 1u);
 }
 
 TEST_F(CheckCycle, AReminderWhoseProcessDidNotStartLeavesNoHandOffFile) {
@@ -277,7 +277,7 @@ TEST_F(CheckCycle, RestrictedRegistryRecordIsRemovedLoggedAndAnnounced) {
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_EQ(logged[0].FullLocation, std::wstring(L"HKEY_CURRENT_USER\\") + kRunKey + L"\\Bad");
     EXPECT_EQ(logged[0].CommandLine, L"C:\\Tools\\Bad.exe");
-    const auto popups = Popups(kRemovalWord);
+    const auto popups = Popups(services::kRemovalWord);
     ASSERT_EQ(popups.size(), 1u);
     EXPECT_EQ(HandOffContent(popups[0]), std::string("c:\\tools\r\nbad.exe\r\n"));
     EXPECT_EQ(fake.sound.played, std::vector<std::wstring>{}) << "the popup plays it";
@@ -301,12 +301,12 @@ TEST_F(CheckCycle, AMachineRecordIsLeftToAnAdministratorAndTheUserIsTold) {
     EXPECT_FALSE(HasRunValue(L"Mine"));
     ASSERT_EQ(Logged().size(), 1u);
     EXPECT_EQ(Logged()[0].ExeName, L"mine.exe");
-    const auto notices = Popups(kAdminOnlyWord);
+    const auto notices = Popups(services::kAdminOnlyWord);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(HandOffContent(notices[0]), std::string("c:\\tools\r\nshared.exe\r\n"));
     // Spaced like every reminder: not again at the next pass.
     Pass();
-    EXPECT_EQ(Popups(kAdminOnlyWord).size(), 1u);
+    EXPECT_EQ(Popups(services::kAdminOnlyWord).size(), 1u);
     // An administrator's pass removes it.
     facts.IsAdmin = true;
     Pass();
@@ -332,8 +332,10 @@ TEST_F(CheckCycle, AMissingProgramsRecordIsTreatedLikeAnyOther) {
     const auto logged = Logged();
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_EQ(logged[0].CommandLine, L"C:\\Gone\\gone.exe -x");
-    EXPECT_EQ(HandOffContent(Popups(kRemovalWord).at(0)), std::string("c:\\gone\r\ngone.exe\r\n"));
-    EXPECT_EQ(HandOffContent(Popups(kReminderWord).at(0)), std::string("c:\\lost\r\nlost.exe\r\n"));
+    EXPECT_EQ(HandOffContent(Popups(services::kRemovalWord).at(0)),
+              std::string("c:\\gone\r\ngone.exe\r\n"));
+    EXPECT_EQ(HandOffContent(Popups(services::kReminderWord).at(0)),
+              std::string("c:\\lost\r\nlost.exe\r\n"));
     EXPECT_TRUE(fake.processes.ended.empty()) << "a namesake elsewhere keeps running";
 }
 
@@ -343,7 +345,7 @@ TEST_F(CheckCycle, TwoRemovalsInOnePassGetTwoHandOffFiles) {
     Decide(L"one.exe", decisions::kStatusRestricted, false, true);
     Decide(L"two.exe", decisions::kStatusRestricted, false, true);
     Pass();
-    const auto popups = Popups(kRemovalWord);
+    const auto popups = Popups(services::kRemovalWord);
     ASSERT_EQ(popups.size(), 2u);
     EXPECT_NE(popups[0], popups[1]);
     EXPECT_EQ(HandOffContent(popups[0]), std::string("c:\\tools\r\none.exe\r\n"));
@@ -539,10 +541,10 @@ TEST_F(CheckCycle, SwitchOffWayKeepsTheRecordAndSwitchesItOffOnce) {
     ASSERT_TRUE(value);
     EXPECT_FALSE(inventory::ParseApprovedValue(value->data).enabled);
     EXPECT_FALSE(fake.registry.QueryValue(Hive::CurrentUser, kUserRunSwitch, L"Keeper"));
-    const auto notices = Popups(kSwitchedOffWord);
+    const auto notices = Popups(services::kSwitchedOffWord);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(HandOffContent(notices[0]), std::string("c:\\tools\r\ntool.exe\r\n"));
-    EXPECT_TRUE(Popups(kRemovalWord).empty());
+    EXPECT_TRUE(Popups(services::kRemovalWord).empty());
     ASSERT_EQ(Logged().size(), 1u);
     EXPECT_EQ(Logged()[0].Kind, L"WINSWITCH");
 
@@ -551,7 +553,7 @@ TEST_F(CheckCycle, SwitchOffWayKeepsTheRecordAndSwitchesItOffOnce) {
     Advance(60);
     Pass();
     EXPECT_EQ(fake.registry.QueryValue(Hive::CurrentUser, kUserRunSwitch, L"Tool")->data, before);
-    EXPECT_EQ(Popups(kSwitchedOffWord).size(), 1u);
+    EXPECT_EQ(Popups(services::kSwitchedOffWord).size(), 1u);
     // Switched on again behind the agent's back: off again at the next pass.
     fake.registry.SetValue(Hive::CurrentUser, kUserRunSwitch, L"Tool",
                            {platform::kRegBinary, inventory::SwitchedOnValue()});
@@ -559,7 +561,7 @@ TEST_F(CheckCycle, SwitchOffWayKeepsTheRecordAndSwitchesItOffOnce) {
     EXPECT_FALSE(inventory::ParseApprovedValue(
                      fake.registry.QueryValue(Hive::CurrentUser, kUserRunSwitch, L"Tool")->data)
                      .enabled);
-    EXPECT_EQ(Popups(kSwitchedOffWord).size(), 2u);
+    EXPECT_EQ(Popups(services::kSwitchedOffWord).size(), 2u);
 }
 
 TEST_F(CheckCycle, WithoutASwitchOrInDeleteWayTheRecordIsDeleted) {
@@ -579,7 +581,7 @@ TEST_F(CheckCycle, WithoutASwitchOrInDeleteWayTheRecordIsDeleted) {
                      .has_value());
     ASSERT_EQ(Logged().size(), 1u);
     EXPECT_EQ(Logged()[0].Kind, L"REGISTRY");
-    EXPECT_EQ(Popups(kRemovalWord).size(), 1u);
+    EXPECT_EQ(Popups(services::kRemovalWord).size(), 1u);
 
     Decide(L"tool.exe", L"2", false, true);
     SetSetting(L"Settings", L"RestrictBy", L"DELETE");
@@ -600,7 +602,7 @@ TEST_F(CheckCycle, ARecordSwitchedOffInWindowsIsNeitherRemindedNorDeleted) {
     SetSetting(L"Settings", L"RestrictBy", L"DELETE");
     LastReminderAgo(1000);
     Pass();
-    EXPECT_TRUE(Popups(kReminderWord).empty());
+    EXPECT_TRUE(Popups(services::kReminderWord).empty());
     EXPECT_TRUE(HasRunValue(L"Gone")) << "harmless while Windows keeps it off";
     EXPECT_TRUE(Logged().empty());
 }

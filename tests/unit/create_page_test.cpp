@@ -123,7 +123,7 @@ TEST_F(CreatePageTest, CreateWritesTheShortcutTellsTheUserAndRestarts) {
     EXPECT_EQ(fake.messages.shown[0].text, L"Created.");
     EXPECT_EQ(fake.messages.shown[0].icon, platform::MessageIcon::Information);
     EXPECT_EQ(fake.launcher.started,
-              std::vector<std::wstring>{monitor::OwnCommandLine(facts, L"", L"")});
+              std::vector<std::wstring>{services::OwnCommandLine(facts, L"", L"")});
     EXPECT_TRUE(main.Unloaded());
 }
 

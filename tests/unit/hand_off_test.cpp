@@ -77,11 +77,11 @@ TEST_F(HandOffFiles, UnwritableFolderGivesNoNameAndLeavesNothing) {
 }
 
 TEST(HandOffName, EveryOccurrenceOfTheWordIsRemovedCaseSensitively) {
-    EXPECT_EQ(HandOffNameIn(L"notifi12345", kRemovalWord), L"12345");
-    EXPECT_EQ(HandOffNameIn(L"unknown0.3", kReminderWord), L"0.3");
-    EXPECT_EQ(HandOffNameIn(L"notifi12notifi34notifi", kRemovalWord), L"1234");
-    EXPECT_EQ(HandOffNameIn(L"NOTIFI1 notifi2", kRemovalWord), L"NOTIFI1 2");
-    EXPECT_EQ(HandOffNameIn(L"notifi", kRemovalWord), L"");
+    EXPECT_EQ(HandOffNameIn(L"notifi12345", services::kRemovalWord), L"12345");
+    EXPECT_EQ(HandOffNameIn(L"unknown0.3", services::kReminderWord), L"0.3");
+    EXPECT_EQ(HandOffNameIn(L"notifi12notifi34notifi", services::kRemovalWord), L"1234");
+    EXPECT_EQ(HandOffNameIn(L"NOTIFI1 notifi2", services::kRemovalWord), L"NOTIFI1 2");
+    EXPECT_EQ(HandOffNameIn(L"notifi", services::kRemovalWord), L"");
 }
 
 TEST(HandOffName, OnlyTheWritersDigitsOnlyShapeIsAccepted) {

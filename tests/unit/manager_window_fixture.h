@@ -106,7 +106,7 @@ protected:
         }
         return texts;
     }
-    std::wstring RestartCommand() const { return monitor::OwnCommandLine(facts, L"", L""); }
+    std::wstring RestartCommand() const { return services::OwnCommandLine(facts, L"", L""); }
 
     fakes::FakePlatform fake;
     services::SystemFacts facts;

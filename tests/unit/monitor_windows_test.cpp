@@ -107,7 +107,7 @@ TEST_F(MonitorWindows, ResidentAgentWaitsForItsTimerAndEndsOnALeftClick) {
     AddRestrictedRecord();
     TrayAgent& agent = StartAgent(L"");
     auto& host = HostOf(agent);
-    EXPECT_EQ(agent.Caption(), kTrayAgentCaption);
+    EXPECT_EQ(agent.Caption(), services::kTrayAgentCaption);
     EXPECT_EQ(agent.PassCount(), 0) << "never a pass at start";
     EXPECT_TRUE(RecordPresent());
     EXPECT_TRUE(agent.MagicSubTimer.Enabled());

@@ -23,7 +23,7 @@ public:
         asked.push_back(caption);
     }
     bool WindowExists(const std::wstring& caption) override {
-        return caption == kTrayAgentCaption && (looksLeft < 0 || looksLeft-- > 0);
+        return caption == services::kTrayAgentCaption && (looksLeft < 0 || looksLeft-- > 0);
     }
     int looksLeft = -1;
     std::vector<std::wstring> asked;
@@ -62,7 +62,7 @@ protected:
 };
 
 TEST_F(SetupUninstallTest, RemovesWhatInstallMadeAndKeepsTheUsersData) {
-    fake.desktop.open.insert(kTrayAgentCaption);
+    fake.desktop.open.insert(services::kTrayAgentCaption);
 
     UninstallForSetup(fake.Get(), facts, Recorder());
 
@@ -72,7 +72,8 @@ TEST_F(SetupUninstallTest, RemovesWhatInstallMadeAndKeepsTheUsersData) {
     EXPECT_EQ(services::RegReadValue(fake.registry, std::wstring(kUninstallKey) + L"\\DisplayName"),
               L"");
     ASSERT_EQ(fake.desktop.closes.size(), 1u);
-    EXPECT_EQ(fake.desktop.closes[0], std::make_pair(std::wstring(kTrayAgentCaption), false));
+    EXPECT_EQ(fake.desktop.closes[0],
+              std::make_pair(std::wstring(services::kTrayAgentCaption), false));
 
     // Nothing asks, shows, opens or runs anything, and the user's settings and data stay.
     EXPECT_TRUE(fake.messages.shown.empty());
@@ -97,7 +98,7 @@ TEST_F(SetupUninstallTest, WaitsForTheAgentToEndButNotForEver) {
     slow.looksLeft = 3;
     platform::Platform platform = WithDesktop(slow);
     UninstallForSetup(platform, facts, Recorder());
-    EXPECT_EQ(slow.asked, std::vector<std::wstring>{kTrayAgentCaption});
+    EXPECT_EQ(slow.asked, std::vector<std::wstring>{services::kTrayAgentCaption});
     EXPECT_EQ(pauses.size(), 3u);
 
     // An agent that never ends holds the steps only for the bound; the rest still runs.
@@ -128,16 +129,16 @@ TEST_F(SetupUninstallTest, TheSetupWordsRunTheirStepsWithoutTheUpdateQuestion) {
     services::SaveSetting(fake.registry, services::kAppKey, L"Settings", L"Recent Update",
                           L"1/1/2026 9:30:00 AM");
 
-    EXPECT_EQ(RunEntry(fake.Get(), kSetupInstallWord), DispatchOutcome::EndProcess);
+    EXPECT_EQ(RunEntry(fake.Get(), services::kSetupInstallWord), DispatchOutcome::EndProcess);
     EXPECT_TRUE(fake.messages.shown.empty());
     ASSERT_FALSE(fake.links.created.empty()) << "the install steps ran";
     EXPECT_EQ(fake.links.created[0].linkPath, kAgentShortcut);
 
-    EXPECT_EQ(RunEntry(fake.Get(), kSetupUninstallWord), DispatchOutcome::EndProcess);
+    EXPECT_EQ(RunEntry(fake.Get(), services::kSetupUninstallWord), DispatchOutcome::EndProcess);
     EXPECT_TRUE(fake.messages.shown.empty());
     EXPECT_FALSE(fake.files.FileExists(kAgentShortcut));
 
-    EXPECT_EQ(RunEntry(fake.Get(), std::wstring(kSetupUninstallWord) + L" "),
+    EXPECT_EQ(RunEntry(fake.Get(), std::wstring(services::kSetupUninstallWord) + L" "),
               DispatchOutcome::NoMatch);
     EXPECT_EQ(fake.messages.shown.size(), 1u) << "another command line still asks";
 }

@@ -99,7 +99,7 @@ TEST_F(SignaturePagesTest, HidingWindowsOwnEntriesClosesTheGap) {
     const std::wstring third = main.BAexe(2).Caption();
     main.CheckHideWindows.SetValue(1);
     main.CheckHideWindows_Click();
-    EXPECT_EQ(Setting(kHideWindowsKey), L"YES");
+    EXPECT_EQ(Setting(services::kHideWindowsKey), L"YES");
     EXPECT_EQ(main.BAexe(1).Caption(), third) << "signed by another publisher: moves up";
     EXPECT_EQ(main.RecordInView(1), 2);
     EXPECT_FALSE(main.BAexe(2).Visible());
@@ -107,7 +107,7 @@ TEST_F(SignaturePagesTest, HidingWindowsOwnEntriesClosesTheGap) {
     EXPECT_FALSE(main.BAplace(2).Visible());
     main.CheckHideWindows.SetValue(0);
     main.CheckHideWindows_Click();
-    EXPECT_EQ(Setting(kHideWindowsKey), L"");
+    EXPECT_EQ(Setting(services::kHideWindowsKey), L"");
     EXPECT_EQ(main.BAexe(1).Caption(), L"CTFMON.EXE");
     EXPECT_TRUE(main.BAexe(2).Visible());
     EXPECT_EQ(main.BAexe(2).Caption(), third);

@@ -191,7 +191,7 @@ TEST_F(CheckCycleWineTest, RestrictedRecordIsDeletedLoggedAnnouncedAndEnded) {
     EXPECT_EQ(logged[0].ExeName, L"cycle_target.exe");
 
     ASSERT_EQ(launcher.started.size(), 1u);
-    const std::wstring prefix = monitor::OwnCommandLine(facts, monitor::kRemovalWord, L"");
+    const std::wstring prefix = services::OwnCommandLine(facts, services::kRemovalWord, L"");
     ASSERT_TRUE(launcher.started[0].starts_with(prefix)) << launcher.started[0];
     const std::wstring name = launcher.started[0].substr(prefix.size());
     const auto handOff = monitor::TakeHandOffFile(r, facts.DataFolder, name);

@@ -572,12 +572,12 @@ int wmain(int argc, wchar_t** argv) {
     // when a sample is taken, moves the commit charge by a megabyte. That is Wine's, and it
     // would hide a leak of the agent's own. No reminders.
     auto& registry = platform.registry;
-    services::SaveSetting(registry, services::kAppKey, monitor::kSettingsSection,
-                          monitor::kNotifiWinKey, L"NO");
-    services::SaveSetting(registry, services::kAppKey, monitor::kSettingsSection,
-                          monitor::kSoundKey, L"NO");
-    services::SaveSetting(registry, services::kAppKey, monitor::kSettingsSection,
-                          monitor::kUnknownKey, L"NO");
+    services::SaveSetting(registry, services::kAppKey, services::kSettingsSection,
+                          services::kNotifiWinKey, L"NO");
+    services::SaveSetting(registry, services::kAppKey, services::kSettingsSection,
+                          services::kSoundKey, L"NO");
+    services::SaveSetting(registry, services::kAppKey, services::kSettingsSection,
+                          services::kUnknownKey, L"NO");
 
     Soak soak(platform, facts, passes);
     if (!soak.Prepare()) {
@@ -585,7 +585,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     auto& agent = static_cast<monitor::TrayAgent&>(platform.windows.Load(
         std::make_unique<monitor::TrayAgent>(platform, facts, language, L"")));
-    HWND window = FindWindowW(nullptr, monitor::kTrayAgentCaption);
+    HWND window = FindWindowW(nullptr, services::kTrayAgentCaption);
     DWORD owner = 0;
     if (window != nullptr) {
         GetWindowThreadProcessId(window, &owner);
