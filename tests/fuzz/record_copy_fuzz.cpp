@@ -53,16 +53,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     services::SystemFacts facts = inventory::testing::FakeProfileFacts(false);
     facts.DataFolder = fuzz::kDataFolder;
+    // A copy is written back only where its exact location names a place the scan looks at; one
+    // that names none (a NUL inside the Startup folder's path, which no file can have) is left
+    // unused and the record is written from the log's lines.
+    decisions::BackupEntry exact = entry;
+    if (found) {
+        exact.FullLocation = found->content.exactLocation;
+    }
+    const bool used =
+        found && decisions::ScannedRestoreTarget(fake.locale, facts, exact).has_value();
     decisions::Decisions table;
     const auto outcome = decisions::RestoreRemovedRecord(fake.Get(), facts, table, entry);
-    VTRL_FUZZ_CHECK(!outcome.refused && outcome.exactCopy == found.has_value());
+    VTRL_FUZZ_CHECK(!outcome.refused && outcome.exactCopy == used);
     // Whatever the copy says, only the entry's own value or shortcut file may exist afterwards.
     const auto names = fake.registry.ListValueNames(platform::Hive::CurrentUser, kRunKey);
     const auto links = fake.files.ListFolder(kStartup, L"*");
     if (shortcut) {
         VTRL_FUZZ_CHECK(names && names->empty());
         VTRL_FUZZ_CHECK(links.size() <= 1);
-        if (found) {
+        if (used) {
             VTRL_FUZZ_CHECK(links.size() == 1 && links[0].name == L"Tool.lnk");
             VTRL_FUZZ_CHECK(fake.files.Content(entry.FullLocation) == found->content.data);
         }
@@ -71,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         VTRL_FUZZ_CHECK(names && *names == std::vector<std::wstring>{L"Tool"});
         const auto value = fake.registry.QueryValue(platform::Hive::CurrentUser, kRunKey, L"Tool");
         VTRL_FUZZ_CHECK(value.has_value());
-        if (found) {
+        if (used) {
             VTRL_FUZZ_CHECK(value->type == found->content.valueType &&
                             std::string(value->data.begin(), value->data.end()) ==
                                 found->content.data);
