@@ -32,6 +32,8 @@ VTRL_STD_USER=vtrlstd
 VTRL_UIDRIVER_TIMEOUT=${VTRL_UIDRIVER_TIMEOUT:-60}
 # What reg.exe prints for a key or value that does not exist (and nothing else prints).
 VTRL_REG_NOT_FOUND='[Uu]nable to find the specified registry (key|value)'
+# What Wine's launcher prints when it could not start a program at all (the program never ran).
+VTRL_WINE_NOT_STARTED='Application could not be started, or no application associated'
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -66,10 +68,29 @@ vtrl_server_stop() {
 # vtrl_wine TIMEOUT PROGRAM ARGS...: runs a Windows program (a Unix path to an .exe, or a
 # program of the prefix such as cmd or reg) with stdin from /dev/null and returns its exit
 # code, 124 when it ran out of time. Under `set -e`, capture it: `rc=0; vtrl_wine ... || rc=$?`.
+# Now and then Wine's loader fails to start a program at all ("Application could not be started
+# ... ShellExecuteEx failed: Internal error." as the first line of the standard output), a
+# program of the prefix such as reg.exe too: the program never ran, so it is started again (three
+# tries); every other outcome is the program's. Its output is passed on when it has ended,
+# standard output first.
 vtrl_wine() {
     local limit=$1
     shift
-    timeout "$limit" wine "$@" </dev/null
+    local output errors rc attempt
+    output=$(mktemp "${VTRL_CASE_DIR:-${TMPDIR:-/tmp}}/wine_output.XXXXXX")
+    errors=$output.errors
+    for attempt in 1 2 3; do
+        rc=0
+        timeout "$limit" wine "$@" </dev/null >"$output" 2>"$errors" || rc=$?
+        if [[ $rc != 1 ]] || ! head -n 1 "$output" | grep -q "^$VTRL_WINE_NOT_STARTED"; then
+            break
+        fi
+        echo "vtrl_wine: Wine did not start $1 (try $attempt of 3)" >&2
+    done
+    cat "$output"
+    cat "$errors" >&2
+    rm -f "$output" "$errors"
+    return "$rc"
 }
 
 # vtrl_start PROGRAM ARGS...: starts a Windows program in the background, its output going to

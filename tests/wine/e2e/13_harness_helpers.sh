@@ -107,3 +107,15 @@ assert_eq 7 "$rc" "exit code"
 rc=0
 vtrl_wine 1 cmd /c ping -n 5 127.0.0.1 >/dev/null || rc=$?
 assert_eq 124 "$rc" "timeout"
+# A program Wine could not start at all is tried three times, its error passed on with exit 1;
+# a program's own exit code 1 with output on the error stream is the program's, not retried.
+rc=0
+errors=$(vtrl_wine 30 vtrl_no_such_program.exe 2>&1) || rc=$?
+assert_eq 1 "$rc" "exit code of a program that cannot be started"
+assert_eq 3 "$(grep -c 'Wine did not start vtrl_no_such_program.exe' <<<"$errors")" \
+    "tries to start it: $errors"
+grep -q "$VTRL_WINE_NOT_STARTED" <<<"$errors" || fail "Wine's message is passed on: $errors"
+rc=0
+errors=$(vtrl_wine 30 cmd /c "echo own message 1>&2 & exit 1" 2>&1 >/dev/null) || rc=$?
+assert_eq 1 "$rc" "exit code 1 of a program"
+assert_eq 'own message' "$(tr -d '\r' <<<"$errors" | sed 's/ *$//')" "its error output, once"
