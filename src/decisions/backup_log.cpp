@@ -176,23 +176,16 @@ BackupListing ListBackupEntries(platform::Platform& platform, const std::wstring
             }
         }
         listing.displayLines.push_back(DisplayLineOf(platform.locale, entry));
-        for (std::wstring& row : DataRowsOf(entry)) {
-            listing.dataRows.push_back(std::move(row));
-        }
+        listing.entries.push_back(entry);
     }
     return listing;
 }
 
 std::optional<BackupEntry> ListedEntry(const BackupListing& listing, std::size_t index) {
-    if (index >= listing.displayLines.size() ||
-        (index + 1) * kBackupDataRows > listing.dataRows.size()) {
+    if (index >= listing.displayLines.size() || index >= listing.entries.size()) {
         return std::nullopt;
     }
-    std::array<std::wstring, kBackupDataRows> rows;
-    for (std::size_t row = 0; row < kBackupDataRows; ++row) {
-        rows[row] = listing.dataRows[index * kBackupDataRows + row];
-    }
-    return EntryFromDataRows(rows);
+    return listing.entries[index];
 }
 
 StoreResult ClearBackupLog(platform::Platform& platform, const std::wstring& dataFolder) {

@@ -76,10 +76,10 @@ StoreResult BackupAndLogRemoval(platform::Platform& platform, const std::wstring
 // compared as Windows compares key paths and file paths (case-insensitively).
 bool SamePlace(platform::Locale& locale, const BackupEntry& one, const BackupEntry& other);
 
-// The undo page's two lists: entry n of displayLines owns rows 9n to 9n + 8 of dataRows.
+// What the undo page lists: line n of displayLines shows entries[n].
 struct BackupListing {
     std::vector<std::wstring> displayLines;
-    std::vector<std::wstring> dataRows;
+    std::vector<BackupEntry> entries;
 };
 // With pastWeekOnly, entries removed 604,800 seconds ago or earlier are left out; an entry whose
 // time cannot be read is always listed.

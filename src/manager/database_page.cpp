@@ -8,8 +8,6 @@ namespace vtrl::manager {
 namespace {
 
 constexpr ui::Colour kWhite = 0x00FFFFFF;
-// List4 holds this many rows per entry shown in List3.
-constexpr int kRowsPerEntry = 3;
 
 } // namespace
 
@@ -32,11 +30,10 @@ void DatabasePage::Build() {
     title.bold = true;
     Deza3.SetFont(title);
     Deza3.SetColours(ui::kDefaultColour, kWhite);
-    for (ui::Control* control : {&Deza3, &Option7, &Option8, &OptionPublishers, &List3, &List4,
-                                 &Command13, &Command12, &Command11}) {
+    for (ui::Control* control : {&Deza3, &Option7, &Option8, &OptionPublishers, &List3, &Command13,
+                                 &Command12, &Command11}) {
         main_.AddToPage(*control, kDatabasePage);
     }
-    List4.SetVisible(false);
     // The black list shows first.
     Option8.SetValue(1);
     Option7.onClick = [this] { FillDatabaseLists(); };
@@ -66,19 +63,16 @@ void DatabasePage::LoadTexts() {
 void DatabasePage::FillDatabaseLists() {
     main_.LoadDecisionsAndRules();
     std::vector<std::wstring> names;
-    std::vector<std::wstring> keys;
+    shownEntries_.clear();
     if (OptionPublishers.Value() != 0) {
         names = main_.Publishers().Publishers;
     } else if (Option7.Value() != 0 || Option8.Value() != 0) {
-        for (const auto& entry : ListedEntries(main_.Decisions(), Option7.Value() != 0)) {
+        shownEntries_ = ListedEntries(main_.Decisions(), Option7.Value() != 0);
+        for (const auto& entry : shownEntries_) {
             names.push_back(entry.ExeName);
-            keys.push_back(entry.ExeFolder);
-            keys.push_back(entry.ExeName);
-            keys.push_back(entry.Arguments);
         }
     }
     List3.SetItems(std::move(names));
-    List4.SetItems(std::move(keys));
 }
 
 // A box that could not be shown changes nothing, as a No would.
@@ -98,20 +92,16 @@ void DatabasePage::Command13_Click() {
         RemoveSelectedPublisher(static_cast<std::size_t>(line));
         return;
     }
-    const auto& keys = List4.Items();
-    const std::size_t first = static_cast<std::size_t>(line) * kRowsPerEntry;
-    if (first + kRowsPerEntry > keys.size()) {
+    if (static_cast<std::size_t>(line) >= shownEntries_.size()) {
         return;
     }
     if (Confirmed()) {
-        // Copies: the lists are rebuilt right after.
-        const std::wstring folder = keys[first];
-        const std::wstring name = keys[first + 1];
-        const std::wstring arguments = keys[first + 2];
-        ShowStoreProblem(main_,
-                         decisions::SaveDecision(main_.Platform(), main_.Facts().DataFolder,
-                                                 main_.Decisions(), folder, name, arguments, false,
-                                                 false, decisions::kStatusNoDecision));
+        // A copy: the lists are rebuilt right after.
+        const decisions::DecisionEntry entry = shownEntries_[static_cast<std::size_t>(line)];
+        ShowStoreProblem(main_, decisions::SaveDecision(main_.Platform(), main_.Facts().DataFolder,
+                                                        main_.Decisions(), entry.ExeFolder,
+                                                        entry.ExeName, entry.Arguments, false,
+                                                        false, decisions::kStatusNoDecision));
     }
     FillDatabaseLists();
 }

@@ -35,8 +35,6 @@ public:
                                  {360, 1380, 8160, 300},
                                  L"Show approved publishers"};
     ui::Control List3{ui::ControlKind::ListBox, L"List3", {360, 1800, 5280, 2520}};
-    // Three rows per line of List3: the entry's folder, executable name and arguments.
-    ui::Control List4{ui::ControlKind::ListBox, L"List4", {5880, 3600, 1200, 600}};
     ui::Control Command13{
         ui::ControlKind::Button, L"Command13", {5880, 1800, 2640, 420}, L"remove from list"};
     ui::Control Command12{
@@ -50,6 +48,8 @@ public:
     void LoadTexts();
     // Reloads the decision file and lists the entries of the chosen list.
     void FillDatabaseLists();
+    // The decision entries List3 lists, line for line; empty while it lists publishers.
+    const std::vector<decisions::DecisionEntry>& ShownEntries() const { return shownEntries_; }
     void Command13_Click();
     void Command12_Click();
     void Command11_Click();
@@ -60,6 +60,7 @@ private:
     void RemoveSelectedPublisher(std::size_t line);
 
     Main& main_;
+    std::vector<decisions::DecisionEntry> shownEntries_;
 };
 
 } // namespace vtrl::manager

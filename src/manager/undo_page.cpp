@@ -4,8 +4,6 @@
 #include "manager/main_window.h"
 #include "manager/store_message.h"
 
-#include <array>
-
 namespace vtrl::manager {
 namespace {
 
@@ -13,29 +11,12 @@ constexpr ui::Colour kWhite = 0x00FFFFFF;
 
 } // namespace
 
-std::optional<decisions::BackupEntry> EntryOfLine(const std::vector<std::wstring>& dataRows,
-                                                  int line) {
-    if (line < 0) {
-        return std::nullopt;
-    }
-    const std::size_t first = static_cast<std::size_t>(line) * decisions::kBackupDataRows;
-    if (first + decisions::kBackupDataRows > dataRows.size()) {
-        return std::nullopt;
-    }
-    std::array<std::wstring, decisions::kBackupDataRows> rows;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        rows[i] = dataRows[first + i];
-    }
-    return decisions::EntryFromDataRows(rows);
-}
-
 void UndoPage::Build() {
     for (ui::Control* control :
-         {&Deza4, &Label8, &List1, &List2, &Check10, &Command8, &Command9, &Command7}) {
+         {&Deza4, &Label8, &List1, &Check10, &Command8, &Command9, &Command7}) {
         control->SetColours(ui::kDefaultColour, kWhite);
         main_.AddToPage(*control, kUndoPage);
     }
-    List2.SetVisible(false);
     Check10.SetValue(1);
     ui::Font title;
     title.points = 12;
@@ -60,14 +41,20 @@ void UndoPage::LoadTexts() {
 }
 
 void UndoPage::FillUndoList() {
-    auto listing = decisions::ListBackupEntries(main_.Platform(), main_.Facts().DataFolder,
-                                                Check10.Value() != 0);
-    List1.SetItems(std::move(listing.displayLines));
-    List2.SetItems(std::move(listing.dataRows));
+    listing_ = decisions::ListBackupEntries(main_.Platform(), main_.Facts().DataFolder,
+                                            Check10.Value() != 0);
+    List1.SetItems(listing_.displayLines);
+}
+
+std::optional<decisions::BackupEntry> UndoPage::EntryOfLine(int line) const {
+    if (line < 0) {
+        return std::nullopt;
+    }
+    return decisions::ListedEntry(listing_, static_cast<std::size_t>(line));
 }
 
 void UndoPage::Command8_Click() {
-    const auto entry = EntryOfLine(List2.Items(), List1.ListIndex());
+    const auto entry = EntryOfLine(List1.ListIndex());
     if (!entry) {
         return;
     }

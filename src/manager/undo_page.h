@@ -13,11 +13,6 @@ namespace vtrl::manager {
 
 class Main;
 
-// The backup entry that display line `line` of the undo list owns in the hidden data list
-// (rows 9n to 9n + 8); nullopt when the line has no complete rows there.
-std::optional<decisions::BackupEntry> EntryOfLine(const std::vector<std::wstring>& dataRows,
-                                                  int line);
-
 class UndoPage {
 public:
     explicit UndoPage(Main& main) : main_(main) {}
@@ -27,6 +22,8 @@ public:
     // Keyed captions from the language file and the language's character set for labels.
     void LoadTexts();
     void FillUndoList();
+    // The entry line `line` of List1 shows; nullopt for no line.
+    std::optional<decisions::BackupEntry> EntryOfLine(int line) const;
 
     void Command8_Click();
     void Command9_Click();
@@ -39,7 +36,6 @@ public:
                        L"You should undo delete if some function of your computer stopped "
                        L"working properly. "};
     ui::Control List1{ui::ControlKind::ListBox, L"List1", {120, 1200, 8655, 3015}};
-    ui::Control List2{ui::ControlKind::ListBox, L"List2", {120, 1200, 8655, 3015}};
     ui::Control Check10{ui::ControlKind::CheckBox,
                         L"Check10",
                         {120, 4320, 8655, 300},
@@ -55,6 +51,8 @@ public:
 
 private:
     Main& main_;
+    // What List1 lists, line for line.
+    decisions::BackupListing listing_;
 };
 
 } // namespace vtrl::manager

@@ -168,10 +168,10 @@ TEST_F(BackupLogTest, ListingHasDisplayLinesAndNineRowsPerEntry) {
     EXPECT_EQ(listing.displayLines,
               (std::vector<std::wstring>{L"12/1/2026 1:00:00 PM = ONE.EXE ",
                                          L"12/2/2026 1:00:00 PM = TWÖ.EXE -a b"}));
-    ASSERT_EQ(listing.dataRows.size(), 18u);
-    EXPECT_EQ(listing.dataRows[9], L"12/2/2026 1:00:00 PM");
-    EXPECT_EQ(listing.dataRows[12], L"REGISTRY");
-    EXPECT_EQ(listing.dataRows[17], L"c:\\p\\twö.exe -a b");
+    ASSERT_EQ(listing.entries.size(), 2u);
+    EXPECT_EQ(listing.entries[1].RemovedAt, L"12/2/2026 1:00:00 PM");
+    EXPECT_EQ(listing.entries[1].Kind, L"REGISTRY");
+    EXPECT_EQ(listing.entries[1].CommandLine, L"c:\\p\\twö.exe -a b");
     const auto second = ListedEntry(listing, 1);
     ASSERT_TRUE(second.has_value());
     EXPECT_EQ(second->ExeName, L"twö.exe");

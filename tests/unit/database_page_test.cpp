@@ -45,9 +45,10 @@ TEST_F(DatabasePageTest, TheBlackListShowsFirst) {
     EXPECT_EQ(page.Option7.Value(), 0);
     // Two entries of the same name stay two lines, in file order.
     EXPECT_EQ(page.List3.Items(), (std::vector<std::wstring>{L"notes.exe", L"notes.exe"}));
-    EXPECT_EQ(page.List4.Items(), (std::vector<std::wstring>{L"c:\\tools", L"notes.exe", L"",
-                                                             L"c:\\other", L"notes.exe", L"-q"}));
-    EXPECT_FALSE(page.List4.Visible());
+    ASSERT_EQ(page.ShownEntries().size(), 2u);
+    EXPECT_EQ(page.ShownEntries()[0].ExeFolder, L"c:\\tools");
+    EXPECT_EQ(page.ShownEntries()[1].ExeFolder, L"c:\\other");
+    EXPECT_EQ(page.ShownEntries()[1].Arguments, L"-q");
 }
 
 TEST_F(DatabasePageTest, EachListShowsOnlyItsStatus) {
@@ -55,7 +56,8 @@ TEST_F(DatabasePageTest, EachListShowsOnlyItsStatus) {
     DatabasePage& page = main.databasePage;
     page.Option7.Click();
     EXPECT_EQ(page.List3.Items(), std::vector<std::wstring>{L"good.exe"});
-    EXPECT_EQ(page.List4.Items(), (std::vector<std::wstring>{L"c:\\apps", L"good.exe", L""}));
+    ASSERT_EQ(page.ShownEntries().size(), 1u);
+    EXPECT_EQ(page.ShownEntries()[0].ExeFolder, L"c:\\apps");
     page.Option8.Click();
     EXPECT_EQ(page.List3.Items().size(), 2u);
 }
@@ -127,7 +129,7 @@ TEST_F(DatabasePageTest, ClearAllAnsweredYesLeavesAnEmptyFile) {
     EXPECT_EQ(fake.messages.shown.at(0).text, L"Sure?");
     EXPECT_EQ(fake.files.Content(decisions::DecisionFilePath(facts.DataFolder)), "");
     EXPECT_TRUE(page.List3.Items().empty());
-    EXPECT_TRUE(page.List4.Items().empty());
+    EXPECT_TRUE(page.ShownEntries().empty());
     page.Option7.Click();
     EXPECT_TRUE(page.List3.Items().empty());
 }
