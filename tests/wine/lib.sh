@@ -116,6 +116,20 @@ uidriver() {
     return "$rc"
 }
 
+# start_agent [MESSAGE]: starts the resident agent (vantorel.exe startup) unless its tray icon is
+# there already, and waits until it is; the case fails with MESSAGE when it never comes.
+VTRL_AGENT_CAPTION='Vantorel tray agent'
+start_agent() {
+    if [[ $(uidriver tray-icon "$VTRL_AGENT_CAPTION" 2>/dev/null) != present ]]; then
+        vtrl_start "$VTRL_BIN/vantorel.exe" startup
+        for _ in $(seq 100); do
+            [[ $(uidriver tray-icon "$VTRL_AGENT_CAPTION" 2>/dev/null) == present ]] && break
+            sleep 0.2
+        done
+    fi
+    assert_eq present "$(uidriver tray-icon "$VTRL_AGENT_CAPTION")" "${1:-the resident agent is up}"
+}
+
 # win_env NAME: the value of the environment variable NAME as the prefix's programs see it.
 # Fails when it is unset (cmd then echoes the name back) or nothing came back.
 win_env() {

@@ -17,7 +17,7 @@ source "$(dirname "$0")/../manager_window.sh"
 
 lc=$VTRL_BIN/vantorelc.exe
 out=$VTRL_CASE_DIR
-agent='Vantorel tray agent'
+agent=$VTRL_AGENT_CAPTION
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 data=$(vtrl_data_folder)
 mkdir -p "$data"
@@ -137,12 +137,7 @@ fi
 # 2. All of them planted at once while the agent runs; one key is missing when it starts.
 each_place put_before
 reg_delete "HKCU\\$cv\\Policies\\Explorer\\Run"
-vtrl_start "$program" startup
-for _ in $(seq 100); do
-    [[ $(uidriver tray-icon "$agent" 2>/dev/null) == present ]] && break
-    sleep 0.2
-done
-assert_eq present "$(uidriver tray-icon "$agent")" "the resident agent is up"
+start_agent
 sleep 1
 # plant_reg KIND KEY VALUE TYPE PLANTED ...: the place's planted value as .reg lines.
 plant_reg() {

@@ -6,8 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 
-program=$VTRL_BIN/vantorel.exe
-agent='Vantorel tray agent'
+agent=$VTRL_AGENT_CAPTION
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 datakey='HKCU\Software\VB and VBA Program Settings\VTRL\Data'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -37,12 +36,7 @@ reg_set "$run_key" Keeper REG_SZ 'C:\vtrltest\keeper.exe'
 reg_set "$datakey" LastReminder REG_SZ "$(date -d '1 hour ago' '+%-m/%-d/%Y %-I:%M:%S %p')"
 now_ms() { date +%s%3N; }
 
-vtrl_start "$program" startup
-for _ in $(seq 100); do
-    [[ $(uidriver tray-icon "$agent" 2>/dev/null) == present ]] && break
-    sleep 0.2
-done
-assert_eq present "$(uidriver tray-icon "$agent")" "the resident agent is up"
+start_agent
 
 # A restricted Run value.
 reg_set "$run_key" 'Bad Tool' REG_SZ 'C:\vtrltest\badtool.exe'

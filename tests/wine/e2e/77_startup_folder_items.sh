@@ -14,7 +14,6 @@ source "$(dirname "$0")/../lib.sh"
 source "$(dirname "$0")/../manager_window.sh"
 
 lc=$VTRL_BIN/vantorelc.exe
-agent='Vantorel tray agent'
 out=$VTRL_CASE_DIR
 shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
@@ -104,17 +103,6 @@ reg_set "$settings" NotifiWin REG_SZ NO
 reg_set "$settings" Sound REG_SZ NO
 reg_set "$settings" Unknown REG_SZ NO
 
-# start_agent WHAT: starts the resident agent unless one is up, and waits for its tray icon.
-start_agent() {
-    if [[ $(uidriver tray-icon "$agent" 2>/dev/null) != present ]]; then
-        vtrl_start "$VTRL_BIN/vantorel.exe" startup
-        for _ in $(seq 100); do
-            [[ $(uidriver tray-icon "$agent" 2>/dev/null) == present ]] && break
-            sleep 0.2
-        done
-    fi
-    assert_eq present "$(uidriver tray-icon "$agent")" "$1"
-}
 start_agent "the resident agent is up"
 
 for f in "${files[@]}"; do mv "$t/stage/$f" "$startup/$f"; done

@@ -15,7 +15,7 @@ source "$(dirname "$0")/../manager_window.sh"
 
 lc=$VTRL_BIN/vantorelc.exe
 out=$VTRL_CASE_DIR
-agent='Vantorel tray agent'
+agent=$VTRL_AGENT_CAPTION
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 cv='Software\Microsoft\Windows\CurrentVersion'
 run_key="HKCU\\$cv\\Run"
@@ -126,12 +126,7 @@ reg_set "$settings" RestrictBy REG_SZ SWITCH
 reg_set "$settings" NotifiWin REG_SZ NO
 reg_set "$settings" Sound REG_SZ NO
 reg_set "$settings" Unknown REG_SZ NO
-vtrl_start "$program" startup
-for _ in $(seq 100); do
-    [[ $(uidriver tray-icon "$agent" 2>/dev/null) == present ]] && break
-    sleep 0.2
-done
-assert_eq present "$(uidriver tray-icon "$agent")" "the resident agent is up"
+start_agent
 is_off() {
     local value
     value=$(reg_get "$user_switch\\Run" "$1" 2>/dev/null) || return 1
