@@ -2,6 +2,7 @@
 
 #include "manager/main_window.h"
 #include "manager/record_page.h"
+#include "platform/ui/window_system.h"
 #include "services/icon_bitmap.h"
 #include "services/localisation.h"
 #include "services/system_facts.h"

@@ -19,8 +19,14 @@
 #include "platform/registry.h"
 #include "platform/shell_link.h"
 #include "platform/sound.h"
-#include "platform/ui/window_system.h"
 #include "platform/version_info.h"
+
+// The window system is only declared here: core code never calls it, and the form classes stay
+// out of every file that takes the platform; user-interface code includes
+// "platform/ui/window_system.h".
+namespace vtrl::ui {
+class WindowSystem;
+}
 
 namespace vtrl::platform {
 

@@ -5,6 +5,7 @@
 #include "monitor/hand_off.h"
 #include "monitor/popup_reminder.h"
 #include "monitor/tray_agent.h"
+#include "platform/ui/window_system.h"
 #include "services/date_time.h"
 #include "services/framework_dialog.h"
 #include "services/settings_store.h"
