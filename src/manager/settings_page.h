@@ -40,55 +40,55 @@ public:
     explicit SettingsPage(Main& main) : main_(main) {}
 
     ui::Control Deza2{ui::ControlKind::Label, L"Deza(2)", {120, 120, 8400, 375}, L"Preferences"};
-    ui::Control Check5{ui::ControlKind::CheckBox, L"Check5", {360, 720, 8160, 300}, L"play sounds"};
+    ui::Control Check5{ui::ControlKind::CheckBox, L"Check5", {360, 600, 8160, 300}, L"play sounds"};
     ui::Control Check7{ui::ControlKind::CheckBox,
                        L"Check7",
-                       {360, 1080, 8160, 300},
+                       {360, 930, 8160, 300},
                        L"constantly monitor startup records (tray agent)"};
     ui::Control Option4{ui::ControlKind::OptionButton,
                         L"Option4",
-                        {720, 1410, 7800, 300},
+                        {720, 1260, 7800, 300},
                         L"run check once per day on win startup and exit tray agent"};
     ui::Control Option5{ui::ControlKind::OptionButton,
                         L"Option5",
-                        {720, 1740, 7800, 300},
+                        {720, 1590, 7800, 300},
                         L"run check always on win startup, and exit tray agent"};
     ui::Control Option6{ui::ControlKind::OptionButton,
                         L"Option6",
-                        {720, 2070, 7800, 300},
+                        {720, 1920, 7800, 300},
                         L"run check always in the background with tray agent"};
     ui::Control Check8{
-        ui::ControlKind::CheckBox, L"Check8", {720, 2400, 7800, 300}, L"hide tray icon"};
+        ui::ControlKind::CheckBox, L"Check8", {720, 2250, 7800, 300}, L"hide tray icon"};
     ui::Control Check9{ui::ControlKind::CheckBox,
                        L"Check9",
-                       {360, 2880, 8160, 300},
+                       {360, 2700, 8160, 300},
                        L"notify me about new unknown programs"};
     ui::Control Check11{ui::ControlKind::CheckBox,
                         L"Check11",
-                        {360, 3240, 8160, 300},
+                        {360, 3030, 8160, 300},
                         L"Auto close popup notifications after 10 seconds"};
     ui::Control Check6{ui::ControlKind::CheckBox,
                        L"Check6",
-                       {360, 3600, 8160, 300},
+                       {360, 3360, 8160, 300},
                        L"show notification window when removing startup records"};
     ui::Control Check12{ui::ControlKind::CheckBox,
                         L"Check12",
-                        {360, 3960, 8160, 300},
+                        {360, 3690, 8160, 300},
                         L"Hide Windows' own entries"};
     // How a restricted program's startup record is stopped (monitor/restriction_way.h).
     ui::Control Label16{ui::ControlKind::Label,
                         L"Label16",
-                        {360, 4290, 8160, 255},
+                        {360, 4110, 8160, 255},
                         L"When a program is restricted:"};
     ui::Control Option10{ui::ControlKind::OptionButton,
                          L"Option10",
-                         {720, 4545, 3840, 300},
+                         {720, 4365, 3840, 300},
                          L"switch its startup record off (Windows' way)"};
     ui::Control Option11{ui::ControlKind::OptionButton,
                          L"Option11",
-                         {4680, 4545, 3840, 300},
+                         {4680, 4365, 3840, 300},
                          L"delete it with a backup"};
-    ui::Control Command3{ui::ControlKind::Button, L"Command3", {120, 4860, 1815, 420}, L"apply"};
+    ui::Control Command3{ui::ControlKind::Button, L"Command3", {120, 4785, 1815, 420}, L"apply"};
 
     // Adds the page's controls to the window; the window's constructor calls it once.
     void Build();
