@@ -46,31 +46,6 @@ std::wstring StoredSetting(bool on, SettingSense sense) {
     return on ? kYes : L"";
 }
 
-std::optional<MonitorMode> MonitorModeFromStored(const std::wstring& stored) {
-    if (stored.empty()) {
-        return MonitorMode::Background;
-    }
-    if (stored == services::kStartModeEvery) {
-        return MonitorMode::Every;
-    }
-    if (stored == services::kStartModeOnce) {
-        return MonitorMode::Once;
-    }
-    return std::nullopt;
-}
-
-std::wstring StoredMonitorMode(MonitorMode mode) {
-    switch (mode) {
-    case MonitorMode::Every:
-        return services::kStartModeEvery;
-    case MonitorMode::Once:
-        return services::kStartModeOnce;
-    case MonitorMode::Background:
-        break;
-    }
-    return L"";
-}
-
 std::wstring AutostartShortcutPath(const services::SystemFacts& facts) {
     return facts.StartupFolder + L"\\" + services::kProductName + L".lnk";
 }
@@ -116,15 +91,15 @@ void SettingsPage::LoadSettingsPage() {
                                     services::kSettingsSection, key);
     };
     Check7.SetValue(platform.files.FileExists(AutostartShortcutPath(main_.Facts())) ? 1 : 0);
-    if (const auto mode = MonitorModeFromStored(stored(services::kStartModeKey))) {
+    if (const auto mode = services::StartModeFromStored(stored(services::kStartModeKey))) {
         switch (*mode) {
-        case MonitorMode::Background:
+        case services::StartMode::Resident:
             Option6.SetValue(1);
             break;
-        case MonitorMode::Every:
+        case services::StartMode::Every:
             Option5.SetValue(1);
             break;
-        case MonitorMode::Once:
+        case services::StartMode::Once:
             Option4.SetValue(1);
             break;
         }
@@ -163,11 +138,11 @@ void SettingsPage::SaveSettings() {
     }
     // The mode is kept even while the agent does not start with Windows.
     if (Option6.Value() != 0) {
-        save(services::kStartModeKey, StoredMonitorMode(MonitorMode::Background));
+        save(services::kStartModeKey, services::StoredStartMode(services::StartMode::Resident));
     } else if (Option5.Value() != 0) {
-        save(services::kStartModeKey, StoredMonitorMode(MonitorMode::Every));
+        save(services::kStartModeKey, services::StoredStartMode(services::StartMode::Every));
     } else if (Option4.Value() != 0) {
-        save(services::kStartModeKey, StoredMonitorMode(MonitorMode::Once));
+        save(services::kStartModeKey, services::StoredStartMode(services::StartMode::Once));
     }
 }
 

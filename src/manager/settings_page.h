@@ -7,7 +7,6 @@
 #include "services/settings_keys.h"
 #include "services/system_facts.h"
 
-#include <optional>
 #include <string>
 
 namespace vtrl::manager {
@@ -20,17 +19,6 @@ enum class SettingSense { OnUnlessSet, OnWhenYes };
 bool SettingIsOn(const std::wstring& stored, SettingSense sense);
 // The text an on/off setting is saved as.
 std::wstring StoredSetting(bool on, SettingSense sense);
-
-// What the tray agent does when Windows starts, as "Settings"/"SMode" stores it.
-enum class MonitorMode {
-    Background, // stays resident with its tray icon (nothing stored)
-    Every,      // one check at every start, then ends
-    Once,       // one check a day at start, then ends
-};
-
-// nullopt for a stored text that names no mode.
-std::optional<MonitorMode> MonitorModeFromStored(const std::wstring& stored);
-std::wstring StoredMonitorMode(MonitorMode mode);
 
 // The shortcut that starts the tray agent at logon: Startup folder\Vantorel.lnk.
 std::wstring AutostartShortcutPath(const services::SystemFacts& facts);

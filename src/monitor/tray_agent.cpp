@@ -18,9 +18,10 @@ constexpr int kAgentSizeTwips = 120;
 } // namespace
 
 TrayAgent::TrayAgent(platform::Platform& platform, const services::SystemFacts& facts,
-                     const services::Language& language, std::wstring startMode)
+                     const services::Language& language,
+                     std::optional<services::StartMode> startMode)
     : ui::Form(L"Vantorel", kAgentSizeTwips, kAgentSizeTwips, ui::FormStyle::Hidden),
-      platform_(platform), facts_(facts), language_(language), startMode_(std::move(startMode)) {
+      platform_(platform), facts_(facts), language_(language), startMode_(startMode) {
     Add(Timer1);
     Add(MagicSubTimer);
     Add(SettleTimer);
@@ -32,7 +33,7 @@ TrayAgent::TrayAgent(platform::Platform& platform, const services::SystemFacts& 
 void TrayAgent::Form_Load() {
     SetCaption(services::kTrayAgentCaption);
     auto& registry = platform_.registry;
-    if (startMode_ == services::kStartModeOnce) {
+    if (startMode_ == services::StartMode::Once) {
         std::wstring last = services::GetSetting(
             registry, services::kAppKey, services::kDataSection, services::kLastOnceCheckKey);
         auto elapsed = services::SecondsSince(platform_, last);
@@ -50,12 +51,12 @@ void TrayAgent::Form_Load() {
         Unload();
         return;
     }
-    if (startMode_ == services::kStartModeEvery) {
+    if (startMode_ == services::StartMode::Every) {
         RunPass();
         Unload();
         return;
     }
-    if (startMode_.empty()) {
+    if (startMode_ == services::StartMode::Resident) {
         MagicSubTimer.SetEnabled(true);
         const inventory::ScanSources sources = inventory::DefaultScanSources(facts_);
         for (const inventory::PlaceSite& site : sources.places) {

@@ -15,6 +15,7 @@
 #include "services/settings_keys.h"
 #include "services/system_facts.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ inline constexpr unsigned kLeftButtonUp = 0x0202;
 class TrayAgent : public ui::Form {
 public:
     TrayAgent(platform::Platform& platform, const services::SystemFacts& facts,
-              const services::Language& language, std::wstring startMode);
+              const services::Language& language, std::optional<services::StartMode> startMode);
 
     ui::Timer Timer1{L"Timer1", kParkTimerMs, true};
     ui::Timer MagicSubTimer{L"MagicSubTimer", kCheckTimerMs, false};
@@ -81,7 +82,8 @@ private:
         bool parentArmed = false;
     };
 
-    std::wstring startMode_;
+    // nullopt: a stored mode the agent does not know; it then does nothing until closed.
+    std::optional<services::StartMode> startMode_;
     std::vector<WatchedLocation> locations_;
     bool passRunning_ = false;
     const char* passCause_ = "start"; // what asked for the next pass, for the trace

@@ -2,6 +2,9 @@
 // Every section and key of the settings store (settings_store.h), with what their values mean.
 // The store keeps text; a switch that is "on unless set" is off once any text ("NO") is stored.
 
+#include <optional>
+#include <string>
+
 namespace vtrl::services {
 
 // "Settings": the user's choices.
@@ -23,6 +26,35 @@ inline constexpr wchar_t kRestrictByDelete[] = L"DELETE";
 inline constexpr wchar_t kStartModeKey[] = L"SMode";
 inline constexpr wchar_t kStartModeOnce[] = L"Once";
 inline constexpr wchar_t kStartModeEvery[] = L"Every";
+enum class StartMode {
+    Resident, // stays with its tray icon and watches (nothing stored)
+    Every,    // one pass at every start, then ends
+    Once,     // one pass a day at start, then ends
+};
+// nullopt for a stored text that names no mode (the words are matched exactly).
+inline std::optional<StartMode> StartModeFromStored(const std::wstring& stored) {
+    if (stored.empty()) {
+        return StartMode::Resident;
+    }
+    if (stored == kStartModeEvery) {
+        return StartMode::Every;
+    }
+    if (stored == kStartModeOnce) {
+        return StartMode::Once;
+    }
+    return std::nullopt;
+}
+inline std::wstring StoredStartMode(StartMode mode) {
+    switch (mode) {
+    case StartMode::Every:
+        return kStartModeEvery;
+    case StartMode::Once:
+        return kStartModeOnce;
+    case StartMode::Resident:
+        break;
+    }
+    return L"";
+}
 // The language file's caption the user chose.
 inline constexpr wchar_t kLanguageSetting[] = L"Language";
 inline constexpr wchar_t kSubscriptionEmailSetting[] = L"Subscription Email";

@@ -107,15 +107,14 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
                          ShowHandOffPopup(context, commandLine, services::kReminderWord,
                                           monitor::PopupNotice::NewRecord);
                      }});
-    steps.push_back(
-        {services::kStartupWord, MatchTest::Equal, AfterStep::Returns,
-         [&context](const std::wstring&) {
-             std::wstring startMode =
-                 services::GetSetting(context.platform.registry, services::kAppKey,
-                                      services::kSettingsSection, services::kStartModeKey);
-             context.platform.windows.Load(std::make_unique<monitor::TrayAgent>(
-                 context.platform, context.facts, context.language, std::move(startMode)));
-         }});
+    steps.push_back({services::kStartupWord, MatchTest::Equal, AfterStep::Returns,
+                     [&context](const std::wstring&) {
+                         const auto startMode = services::StartModeFromStored(services::GetSetting(
+                             context.platform.registry, services::kAppKey,
+                             services::kSettingsSection, services::kStartModeKey));
+                         context.platform.windows.Load(std::make_unique<monitor::TrayAgent>(
+                             context.platform, context.facts, context.language, startMode));
+                     }});
     steps.push_back({L"", MatchTest::Equal, AfterStep::GoesOn, [&context](const std::wstring&) {
                          context.platform.windows.Load(std::make_unique<manager::Main>(
                              context.platform, context.facts, context.language, L""));

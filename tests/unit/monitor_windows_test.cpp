@@ -56,8 +56,8 @@ protected:
         return fake.registry.QueryValue(Hive::CurrentUser, kRunKey, L"Bad").has_value();
     }
     TrayAgent& StartAgent(const std::wstring& mode) {
-        return static_cast<TrayAgent&>(
-            fake.windows.Load(std::make_unique<TrayAgent>(fake.Get(), facts, language, mode)));
+        return static_cast<TrayAgent&>(fake.windows.Load(std::make_unique<TrayAgent>(
+            fake.Get(), facts, language, services::StartModeFromStored(mode))));
     }
     fakes::FakeFormHost& HostOf(const ui::Form& form) {
         return static_cast<fakes::FakeFormHost&>(*form.Host());

@@ -26,14 +26,15 @@ TEST(SettingsRules, OnOffSettingsReadAndSaveByTheirSense) {
     EXPECT_EQ(StoredSetting(false, SettingSense::OnWhenYes), L"");
 }
 
-TEST(SettingsRules, MonitorModesAndTheirStoredWords) {
-    EXPECT_EQ(MonitorModeFromStored(L""), MonitorMode::Background);
-    EXPECT_EQ(MonitorModeFromStored(L"Every"), MonitorMode::Every);
-    EXPECT_EQ(MonitorModeFromStored(L"Once"), MonitorMode::Once);
-    EXPECT_EQ(MonitorModeFromStored(L"Weekly"), std::nullopt);
-    EXPECT_EQ(MonitorModeFromStored(L"once"), std::nullopt);
-    for (MonitorMode mode : {MonitorMode::Background, MonitorMode::Every, MonitorMode::Once}) {
-        EXPECT_EQ(MonitorModeFromStored(StoredMonitorMode(mode)), mode);
+TEST(SettingsRules, StartModesAndTheirStoredWords) {
+    EXPECT_EQ(services::StartModeFromStored(L""), services::StartMode::Resident);
+    EXPECT_EQ(services::StartModeFromStored(L"Every"), services::StartMode::Every);
+    EXPECT_EQ(services::StartModeFromStored(L"Once"), services::StartMode::Once);
+    EXPECT_EQ(services::StartModeFromStored(L"Weekly"), std::nullopt);
+    EXPECT_EQ(services::StartModeFromStored(L"once"), std::nullopt);
+    for (services::StartMode mode :
+         {services::StartMode::Resident, services::StartMode::Every, services::StartMode::Once}) {
+        EXPECT_EQ(services::StartModeFromStored(services::StoredStartMode(mode)), mode);
     }
 }
 

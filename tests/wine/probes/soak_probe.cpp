@@ -583,8 +583,9 @@ int wmain(int argc, wchar_t** argv) {
     if (!soak.Prepare()) {
         return 1;
     }
-    auto& agent = static_cast<monitor::TrayAgent&>(platform.windows.Load(
-        std::make_unique<monitor::TrayAgent>(platform, facts, language, L"")));
+    auto& agent =
+        static_cast<monitor::TrayAgent&>(platform.windows.Load(std::make_unique<monitor::TrayAgent>(
+            platform, facts, language, services::StartMode::Resident)));
     HWND window = FindWindowW(nullptr, services::kTrayAgentCaption);
     DWORD owner = 0;
     if (window != nullptr) {
