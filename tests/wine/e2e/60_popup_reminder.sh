@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The popup notices started by the check pass: "notifi<file>" shows a removal notice without the
-# manager button, "unknown<file>" a new-record notice with it and a "Remind" time; both read
-# and delete their hand-off file in the data folder, slide down to the top edge, end their
-# process when closed (Escape closes them as "Ok"), and with "AutoClose" close by themselves.
+# The popup notices started by the check pass: "notifi<file>" shows a removal notice and
+# "switchedoff<file>" a switch-off notice, both without the manager button, "unknown<file>" a
+# new-record notice with it and a "Remind" time; all read and delete their hand-off file in the
+# data folder, slide down to the top edge, end their process when closed (Escape closes them as
+# "Ok"), and with "AutoClose" close by themselves.
 # Names of another shape than the writer's digits-only ones (paths, the data files themselves)
 # show nothing and delete nothing.
 set -euo pipefail
@@ -16,6 +17,7 @@ mkdir -p "$data"
 english=$VTRL_BIN/Languages/English.ini
 notify_del=$(sed -n 's/^NOTIFY-DEL=//p' "$english" | tr -d '\r')
 notify_new=$(sed -n 's/^NOTIFY-NEW=//p' "$english" | tr -d '\r')
+notify_off=$(sed -n 's/^NOTIFY-SWITCHOFF=//p' "$english" | tr -d '\r')
 
 hand_off() { # NAME FOLDER EXE
     printf '%s\r\n%s\r\n' "$2" "$3" >"$data/$1"
@@ -46,6 +48,20 @@ uidriver press Vantorel OK
 uidriver wait-gone Vantorel 10000
 wait "$pid"
 reg_missing "$remind" notepad.exe || fail "a removal notice stored a reminder time"
+
+# A switch-off notice ("switchedoff<file>"): its own text, no manager button, no reminder time.
+hand_off 1004 'C:\windows\system32' write.exe
+vtrl_start "$program" switchedoff1004
+pid=$VTRL_LAST_PID
+uidriver wait-window Vantorel 20000 >/dev/null
+assert_eq "$notify_off" "$(uidriver text Vantorel @Label3)" "the switch-off notice's text"
+assert_eq 'WRITE.EXE' "$(uidriver text Vantorel @Label2)" "the switched-off executable's name"
+[[ $(uidriver state Vantorel @Command2) == *visible=0* ]] || fail "the switch-off notice shows the manager button"
+assert_no_file "$data/1004" "the switch-off hand-off file after reading"
+uidriver press Vantorel OK
+uidriver wait-gone Vantorel 10000
+wait "$pid"
+reg_missing "$remind" write.exe || fail "a switch-off notice stored a reminder time"
 
 # A new-record notice: the manager button reads "Vantorel", and the reminder time is stored.
 hand_off 1003 'C:\Program Files\Sample Tools' Sample.exe
