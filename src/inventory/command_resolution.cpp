@@ -104,11 +104,16 @@ std::int32_t GetFileSize(platform::FileSystem& files, const std::wstring& path) 
     return static_cast<std::int32_t>(*size);
 }
 
-FileFacts GatherFileFacts(platform::Platform& platform, const std::wstring& resolved) {
+FileFacts NameFileFacts(platform::Locale& locale, const std::wstring& resolved) {
     FileFacts result;
-    const std::wstring path = platform.locale.ToUpper(resolved);
+    const std::wstring path = locale.ToUpper(resolved);
     result.Folder = ParentFolder(path);
     result.FileName = LastPathComponent(path);
+    return result;
+}
+
+FileFacts GatherFileFacts(platform::Platform& platform, const std::wstring& resolved) {
+    FileFacts result = NameFileFacts(platform.locale, resolved);
     // The file is read through the path as it was found, not its upper-case form: the answers
     // are the same, but a case-sensitive file system underneath (Wine) would have to search
     // every folder on the way for a name in another case.

@@ -49,5 +49,7 @@ struct FileFacts {
 // The facts of a resolved executable. Only the version resource is read from the file; the
 // folder cut is string work of this program's own and carries no error-log marker.
 FileFacts GatherFileFacts(platform::Platform& platform, const std::wstring& resolved);
+// Only the folder and the name, as GatherFileFacts gives them; the file is not read.
+FileFacts NameFileFacts(platform::Locale& locale, const std::wstring& resolved);
 
 } // namespace vtrl::inventory

@@ -58,7 +58,9 @@ void AddResolvedRecord(ScanContext& context, StartupRecord record,
     record.Arguments = resolved.Arguments;
     if (resolved.Found) {
         record.ProgramPath = resolved.Program;
-        FileFacts file = GatherFileFacts(context.platform, resolved.Program);
+        FileFacts file = context.options.withFileFacts
+                             ? GatherFileFacts(context.platform, resolved.Program)
+                             : NameFileFacts(locale, resolved.Program);
         record.ExeFolder = std::move(file.Folder);
         record.ExeName = std::move(file.FileName);
         record.Company = std::move(file.Company);
@@ -74,6 +76,16 @@ void AddResolvedRecord(ScanContext& context, StartupRecord record,
         record.LegacyKey = {};
     }
     AddRecord(context, std::move(record));
+}
+
+void FillFileFacts(platform::Platform& platform, StartupRecord& record) {
+    if (!record.Found || record.ProgramPath.empty()) {
+        return;
+    }
+    FileFacts file = GatherFileFacts(platform, record.ProgramPath);
+    record.Company = std::move(file.Company);
+    record.Description = std::move(file.Description);
+    record.FileSize = file.Size;
 }
 
 void ClearRecords(StartupInventory& inventory) {

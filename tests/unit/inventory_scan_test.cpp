@@ -268,6 +268,35 @@ TEST_F(InventoryScan, FileFactsComeFromTheVersionBlock) {
     EXPECT_EQ(At(0).ExeName, L"versioned.exe");
 }
 
+TEST_F(InventoryScan, FileFactsCanComeAfterTheScan) {
+    AddProgram(L"C:\\Tools\\Versioned.exe", 77);
+    fake.version.blocks[fakes::FoldCase(L"C:\\Tools\\Versioned.exe")] = Utf16Block(
+        L"\x01\x02\x03"s + L"CompanyName\0\0Acme\0\0"s + L"FileDescription\0Acme Tool\0"s);
+    SetRun(Hive::CurrentUser, L"Run", L"v", L"C:\\Tools\\Versioned.exe -x");
+    SetRun(Hive::CurrentUser, L"Run", L"gone", L"C:\\Tools\\Gone.exe");
+    ASSERT_EQ(Scan(false), ScanOutcome::Records);
+    const std::vector<StartupRecord> full(inventory.Records.begin(), inventory.Records.begin() + 2);
+
+    ASSERT_EQ(Scan(false, {.withFileFacts = false}), ScanOutcome::Records);
+    ASSERT_EQ(inventory.LastRecordIndex, 1);
+    EXPECT_TRUE(At(0).Found);
+    EXPECT_EQ(At(0).Company, L"");
+    EXPECT_EQ(At(0).Description, L"");
+    EXPECT_EQ(At(0).FileSize, 0);
+    for (int i = 0; i < 2; ++i) {
+        StartupRecord& record = inventory.Records[static_cast<std::size_t>(i)];
+        EXPECT_EQ(record.ExeFolder, full[static_cast<std::size_t>(i)].ExeFolder);
+        EXPECT_EQ(record.ExeName, full[static_cast<std::size_t>(i)].ExeName);
+        EXPECT_EQ(record.Arguments, full[static_cast<std::size_t>(i)].Arguments);
+        FillFileFacts(fake.Get(), record);
+        EXPECT_EQ(record.Company, full[static_cast<std::size_t>(i)].Company);
+        EXPECT_EQ(record.Description, full[static_cast<std::size_t>(i)].Description);
+        EXPECT_EQ(record.FileSize, full[static_cast<std::size_t>(i)].FileSize);
+    }
+    EXPECT_EQ(At(0).Description, L"Acme Tool");
+    EXPECT_FALSE(At(1).Found);
+}
+
 TEST_F(InventoryScan, ShortcutRules) {
     const std::wstring folder = facts.StartupFolder;
     AddProgram(L"C:\\Tools\\a.exe");
