@@ -233,10 +233,10 @@ void Main::ApplyListOrder(bool fromTop) {
     VScroll.SetRange(0, ScrollMaximum(shown));
     VScroll.SetVisible(shown > kRowsInView);
     ListEmpty.SetVisible(shown == 0 && !candidateRecords_.empty());
-    // A selection the search hides moves to the first record shown; Enter opens only what is
-    // shown.
-    if (selectedRow_ && std::find(shownRecords_.begin(), shownRecords_.end(), *selectedRow_) ==
-                            shownRecords_.end()) {
+    // The selection is always on a record shown: one the search hides, or none (after a search
+    // that matched nothing), moves to the first record shown, so that Enter opens what is seen.
+    if (!selectedRow_ || std::find(shownRecords_.begin(), shownRecords_.end(), *selectedRow_) ==
+                             shownRecords_.end()) {
         selectedRow_.reset();
         highlightedRow_.reset();
         if (!shownRecords_.empty()) {
@@ -257,6 +257,10 @@ void Main::RefreshRecordStatuses() {
         rows_[static_cast<std::size_t>(i)].status = RowStatusText(
             record, decision.Status, [&text](const std::wstring& key) { return text(key); });
         listOrder_.SetStatus(i, rows_[static_cast<std::size_t>(i)].status);
+    }
+    // The list's name says the selected record's status too.
+    if (selectedRow_) {
+        SelectRow(*selectedRow_);
     }
     // A new status may move a row in or out of the search, or along the status order.
     if (sort_ == ListSort::Status || !TextSearch.Caption().empty()) {

@@ -103,6 +103,14 @@ TEST_F(ListSearch, TypingNarrowsTheListToRecordsWhoseTextsHoldIt) {
     EXPECT_EQ(main.CurrentPage(), kListPage) << "Enter opens nothing that is not shown";
     EXPECT_FALSE(Press(main, ui::Key::Down));
 
+    Type(main, L"golf-less");
+    Type(main, L"-quiet");
+    EXPECT_EQ(main.SelectedRow(), 1) << "after no match, the first match is selected again";
+    main.Form_Enter();
+    EXPECT_EQ(main.CurrentPage(), kRecordPage);
+    EXPECT_EQ(main.recordPage.Label1.Caption(), L"UPDATER.EXE");
+    main.Form_Escape();
+
     Type(main, L"");
     EXPECT_EQ(main.ShownRecords().size(), 10u);
     EXPECT_FALSE(main.ListEmpty.Visible());
