@@ -86,13 +86,13 @@ public:
                       L"Windows. Click any item for more information and options."};
     // Above the list: the search box, which filters as the user types, and the sort links.
     ui::Control LabelSearch{
-        ui::ControlKind::Label, L"LabelSearch", {3120, 150, 720, 255}, L"Search:"};
-    ui::Control TextSearch{ui::ControlKind::TextBox, L"TextSearch", {3840, 90, 1800, 315}};
-    ui::Control LabelSort{ui::ControlKind::Label, L"LabelSort", {5760, 150, 840, 255}, L"Sort by:"};
-    ui::Control SortName{ui::ControlKind::Label, L"SortName", {6600, 150, 660, 255}, L"Name"};
+        ui::ControlKind::Label, L"LabelSearch", {3120, 150, 840, 255}, L"Search:"};
+    ui::Control TextSearch{ui::ControlKind::TextBox, L"TextSearch", {3960, 90, 1320, 315}};
+    ui::Control LabelSort{ui::ControlKind::Label, L"LabelSort", {5400, 150, 840, 255}, L"Sort by:"};
+    ui::Control SortName{ui::ControlKind::Label, L"SortName", {6240, 150, 600, 255}, L"Name"};
     ui::Control SortPublisher{
-        ui::ControlKind::Label, L"SortPublisher", {7260, 150, 840, 255}, L"Publisher"};
-    ui::Control SortStatus{ui::ControlKind::Label, L"SortStatus", {8100, 150, 675, 255}, L"Status"};
+        ui::ControlKind::Label, L"SortPublisher", {6840, 150, 1080, 255}, L"Publisher"};
+    ui::Control SortStatus{ui::ControlKind::Label, L"SortStatus", {7920, 150, 855, 255}, L"Status"};
     ui::Control Picture1{ui::ControlKind::Picture, L"Picture1", {3120, 540, 5655, 4575}};
     ui::Control VScroll{ui::ControlKind::VScrollBar, L"VScroll", {5400, 0, 255, 4575}};
     ui::Control Frame1{ui::ControlKind::Frame, L"Frame1", {0, 120, 5400, 780}};
