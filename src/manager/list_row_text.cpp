@@ -35,6 +35,37 @@ std::wstring RowStatusText(const inventory::StartupRecord& record,
     return status;
 }
 
+std::wstring RowNameText(const inventory::StartupRecord& record,
+                         const std::function<std::wstring(const std::wstring&)>& upper) {
+    // A description of blanks only says nothing.
+    if (record.Description.find_first_not_of(L" \t") != std::wstring::npos) {
+        return record.Description;
+    }
+    return upper(record.ExeName);
+}
+
+std::wstring RowPlaceText(const inventory::StartupRecord& record, const std::wstring& placeWords) {
+    if (record.Company.find_first_not_of(L" \t") == std::wstring::npos) {
+        return placeWords;
+    }
+    return placeWords.empty() ? record.Company : record.Company + kRowSeparator + placeWords;
+}
+
+std::wstring RowMarksText(const inventory::StartupRecord& record,
+                          const std::function<std::wstring(const std::wstring&)>& text) {
+    std::wstring marks;
+    const auto add = [&marks, &text](const wchar_t* key) {
+        marks += (marks.empty() ? L"" : kRowSeparator) + text(key);
+    };
+    if (record.IsRunning) {
+        add(L"MARK-RUNNING");
+    }
+    if (record.HijackRisk) {
+        add(L"MARK-HIJACK");
+    }
+    return marks;
+}
+
 std::wstring RowSignatureText(const inventory::StartupRecord& record,
                               const inventory::SignatureWords& words) {
     if (!record.Found) {

@@ -11,6 +11,9 @@
 
 namespace vtrl::manager {
 
+// Between the parts of a row's lighter lines.
+inline constexpr wchar_t kRowSeparator[] = L" \u00B7 ";
+
 // Leads the status of a row whose unquoted command may start another program in its stead.
 inline constexpr wchar_t kHijackMarker[] = L"(!) ";
 
@@ -20,6 +23,19 @@ inline constexpr wchar_t kHijackMarker[] = L"(!) ";
 std::wstring RowStatusText(const inventory::StartupRecord& record,
                            const std::wstring& decisionStatus,
                            const std::function<std::wstring(const std::wstring&)>& text);
+
+// The name a row shows: the program's description, else its file name in upper case.
+std::wstring RowNameText(const inventory::StartupRecord& record,
+                         const std::function<std::wstring(const std::wstring&)>& upper);
+
+// The lighter line under the name: the publisher, " · ", the place in words; the place alone
+// when the program names no publisher.
+std::wstring RowPlaceText(const inventory::StartupRecord& record, const std::wstring& placeWords);
+
+// The markers under the status, as short words ("MARK-" keys) joined by " · ": running, hijack
+// risk. A missing program and one switched off in Windows are said by the status itself.
+std::wstring RowMarksText(const inventory::StartupRecord& record,
+                          const std::function<std::wstring(const std::wstring&)>& text);
 
 // The signature line without the reason a signature fails (that is for the record page); empty
 // for a program that is not found, whose row already says so.

@@ -18,7 +18,6 @@ constexpr ui::TwipsRect kPageRect{120, 1440, 8895, 5295};
 
 constexpr ui::Colour kWhite = 0x00FFFFFF;
 constexpr ui::Colour kAccentColour = 0x00704A1F; // the popup's band
-constexpr ui::Colour kLinkBlue = 0x00C05A1E;
 
 bool HideWindowsSetting(platform::Platform& platform) {
     return SettingIsOn(services::GetSetting(platform.registry, services::kAppKey,
@@ -82,9 +81,10 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
     pageTitle.bold = true;
     Deza0.SetFont(pageTitle);
     // Made in the order Tab visits them: the list, the links, the box, the button.
-    for (ui::Control* control : {&Deza0, &Deza1, &Picture1}) {
-        AddToPage(*control, kListPage);
-    }
+    AddToPage(Deza0, kListPage);
+    AddToPage(Deza1, kListPage);
+    BuildSearch();
+    AddToPage(Picture1, kListPage);
     for (ui::Control* label : {&Deza0, &Deza1}) {
         label->SetColours(ui::kDefaultColour, kWhite);
     }
@@ -94,10 +94,14 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
     Frame1.SetParent(&Picture1);
     Frame1.SetColours(ui::kDefaultColour, kWhite);
     Add(Frame1);
+    ListEmpty.SetParent(&Frame1);
+    ListEmpty.SetColours(kStatusGreyText, kWhite);
+    ListEmpty.SetVisible(false);
+    Add(ListEmpty);
     int mark = 0;
     for (ui::Control* link : {&Label22, &Label21, &Label20, &Label23}) {
         AddToPage(*link, kListPage);
-        link->SetColours(kLinkBlue, kWhite);
+        link->SetColours(kLinkColour, kWhite);
         link->SetHandCursor(true);
         // A small square in the header's colour beside each link.
         auto square = std::make_unique<ui::Control>(
@@ -171,6 +175,7 @@ void Main::Form_Load() {
     Label23.SetCaption(Text(L"LABEL23"));
     Command6.SetCaption(Text(L"APPLYANDCLOSE"));
     CheckHideWindows.SetCaption(Text(L"HIDEWINDOWS"));
+    LoadSearchTexts();
     settingsPage.LoadTexts();
     recordPage.LoadTexts();
     undoPage.LoadTexts();

@@ -10,6 +10,7 @@
 #include "inventory/startup_record.h"
 #include "manager/create_page.h"
 #include "manager/database_page.h"
+#include "manager/list_order.h"
 #include "manager/record_page.h"
 #include "manager/settings_page.h"
 #include "manager/undo_page.h"
@@ -41,13 +42,18 @@ inline constexpr int kRowsInView = 6;
 inline constexpr int kRowGapTwips = 300;
 // The keyboard's selected row: white on the header's colour.
 inline constexpr ui::Colour kSelectedRowBackground = 0x00704A1F;
+// Links and the grey of the list's secondary texts.
+inline constexpr ui::Colour kLinkColour = 0x00C05A1E;
+inline constexpr ui::Colour kStatusGreyText = 0x00808080;
 
 // What one record's row says; the rows in view show it, so that only they are windows.
 struct ListRow {
-    std::wstring name;   // the executable in upper case
+    std::wstring name;   // the program's description, else its file name in upper case
     std::wstring status; // the decision, see list_row_text.h
     std::wstring signer;
-    std::wstring place; // the kind of place it starts from, in words
+    std::wstring place;   // the publisher and the kind of place it starts from, in words
+    std::wstring marks;   // running, hijack risk: short words
+    std::wstring command; // the full command line, shown as the name's tooltip
     std::vector<std::uint8_t> icon;
     bool iconRead = false; // the bitmap file was looked for
 };
@@ -72,39 +78,55 @@ public:
 
     // The list page.
     ui::Control Deza0{
-        ui::ControlKind::Label, L"Deza(0)", {120, 120, 3600, 375}, L"Programs on Startup"};
+        ui::ControlKind::Label, L"Deza(0)", {120, 120, 2880, 375}, L"Programs on Startup"};
     ui::Control Deza1{ui::ControlKind::Label,
                       L"Deza(1)",
-                      {120, 600, 3480, 1575},
+                      {120, 600, 2880, 1695},
                       L"Here is a list of programs that start automatically when you start "
                       L"Windows. Click any item for more information and options."};
-    ui::Control Picture1{ui::ControlKind::Picture, L"Picture1", {3840, 120, 4935, 4575}};
-    ui::Control VScroll{ui::ControlKind::VScrollBar, L"VScroll", {4680, 0, 255, 4575}};
-    ui::Control Frame1{ui::ControlKind::Frame, L"Frame1", {0, 120, 4680, 780}};
+    // Above the list: the search box, which filters as the user types, and the sort links.
+    ui::Control LabelSearch{
+        ui::ControlKind::Label, L"LabelSearch", {3120, 150, 840, 255}, L"Search:"};
+    ui::Control TextSearch{ui::ControlKind::TextBox, L"TextSearch", {3960, 90, 1320, 315}};
+    ui::Control LabelSort{ui::ControlKind::Label, L"LabelSort", {5400, 150, 840, 255}, L"Sort by:"};
+    ui::Control SortName{ui::ControlKind::Label, L"SortName", {6240, 150, 600, 255}, L"Name"};
+    ui::Control SortPublisher{
+        ui::ControlKind::Label, L"SortPublisher", {6840, 150, 1080, 255}, L"Publisher"};
+    ui::Control SortStatus{ui::ControlKind::Label, L"SortStatus", {7920, 150, 855, 255}, L"Status"};
+    ui::Control Picture1{ui::ControlKind::Picture, L"Picture1", {3120, 540, 5655, 4575}};
+    ui::Control VScroll{ui::ControlKind::VScrollBar, L"VScroll", {5400, 0, 255, 4575}};
+    ui::Control Frame1{ui::ControlKind::Frame, L"Frame1", {0, 120, 5400, 780}};
+    // Said in the list's place when the search matches no record.
+    ui::Control ListEmpty{ui::ControlKind::Label,
+                          L"ListEmpty",
+                          {240, 240, 4920, 495},
+                          L"No startup record matches the search."};
     ui::Control Label22{
-        ui::ControlKind::Label, L"Label22", {480, 2400, 3120, 255}, L"UNDO deleted"};
+        ui::ControlKind::Label, L"Label22", {480, 2400, 2520, 255}, L"UNDO deleted"};
     ui::Control Label21{
-        ui::ControlKind::Label, L"Label21", {480, 2820, 3120, 255}, L"My white/black lists"};
+        ui::ControlKind::Label, L"Label21", {480, 2820, 2520, 255}, L"My white/black lists"};
     ui::Control Label20{
-        ui::ControlKind::Label, L"Label20", {480, 3240, 3120, 255}, L"Program settings"};
+        ui::ControlKind::Label, L"Label20", {480, 3240, 2520, 255}, L"Program settings"};
     ui::Control Label23{
-        ui::ControlKind::Label, L"Label23", {480, 3660, 3120, 255}, L"Create startup record"};
+        ui::ControlKind::Label, L"Label23", {480, 3660, 2520, 255}, L"Create startup record"};
     // Keeps Windows' own entries out of the list; the same setting as the settings page's box.
     ui::Control CheckHideWindows{ui::ControlKind::CheckBox,
                                  L"CheckHideWindows",
-                                 {240, 4080, 3480, 300},
+                                 {240, 4080, 2760, 435},
                                  L"Hide Windows' own entries"};
     ui::Control Command6{
         ui::ControlKind::Button, L"Command6", {120, 4560, 2415, 420}, L"Apply and Close"};
 
-    // The i-th row in view (0 to kRowsInView - 1): icon, executable name, decision status; under
-    // the name where it starts from and who signed it. Only these rows are windows: scrolling
-    // shows other records in them.
+    // The i-th row in view (0 to kRowsInView - 1): icon, the program's name (its command line as
+    // tooltip), decision status; under the name its publisher and where it starts from, and who
+    // signed it; under the status the markers. Only these rows are windows: scrolling shows
+    // other records in them.
     ui::Control& BAimg(int slot) { return *rowImages_[static_cast<std::size_t>(slot)]; }
     ui::Control& BAexe(int slot) { return *rowNames_[static_cast<std::size_t>(slot)]; }
     ui::Control& BAinfo(int slot) { return *rowStatuses_[static_cast<std::size_t>(slot)]; }
     ui::Control& BAplace(int slot) { return *rowPlaces_[static_cast<std::size_t>(slot)]; }
     ui::Control& BAsign(int slot) { return *rowSigners_[static_cast<std::size_t>(slot)]; }
+    ui::Control& BAmark(int slot) { return *rowMarks_[static_cast<std::size_t>(slot)]; }
     // The record the i-th row in view shows, if any.
     std::optional<int> RecordInView(int slot) const;
     // One row per record.
@@ -128,7 +150,8 @@ public:
     void Form_QueryUnload() override;
     void Form_MouseDown() override;
     // Enter opens the record selected in the list or presses the page's default button; Escape
-    // goes back to the list, and from the list closes the window.
+    // goes back to the list, from the search box with a text empties it, and from the list closes
+    // the window.
     void Form_Enter() override;
     void Form_Escape() override;
     // The wheel scrolls the list as its scroll bar does; the selection stays where it is.
@@ -147,6 +170,13 @@ public:
     void Label23_Click();
     void Command6_Click();
     void CheckHideWindows_Click();
+    // The search box's text changed: the list shows the matching records from the top.
+    void TextSearch_Change();
+    // A sort link: sorts by its key, or back to the order found when it is the key already.
+    void SortBy(ListSort sort);
+    ListSort Sort() const { return sort_; }
+    // The records the list shows, in the order shown.
+    const std::vector<int>& ShownRecords() const { return shownRecords_; }
     // Places the rows that are shown one below the other, Windows' own left out when the box is
     // checked, and sizes the scroll bar to them.
     void LayOutRows();
@@ -189,6 +219,13 @@ private:
     void SelectRow(int index);
     void ShowSelection();
     std::vector<int> ShownRows() const;
+    // The search and sort (main_window_search.cpp).
+    void BuildSearch();
+    void LoadSearchTexts();
+    void FillListOrder();
+    // Orders the candidate records by the search and sort; from the top when asked, else
+    // keeping the scroll position as far as the list allows.
+    void ApplyListOrder(bool fromTop);
     // The controls of a page that are shown, in the order they were made.
     std::vector<ui::Control*> ShownInPage(int page) const;
     // Gives the page's controls their access keys and the focus to its first control.
@@ -204,13 +241,19 @@ private:
     decisions::PublisherRules publishers_;
     std::vector<std::unique_ptr<ui::Control>> pages_;
     std::vector<ListRow> rows_;
-    // The records the list shows, in order (Windows' own left out when asked).
+    // The records the list may show, in scan order (Windows' own left out when asked), and those
+    // it shows after the search, in the order shown.
+    std::vector<int> candidateRecords_;
     std::vector<int> shownRecords_;
+    ListOrder listOrder_{
+        [this](const std::wstring& text) { return platform_.locale.ToLower(text); }};
+    ListSort sort_ = ListSort::Scan;
     std::vector<ui::Control*> rowImages_;
     std::vector<ui::Control*> rowNames_;
     std::vector<ui::Control*> rowStatuses_;
     std::vector<ui::Control*> rowPlaces_;
     std::vector<ui::Control*> rowSigners_;
+    std::vector<ui::Control*> rowMarks_;
     // The icon refresh: the next record to look at, the names drawn or found current in this
     // window, and the stamps they were drawn from.
     int iconCursor_ = 0;

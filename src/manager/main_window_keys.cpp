@@ -100,9 +100,11 @@ void Main::SelectRow(int index) {
         return;
     }
     selectedRow_ = index;
-    // A screen reader reads the focused list by its name: the selected record and its status.
+    // A screen reader reads the focused list by its name: the selected record, its status and
+    // its markers.
     const ListRow& row = Row(index);
-    Picture1.SetCaption(row.name + L", " + row.status);
+    Picture1.SetCaption(row.name + L", " + row.status +
+                        (row.marks.empty() ? L"" : L", " + row.marks));
     ShowSelection();
 }
 
@@ -124,13 +126,20 @@ void Main::FocusPage(int page) {
         const ui::ControlKind kind = control->Kind();
         if (kind == ui::ControlKind::Button || kind == ui::ControlKind::CheckBox ||
             kind == ui::ControlKind::OptionButton ||
-            (page == kListPage && kind == ui::ControlKind::Label && control->TabStop())) {
+            (page == kListPage && kind == ui::ControlKind::Label &&
+             (control->TabStop() || control == &LabelSearch))) {
             pressable.push_back(control);
         }
     }
     // Buttons choose first: their letters are the ones most looked for.
     std::stable_partition(pressable.begin(), pressable.end(), [](const ui::Control* control) {
         return control->Kind() == ui::ControlKind::Button;
+    });
+    // The search and sort come last, so that the letters of the list page's older controls
+    // stay what users know.
+    std::stable_partition(pressable.begin(), pressable.end(), [this](const ui::Control* control) {
+        return control != &LabelSearch && control != &SortName && control != &SortPublisher &&
+               control != &SortStatus;
     });
     ui::AssignAccessKeys(pressable);
     if (page == kListPage) {
@@ -210,6 +219,12 @@ void Main::Form_Escape() {
     selectionCue_ = true;
     switch (currentPage_) {
     case kListPage:
+        // In the search box Escape first empties it.
+        if (TextSearch.HasFocus() && !TextSearch.Caption().empty()) {
+            TextSearch.SetCaption(L"");
+            TextSearch_Change();
+            break;
+        }
         Unload();
         break;
     case kUndoPage:

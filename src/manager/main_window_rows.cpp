@@ -19,18 +19,22 @@ namespace {
 
 // The first row as designed inside Frame1; the rows below are copies moved down by the pitch.
 constexpr ui::TwipsRect kRowImage{240, 120, 480, 480};
-constexpr ui::TwipsRect kRowName{960, 120, 2400, 255};
-// The status ends where the scroll bar begins, so that its longest text is not cut off.
-constexpr ui::TwipsRect kRowStatus{3420, 120, 1260, 255};
-// Under the name: where it starts from, then who signed it, in the gap above the next row.
-constexpr ui::TwipsRect kRowPlace{960, 375, 3720, 240};
-constexpr ui::TwipsRect kRowSigner{960, 615, 3720, 255};
+constexpr ui::TwipsRect kRowName{960, 120, 2640, 255};
+// The status ends where the scroll bar begins and has two lines, so that its longest text
+// ("Disabled in Windows (date) - Approved") is not cut off.
+constexpr ui::TwipsRect kRowStatus{3660, 120, 1740, 495};
+// Under the name: the publisher and where it starts from, then who signed it, in the gap above
+// the next row; under the status the markers.
+constexpr ui::TwipsRect kRowPlace{960, 375, 2640, 240};
+constexpr ui::TwipsRect kRowSigner{960, 615, 2640, 255};
+constexpr ui::TwipsRect kRowMarks{3660, 615, 1740, 255};
 constexpr int kRowPitch = kRowImage.height + kRowGapTwips;
 constexpr int kFrameDesignTop = 120;
 
 constexpr ui::Colour kWhite = 0x00FFFFFF;
-constexpr ui::Colour kStatusGrey = 0x00808080;
 constexpr ui::Colour kSelectedRowText = 0x00FFFFFF;
+// Markers stand out from the grey texts: dark orange.
+constexpr ui::Colour kMarkColour = 0x00005AB4;
 
 // Each tick of the icon refresh draws at most this many icons and looks at at most this many
 // records, so that the window answers the user between ticks.
@@ -65,11 +69,15 @@ void Main::BuildRows() {
     for (int i = 0; i < records; ++i) {
         const auto& record = inventory_.Records[static_cast<std::size_t>(i)];
         ListRow row;
-        row.name = platform_.locale.ToUpper(record.ExeName);
+        row.name = RowNameText(
+            record, [this](const std::wstring& name) { return platform_.locale.ToUpper(name); });
         row.signer = RowSignatureText(record, words);
-        row.place = text(L"PLACE-" + record.Kind);
+        row.place = RowPlaceText(record, text(L"PLACE-" + record.Kind));
+        row.marks = RowMarksText(record, [&text](const std::wstring& key) { return text(key); });
+        row.command = record.CommandLine;
         rows_.push_back(std::move(row));
     }
+    FillListOrder();
     if (!rowNames_.empty()) {
         return;
     }
@@ -89,7 +97,10 @@ void Main::BuildRows() {
                                                    at(kRowPlace));
         auto signer = std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAsign" + index,
                                                     at(kRowSigner));
-        for (auto* control : {image.get(), name.get(), status.get(), place.get(), signer.get()}) {
+        auto marks =
+            std::make_unique<ui::Control>(ui::ControlKind::Label, L"BAmark" + index, at(kRowMarks));
+        for (auto* control :
+             {image.get(), name.get(), status.get(), place.get(), signer.get(), marks.get()}) {
             control->SetParent(&Frame1);
             control->SetColours(ui::kDefaultColour, kWhite);
             control->SetVisible(false);
@@ -100,8 +111,9 @@ void Main::BuildRows() {
         name->SetHandCursor(true);
         image->SetHandCursor(true);
         for (auto* grey : {status.get(), place.get(), signer.get()}) {
-            grey->SetColours(kStatusGrey, kWhite);
+            grey->SetColours(kStatusGreyText, kWhite);
         }
+        marks->SetColours(kMarkColour, kWhite);
         ui::Font nameFont = name->GetFont();
         nameFont.bold = true;
         name->SetFont(nameFont);
@@ -119,6 +131,7 @@ void Main::BuildRows() {
         rowStatuses_.push_back(&AddControl(std::move(status)));
         rowPlaces_.push_back(&AddControl(std::move(place)));
         rowSigners_.push_back(&AddControl(std::move(signer)));
+        rowMarks_.push_back(&AddControl(std::move(marks)));
     }
 }
 
@@ -147,8 +160,8 @@ void Main::ReadRowIcon(ListRow& row, const inventory::StartupRecord& record) {
 void Main::ShowRowsInView() {
     for (int slot = 0; slot < static_cast<int>(rowNames_.size()); ++slot) {
         const std::optional<int> record = RecordInView(slot);
-        ui::Control* parts[] = {&BAimg(slot), &BAexe(slot), &BAinfo(slot), &BAplace(slot),
-                                &BAsign(slot)};
+        ui::Control* parts[] = {&BAimg(slot),   &BAexe(slot),  &BAinfo(slot),
+                                &BAplace(slot), &BAsign(slot), &BAmark(slot)};
         if (!record) {
             // An empty row says nothing, not what it showed before.
             for (ui::Control* part : parts) {
@@ -156,6 +169,9 @@ void Main::ShowRowsInView() {
                 if (!part->Caption().empty()) {
                     part->SetCaption(L"");
                 }
+            }
+            if (!BAexe(slot).ToolTip().empty()) {
+                BAexe(slot).SetToolTip(L"");
             }
             continue;
         }
@@ -165,11 +181,15 @@ void Main::ShowRowsInView() {
         const std::pair<ui::Control*, const std::wstring*> texts[] = {{&BAexe(slot), &row.name},
                                                                       {&BAinfo(slot), &row.status},
                                                                       {&BAplace(slot), &row.place},
-                                                                      {&BAsign(slot), &row.signer}};
+                                                                      {&BAsign(slot), &row.signer},
+                                                                      {&BAmark(slot), &row.marks}};
         for (const auto& [control, text] : texts) {
             if (control->Caption() != *text) {
                 control->SetCaption(*text);
             }
+        }
+        if (BAexe(slot).ToolTip() != row.command) {
+            BAexe(slot).SetToolTip(row.command);
         }
         if (BAimg(slot).Picture() != row.icon) {
             BAimg(slot).SetPicture(row.icon);
@@ -190,23 +210,40 @@ void Main::ShowRowsInView() {
 
 void Main::LayOutRows() {
     const bool hide = CheckHideWindows.Value() != 0;
-    shownRecords_.clear();
+    candidateRecords_.clear();
     for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
         const auto& record = inventory_.Records[static_cast<std::size_t>(i)];
         if (!hide ||
             !inventory::IsWindowsOwnProgram(platform_.locale, facts_.WindowsFolder, record)) {
-            shownRecords_.push_back(i);
+            candidateRecords_.push_back(i);
         }
     }
+    ApplyListOrder(true);
+}
+
+void Main::ApplyListOrder(bool fromTop) {
+    shownRecords_ = listOrder_.Order(candidateRecords_, TextSearch.Caption(), sort_);
     const int shown = static_cast<int>(shownRecords_.size());
-    VScroll.SetValue(0);
-    Frame1.Move(
-        {Frame1.Rect().left, kFrameDesignTop, Frame1.Rect().width, kRowPitch * kRowsInView});
-    if (shown <= kRowsInView) {
-        VScroll.SetVisible(false);
-    } else {
-        VScroll.SetRange(0, ScrollMaximum(shown));
-        VScroll.SetVisible(true);
+    if (fromTop) {
+        VScroll.SetValue(0);
+        Frame1.Move(
+            {Frame1.Rect().left, kFrameDesignTop, Frame1.Rect().width, kRowPitch * kRowsInView});
+    }
+    // The range keeps the scroll value within the rows now shown.
+    VScroll.SetRange(0, ScrollMaximum(shown));
+    VScroll.SetVisible(shown > kRowsInView);
+    ListEmpty.SetVisible(shown == 0 && !candidateRecords_.empty());
+    // The selection is always on a record shown: one the search hides, or none (after a search
+    // that matched nothing), moves to the first record shown, so that Enter opens what is seen.
+    if (!selectedRow_ || std::find(shownRecords_.begin(), shownRecords_.end(), *selectedRow_) ==
+                             shownRecords_.end()) {
+        selectedRow_.reset();
+        highlightedRow_.reset();
+        if (!shownRecords_.empty()) {
+            SelectRow(shownRecords_.front());
+        } else {
+            Picture1.SetCaption(ListEmpty.Caption());
+        }
     }
     ShowRowsInView();
 }
@@ -219,8 +256,18 @@ void Main::RefreshRecordStatuses() {
             decisions::LookupRecordDecision(platform_.locale, decisions_, publishers_, record);
         rows_[static_cast<std::size_t>(i)].status = RowStatusText(
             record, decision.Status, [&text](const std::wstring& key) { return text(key); });
+        listOrder_.SetStatus(i, rows_[static_cast<std::size_t>(i)].status);
     }
-    ShowRowsInView();
+    // The list's name says the selected record's status too.
+    if (selectedRow_) {
+        SelectRow(*selectedRow_);
+    }
+    // A new status may move a row in or out of the search, or along the status order.
+    if (sort_ == ListSort::Status || !TextSearch.Caption().empty()) {
+        ApplyListOrder(false);
+    } else {
+        ShowRowsInView();
+    }
 }
 
 void Main::VScroll_Change() {

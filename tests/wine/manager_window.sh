@@ -27,7 +27,9 @@ close_window() {
     wait "$pid"
 }
 
-# The row index showing an executable name; rows are read until the first that is missing.
+# The row index showing a name: the description of a program that has one, else its file name
+# in upper case (cases that pick rows by file name list programs without a description); rows
+# are read until the first that is missing.
 row_of() {
     local i name
     for ((i = 0; i < 40; i++)); do

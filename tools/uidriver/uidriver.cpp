@@ -550,6 +550,24 @@ int WaitText(const Args& args) {
     return kOk;
 }
 
+// The texts of the shown controls whose names begin with the prefix, one per line in the order
+// the window made them: what a user sees of a list of rows, read in one run.
+int VisibleTexts(const Args& args) {
+    const auto tops = WaitFor(kDefaultTimeoutMs, [&] {
+        auto found = FindTopLevel(args[0]);
+        return found.empty() ? std::optional<std::vector<HWND>>() : std::optional(found);
+    });
+    if (!tops) {
+        return NotFound(args[0]);
+    }
+    for (HWND child : Descendants(tops->front())) {
+        if (IsWindowVisible(child) && ControlName(child).starts_with(args[1])) {
+            PrintLine(ControlText(child));
+        }
+    }
+    return kOk;
+}
+
 int State(const Args& args) {
     const auto found = WaitForControl(args[0], ControlRef::Parse(args[1]));
     if (!found) {
@@ -840,6 +858,8 @@ constexpr Command kCommands[] = {
     {L"wait-text", 3, 4, WaitText, L"CAPTION CONTROL TEXT [TIMEOUT_MS]"},
     {L"state", 2, 2, State, L"CAPTION CONTROL   checked=0|1|2 visible=0|1 enabled=0|1"},
     {L"set-text", 3, 3, SetText, L"CAPTION CONTROL TEXT"},
+    {L"visible-texts", 2, 2, VisibleTexts,
+     L"CAPTION NAME_PREFIX   texts of the shown controls so named, one per line"},
     {L"list-items", 2, 2, ListItemsCommand, L"CAPTION CONTROL   one item per line"},
     {L"select-item", 3, 3, SelectItem, L"CAPTION CONTROL ITEM   ITEM is a text or #INDEX"},
     {L"list", 0, 1, List, L"[EXE_NAME]   handle, pid, class, caption, visible (tab-separated)"},

@@ -131,6 +131,13 @@ void Control::SetStretch(bool stretch) {
     }
 }
 
+void Control::SetToolTip(std::wstring text) {
+    toolTip_ = std::move(text);
+    if (native_ != nullptr) {
+        native_->ShowToolTip(toolTip_);
+    }
+}
+
 void Control::SetRange(int minimum, int maximum) {
     minimum_ = minimum;
     maximum_ = std::max(minimum, maximum);
@@ -205,6 +212,9 @@ void Control::MirrorAll() {
     }
     if (!picture_.empty()) {
         native_->ShowPicture(picture_);
+    }
+    if (!toolTip_.empty()) {
+        native_->ShowToolTip(toolTip_);
     }
     native_->ShowValue(value_);
     native_->ShowEnabled(enabled_);

@@ -63,6 +63,7 @@ public:
     virtual void ShowPicture(const std::vector<std::uint8_t>& bitmapFile) = 0;
     virtual void ShowRange(int minimum, int maximum) = 0;
     virtual void TakeFocus() = 0;
+    virtual void ShowToolTip(const std::wstring& text) = 0;
 };
 
 class Control {
@@ -121,6 +122,10 @@ public:
     // Pictures: drawn to fill the control instead of at the bitmap's own size.
     bool Stretch() const { return stretch_; }
     void SetStretch(bool stretch);
+
+    // The text shown while the mouse rests on the control; empty for none.
+    const std::wstring& ToolTip() const { return toolTip_; }
+    void SetToolTip(std::wstring text);
 
     // Scroll bars.
     int Minimum() const { return minimum_; }
@@ -182,6 +187,7 @@ private:
     std::vector<std::wstring> items_;
     std::vector<std::uint8_t> picture_;
     bool stretch_ = false;
+    std::wstring toolTip_;
     int minimum_ = 0;
     int maximum_ = 0;
     NativeControl* native_ = nullptr;

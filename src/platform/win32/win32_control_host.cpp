@@ -166,6 +166,33 @@ void Win32Control::ShowText(const std::wstring& caption) {
     }
 }
 
+void Win32Control::ShowToolTip(const std::wstring& text) {
+    // The structure as comctl32 5 knows it, so that the tool is added with either version.
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(window_);
+    tool.uId = reinterpret_cast<UINT_PTR>(window_);
+    tool.lpszText = const_cast<wchar_t*>(text.c_str());
+    if (!toolTip_) {
+        if (text.empty()) {
+            return;
+        }
+        toolTip_.reset(CreateWindowExW(
+            WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+            GetAncestor(window_, GA_ROOT), nullptr, GetModuleHandleW(nullptr), nullptr));
+        if (!toolTip_) {
+            return;
+        }
+        // A long command line wraps at about a third of the screen instead of running off it.
+        SendMessageW(toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 3);
+        SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    SendMessageW(toolTip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 void Win32Control::ShowValue(int value) {
     switch (control_.Kind()) {
     case ui::ControlKind::CheckBox:

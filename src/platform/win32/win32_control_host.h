@@ -71,6 +71,9 @@ public:
         SetScrollInfo(window_, SB_CTL, &info, TRUE);
     }
     void TakeFocus() override { SetFocus(window_); }
+    void ShowToolTip(const std::wstring& text) override;
+    // The tooltip window; null until the control has a tooltip text.
+    HWND ToolTipWindow() const { return toolTip_.get(); }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
@@ -91,6 +94,7 @@ private:
     unique_global_atom nameAtom_;
     unique_font font_;
     unique_brush background_;
+    unique_window toolTip_;
 };
 
 } // namespace vtrl::win32

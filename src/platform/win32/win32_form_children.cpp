@@ -124,6 +124,10 @@ bool Win32FormHost::HandleChildMessage(UINT message, WPARAM wParam, LPARAM lPara
                     if (text != model.Caption()) {
                         model.UserSetCaption(std::move(text));
                     }
+                } else if (code == EN_SETFOCUS || code == EN_KILLFOCUS) {
+                    // The box keys what it is given itself; the window still needs to know
+                    // where the caret is (Escape in a search box empties it).
+                    model.UserSetFocus(code == EN_SETFOCUS);
                 }
                 break;
             case ui::ControlKind::ListBox:

@@ -166,6 +166,21 @@ LRESULT Win32FormHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_NEXTDLGCTL: {
+        // IsDialogMessageW moves the focus through the window as DefDlgProc would: a label's
+        // access key focuses the label, then the next control. Ours is no dialog class, so it
+        // does the same here: lParam set names the control, else wParam says back or forth.
+        HWND next = LOWORD(lParam) != 0
+                        ? reinterpret_cast<HWND>(wParam)
+                        : GetNextDlgTabItem(window_, GetFocus(), wParam != 0 ? TRUE : FALSE);
+        if (next != nullptr && IsChild(window_, next)) {
+            if ((SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
+                SendMessageW(next, EM_SETSEL, 0, -1);
+            }
+            SetFocus(next);
+        }
+        return 0;
+    }
     case kTrayCallbackMessage:
         Guarded([&] { form_.Form_TrayMessage(LOWORD(lParam)); });
         return 0;

@@ -15,8 +15,8 @@ settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 data=$(unix_path "$(vtrl_wine 30 "$VTRL_BIN/facts_probe.exe" | sed -n 's/^DataFolder=//p' | tr -d '\r')")
 mkdir -p "$data" "$(drive_c)/vtrltest"
 # Programs that end at once when something starts them.
-cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/tool.exe"
-cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/other.exe"
+cp "$VTRL_BIN/version_none.exe" "$(drive_c)/vtrltest/tool.exe"
+cp "$VTRL_BIN/version_none.exe" "$(drive_c)/vtrltest/other.exe"
 reg_set "$run_key" Tool REG_SZ 'C:\vtrltest\tool.exe -min'
 reg_set "$run_key" Other REG_SZ 'C:\vtrltest\other.exe'
 english=$VTRL_BIN/Languages/English.ini

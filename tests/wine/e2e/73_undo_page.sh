@@ -14,9 +14,9 @@ run_path='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 data=$(unix_path "$(vtrl_wine 30 "$VTRL_BIN/facts_probe.exe" | sed -n 's/^DataFolder=//p' | tr -d '\r')")
 mkdir -p "$data" "$(drive_c)/vtrltest"
-cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/tool.exe"
-cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/keep.exe"
-cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/old.exe"
+cp "$VTRL_BIN/version_none.exe" "$(drive_c)/vtrltest/tool.exe"
+cp "$VTRL_BIN/version_none.exe" "$(drive_c)/vtrltest/keep.exe"
+cp "$VTRL_BIN/version_none.exe" "$(drive_c)/vtrltest/old.exe"
 reg_set "$run_key" Keep REG_SZ 'C:\vtrltest\keep.exe'
 english=$VTRL_BIN/Languages/English.ini
 text_of() { sed -n "s/^$1=//p" "$english" | tr -d '\r'; }

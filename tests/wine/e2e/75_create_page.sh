@@ -9,8 +9,8 @@ source "$(dirname "$0")/../manager_window.sh"
 
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 mkdir -p "$(drive_c)/vtrltest"
-cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/tool.exe"
-cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/my.own.exe"
+cp "$VTRL_BIN/version_none.exe" "$(drive_c)/vtrltest/tool.exe"
+cp "$VTRL_BIN/version_none.exe" "$(drive_c)/vtrltest/my.own.exe"
 reg_set "$run_key" Tool REG_SZ 'C:\vtrltest\tool.exe'
 appdata=$(win_env APPDATA)
 startup=$(unix_path "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Startup")

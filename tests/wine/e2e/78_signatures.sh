@@ -33,7 +33,7 @@ sign() { # sign COMMON_NAME IN OUT
 
 dir=$(drive_c)/vtrlsig
 mkdir -p "$dir"
-sign "$publisher" "$VTRL_BIN/version_full.exe" "$dir/signed.exe"
+sign "$publisher" "$VTRL_BIN/version_none.exe" "$dir/signed.exe"
 cp "$dir/signed.exe" "$dir/tampered.exe"
 # One byte of the code, which the signature's digest covers, changed in place.
 offset=$((0x400))
@@ -41,7 +41,7 @@ old=$(od -An -tu1 -j "$offset" -N1 "$dir/tampered.exe" | tr -d ' ')
 printf "\\x$(printf %02x $(((old + 1) % 256)))" |
     dd of="$dir/tampered.exe" bs=1 seek="$offset" conv=notrunc status=none
 cmp -s "$dir/signed.exe" "$dir/tampered.exe" && fail "the tampered copy is unchanged"
-cp "$VTRL_BIN/version_full.exe" "$dir/unsigned.exe"
+cp "$VTRL_BIN/version_none.exe" "$dir/unsigned.exe"
 # Windows' own look-alike: a Microsoft-named signer in the Windows folder (Wine accepts any
 # root), and an unsigned program beside it.
 sign 'Microsoft Windows' "$VTRL_BIN/version_none.exe" "$(drive_c)/windows/vtrlown.exe"

@@ -14,7 +14,7 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
 mkdir -p "$(drive_c)/vtrltest"
 for i in 1 2 3 4 5 6 7 8; do
-    cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/tool$i.exe"
+    cp "$VTRL_BIN/version_none.exe" "$(drive_c)/vtrltest/tool$i.exe"
     reg_set "$run_key" "Tool$i" REG_SZ "C:\\vtrltest\\tool$i.exe"
 done
 

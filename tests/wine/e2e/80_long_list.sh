@@ -19,7 +19,7 @@ count=30
 mkdir -p "$(drive_c)/vtrltest"
 for ((i = 1; i <= count; i++)); do
     name=$(printf 'tool%02d' "$i")
-    cp "$VTRL_BIN/version_full.exe" "$(drive_c)/vtrltest/$name.exe"
+    cp "$VTRL_BIN/version_none.exe" "$(drive_c)/vtrltest/$name.exe"
     reg_set "$run_key" "$name" REG_SZ "C:\\vtrltest\\$name.exe"
 done
 # The names the six rows show now, one per line.
