@@ -80,7 +80,7 @@ first=$(uidriver text "$window" '@BAexe(0)')
 [[ -n $first ]] || fail "the first row is empty"
 sleep 1 # the picture only: the icons drawn after the first paint come in
 # The pointer rests in the middle of the screen: the row under it shows its command line.
-screenshot 82_list_search_96.png
+screenshot 83_list_search_96.png
 
 # Alt and the search label's letter put the caret into the box; typing narrows as it goes.
 label=$(uidriver text "$window" @LabelSearch)
@@ -99,7 +99,7 @@ for slot in 0 1 2; do
         running_marks=$((running_marks + 1))
 done
 assert_eq 1 "$running_marks" "one of the three is running"
-screenshot 82_list_search_acme.png
+screenshot 83_list_search_acme.png
 
 # The search looks into the command line too, and a query nothing holds shows no row.
 keys BackSpace BackSpace BackSpace BackSpace
@@ -150,5 +150,5 @@ vtrl_start "$dir/running.exe" wait
 open_window
 uidriver text "$window" '@BAplace(0)' >/dev/null
 sleep 1 # the picture only: the rows finish painting
-screenshot 82_list_search_144.png
+screenshot 83_list_search_144.png
 close_window
