@@ -128,6 +128,8 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
 
     Add(IconRefresh);
     IconRefresh.onTick = [this] { IconRefresh_Tick(); };
+    Add(FactsRefresh);
+    FactsRefresh.onTick = [this] { FactsRefresh_Tick(); };
 
     settingsPage.Build();
     recordPage.Build();
@@ -187,8 +189,10 @@ void Main::Form_Load() {
     settingsPage.LoadSettingsPage();
     platform_.desktop.CloseWindowByTitle(services::kTrayAgentCaption, false);
 
-    // The icons come after the first paint (IconRefresh), from the bitmaps saved before.
+    // The icons come after the first paint (IconRefresh), from the bitmaps saved before, and so
+    // do the file facts of the rows out of view (FactsRefresh).
     inventory::ScanOptions options;
+    options.withFileFacts = false;
     if (inventory::ScanStartupRecords(platform_, facts_, inventory_, options) ==
         inventory::ScanOutcome::NoRecords) {
         monitor::WarnNoRecords(platform_, language_);
@@ -201,6 +205,7 @@ void Main::Form_Load() {
 
     CheckHideWindows.SetValue(HideWindowsSetting(platform_) ? 1 : 0);
     LayOutRows();
+    ReadFactsInView();
     // The window opens in the middle of the screen.
     const ui::ScreenMetrics screen = Screen();
     SetPosition(std::max(0, (screen.widthTwips - Width()) / 2),
@@ -213,6 +218,7 @@ void Main::Form_Load() {
     Show();
     FocusPage(currentPage_);
     IconRefresh.SetEnabled(true);
+    FactsRefresh.SetEnabled(true);
 }
 
 void Main::Form_QueryUnload() {
@@ -258,6 +264,7 @@ void Main::BAexe_Click(int index) {
         return;
     }
     SelectRow(index);
+    EnsureFileFacts(index);
     recordPage.Open(index);
 }
 

@@ -51,9 +51,10 @@ struct ListRow {
     std::wstring name;   // the program's description, else its file name in upper case
     std::wstring status; // the decision, see list_row_text.h
     std::wstring signer;
-    std::wstring place;   // the publisher and the kind of place it starts from, in words
-    std::wstring marks;   // running, hijack risk: short words
-    std::wstring command; // the full command line, shown as the name's tooltip
+    std::wstring place;      // the publisher and the kind of place it starts from, in words
+    std::wstring placeWords; // the kind of place alone
+    std::wstring marks;      // running, hijack risk: short words
+    std::wstring command;    // the full command line, shown as the name's tooltip
     std::vector<std::uint8_t> icon;
     bool iconRead = false; // the bitmap file was looked for
 };
@@ -136,6 +137,15 @@ public:
     // at a time once the window is drawn; the rows show each as it comes.
     ui::Timer IconRefresh{L"IconRefresh", 1, false};
     void IconRefresh_Tick();
+    // Reads the programs' version strings and size, which the scan before the first paint
+    // leaves out (main_window_facts.cpp): the rows in view before the paint, the others a few
+    // at a time after it; the rows, the search and the sort take each as it comes.
+    ui::Timer FactsRefresh{L"FactsRefresh", 1, false};
+    void FactsRefresh_Tick();
+    // Whether a record's file facts are in (they always are once FactsRefresh has stopped).
+    bool FileFactsRead(int record) const;
+    // Reads them now when they are not in yet: before a page shows the record.
+    void EnsureFileFacts(int record);
     ui::Control& MonsterWindow(int page) { return *pages_[static_cast<std::size_t>(page)]; }
 
     SettingsPage settingsPage{*this};
@@ -213,6 +223,12 @@ private:
     bool RefreshIcon(int record);
     // Keeps the stamps of the icons drawn so far for the next window.
     void SaveIconStamps();
+    // The file facts (main_window_facts.cpp): reads one record's and updates its row; true when
+    // it read them.
+    bool ReadFileFacts(int record);
+    void ReadFactsInView();
+    // Reads every record's facts not in yet and stops the refresh.
+    void FinishFileFacts();
     // The keyboard (main_window_keys.cpp).
     void WireKeyboard();
     bool ListKey(ui::Key key);
@@ -257,6 +273,9 @@ private:
     // The icon refresh: the next record to look at, the names drawn or found current in this
     // window, and the stamps they were drawn from.
     int iconCursor_ = 0;
+    // The file facts read so far, by record, and the next record to look at.
+    std::vector<bool> factsRead_;
+    int factsCursor_ = 0;
     std::set<std::wstring> iconsDone_;
     std::optional<services::IconStamps> iconStamps_;
     bool iconStampsChanged_ = false;

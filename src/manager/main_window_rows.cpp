@@ -72,7 +72,8 @@ void Main::BuildRows() {
         row.name = RowNameText(
             record, [this](const std::wstring& name) { return platform_.locale.ToUpper(name); });
         row.signer = RowSignatureText(record, words);
-        row.place = RowPlaceText(record, text(L"PLACE-" + record.Kind));
+        row.placeWords = text(L"PLACE-" + record.Kind);
+        row.place = RowPlaceText(record, row.placeWords);
         row.marks = RowMarksText(record, [&text](const std::wstring& key) { return text(key); });
         row.command = record.CommandLine;
         rows_.push_back(std::move(row));

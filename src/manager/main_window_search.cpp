@@ -58,10 +58,12 @@ void Main::FillListOrder() {
 }
 
 void Main::TextSearch_Change() {
+    FinishFileFacts();
     ApplyListOrder(true);
 }
 
 void Main::SortBy(ListSort sort) {
+    FinishFileFacts();
     sort_ = sort_ == sort ? ListSort::Scan : sort;
     // The key the list is sorted by is drawn bold.
     const std::pair<ui::Control*, ListSort> links[] = {{&SortName, ListSort::Name},

@@ -2,6 +2,7 @@
 // keyboard show other records in them, each row says where its record starts from, and icons
 // are drawn after the window opens, again only for programs that changed.
 
+#include "inventory_test_support.h"
 #include "manager_window_fixture.h"
 #include "services/icon_bitmap.h"
 #include "services/icon_stamps.h"
@@ -140,6 +141,75 @@ TEST_F(StartupList, EachRowSaysWhereItStartsFromInTheInterfaceLanguage) {
     EXPECT_EQ(main.BAplace(0).Foreground(), main.BAinfo(0).Foreground()) << "grey, like the status";
     EXPECT_GT(main.BAplace(0).Rect().top, main.BAexe(0).Rect().top);
     EXPECT_LT(main.BAplace(0).Rect().top, main.BAsign(0).Rect().top);
+}
+
+TEST_F(StartupList, FileFactsOfTheRowsOutOfViewComeAfterTheFirstPaint) {
+    using namespace std::string_literals;
+    const auto describe = [this](int i, const std::wstring& company, const std::wstring& text) {
+        fake.version.blocks[fakes::FoldCase(Program(i))] =
+            inventory::testing::Utf16Block(L"\x01\x02\x03"s + L"CompanyName\0\0"s + company +
+                                           L"\0\0"s + L"FileDescription\0"s + text + L"\0"s);
+    };
+    describe(0, L"Acme", L"Tool Zero");
+    describe(10, L"Acme", L"Tool Ten");
+    describe(19, L"Zeta", L"Tool Nineteen");
+    // More records than a tick reads.
+    const int records = kRecords + 40;
+    for (int i = kRecords; i < records; ++i) {
+        AddRunRecord(L"More" + std::to_wstring(i), L"C:\\More",
+                     L"more" + std::to_wstring(i) + L".exe");
+    }
+    Main& main = Open();
+    // The rows in view have theirs before the window is drawn; the others wait.
+    EXPECT_EQ(main.BAexe(0).Caption(), L"Tool Zero");
+    EXPECT_EQ(main.BAplace(0).Caption(), L"Acme \u00B7 Run key");
+    EXPECT_TRUE(main.FileFactsRead(kRowsInView - 1));
+    EXPECT_FALSE(main.FileFactsRead(10));
+    EXPECT_EQ(main.Row(10).name, L"TOOL10.EXE");
+    EXPECT_TRUE(main.FactsRefresh.Enabled());
+
+    // A record opened before its turn reads them first.
+    main.BAexe_Click(19);
+    EXPECT_TRUE(main.FileFactsRead(19));
+    EXPECT_FALSE(main.FileFactsRead(10));
+    EXPECT_EQ(main.Inventory().Records[19].Company, L"Zeta");
+    EXPECT_EQ(main.Row(19).name, L"Tool Nineteen");
+    main.ShowPage(kListPage);
+
+    // The timer brings the rest, a few at a time.
+    main.FactsRefresh.onTick();
+    EXPECT_TRUE(main.FactsRefresh.Enabled());
+    EXPECT_FALSE(main.FileFactsRead(records - 1));
+    int ticks = 0;
+    while (main.FactsRefresh.Enabled() && ticks < 100) {
+        main.FactsRefresh.onTick();
+        ++ticks;
+    }
+    EXPECT_FALSE(main.FactsRefresh.Enabled());
+    EXPECT_EQ(ticks, 2);
+    for (int i = 0; i < records; ++i) {
+        EXPECT_TRUE(main.FileFactsRead(i)) << i;
+    }
+    EXPECT_EQ(main.Row(10).name, L"Tool Ten");
+    EXPECT_EQ(main.Inventory().Records[10].FileSize, 2);
+}
+
+TEST_F(StartupList, ASearchOrSortBeforeTheFileFactsAreInReadsThemFirst) {
+    using namespace std::string_literals;
+    fake.version.blocks[fakes::FoldCase(Program(12))] = inventory::testing::Utf16Block(
+        L"\x01\x02\x03"s + L"CompanyName\0\0Acme\0\0"s + L"FileDescription\0Twelve\0"s);
+    {
+        Main& main = Open();
+        ASSERT_FALSE(main.FileFactsRead(12));
+        main.TextSearch.UserSetCaption(L"acme");
+        EXPECT_EQ(main.ShownRecords(), std::vector<int>{12});
+        EXPECT_FALSE(main.FactsRefresh.Enabled());
+        main.Unload();
+    }
+    Main& main = Open();
+    main.SortPublisher.Click();
+    EXPECT_EQ(main.ShownRecords().front(), 12) << "the one publisher first";
+    EXPECT_EQ(main.BAexe(0).Caption(), L"Twelve");
 }
 
 TEST_F(StartupList, IconsAreDrawnAfterTheWindowOpensAndAgainOnlyWhenTheProgramChanged) {
