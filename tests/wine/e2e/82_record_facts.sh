@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# `vantorelc show` end to end: a Run value and a Startup-folder shortcut that start one running
+# program with a version resource, and a Run value whose program is missing. Each record's facts
+# by name and by number, in the table, CSV and JSON: the place in words, the command as stored,
+# the program with its description, company, version, size and time of last change (set on the
+# file), its running state, its signature, and the other record of the same program; the labels
+# in the user's language; an unknown record on standard error with exit code 1.
+set -euo pipefail
+# shellcheck source=tests/wine/lib.sh
+source "$(dirname "$0")/../lib.sh"
+
+lc=$VTRL_BIN/vantorelc.exe
+out=$VTRL_CASE_DIR
+settings='HKCU\Software\VB and VBA Program Settings\VTRL\Settings'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+
+# vantorelc ARGS...: stdout to $out/stdout, stderr to $out/stderr, the exit code in rc.
+vantorelc() {
+    rc=0
+    vtrl_wine 60 "$lc" "$@" >"$out/stdout" 2>"$out/stderr" || rc=$?
+}
+
+t=$(drive_c)/vtrlfacts
+mkdir -p "$t"
+cp "$VTRL_BIN/version_full.exe" "$t/TrayHelper.exe"
+touch -d '2001-02-03 04:05:06 UTC' "$t/TrayHelper.exe"
+size=$(stat -c %s "$t/TrayHelper.exe")
+reg_set "$run_key" 'Vtrl Gone' REG_SZ '"C:\vtrlfacts\gone.exe" -x'
+reg_set "$run_key" 'Vtrl Tray' REG_SZ 'C:\vtrlfacts\TrayHelper.exe wait'
+startup_win=$(vtrl_wine 30 "$VTRL_BIN/facts_probe.exe" | tr -d '\r' | sed -n 's/^StartupFolder=//p')
+[[ -n $startup_win ]] || fail "no Startup folder"
+mkdir -p "$(unix_path "$startup_win")"
+vtrl_wine 30 "$VTRL_BIN/make_shortcut.exe" "$startup_win\\Vtrl Tray.lnk" \
+    'C:\vtrlfacts\TrayHelper.exe' '--from-link' || fail "cannot write the shortcut"
+
+vtrl_start "$t/TrayHelper.exe" wait
+for _ in $(seq 50); do
+    if vtrl_wine 30 cmd /c tasklist 2>/dev/null | tr -d '\r' | grep -qi '^TrayHelper.exe'; then
+        break
+    fi
+    sleep 0.2
+done
+
+vantorelc show 'vtrl tray' --json
+assert_eq 0 "$rc" "exit code of show --json ($(cat "$out/stderr"))"
+cp "$out/stdout" "$out/run.json"
+vantorelc show 'Vtrl Tray.lnk' --json
+assert_eq 0 "$rc" "exit code of show for the shortcut"
+cp "$out/stdout" "$out/link.json"
+vantorelc show 'VTRL GONE' --json
+assert_eq 0 "$rc" "exit code of show for the missing program"
+cp "$out/stdout" "$out/gone.json"
+
+VTRL_SIZE=$size VTRL_STARTUP=$startup_win python3 - "$out" <<'PY' || fail "the facts (see the log)"
+import json, os, sys
+
+out = sys.argv[1]
+size = int(os.environ["VTRL_SIZE"])
+startup = os.environ["VTRL_STARTUP"]
+run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+fields = ["Index", "Location", "EntryName", "CommandLine", "ProgramPath", "Description",
+          "Company", "Version", "Size", "Modified", "Running", "Signature", "AlsoStartedFrom"]
+ok = True
+def check(what, expected, actual):
+    global ok
+    if expected != actual:
+        ok = False
+        print(f"{what}: expected {expected!r}, got {actual!r}")
+
+def one(name):
+    records = json.load(open(os.path.join(out, name), encoding="utf-8"))
+    check(f"{name}: records", 1, len(records))
+    check(f"{name}: fields", fields, list(records[0]))
+    return records[0]
+
+tray = one("run.json")
+check("run: Location", "Your Run key: " + run, tray["Location"])
+check("run: EntryName", "Vtrl Tray", tray["EntryName"])
+check("run: CommandLine", "C:\\vtrlfacts\\TrayHelper.exe wait", tray["CommandLine"])
+check("run: ProgramPath", "C:\\vtrlfacts\\TrayHelper.exe", tray["ProgramPath"])
+check("run: Description", "Acme Startup Helper", tray["Description"])
+check("run: Company", "Acme Tools Ltd", tray["Company"])
+check("run: Version", "2.5.0.0", tray["Version"])
+check("run: Size", f"{(size + 1023) // 1024} KB ({size} bytes)", tray["Size"])
+check("run: Modified in 2001", True, "2001" in tray["Modified"] and ":05:06" in tray["Modified"])
+check("run: Running", "Yes", tray["Running"])
+check("run: Signature", "Not signed", tray["Signature"])
+check("run: AlsoStartedFrom", "Your Startup folder: Vtrl Tray.lnk", tray["AlsoStartedFrom"])
+
+link = one("link.json")
+check("link: Location", "Your Startup folder: " + startup, link["Location"])
+check("link: CommandLine", '"C:\\vtrlfacts\\TrayHelper.exe" --from-link', link["CommandLine"])
+for same in ["ProgramPath", "Description", "Company", "Version", "Size", "Modified", "Running"]:
+    check(f"link: {same}", tray[same], link[same])
+check("link: AlsoStartedFrom", "Your Run key: Vtrl Tray", link["AlsoStartedFrom"])
+
+gone = one("gone.json")
+check("gone: ProgramPath", "File not found: C:\\VTRLFACTS\\gone.exe", gone["ProgramPath"])
+for missing in ["Description", "Company", "Version", "Size", "Modified", "Signature"]:
+    check(f"gone: {missing}", "File not found", gone[missing])
+check("gone: Running", "No", gone["Running"])
+check("gone: AlsoStartedFrom", "", gone["AlsoStartedFrom"])
+sys.exit(0 if ok else 1)
+PY
+
+# By number, as `list` counts the records; the table labels each fact.
+vantorelc list --json
+assert_eq 0 "$rc" "exit code of list"
+index=$(python3 -c 'import json,sys; print([r["EntryName"] for r in json.load(open(sys.argv[1], encoding="utf-8"))].index("Vtrl Tray"))' "$out/stdout")
+vantorelc show "$index"
+assert_eq 0 "$rc" "exit code of show by number"
+tr -d '\r' <"$out/stdout" >"$out/table.txt"
+assert_eq "#$index" "$(head -1 "$out/table.txt")" "the record's number first"
+grep -qx 'Value name: Vtrl Tray' "$out/table.txt" || fail "table: $(cat "$out/table.txt")"
+grep -qx 'Company: Acme Tools Ltd' "$out/table.txt" || fail "table: $(cat "$out/table.txt")"
+grep -qx 'Also started from: Your Startup folder: Vtrl Tray.lnk' "$out/table.txt" ||
+    fail "table: $(cat "$out/table.txt")"
+vantorelc show "$index" --csv
+assert_eq 0 "$rc" "exit code of show --csv"
+assert_eq 'Index,Location,EntryName,CommandLine,ProgramPath,Description,Company,Version,Size,Modified,Running,Signature,AlsoStartedFrom' \
+    "$(head -1 "$out/stdout" | tr -d '\r')" "CSV header"
+assert_eq 2 "$(tr -d '\r' <"$out/stdout" | wc -l)" "CSV lines"
+
+# The user's language labels the facts; the console gets UTF-8.
+reg_set "$settings" Language REG_SZ German
+vantorelc show 'vtrl tray'
+assert_eq 0 "$rc" "exit code of show in German"
+grep -q '^Ort: Run-Schlüssel (nur für Sie): HKEY_CURRENT_USER' "$out/stdout" ||
+    fail "German table: $(cat "$out/stdout")"
+grep -q '^Läuft gerade: Ja' "$out/stdout" || fail "German table: $(cat "$out/stdout")"
+
+vantorelc show 'No Such Record'
+assert_eq 1 "$rc" "exit code of an unknown record"
+assert_eq "" "$(cat "$out/stdout")" "standard output of an unknown record"
+assert_eq 'No startup record has the number or the name "No Such Record". "vantorelc list" shows them all.' \
+    "$(tr -d '\r' <"$out/stderr")" "message of an unknown record"
+vantorelc show
+assert_eq 2 "$rc" "exit code of show without a record"
