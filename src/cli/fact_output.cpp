@@ -68,7 +68,10 @@ std::string FormatShownRecords(std::span<const ShownRecord> records, OutputForma
         std::string out;
         for (const ShownRecord& record : records) {
             out += out.empty() ? "" : kLineEnd;
-            out += "#" + std::to_string(record.index) + kLineEnd;
+            // Appended piece by piece: "#" + to_string trips GCC 12's -Wrestrict at -O3.
+            out += '#';
+            out += std::to_string(record.index);
+            out += kLineEnd;
             std::vector<std::pair<std::wstring, std::wstring>> lines;
             for (const inventory::RecordFact& fact : record.facts) {
                 lines.emplace_back(fact.label, fact.value);

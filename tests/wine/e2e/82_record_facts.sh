@@ -60,47 +60,49 @@ startup = os.environ["VTRL_STARTUP"]
 run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 fields = ["Index", "Location", "EntryName", "CommandLine", "ProgramPath", "Description",
           "Company", "Version", "Size", "Modified", "Running", "Signature", "AlsoStartedFrom"]
-ok = True
-def check(what, expected, actual):
-    global ok
-    if expected != actual:
-        ok = False
-        print(f"{what}: expected {expected!r}, got {actual!r}")
+problems = []
 
 def one(name):
     records = json.load(open(os.path.join(out, name), encoding="utf-8"))
-    check(f"{name}: records", 1, len(records))
-    check(f"{name}: fields", fields, list(records[0]))
+    if len(records) != 1 or list(records[0]) != fields:
+        problems.append(f"{name}: {records!r}")
+        return dict.fromkeys(fields, None)
     return records[0]
 
+# Each record: the fields it must hold exactly, and a rule for the time of its last change.
 tray = one("run.json")
-check("run: Location", "Your Run key: " + run, tray["Location"])
-check("run: EntryName", "Vtrl Tray", tray["EntryName"])
-check("run: CommandLine", "C:\\vtrlfacts\\TrayHelper.exe wait", tray["CommandLine"])
-check("run: ProgramPath", "C:\\vtrlfacts\\TrayHelper.exe", tray["ProgramPath"])
-check("run: Description", "Acme Startup Helper", tray["Description"])
-check("run: Company", "Acme Tools Ltd", tray["Company"])
-check("run: Version", "2.5.0.0", tray["Version"])
-check("run: Size", f"{(size + 1023) // 1024} KB ({size} bytes)", tray["Size"])
-check("run: Modified in 2001", True, "2001" in tray["Modified"] and ":05:06" in tray["Modified"])
-check("run: Running", "Yes", tray["Running"])
-check("run: Signature", "Not signed", tray["Signature"])
-check("run: AlsoStartedFrom", "Your Startup folder: Vtrl Tray.lnk", tray["AlsoStartedFrom"])
-
 link = one("link.json")
-check("link: Location", "Your Startup folder: " + startup, link["Location"])
-check("link: CommandLine", '"C:\\vtrlfacts\\TrayHelper.exe" --from-link', link["CommandLine"])
-for same in ["ProgramPath", "Description", "Company", "Version", "Size", "Modified", "Running"]:
-    check(f"link: {same}", tray[same], link[same])
-check("link: AlsoStartedFrom", "Your Run key: Vtrl Tray", link["AlsoStartedFrom"])
-
 gone = one("gone.json")
-check("gone: ProgramPath", "File not found: C:\\VTRLFACTS\\gone.exe", gone["ProgramPath"])
-for missing in ["Description", "Company", "Version", "Size", "Modified", "Signature"]:
-    check(f"gone: {missing}", "File not found", gone[missing])
-check("gone: Running", "No", gone["Running"])
-check("gone: AlsoStartedFrom", "", gone["AlsoStartedFrom"])
-sys.exit(0 if ok else 1)
+expected = {
+    "run": (tray, {
+        "Location": "Your Run key: " + run, "EntryName": "Vtrl Tray",
+        "CommandLine": "C:\\vtrlfacts\\TrayHelper.exe wait",
+        "ProgramPath": "C:\\vtrlfacts\\TrayHelper.exe", "Description": "Acme Startup Helper",
+        "Company": "Acme Tools Ltd", "Version": "2.5.0.0",
+        "Size": f"{(size + 1023) // 1024} KB ({size} bytes)", "Running": "Yes",
+        "Signature": "Not signed", "AlsoStartedFrom": "Your Startup folder: Vtrl Tray.lnk"}),
+    "link": (link, {
+        "Location": "Your Startup folder: " + startup, "EntryName": "Vtrl Tray.lnk",
+        "CommandLine": '"C:\\vtrlfacts\\TrayHelper.exe" --from-link',
+        **{same: tray[same] for same in ["ProgramPath", "Description", "Company", "Version",
+                                         "Size", "Modified", "Running", "Signature"]},
+        "AlsoStartedFrom": "Your Run key: Vtrl Tray"}),
+    "gone": (gone, {
+        "Location": "Your Run key: " + run, "EntryName": "Vtrl Gone",
+        "ProgramPath": "File not found: C:\\VTRLFACTS\\gone.exe",
+        **dict.fromkeys(["Description", "Company", "Version", "Size", "Modified", "Signature"],
+                        "File not found"),
+        "Running": "No", "AlsoStartedFrom": ""}),
+}
+for what, (record, wanted) in expected.items():
+    for field, value in wanted.items():
+        if record[field] != value:
+            problems.append(f"{what}: {field}: expected {value!r}, got {record[field]!r}")
+# Set on the file as 2001-02-03 04:05:06 UTC; shown in the user's format and time zone.
+if not tray["Modified"] or "2001" not in tray["Modified"] or ":05:06" not in tray["Modified"]:
+    problems.append(f"run: Modified: {tray['Modified']!r}")
+print("\n".join(problems))
+sys.exit(1 if problems else 0)
 PY
 
 # By number, as `list` counts the records; the table labels each fact.
