@@ -122,6 +122,13 @@ public:
     bool Stretch() const { return stretch_; }
     void SetStretch(bool stretch);
 
+    // Text boxes: for reading and selecting only, and over several lines with a vertical
+    // scroll bar. A native control takes both when it is made: set them before it is attached.
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    bool MultiLine() const { return multiLine_; }
+    void SetMultiLine(bool multiLine) { multiLine_ = multiLine; }
+
     // Scroll bars.
     int Minimum() const { return minimum_; }
     int Maximum() const { return maximum_; }
@@ -182,6 +189,8 @@ private:
     std::vector<std::wstring> items_;
     std::vector<std::uint8_t> picture_;
     bool stretch_ = false;
+    bool readOnly_ = false;
+    bool multiLine_ = false;
     int minimum_ = 0;
     int maximum_ = 0;
     NativeControl* native_ = nullptr;

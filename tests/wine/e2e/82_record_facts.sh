@@ -4,10 +4,13 @@
 # by name and by number, in the table, CSV and JSON: the place in words, the command as stored,
 # the program with its description, company, version, size and time of last change (set on the
 # file), its running state, its signature, and the other record of the same program; the labels
-# in the user's language; an unknown record on standard error with exit code 1.
+# in the user's language; an unknown record on standard error with exit code 1. The record page
+# of the Run value and of the shortcut in the manager window shows the same facts as the table.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
+# shellcheck source=tests/wine/manager_window.sh
+source "$(dirname "$0")/../manager_window.sh"
 
 lc=$VTRL_BIN/vantorelc.exe
 out=$VTRL_CASE_DIR
@@ -122,6 +125,45 @@ assert_eq 0 "$rc" "exit code of show --csv"
 assert_eq 'Index,Location,EntryName,CommandLine,ProgramPath,Description,Company,Version,Size,Modified,Running,Signature,AlsoStartedFrom' \
     "$(head -1 "$out/stdout" | tr -d '\r')" "CSV header"
 assert_eq 2 "$(tr -d '\r' <"$out/stdout" | wc -l)" "CSV lines"
+
+# The record page of each TRAYHELPER.EXE row: the command line in its selectable box, the other
+# facts in the scrolling box, both shown; together the table's lines for that record, the
+# program's SHA-256 (which the table does not have) aside.
+page_facts() { # ENTRY: the page's facts of the record, as the table's lines, into $out/page.txt
+    local row command
+    for ((row = 0; row < 40; row++)); do
+        [[ $(uidriver text "$window" "@BAexe($row)" 2>/dev/null) == TRAYHELPER.EXE ]] || continue
+        uidriver click "$window" "@BAexe($row)"
+        uidriver wait-text "$window" @Label1 TRAYHELPER.EXE 5000
+        grep -qxF "$(text_of FACTS-FILENAME): $1" <(uidriver text "$window" @TextFacts | tr -d '\r') ||
+            grep -qxF "$(text_of FACTS-VALUENAME): $1" <(uidriver text "$window" @TextFacts | tr -d '\r') ||
+            { uidriver click "$window" @Command1; continue; }
+        for control in LabelCommandLine TextCommandLine LabelCopy TextFacts; do
+            [[ $(control_state "$control" visible) == 1 ]] || fail "$control is not shown for $1"
+        done
+        command=$(uidriver text "$window" @TextCommandLine)
+        { printf '%s %s\n' "$(uidriver text "$window" @LabelCommandLine)" "$command"
+          uidriver text "$window" @TextFacts | tr -d '\r' | grep -v '^SHA-256: '; } >"$out/page.txt"
+        return 0
+    done
+    fail "no record page shows the entry $1"
+}
+english=$VTRL_BIN/Languages/English.ini
+text_of() { sed -n "s/^$1=//p" "$english" | tr -d '\r'; }
+open_window
+for entry in 'Vtrl Tray' 'Vtrl Tray.lnk'; do
+    vantorelc show "$entry"
+    assert_eq 0 "$rc" "exit code of show '$entry'"
+    page_facts "$entry"
+    # The table in the order of the page: the command line first, then the rest.
+    tr -d '\r' <"$out/stdout" | sed 1d >"$out/table.txt"
+    { grep "^$(text_of FACTS-COMMANDLINE): " "$out/table.txt"
+      grep -v "^$(text_of FACTS-COMMANDLINE): " "$out/table.txt"; } >"$out/expected.txt"
+    diff "$out/expected.txt" "$out/page.txt" >&2 || fail "the record page of '$entry' differs from show"
+    screenshot "82_record_page_${entry// /_}.png"
+    uidriver click "$window" @Command1
+done
+close_window
 
 # The user's language labels the facts; the console gets UTF-8.
 reg_set "$settings" Language REG_SZ German
