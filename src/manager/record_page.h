@@ -102,10 +102,10 @@ public:
     // The facts panel across the foot of the page: the command line as stored, to select or
     // copy, then the other facts (signature and SHA-256 among them) in a box that scrolls.
     ui::Control LabelCommandLine{
-        ui::ControlKind::Label, L"LabelCommandLine", {120, 3315, 1500, 255}};
+        ui::ControlKind::Label, L"LabelCommandLine", {120, 3315, 1860, 255}};
     ui::Control TextCommandLine{
-        ui::ControlKind::TextBox, L"TextCommandLine", {1680, 3270, 6360, 300}};
-    ui::Control LabelCopy{ui::ControlKind::Label, L"LabelCopy", {8130, 3315, 645, 255}, L"Copy"};
+        ui::ControlKind::TextBox, L"TextCommandLine", {2040, 3270, 5970, 300}};
+    ui::Control LabelCopy{ui::ControlKind::Label, L"LabelCopy", {8100, 3315, 675, 255}, L"Copy"};
     ui::Control TextFacts{ui::ControlKind::TextBox, L"TextFacts", {120, 3630, 8655, 990}};
     // What runs the program and what is wrong with its command, under the facts.
     ui::Control Label15{ui::ControlKind::Label, L"Label15", {120, 4665, 8655, 390}};
