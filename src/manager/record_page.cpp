@@ -24,6 +24,11 @@ constexpr ui::Colour kLinkBlue = 0x00C05A1E;
 // The four options exclude one another; no other option on the page shares the number.
 constexpr int kDecisionGroup = 2;
 constexpr int kEnlargeFactor = 2;
+// The foot of the page: the facts box from its top down to the notes and the publisher link,
+// each only as tall as what it shows, above the page's bottom edge.
+constexpr int kFactsTop = 3630;
+constexpr int kPageBottom = 5295;
+constexpr int kFootGap = 45;
 constexpr wchar_t kPublisherPlaceholder[] = L"%1";
 constexpr wchar_t kWebSearchPrefix[] = L"https://www.bing.com/search?q=What is ";
 
@@ -197,7 +202,23 @@ void RecordPage::Open(int index) {
         Check3.SetValue(decision.DeleteRecord ? 1 : 0);
     }
     UpdateRestrictOptions();
+    LayOutFoot();
     main_.ShowPage(kRecordPage);
+}
+
+void RecordPage::LayOutFoot() {
+    int bottom = kPageBottom;
+    for (ui::Control* shown : {&LabelPublisher, &Label15}) {
+        if (shown->Visible() && !shown->Caption().empty()) {
+            bottom -= shown->Rect().height;
+            shown->SetTop(bottom);
+            bottom -= kFootGap;
+        }
+    }
+    ui::TwipsRect box = TextFacts.Rect();
+    box.top = kFactsTop;
+    box.height = bottom - kFactsTop;
+    TextFacts.Move(box);
 }
 
 std::wstring RecordPage::RecordNotes(const inventory::StartupRecord& record) {
@@ -358,7 +379,11 @@ void RecordPage::Label10_Click() {
 }
 
 void RecordPage::LabelCopy_Click() {
-    main_.Platform().clipboard.PutText(TextCommandLine.Caption());
+    auto& platform = main_.Platform();
+    if (!platform.clipboard.PutText(TextCommandLine.Caption())) {
+        platform.messages.Show(main_.Text(L"FACTS-NOTCOPIED"), services::kProductName,
+                               platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+    }
 }
 
 void RecordPage::LabelPublisher_Click() {

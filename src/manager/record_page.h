@@ -43,7 +43,10 @@ public:
     void Label7_Click();
     void Label10_Click();
     void LabelPublisher_Click();
-    // "Copy": the command line as stored onto the clipboard.
+    // The facts box grows down to the notes and the publisher link, or to the page's foot
+    // when neither shows.
+    void LayOutFoot();
+    // "Copy": the command line as stored onto the clipboard; a warning when it stays as it was.
     void LabelCopy_Click();
     // "Switch off" / "Switch on": Windows' own switch of the record, at once.
     void CommandSwitch_Click();

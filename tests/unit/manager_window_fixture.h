@@ -57,7 +57,8 @@ protected:
             "FACTS-YES=Yes\r\nFACTS-NO=No\r\nFACTS-NONE=(none)\r\n"
             "FACTS-UNKNOWN=(unknown)\r\nFACTS-BYTES=%1 bytes\r\nFACTS-KB=%1 KB (%2 bytes)\r\n"
             "FACTS-ALLUSERS=%1 for all users\r\nFACTS-YOURS=Your %1\r\n"
-            "PLACE-SHORTCUT=Startup folder\r\nFACTS-COPY=Copy\r\n");
+            "PLACE-SHORTCUT=Startup folder\r\nFACTS-COPY=Copy\r\n"
+            "FACTS-NOTCOPIED=Not copied.\r\n");
         language.LanguageFolder = kLanguages;
         language.LanguageName = L"English";
         fake.registry.CreateKey(platform::Hive::CurrentUser, kRunKey);

@@ -503,6 +503,19 @@ TEST_F(FactsPanelTest, MissingProgramSaysSoAndNamesNoOtherRecord) {
     EXPECT_EQ(page.Label15.Caption(), L"File not found");
 }
 
+TEST_F(FactsPanelTest, FactsBoxReachesDownToTheNotesOrTheFootOfThePage) {
+    Main& main = Open();
+    RecordPage& page = OpenEntry(main, L"Gone");
+    // The notes take the last two lines' room at the foot; the box ends a little above them.
+    EXPECT_EQ(page.Label15.Rect(), (ui::TwipsRect{120, 4905, 8655, 390}));
+    EXPECT_EQ(page.TextFacts.Rect(), (ui::TwipsRect{120, 3630, 8655, 1230}));
+    // Without notes or a publisher link, the box takes the foot of the page.
+    OpenEntry(main, L"Tool");
+    ASSERT_EQ(page.Label15.Caption(), L"");
+    ASSERT_FALSE(page.LabelPublisher.Visible());
+    EXPECT_EQ(page.TextFacts.Rect(), (ui::TwipsRect{120, 3630, 8655, 1665}));
+}
+
 TEST_F(FactsPanelTest, CopyPutsTheCommandLineAsStoredOnTheClipboard) {
     Main& main = Open();
     RecordPage& page = OpenEntry(main, L"Tool.lnk");
@@ -511,6 +524,11 @@ TEST_F(FactsPanelTest, CopyPutsTheCommandLineAsStoredOnTheClipboard) {
     // Another record's page copies its own command.
     OpenEntry(main, L"Gone").LabelCopy.Click();
     EXPECT_EQ(fake.clipboard.held, L"\"C:\\Gone\\gone.exe\" -x");
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{}) << "copied in silence";
+    // Another program holds the clipboard: the user hears that nothing was copied.
+    fake.clipboard.locked = true;
+    OpenEntry(main, L"Tool").LabelCopy.Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"Not copied."});
 }
 
 } // namespace
