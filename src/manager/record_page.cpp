@@ -208,8 +208,10 @@ void RecordPage::Open(int index) {
 
 void RecordPage::LayOutFoot() {
     int bottom = kPageBottom;
+    // An empty label would still cover the box where it lies.
+    Label15.SetVisible(!Label15.Caption().empty());
     for (ui::Control* shown : {&LabelPublisher, &Label15}) {
-        if (shown->Visible() && !shown->Caption().empty()) {
+        if (shown->Visible()) {
             bottom -= shown->Rect().height;
             shown->SetTop(bottom);
             bottom -= kFootGap;

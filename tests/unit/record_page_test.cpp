@@ -507,11 +507,13 @@ TEST_F(FactsPanelTest, FactsBoxReachesDownToTheNotesOrTheFootOfThePage) {
     Main& main = Open();
     RecordPage& page = OpenEntry(main, L"Gone");
     // The notes take the last two lines' room at the foot; the box ends a little above them.
+    EXPECT_TRUE(page.Label15.Visible());
     EXPECT_EQ(page.Label15.Rect(), (ui::TwipsRect{120, 4905, 8655, 390}));
     EXPECT_EQ(page.TextFacts.Rect(), (ui::TwipsRect{120, 3630, 8655, 1230}));
     // Without notes or a publisher link, the box takes the foot of the page.
     OpenEntry(main, L"Tool");
     ASSERT_EQ(page.Label15.Caption(), L"");
+    EXPECT_FALSE(page.Label15.Visible()) << "an empty label would cover the box";
     ASSERT_FALSE(page.LabelPublisher.Visible());
     EXPECT_EQ(page.TextFacts.Rect(), (ui::TwipsRect{120, 3630, 8655, 1665}));
 }
