@@ -214,6 +214,16 @@ std::string RowsAsTable(const OutputRows& rows) {
     return out;
 }
 
+std::string LabelledLines(const std::vector<std::pair<std::wstring, std::wstring>>& lines) {
+    std::string out;
+    for (const auto& [label, value] : lines) {
+        if (!value.empty()) {
+            out += ToUtf8(TableText(label) + L": " + TableText(value)) + kLineEnd;
+        }
+    }
+    return out;
+}
+
 std::string RowsAsCsv(const OutputRows& rows) {
     std::string out;
     for (std::size_t column = 0; column < rows.names.size(); ++column) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vtrl::cli {
@@ -50,6 +51,8 @@ std::string JsonString(std::wstring_view text);
 // one line, and the bidirectional controls, direction marks and C1 controls as "\uXXXX" so
 // that no text can reorder or hide what follows it.
 std::string RowsAsTable(const OutputRows& rows);
+// One "label: value" line per pair whose value is not empty, each text shown as in the table.
+std::string LabelledLines(const std::vector<std::pair<std::wstring, std::wstring>>& lines);
 // A header row, then one row per row.
 std::string RowsAsCsv(const OutputRows& rows);
 // One object per row, one per line; "[]" when there are none.

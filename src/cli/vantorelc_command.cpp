@@ -1,6 +1,7 @@
 #include "cli/vantorelc_command.h"
 
 #include "cli/decision_output.h"
+#include "cli/fact_output.h"
 #include "decisions/backup_log.h"
 #include "decisions/decision_database.h"
 #include "inventory/inventory_scan.h"
@@ -23,9 +24,10 @@ struct CommandName {
     const wchar_t* word;
     CliCommand command;
 };
-constexpr std::array<CommandName, 3> kCommands{{{L"list", CliCommand::List},
+constexpr std::array<CommandName, 4> kCommands{{{L"list", CliCommand::List},
                                                 {L"decisions", CliCommand::Decisions},
-                                                {L"log", CliCommand::Log}}};
+                                                {L"log", CliCommand::Log},
+                                                {L"show", CliCommand::Show}}};
 constexpr wchar_t kInterfaceSection[] = L"INTERFACE";
 constexpr wchar_t kNoRecordsKey[] = L"NORECORDS";
 // Only when no language file can be read, for instance when the tool was copied elsewhere.
@@ -37,22 +39,56 @@ bool IsHelp(const std::wstring& argument) {
     return argument == L"--help" || argument == L"-h" || argument == L"/?";
 }
 
-// The warning the windows show, in the user's saved language when there is one. Nothing is
-// saved here: a first start would choose and store a language, the tool only reads.
-std::wstring NoRecordsMessage(platform::Platform& platform, const services::SystemFacts& facts) {
+// The interface texts in the user's saved language, else in English; empty when neither file has
+// the key. Nothing is saved here: a first start would choose and store a language, the tool only
+// reads.
+inventory::InterfaceText InterfaceTexts(platform::Platform& platform,
+                                        const services::SystemFacts& facts) {
     services::Language language;
     language.LanguageFolder = facts.ProgramFolder + L"\\" + services::kLanguagesFolderName;
     language.LanguageName = services::GetSetting(platform.registry, services::kAppKey, L"Settings",
                                                  L"Language", services::kEnglishLanguage);
-    for (const std::wstring& name :
-         {language.LanguageName, std::wstring(services::kEnglishLanguage)}) {
-        std::wstring text = services::IniRead(platform, kInterfaceSection, kNoRecordsKey,
-                                              services::LanguageFilePath(language, name));
-        if (!text.empty()) {
-            return text;
+    return [&platform, language](const std::wstring& key) {
+        for (const std::wstring& name :
+             {language.LanguageName, std::wstring(services::kEnglishLanguage)}) {
+            std::wstring text = services::IniRead(platform, kInterfaceSection, key,
+                                                  services::LanguageFilePath(language, name));
+            if (!text.empty()) {
+                return text;
+            }
         }
+        return std::wstring();
+    };
+}
+
+// The warning the windows show, in the user's language.
+std::wstring NoRecordsMessage(platform::Platform& platform, const services::SystemFacts& facts) {
+    std::wstring text = InterfaceTexts(platform, facts)(kNoRecordsKey);
+    return text.empty() ? kNoRecordsFallback : text;
+}
+
+// The facts of the records the argument names, labelled in the user's language; without any
+// language file the keys stand in for the words.
+CliResult ShowRecords(platform::Platform& platform, const services::SystemFacts& facts,
+                      const inventory::StartupInventory& inventory, const CliRequest& request) {
+    const std::vector<int> named = RecordsNamedBy(platform.locale, inventory, request.record);
+    if (named.empty()) {
+        return {"",
+                ToUtf8(L"No startup record has the number or the name \"" + request.record +
+                       L"\". \"vantorelc list\" shows them all.") +
+                    "\r\n",
+                kExitNoRecords};
     }
-    return kNoRecordsFallback;
+    const inventory::InterfaceText found = InterfaceTexts(platform, facts);
+    const inventory::InterfaceText text = [&found](const std::wstring& key) {
+        std::wstring words = found(key);
+        return words.empty() ? key : words;
+    };
+    std::vector<ShownRecord> shown;
+    for (const int index : named) {
+        shown.push_back({index, inventory::RecordFacts(platform, facts, inventory, index, text)});
+    }
+    return {FormatShownRecords(shown, request.format), "", kExitOk};
 }
 
 CliResult NoFile(std::wstring_view message) {
@@ -112,10 +148,17 @@ std::optional<CliRequest> ParseArguments(const std::vector<std::wstring>& argume
     }
     request.command = named->command;
     bool formatGiven = false;
+    bool recordGiven = false;
     for (std::size_t index = 1; index < arguments.size(); ++index) {
         const std::wstring& option = arguments[index];
         if (IsHelp(option)) {
             request.command = CliCommand::Help;
+            continue;
+        }
+        if (named->command == CliCommand::Show && !recordGiven && option != L"--csv" &&
+            option != L"--json") {
+            recordGiven = true;
+            request.record = option;
             continue;
         }
         if (option == L"--hide-windows" && request.command == CliCommand::List &&
@@ -130,6 +173,9 @@ std::optional<CliRequest> ParseArguments(const std::vector<std::wstring>& argume
         formatGiven = true;
         request.format = option == L"--csv" ? OutputFormat::Csv : OutputFormat::Json;
     }
+    if (request.command == CliCommand::Show && !recordGiven) {
+        return std::nullopt;
+    }
     return request;
 }
 
@@ -137,6 +183,7 @@ std::string UsageText() {
     return "Usage: vantorelc list [--csv | --json] [--hide-windows]\r\n"
            "       vantorelc decisions [--csv | --json]\r\n"
            "       vantorelc log [--csv | --json]\r\n"
+           "       vantorelc show <number or EntryName> [--csv | --json]\r\n"
            "       vantorelc --help\r\n"
            "\r\n"
            "list       Prints the programs that start automatically when you log on, in scan\r\n"
@@ -165,6 +212,17 @@ std::string UsageText() {
            "           folder, oldest first.\r\n"
            "           Fields: RemovedAt, RemovedDate, RemovedTime, Kind, FullLocation,\r\n"
            "           ExeFolder, ExeName, Arguments, CommandLine.\r\n"
+           "show       Prints what the record page tells about one startup record: where it\r\n"
+           "           lives, its command line, its program with description, company,\r\n"
+           "           version, size and last change, whether it runs, its signature, and the\r\n"
+           "           other records that start the same program. The record is given by its\r\n"
+           "           number, counted from 0 in the order \"list\" prints them (without\r\n"
+           "           --hide-windows), or by its EntryName, ignoring case; every record of\r\n"
+           "           that name is shown. A number that names no record is read as a name.\r\n"
+           "           The table labels each fact in your interface language; CSV and JSON\r\n"
+           "           name the fields Index, Location, EntryName, CommandLine, ProgramPath,\r\n"
+           "           Description, Company, Version, Size, Modified, Running, Signature,\r\n"
+           "           AlsoStartedFrom.\r\n"
            "--help     Shows this text.\r\n"
            "\r\n"
            "Formats:   (default)  an aligned table\r\n"
@@ -172,9 +230,9 @@ std::string UsageText() {
            "           --json     a JSON array of objects, UTF-8\r\n"
            "Nothing is changed: no setting, icon or file is written, no folder is made.\r\n"
            "\r\n"
-           "Exit codes: 0 listed, 1 no startup records found (list) or the file is missing\r\n"
-           "or cannot be read (decisions, log), with a message on standard error, 2 unknown\r\n"
-           "command or option.\r\n";
+           "Exit codes: 0 listed, 1 no startup records found (list, show: also when no\r\n"
+           "record has the number or name) or the file is missing or cannot be read\r\n"
+           "(decisions, log), with a message on standard error, 2 unknown command or option.\r\n";
 }
 
 CliResult RunVantorelc(platform::Platform& platform, const std::vector<std::wstring>& arguments) {
@@ -198,6 +256,9 @@ CliResult RunVantorelc(platform::Platform& platform, const std::vector<std::wstr
         platform, facts, inventory, {.withIcons = false, .readOnly = true});
     if (outcome == inventory::ScanOutcome::NoRecords) {
         return {"", ToUtf8(NoRecordsMessage(platform, facts)) + "\r\n", kExitNoRecords};
+    }
+    if (request->command == CliCommand::Show) {
+        return ShowRecords(platform, facts, inventory, *request);
     }
     std::vector<inventory::StartupRecord> shown;
     for (const inventory::StartupRecord& record : LiveRecords(inventory)) {

@@ -17,13 +17,15 @@ inline constexpr int kExitNoRecords = 1;
 inline constexpr int kExitNoFile = 1;
 inline constexpr int kExitUsage = 2;
 
-enum class CliCommand { Help, List, Decisions, Log };
+enum class CliCommand { Help, List, Decisions, Log, Show };
 
 struct CliRequest {
     CliCommand command = CliCommand::Help;
     OutputFormat format = OutputFormat::Table;
     // "list --hide-windows": Windows' own entries left out.
     bool hideWindows = false;
+    // "show": the record's number or EntryName, as given (it may be empty: a default value).
+    std::wstring record;
 };
 
 // The request for the arguments after the program name; nullopt for anything it does not know.
@@ -37,7 +39,7 @@ struct CliResult {
     int exitCode = kExitOk;
 };
 
-// Runs the tool. "list" reads the inventory, "decisions" the decision file and "log" the
+// Runs the tool. "list" and "show" read the inventory, "decisions" the decision file and "log" the
 // backup-and-log file, all without writing a setting, an icon, a marker, a file or the data
 // folder.
 CliResult RunVantorelc(platform::Platform& platform, const std::vector<std::wstring>& arguments);

@@ -40,4 +40,33 @@ std::wstring GetVersionString(platform::Locale& locale, std::span<const std::uin
     return text.substr(start, end - start);
 }
 
+namespace {
+
+// VS_FIXEDFILEINFO starts with this signature, 32-bit aligned, after the block's header.
+constexpr std::uint32_t kFixedInfoSignature = 0xFEEF04BD;
+// Signature, structure version, then the file version's two 32-bit halves.
+constexpr std::size_t kFixedInfoVersionEnd = 16;
+
+std::uint32_t ReadUint32(std::span<const std::uint8_t> block, std::size_t at) {
+    return static_cast<std::uint32_t>(block[at]) |
+           (static_cast<std::uint32_t>(block[at + 1]) << 8) |
+           (static_cast<std::uint32_t>(block[at + 2]) << 16) |
+           (static_cast<std::uint32_t>(block[at + 3]) << 24);
+}
+
+} // namespace
+
+std::wstring FileVersionText(platform::Locale& locale, std::span<const std::uint8_t> block) {
+    for (std::size_t at = 0; at + kFixedInfoVersionEnd <= block.size(); at += 4) {
+        if (ReadUint32(block, at) != kFixedInfoSignature) {
+            continue;
+        }
+        const std::uint32_t high = ReadUint32(block, at + 8);
+        const std::uint32_t low = ReadUint32(block, at + 12);
+        return std::to_wstring(high >> 16) + L"." + std::to_wstring(high & 0xFFFF) + L"." +
+               std::to_wstring(low >> 16) + L"." + std::to_wstring(low & 0xFFFF);
+    }
+    return GetVersionString(locale, block, kFileVersionKey);
+}
+
 } // namespace vtrl::inventory

@@ -4,9 +4,10 @@
 #include "decisions/record_decision.h"
 #include "decisions/record_removal.h"
 #include "decisions/record_switch.h"
+#include "inventory/record_facts.h"
 #include "inventory/windows_switch.h"
-#include "inventory/signature_status.h"
 #include "manager/main_window.h"
+#include "manager/record_facts_panel.h"
 #include "manager/store_message.h"
 #include "services/error_log.h"
 #include "services/icon_bitmap.h"
@@ -23,8 +24,11 @@ constexpr ui::Colour kLinkBlue = 0x00C05A1E;
 // The four options exclude one another; no other option on the page shares the number.
 constexpr int kDecisionGroup = 2;
 constexpr int kEnlargeFactor = 2;
-// Not translated: the name of the algorithm is the same in every language.
-constexpr wchar_t kSha256Prefix[] = L"SHA-256: ";
+// The foot of the page: the facts box from its top down to the notes and the publisher link,
+// each only as tall as what it shows, above the page's bottom edge.
+constexpr int kFactsTop = 3630;
+constexpr int kPageBottom = 5295;
+constexpr int kFootGap = 45;
 constexpr wchar_t kPublisherPlaceholder[] = L"%1";
 constexpr wchar_t kWebSearchPrefix[] = L"https://www.bing.com/search?q=What is ";
 
@@ -71,14 +75,18 @@ std::wstring WebSearchAddress(const std::wstring& upperCaseName) {
 
 void RecordPage::Build() {
     for (ui::Control* control :
-         {&Label2,  &Label5,   &Label4,         &Label6,        &Label9,
-          &Label7,  &Label10,  &Label1,         &Image1,        &Label14,
-          &Option1, &Option2,  &Option3,        &Check3,        &Check4,
-          &Option9, &Command1, &Label15,        &CommandSwitch, &Label3,
-          &Label11, &id,       &LabelSignature, &LabelSha256,   &LabelPublisher}) {
+         {&Label2,        &Label5,    &Label4,        &Label6,  &Label9,           &Label7,
+          &Label10,       &Label1,    &Image1,        &Label14, &Option1,          &Option2,
+          &Option3,       &Check3,    &Check4,        &Option9, &Command1,         &Label15,
+          &CommandSwitch, &Label3,    &Label11,       &id,      &LabelCommandLine, &TextCommandLine,
+          &LabelCopy,     &TextFacts, &LabelPublisher}) {
         control->SetColours(ui::kDefaultColour, kWhite);
         main_.AddToPage(*control, kRecordPage);
     }
+    for (ui::Control* text : {&TextCommandLine, &TextFacts}) {
+        text->SetReadOnly(true);
+    }
+    TextFacts.SetMultiLine(true);
     for (ui::Control* hidden : {&Label3, &Label11, &id}) {
         hidden->SetVisible(false);
     }
@@ -97,7 +105,8 @@ void RecordPage::Build() {
     Label1.SetFont(name);
     ui::Font link;
     link.underline = true;
-    for (ui::Control* control : {&Label1, &Label4, &Label6, &Label7, &Label10, &LabelPublisher}) {
+    for (ui::Control* control :
+         {&Label1, &Label4, &Label6, &Label7, &Label10, &LabelPublisher, &LabelCopy}) {
         if (control != &Label1) {
             control->SetFont(link);
         }
@@ -117,14 +126,15 @@ void RecordPage::Build() {
     Label7.onClick = [this] { Label7_Click(); };
     Label10.onClick = [this] { Label10_Click(); };
     LabelPublisher.onClick = [this] { LabelPublisher_Click(); };
+    LabelCopy.onClick = [this] { LabelCopy_Click(); };
     LabelPublisher.SetVisible(false);
     CommandSwitch.SetVisible(false);
 }
 
 void RecordPage::LoadTexts() {
-    for (ui::Control* label :
-         {&Label14, &Label1, &Label2, &Label5, &Label4, &Label6, &Label9, &Label7, &Label10,
-          &Label15, &Label3, &Label11, &id, &LabelSignature, &LabelPublisher}) {
+    for (ui::Control* label : {&Label14, &Label1, &Label2, &Label5, &Label4, &Label6, &Label9,
+                               &Label7, &Label10, &Label15, &Label3, &Label11, &id, &LabelPublisher,
+                               &LabelCommandLine, &LabelCopy, &TextCommandLine, &TextFacts}) {
         main_.UseLanguageCharset(*label);
     }
     Label14.SetCaption(main_.Text(L"LABEL14"));
@@ -141,6 +151,7 @@ void RecordPage::LoadTexts() {
     Label9.SetCaption(main_.Text(L"UNDODELETE"));
     Label7.SetCaption(main_.Text(L"LABEL7"));
     Label10.SetCaption(main_.Text(L"UNDODELETE"));
+    LabelCopy.SetCaption(main_.Text(L"FACTS-COPY"));
 }
 
 void RecordPage::Open(int index) {
@@ -164,10 +175,13 @@ void RecordPage::Open(int index) {
     CommandSwitch.SetCaption(main_.Text(record.EnabledInWindows ? L"SWITCHOFF" : L"SWITCHON"));
     CommandSwitch.SetVisible(inventory::CanSwitchInWindows(record));
     id.SetCaption(std::to_wstring(index));
-    LabelSignature.SetCaption(inventory::SignatureText(record.Signature, main_.SignatureWords()));
-    LabelSha256.SetCaption(record.Signature.Sha256.empty()
-                               ? std::wstring()
-                               : std::wstring(kSha256Prefix) + record.Signature.Sha256);
+    const FactsPanelText panel = PanelTextOf(
+        inventory::RecordFacts(platform, main_.Facts(), inventory, index,
+                               [this](const std::wstring& key) { return main_.Text(key); }),
+        record.Signature.Sha256);
+    LabelCommandLine.SetCaption(panel.commandLabel);
+    TextCommandLine.SetCaption(panel.commandLine);
+    TextFacts.SetCaption(panel.lines);
 
     const auto own = decisions::LookupDecision(platform.locale, main_.Decisions(), record);
     const auto decision = decisions::LookupRecordDecision(platform.locale, main_.Decisions(),
@@ -188,7 +202,25 @@ void RecordPage::Open(int index) {
         Check3.SetValue(decision.DeleteRecord ? 1 : 0);
     }
     UpdateRestrictOptions();
+    LayOutFoot();
     main_.ShowPage(kRecordPage);
+}
+
+void RecordPage::LayOutFoot() {
+    int bottom = kPageBottom;
+    // An empty label would still cover the box where it lies.
+    Label15.SetVisible(!Label15.Caption().empty());
+    for (ui::Control* shown : {&LabelPublisher, &Label15}) {
+        if (shown->Visible()) {
+            bottom -= shown->Rect().height;
+            shown->SetTop(bottom);
+            bottom -= kFootGap;
+        }
+    }
+    ui::TwipsRect box = TextFacts.Rect();
+    box.top = kFactsTop;
+    box.height = bottom - kFactsTop;
+    TextFacts.Move(box);
 }
 
 std::wstring RecordPage::RecordNotes(const inventory::StartupRecord& record) {
@@ -224,9 +256,6 @@ std::wstring RecordPage::RecordNotes(const inventory::StartupRecord& record) {
                              ? std::wstring()
                              : L" (" + record.DisabledSinceText + L")"));
     }
-    // Where it starts from: the kind of place in words, then the place itself.
-    notes.push_back(main_.Text(L"REC-PLACE") + L" " + main_.Text(L"PLACE-" + record.Kind) + L": " +
-                    decisions::FullLocationOf(record));
     if (!inventory::CanSwitchInWindows(record)) {
         notes.push_back(main_.Text(L"REC-NOSWITCH"));
     }
@@ -349,6 +378,14 @@ void RecordPage::Label7_Click() {
 
 void RecordPage::Label10_Click() {
     main_.ShowPage(kUndoPage);
+}
+
+void RecordPage::LabelCopy_Click() {
+    auto& platform = main_.Platform();
+    if (!platform.clipboard.PutText(TextCommandLine.Caption())) {
+        platform.messages.Show(main_.Text(L"FACTS-NOTCOPIED"), services::kProductName,
+                               platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+    }
 }
 
 void RecordPage::LabelPublisher_Click() {

@@ -70,6 +70,13 @@ public:
         (void)path;
         return false;
     }
+    // When the file's content was last written: a FILETIME in UTC (100-ns ticks since 1601);
+    // nullopt when it is missing or cannot be asked. A wrapper that does not pass this on knows
+    // no time.
+    virtual std::optional<std::uint64_t> LastWriteTime(const std::wstring& path) {
+        (void)path;
+        return std::nullopt;
+    }
     // Sets exactly these bits (kAttributeNormal alone for none); true when they are set.
     virtual bool ChangeAttributes(const std::wstring& path, std::uint32_t attributes) {
         (void)path;

@@ -2,6 +2,7 @@
 // Every Windows facility the core uses, gathered once in the entry and passed by reference.
 
 #include "platform/change_watch.h"
+#include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/data_lock.h"
 #include "platform/desktop.h"
@@ -51,6 +52,7 @@ struct Platform {
     DataLocks& locks;
     Environment& environment;
     FileSignatures& signatures;
+    Clipboard& clipboard;
 };
 
 } // namespace vtrl::platform

@@ -2,6 +2,7 @@
 // Every fake gathered into one platform, with a Windows-like profile ready for start-up.
 
 #include "fakes/fake_change_watch.h"
+#include "fakes/fake_clipboard.h"
 #include "fakes/fake_data_lock.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_environment.h"
@@ -24,12 +25,13 @@ public:
     // The same platform with its files seen through another file system (a wrapper that fails
     // or records chosen calls).
     platform::Platform WithFiles(platform::FileSystem& otherFiles) {
-        return platform::Platform{
-            platform_.registry, otherFiles,         platform_.folders,     platform_.links,
-            platform_.locale,   platform_.version,  platform_.clock,       platform_.processes,
-            platform_.ini,      platform_.messages, platform_.launcher,    platform_.http,
-            platform_.icons,    platform_.sound,    platform_.desktop,     platform_.windows,
-            platform_.changes,  platform_.locks,    platform_.environment, platform_.signatures};
+        return platform::Platform{platform_.registry,    otherFiles,           platform_.folders,
+                                  platform_.links,       platform_.locale,     platform_.version,
+                                  platform_.clock,       platform_.processes,  platform_.ini,
+                                  platform_.messages,    platform_.launcher,   platform_.http,
+                                  platform_.icons,       platform_.sound,      platform_.desktop,
+                                  platform_.windows,     platform_.changes,    platform_.locks,
+                                  platform_.environment, platform_.signatures, platform_.clipboard};
     }
 
     FakeRegistry registry;
@@ -52,12 +54,13 @@ public:
     FakeDataLocks locks;
     FakeEnvironment environment;
     FakeFileSignatures signatures{files};
+    FakeClipboard clipboard;
 
 private:
-    platform::Platform platform_{registry, files,   folders,   links,       locale,
-                                 version,  clock,   processes, ini,         messages,
-                                 launcher, http,    icons,     sound,       desktop,
-                                 windows,  changes, locks,     environment, signatures};
+    platform::Platform platform_{registry,    files,      folders,  links,    locale,   version,
+                                 clock,       processes,  ini,      messages, launcher, http,
+                                 icons,       sound,      desktop,  windows,  changes,  locks,
+                                 environment, signatures, clipboard};
 };
 
 } // namespace vtrl::fakes

@@ -82,6 +82,7 @@ bool FakeFileSystem::ReplaceAll(const std::wstring& path, std::string_view bytes
     spelling_.emplace(FoldCase(path), path);
     // The new content arrives as a new file (moved over the old one), with attributes of its own.
     attributes_.erase(FoldCase(path));
+    writeTimes_.erase(FoldCase(path));
     return true;
 }
 
@@ -176,6 +177,18 @@ std::optional<std::uint64_t> FakeFileSystem::FileSize(const std::wstring& path) 
         return std::nullopt;
     }
     return content->size();
+}
+
+std::optional<std::uint64_t> FakeFileSystem::LastWriteTime(const std::wstring& path) {
+    const auto found = writeTimes_.find(FoldCase(path));
+    if (!FileExists(path) || found == writeTimes_.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+void FakeFileSystem::SetLastWriteTime(const std::wstring& path, std::uint64_t fileTime) {
+    writeTimes_[FoldCase(path)] = fileTime;
 }
 
 std::vector<platform::FolderEntry> FakeFileSystem::ListFolder(const std::wstring& folder,

@@ -34,6 +34,8 @@ public:
     std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
                                                   const std::wstring& pattern) override;
     std::optional<std::uint32_t> FileAttributes(const std::wstring& path) override;
+    // The time set with SetLastWriteTime; nullopt for a missing file or one never set.
+    std::optional<std::uint64_t> LastWriteTime(const std::wstring& path) override;
     bool ChangeAttributes(const std::wstring& path, std::uint32_t attributes) override;
 
     // Test set-up and inspection.
@@ -42,6 +44,7 @@ public:
     std::optional<std::string> Content(const std::wstring& path) const;
     void MakeReadOnly(const std::wstring& folder); // nothing can be created or replaced inside
     void SetAttributes(const std::wstring& path, std::uint32_t attributes);
+    void SetLastWriteTime(const std::wstring& path, std::uint64_t fileTime);
     std::size_t FileCount() const { return files_.size(); }
     // What RefuseReparsePointsIn was last asked (the fake has no links to refuse).
     void RefuseReparsePointsIn(const std::wstring& folder, const std::wstring& root) override {
@@ -56,6 +59,7 @@ private:
     std::set<std::wstring> folders_;            // folded paths
     std::set<std::wstring> readOnly_;
     std::map<std::wstring, std::uint32_t> attributes_; // folded path -> attributes
+    std::map<std::wstring, std::uint64_t> writeTimes_; // folded path -> FILETIME (UTC)
     std::map<std::wstring, std::wstring> spelling_;    // folded path -> name as created
 };
 

@@ -414,5 +414,119 @@ TEST_F(VantorelcData, ListingWritesNothing) {
                                          services::SettingsKeyPath(services::kAppKey, L"Data")));
 }
 
+// ---------------------------------------------------------------------------------------------
+// show
+
+TEST(VantorelcShowArguments, OneRecordAndOneFormat) {
+    const auto byName = ParseArguments({L"show", L"TrayHelper"});
+    ASSERT_TRUE(byName);
+    EXPECT_EQ(byName->command, CliCommand::Show);
+    EXPECT_EQ(byName->record, L"TrayHelper");
+    EXPECT_EQ(byName->format, OutputFormat::Table);
+    EXPECT_EQ(ParseArguments({L"show", L"--json", L"3"})->record, L"3");
+    EXPECT_EQ(ParseArguments({L"show", L"3", L"--csv"})->format, OutputFormat::Csv);
+    EXPECT_EQ(ParseArguments({L"show", L""})->record, L"") << "a key's default value";
+    EXPECT_EQ(ParseArguments({L"show", L"--help"})->command, CliCommand::Help);
+    EXPECT_FALSE(ParseArguments({L"show"})) << "which record?";
+    EXPECT_FALSE(ParseArguments({L"show", L"--csv"}));
+    EXPECT_FALSE(ParseArguments({L"show", L"a", L"b"}));
+    EXPECT_FALSE(ParseArguments({L"show", L"a", L"--hide-windows"}));
+}
+
+class VantorelcShow : public Vantorelc {
+protected:
+    void SetUp() override {
+        fake.files.AddFile(
+            fake.folders.programFolder + L"\\Languages\\English.ini",
+            "[INTERFACE]\r\nFACTS-LOCATION=Location\r\nFACTS-VALUENAME=Value name\r\n"
+            "FACTS-COMMANDLINE=Command line\r\nFACTS-PROGRAM=Program\r\nFACTS-NONE=(none)\r\n"
+            "FACTS-YOURS=Your %1\r\nPLACE-REGISTRY=Run key\r\nFACTS-BYTES=%1 bytes\r\n"
+            "FACTS-RUNNING=Running now\r\nFACTS-NO=No\r\nFACTS-ALSO=Also started from\r\n"
+            "FACTS-ALLUSERS64=%1 for all users (64-bit)\r\n");
+        fake.files.AddFile(L"C:\\Tools\\tray.exe", "1234");
+        // Scanned in this order: the machine's Run key before the user's.
+        const wchar_t machineRun[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+        ASSERT_TRUE(fake.registry.CreateKey(Hive::LocalMachine, machineRun));
+        ASSERT_TRUE(fake.registry.SetValue(
+            Hive::LocalMachine, machineRun, L"TRAY",
+            {platform::kRegSz, services::EncodeRegSz(L"C:\\Tools\\tray.exe /third")}));
+        SetRun(L"Tray", L"C:\\Tools\\tray.exe");
+        SetRun(L"Other", L"C:\\Tools\\tray.exe /second");
+    }
+};
+
+TEST_F(VantorelcShow, ByNumberAsListCountsThem) {
+    const CliResult shown = Run({L"show", L"2"});
+    ASSERT_EQ(shown.exitCode, kExitOk) << shown.standardError;
+    const std::string run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    // Labels and words from the language file; a key it lacks stands for its text.
+    EXPECT_EQ(shown.standardOutput,
+              "#2\r\nLocation: Your Run key: " + run +
+                  "\r\nValue name: Other\r\nCommand line: C:\\Tools\\tray.exe /second\r\n"
+                  "Program: C:\\Tools\\tray.exe\r\nFACTS-DESCRIPTION: (none)\r\n"
+                  "FACTS-COMPANY: (none)\r\nFACTS-VERSION: (none)\r\n"
+                  "FACTS-SIZE: 4 bytes\r\nFACTS-MODIFIED: FACTS-UNKNOWN\r\n"
+                  "Running now: No\r\nFACTS-SIGNATURE: SIGNOTSIGNED\r\n"
+                  "Also started from: Run key for all users (64-bit): TRAY; Your Run key: "
+                  "Tray\r\n");
+    EXPECT_TRUE(shown.standardError.empty());
+}
+
+TEST_F(VantorelcShow, ByNameEveryRecordOfThatNameInEachFormat) {
+    const CliResult table = Run({L"show", L"TRAY"});
+    ASSERT_EQ(table.exitCode, kExitOk);
+    EXPECT_TRUE(table.standardOutput.starts_with("#0\r\nLocation: ")) << table.standardOutput;
+    EXPECT_NE(table.standardOutput.find("\r\n\r\n#1\r\nLocation: "), std::string::npos);
+    EXPECT_EQ(table.standardOutput.find("#2\r\n"), std::string::npos);
+
+    const CliResult csv = Run({L"show", L"tray", L"--csv"});
+    ASSERT_EQ(csv.exitCode, kExitOk);
+    const std::string header =
+        "Index,Location,EntryName,CommandLine,ProgramPath,Description,Company,Version,Size,"
+        "Modified,Running,Signature,AlsoStartedFrom\r\n";
+    ASSERT_TRUE(csv.standardOutput.starts_with(header)) << csv.standardOutput;
+    const std::string rows = csv.standardOutput.substr(header.size());
+    EXPECT_TRUE(rows.starts_with("0,Run key for all users (64-bit): HKEY_LOCAL_MACHINE\\")) << rows;
+    EXPECT_NE(rows.find("\r\n1,Your Run key: HKEY_CURRENT_USER\\"), std::string::npos) << rows;
+    EXPECT_NE(rows.find(",Your Run key: Tray; Your Run key: Other\r\n1,"), std::string::npos);
+    EXPECT_EQ(rows.find("\r\n2,"), std::string::npos);
+
+    const CliResult json = Run({L"show", L"1", L"--json"});
+    ASSERT_EQ(json.exitCode, kExitOk);
+    EXPECT_TRUE(json.standardOutput.starts_with("[\r\n  {\"Index\": 1, \"Location\": \"Your Run "
+                                                "key: HKEY_CURRENT_USER\\\\Software"))
+        << json.standardOutput;
+    EXPECT_NE(json.standardOutput.find("\"EntryName\": \"Tray\", \"CommandLine\": "
+                                       "\"C:\\\\Tools\\\\tray.exe\""),
+              std::string::npos);
+}
+
+TEST_F(VantorelcShow, UnknownRecordIsOneLineOnStandardError) {
+    for (const std::wstring& record : {std::wstring(L"Nothing"), std::wstring(L"3")}) {
+        const CliResult result = Run({L"show", record, L"--json"});
+        EXPECT_EQ(result.exitCode, kExitNoRecords);
+        EXPECT_TRUE(result.standardOutput.empty());
+        EXPECT_EQ(result.standardError, "No startup record has the number or the name \"" +
+                                            ToUtf8(record) +
+                                            "\". \"vantorelc list\" shows them all.\r\n");
+    }
+    EXPECT_NE(Run({L"--help"}).standardOutput.find("vantorelc show <number or EntryName>"),
+              std::string::npos);
+}
+
+TEST(VantorelcShowNoRecords, SaysSoAsList) {
+    fakes::FakePlatform fake;
+    const CliResult result = RunVantorelc(fake.Get(), {L"show", L"0"});
+    EXPECT_EQ(result.exitCode, kExitNoRecords);
+    EXPECT_TRUE(result.standardError.starts_with("Vantorel found no programs"))
+        << result.standardError;
+}
+
+TEST(VantorelcLabelledLines, ValuesStayOnOneLine) {
+    EXPECT_EQ(LabelledLines({{L"Command line", L"a\r\nb\x202E"}, {L"Empty", L""}}),
+              "Command line: a\xEF\xBF\xBD\xEF\xBF\xBD"
+              "b\\u202E\r\n");
+}
+
 } // namespace
 } // namespace vtrl::cli

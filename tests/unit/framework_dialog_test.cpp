@@ -104,7 +104,8 @@ protected:
                                 fake.locale,   fake.version,  fake.clock,       fake.processes,
                                 fake.ini,      fake.messages, fake.launcher,    http,
                                 fake.icons,    fake.sound,    fake.desktop,     fake.windows,
-                                fake.changes,  fake.locks,    fake.environment, fake.signatures};
+                                fake.changes,  fake.locks,    fake.environment, fake.signatures,
+                                fake.clipboard};
     std::optional<shell::EntryContext> context;
     std::wstring languages;
 };

@@ -47,7 +47,18 @@ protected:
             "COMMAND16=Browse...\r\nCREATE19=Executable file name\r\n"
             "DATABUSY=Busy.\r\nNOTRESTORABLE=Not restorable:\r\nNOTREMOVABLE=Not removable.\r\n"
             "SIGVERIFIED=Verified:\r\nSIGNOTVERIFIED=Not verified\r\nSIGNOTSIGNED=Not signed\r\n"
-            "APPROVEPUBLISHER=Approve everything %1 starts\r\n");
+            "APPROVEPUBLISHER=Approve everything %1 starts\r\n"
+            "FACTS-LOCATION=Location\r\nFACTS-VALUENAME=Value name\r\n"
+            "FACTS-FILENAME=File name\r\nFACTS-COMMANDLINE=Command line\r\n"
+            "FACTS-PROGRAM=Program\r\nFACTS-DESCRIPTION=Description\r\n"
+            "FACTS-COMPANY=Company\r\nFACTS-VERSION=Version\r\nFACTS-SIZE=Size\r\n"
+            "FACTS-MODIFIED=Modified\r\nFACTS-RUNNING=Running now\r\n"
+            "FACTS-SIGNATURE=Signature\r\nFACTS-ALSO=Also started from\r\n"
+            "FACTS-YES=Yes\r\nFACTS-NO=No\r\nFACTS-NONE=(none)\r\n"
+            "FACTS-UNKNOWN=(unknown)\r\nFACTS-BYTES=%1 bytes\r\nFACTS-KB=%1 KB (%2 bytes)\r\n"
+            "FACTS-ALLUSERS=%1 for all users\r\nFACTS-YOURS=Your %1\r\n"
+            "PLACE-SHORTCUT=Startup folder\r\nFACTS-COPY=Copy\r\n"
+            "FACTS-NOTCOPIED=Not copied.\r\n");
         language.LanguageFolder = kLanguages;
         language.LanguageName = L"English";
         fake.registry.CreateKey(platform::Hive::CurrentUser, kRunKey);
@@ -128,6 +139,18 @@ protected:
 };
 
 // A bottom-up (positive height) or top-down (negative) 24-bit bitmap file, every pixel `shade`.
+// A text's lines, split at CR LF.
+inline std::vector<std::wstring> LinesOf(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos;
+         start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
 inline std::vector<std::uint8_t> BitmapFile(int width, int height, std::uint8_t shade = 0x80) {
     const int stride = ((width * 24 + 31) / 32) * 4;
     const std::uint32_t pixels =

@@ -377,13 +377,11 @@ TEST_F(RecordNotesTest, ListAndPageNameTheMissingFileTheLauncherAndTheHijackRisk
 
     main.BAexe_Click(0);
     EXPECT_EQ(page.Label1.Caption(), L"GONE.EXE");
-    const std::wstring place =
-        L"\r\nStarts from: Run key: HKEY_CURRENT_USER\\" + std::wstring(testing::kRunKey) + L"\\";
-    EXPECT_EQ(page.Label15.Caption(), L"File not found" + place + L"Gone");
+    // The place is one of the facts, not a note.
+    EXPECT_EQ(page.Label15.Caption(), L"File not found");
     main.BAexe_Click(1);
     EXPECT_EQ(page.Label1.Caption(), L"A.VBS");
-    EXPECT_EQ(page.Label15.Caption(),
-              L"Started by: C:\\windows\\system32\\wscript.exe" + place + L"Script");
+    EXPECT_EQ(page.Label15.Caption(), L"Started by: C:\\windows\\system32\\wscript.exe");
     main.BAexe_Click(2);
     EXPECT_EQ(page.Label1.Caption(), L"VENDOR.EXE");
     EXPECT_TRUE(page.Label15.Caption().starts_with(L"Hijack risk:")) << page.Label15.Caption();
@@ -417,14 +415,122 @@ TEST_F(RecordNotesTest, PageNamesAStartupFilesOpenerItsMarksAndARedirection) {
     main.BAexe_Click(3);
     EXPECT_EQ(page.Label1.Caption(), L"LOGIN.VBS");
     EXPECT_TRUE(page.Label15.Caption().starts_with(
-        L"Opened by: C:\\windows\\system32\\wscript.exe\r\nHidden file\r\nSystem file\r\n"
-        L"Starts from: File in the Startup folder: "))
+        L"Opened by: C:\\windows\\system32\\wscript.exe\r\nHidden file\r\nSystem file"))
         << page.Label15.Caption();
     main.BAexe_Click(4);
     EXPECT_EQ(page.Label1.Caption(), L"ELSEWHERE");
     EXPECT_TRUE(page.Label15.Caption().starts_with(L"File not found\r\nThe Startup folder is "
                                                    L"redirected to this folder"))
         << page.Label15.Caption();
+}
+
+} // namespace
+} // namespace vtrl::manager
+
+namespace vtrl::manager {
+namespace {
+
+// The facts panel: a Run value and a Startup-folder shortcut of one program, which name each
+// other, and a Run value whose program is missing; "Copy" puts the command line as stored on
+// the clipboard.
+class FactsPanelTest : public testing::ManagerPages {
+protected:
+    FactsPanelTest() {
+        AddRunRecord(L"Tool", L"C:\\Tools", L"tool.exe", L"-min");
+        fake.registry.SetValue(
+            platform::Hive::CurrentUser, testing::kRunKey, L"Gone",
+            {platform::kRegSz, services::EncodeRegSz(L"\"C:\\Gone\\gone.exe\" -x")});
+        fake.files.AddFolder(facts.StartupFolder);
+        fake.files.AddFile(facts.StartupFolder + L"\\Tool.lnk", "L");
+        fake.links.readable[fakes::FoldCase(facts.StartupFolder + L"\\Tool.lnk")] = {
+            L"C:\\Tools\\tool.exe", L"-q"};
+    }
+    // Opens the page of the record whose entry is named so, through its row of the list.
+    RecordPage& OpenEntry(Main& main, const std::wstring& entry) {
+        for (int row = 0; row < main.RowCount(); ++row) {
+            main.BAexe_Click(row);
+            const int index = std::stoi(main.recordPage.id.Caption());
+            if (main.Inventory().Records[static_cast<std::size_t>(index)].EntryName == entry) {
+                return main.recordPage;
+            }
+        }
+        ADD_FAILURE() << "no row for the entry";
+        return main.recordPage;
+    }
+    std::wstring runKey = L"HKEY_CURRENT_USER\\" + std::wstring(testing::kRunKey);
+};
+
+TEST_F(FactsPanelTest, RunValueAndShortcutOfOneProgramNameEachOther) {
+    Main& main = Open();
+    ASSERT_EQ(main.RowCount(), 3);
+    RecordPage& page = OpenEntry(main, L"Tool");
+    EXPECT_EQ(page.LabelCommandLine.Caption(), L"Command line:");
+    EXPECT_EQ(page.TextCommandLine.Caption(), L"C:\\Tools\\tool.exe -min");
+    EXPECT_TRUE(page.TextCommandLine.ReadOnly());
+    EXPECT_EQ(page.LabelCopy.Caption(), L"Copy");
+    const std::wstring sha256 =
+        L"SHA-256: 9b8db510ef42b8ed54a3712636fda55a4f8cfcd5493e20b74ab00cd4f3979f2d";
+    // Every fact but the command line, labelled, the hash after the signature.
+    EXPECT_EQ(testing::LinesOf(page.TextFacts.Caption()),
+              (std::vector<std::wstring>{L"Location: Your Run key: " + runKey, L"Value name: Tool",
+                                         L"Program: C:\\Tools\\tool.exe", L"Description: (none)",
+                                         L"Company: (none)", L"Version: (none)", L"Size: 2 bytes",
+                                         L"Modified: (unknown)", L"Running now: No",
+                                         L"Signature: Not signed", sha256,
+                                         L"Also started from: Your Startup folder: Tool.lnk"}));
+
+    OpenEntry(main, L"Tool.lnk");
+    EXPECT_EQ(page.TextCommandLine.Caption(), L"\"C:\\Tools\\tool.exe\" -q");
+    EXPECT_EQ(testing::LinesOf(page.TextFacts.Caption()),
+              (std::vector<std::wstring>{
+                  L"Location: Your Startup folder: " + facts.StartupFolder, L"File name: Tool.lnk",
+                  L"Program: C:\\Tools\\tool.exe", L"Description: (none)", L"Company: (none)",
+                  L"Version: (none)", L"Size: 2 bytes", L"Modified: (unknown)", L"Running now: No",
+                  L"Signature: Not signed", sha256, L"Also started from: Your Run key: Tool"}));
+}
+
+TEST_F(FactsPanelTest, MissingProgramSaysSoAndNamesNoOtherRecord) {
+    Main& main = Open();
+    RecordPage& page = OpenEntry(main, L"Gone");
+    EXPECT_EQ(page.TextCommandLine.Caption(), L"\"C:\\Gone\\gone.exe\" -x");
+    // No hash of a file that is not there, and no other record to name.
+    EXPECT_EQ(testing::LinesOf(page.TextFacts.Caption()),
+              (std::vector<std::wstring>{
+                  L"Location: Your Run key: " + runKey, L"Value name: Gone",
+                  L"Program: File not found: c:\\gone\\gone.exe", L"Description: File not found",
+                  L"Company: File not found", L"Version: File not found", L"Size: File not found",
+                  L"Modified: File not found", L"Running now: No", L"Signature: File not found"}));
+    EXPECT_EQ(page.Label15.Caption(), L"File not found");
+}
+
+TEST_F(FactsPanelTest, FactsBoxReachesDownToTheNotesOrTheFootOfThePage) {
+    Main& main = Open();
+    RecordPage& page = OpenEntry(main, L"Gone");
+    // The notes take the last two lines' room at the foot; the box ends a little above them.
+    EXPECT_TRUE(page.Label15.Visible());
+    EXPECT_EQ(page.Label15.Rect(), (ui::TwipsRect{120, 4905, 8655, 390}));
+    EXPECT_EQ(page.TextFacts.Rect(), (ui::TwipsRect{120, 3630, 8655, 1230}));
+    // Without notes or a publisher link, the box takes the foot of the page.
+    OpenEntry(main, L"Tool");
+    ASSERT_EQ(page.Label15.Caption(), L"");
+    EXPECT_FALSE(page.Label15.Visible()) << "an empty label would cover the box";
+    ASSERT_FALSE(page.LabelPublisher.Visible());
+    EXPECT_EQ(page.TextFacts.Rect(), (ui::TwipsRect{120, 3630, 8655, 1665}));
+}
+
+TEST_F(FactsPanelTest, CopyPutsTheCommandLineAsStoredOnTheClipboard) {
+    Main& main = Open();
+    RecordPage& page = OpenEntry(main, L"Tool.lnk");
+    page.LabelCopy.Click();
+    EXPECT_EQ(fake.clipboard.held, L"\"C:\\Tools\\tool.exe\" -q");
+    // Another record's page copies its own command.
+    OpenEntry(main, L"Gone").LabelCopy.Click();
+    EXPECT_EQ(fake.clipboard.held, L"\"C:\\Gone\\gone.exe\" -x");
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{}) << "copied in silence";
+    // Another program holds the clipboard: the user hears that nothing was copied.
+    fake.clipboard.locked = true;
+    OpenEntry(main, L"Tool").LabelCopy.Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"Not copied."});
 }
 
 } // namespace

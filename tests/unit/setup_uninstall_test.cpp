@@ -50,7 +50,8 @@ protected:
         return platform::Platform{p.registry, p.files,   p.folders,   p.links,       p.locale,
                                   p.version,  p.clock,   p.processes, p.ini,         p.messages,
                                   p.launcher, p.http,    p.icons,     p.sound,       desktop,
-                                  p.windows,  p.changes, p.locks,     p.environment, p.signatures};
+                                  p.windows,  p.changes, p.locks,     p.environment, p.signatures,
+                                  p.clipboard};
     }
     PauseFunction Recorder() {
         return [this](std::chrono::milliseconds time) { pauses.push_back(time); };

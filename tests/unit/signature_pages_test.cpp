@@ -3,6 +3,8 @@
 // own entries kept out of the list.
 
 #include "decisions/publisher_rules.h"
+
+#include <algorithm>
 #include "manager_window_fixture.h"
 
 namespace vtrl::manager::testing {
@@ -34,8 +36,12 @@ TEST_F(SignaturePagesTest, RecordPageApprovesByPublisherWithoutAnEntryOfItsOwn) 
     EXPECT_EQ(main.BAsign(0).Caption(), L"Verified: Vendor Ltd");
     RecordPage& page = main.recordPage;
     main.BAexe_Click(0);
-    EXPECT_EQ(page.LabelSignature.Caption(), L"Verified: Vendor Ltd");
-    EXPECT_EQ(page.LabelSha256.Caption(), L"SHA-256: aa11");
+    const auto lines = testing::LinesOf(page.TextFacts.Caption());
+    const auto signature =
+        std::find(lines.begin(), lines.end(), L"Signature: Verified: Vendor Ltd");
+    ASSERT_NE(signature, lines.end()) << page.TextFacts.Caption();
+    ASSERT_NE(signature + 1, lines.end());
+    EXPECT_EQ(signature[1], L"SHA-256: aa11") << "the hash follows the signature";
     ASSERT_TRUE(page.LabelPublisher.Visible());
     EXPECT_EQ(page.LabelPublisher.Caption(), L"Approve everything Vendor Ltd starts");
     EXPECT_EQ(page.Option1.Value(), 1);
@@ -66,8 +72,10 @@ TEST_F(SignaturePagesTest, ChangedFileLosesThePublishersApproval) {
     EXPECT_EQ(main.BAsign(0).Caption(), L"Not verified") << "the reason is on the record page";
     EXPECT_EQ(main.BAinfo(0).Caption(), L"No decision yet");
     main.BAexe_Click(0);
-    EXPECT_EQ(main.recordPage.LabelSignature.Caption(),
-              L"Not verified (the file was changed after it was signed)");
+    EXPECT_NE(main.recordPage.TextFacts.Caption().find(
+                  L"\r\nSignature: Not verified (the file was changed after it was signed)\r\n"),
+              std::wstring::npos)
+        << main.recordPage.TextFacts.Caption();
     main.ShowPage(kListPage);
     EXPECT_EQ(main.BAinfo(0).Caption(), L"No decision yet");
     main.BAexe_Click(0);

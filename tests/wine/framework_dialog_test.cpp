@@ -115,9 +115,10 @@ protected:
     }
     platform::Platform With(platform::Http& http) {
         platform::Platform& r = real.Get();
-        return {r.registry,  r.files,   r.folders, r.links,    r.locale,      r.version,   r.clock,
-                r.processes, r.ini,     messages,  r.launcher, http,          r.icons,     r.sound,
-                r.desktop,   r.windows, r.changes, r.locks,    r.environment, r.signatures};
+        return {r.registry,    r.files,      r.folders,  r.links,   r.locale,   r.version,
+                r.clock,       r.processes,  r.ini,      messages,  r.launcher, http,
+                r.icons,       r.sound,      r.desktop,  r.windows, r.changes,  r.locks,
+                r.environment, r.signatures, r.clipboard};
     }
     services::CORVEN_FORM_2_2& Open(platform::Platform& platform, services::FrameworkPage page) {
         auto& dialog = static_cast<services::CORVEN_FORM_2_2&>(platform.windows.Load(

@@ -291,5 +291,31 @@ TEST(RealFiles, SizesAndFolderListing) {
     EXPECT_TRUE(files.ListFolder(folder + L"\\nothing here", L"*").empty());
 }
 
+TEST(RealFiles, LastWriteTimeIsTheFilesOwnInUtc) {
+    win32::Win32FileSystem files;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path =
+        std::wstring(temp) + L"vtrl-time-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    ASSERT_TRUE(files.ReplaceAll(path, "MZ"));
+    // A time no write of this test could give by chance: 2001-02-03 04:05:06 UTC.
+    SYSTEMTIME utc{2001, 2, 0, 3, 4, 5, 6, 0};
+    FILETIME stamp{};
+    ASSERT_TRUE(SystemTimeToFileTime(&utc, &stamp));
+    {
+        win32::unique_file file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &stamp));
+    }
+    const auto written = files.LastWriteTime(path);
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(*written,
+              (static_cast<std::uint64_t>(stamp.dwHighDateTime) << 32) | stamp.dwLowDateTime);
+    EXPECT_FALSE(files.LastWriteTime(path + L".missing").has_value());
+    EXPECT_FALSE(files.LastWriteTime(std::wstring(temp)).has_value()) << "a folder";
+    DeleteFileW(path.c_str());
+}
+
 } // namespace
 } // namespace vtrl

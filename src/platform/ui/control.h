@@ -127,6 +127,13 @@ public:
     const std::wstring& ToolTip() const { return toolTip_; }
     void SetToolTip(std::wstring text);
 
+    // Text boxes: for reading and selecting only, and over several lines with a vertical
+    // scroll bar. A native control takes both when it is made: set them before it is attached.
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    bool MultiLine() const { return multiLine_; }
+    void SetMultiLine(bool multiLine) { multiLine_ = multiLine; }
+
     // Scroll bars.
     int Minimum() const { return minimum_; }
     int Maximum() const { return maximum_; }
@@ -188,6 +195,8 @@ private:
     std::vector<std::uint8_t> picture_;
     bool stretch_ = false;
     std::wstring toolTip_;
+    bool readOnly_ = false;
+    bool multiLine_ = false;
     int minimum_ = 0;
     int maximum_ = 0;
     NativeControl* native_ = nullptr;

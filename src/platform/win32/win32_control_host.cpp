@@ -36,7 +36,9 @@ bool Win32Control::Create(HWND parent, int dpi) {
         break;
     case ui::ControlKind::TextBox:
         windowClass = L"EDIT";
-        style |= ES_AUTOHSCROLL | WS_TABSTOP;
+        style |=
+            WS_TABSTOP | (control_.ReadOnly() ? ES_READONLY : 0) |
+            (control_.MultiLine() ? ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL : ES_AUTOHSCROLL);
         extended = WS_EX_CLIENTEDGE;
         break;
     case ui::ControlKind::ListBox:

@@ -159,6 +159,17 @@ std::optional<std::uint64_t> Win32FileSystem::FileSize(const std::wstring& path)
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::optional<std::uint64_t> Win32FileSystem::LastWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (Attributes(path) == INVALID_FILE_ATTRIBUTES ||
+        !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
 std::vector<platform::FolderEntry> Win32FileSystem::ListFolder(const std::wstring& folder,
                                                                const std::wstring& pattern) {
     std::vector<platform::FolderEntry> entries;

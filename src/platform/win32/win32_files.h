@@ -17,6 +17,7 @@ public:
     bool Remove(const std::wstring& path) override;
     bool RemoveEmptyFolder(const std::wstring& path) override;
     std::optional<std::uint64_t> FileSize(const std::wstring& path) override;
+    std::optional<std::uint64_t> LastWriteTime(const std::wstring& path) override;
     std::vector<platform::FolderEntry> ListFolder(const std::wstring& folder,
                                                   const std::wstring& pattern) override;
     void RefuseReparsePointsIn(const std::wstring& folder, const std::wstring& root) override;

@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_change_watch.h"
+#include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_data_lock.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_environment.h"
@@ -49,10 +50,11 @@ private:
     Win32DataLocks locks_;
     Win32Environment environment_;
     Win32FileSignatures signatures_;
-    platform::Platform platform_{registry_, files_,   folders_,   links_,       locale_,
-                                 version_,  clock_,   processes_, ini_,         messages_,
-                                 launcher_, http_,    icons_,     sound_,       desktop_,
-                                 windows_,  changes_, locks_,     environment_, signatures_};
+    Win32Clipboard clipboard_;
+    platform::Platform platform_{
+        registry_,  files_,   folders_,  links_,    locale_,      version_,    clock_,
+        processes_, ini_,     messages_, launcher_, http_,        icons_,      sound_,
+        desktop_,   windows_, changes_,  locks_,    environment_, signatures_, clipboard_};
 };
 
 } // namespace vtrl::win32

@@ -124,17 +124,20 @@ screenshot 78_signature_list.png
 
 row=$(row_of TAMPERED.EXE)
 uidriver click "$window" "@BAexe($row)"
-assert_eq 'Not verified (the file was changed after it was signed)' \
-    "$(uidriver text "$window" @LabelSignature)" "record page of the tampered file"
+# The facts box of the record page: the line of the signature, and the next line.
+fact_after() { # LABEL: that fact's line and the one after it
+    uidriver text "$window" @TextFacts | tr -d '\r' | grep -A1 "^$1: "
+}
+assert_eq 'Signature: Not verified (the file was changed after it was signed)' \
+    "$(fact_after Signature | head -1)" "record page of the tampered file"
 [[ $(control_state LabelPublisher visible) == 0 ]] || fail "a file that does not verify is offered a rule"
 # Back to the list through "Ok" with no decision (an entry "0" for tampered.exe).
 uidriver click "$window" @Command1
 wait_for_list
 row=$(row_of SIGNED.EXE)
 uidriver click "$window" "@BAexe($row)"
-assert_eq "Verified: $publisher" "$(uidriver text "$window" @LabelSignature)" "record page signer"
-assert_eq "SHA-256: $(sha "$dir/signed.exe")" "$(uidriver text "$window" @LabelSha256)" \
-    "record page SHA-256"
+assert_eq "Signature: Verified: $publisher
+SHA-256: $(sha "$dir/signed.exe")" "$(fact_after Signature)" "record page signer and SHA-256"
 assert_eq "Approve everything $publisher starts" "$(uidriver text "$window" @LabelPublisher)" \
     "the publisher link"
 screenshot 78_signature_record_page.png

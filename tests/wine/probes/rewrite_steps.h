@@ -30,7 +30,8 @@ private:
         return {real.registry, real.files,   real.folders,   real.links,       real.locale,
                 real.version,  clock,        real.processes, real.ini,         real.messages,
                 real.launcher, real.http,    real.icons,     real.sound,       real.desktop,
-                real.windows,  real.changes, real.locks,     real.environment, real.signatures};
+                real.windows,  real.changes, real.locks,     real.environment, real.signatures,
+                real.clipboard};
     }
     win32::Win32Platform real_;
     FixedClock clock_;
