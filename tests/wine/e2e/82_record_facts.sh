@@ -126,13 +126,16 @@ assert_eq 'Index,Location,EntryName,CommandLine,ProgramPath,Description,Company,
     "$(head -1 "$out/stdout" | tr -d '\r')" "CSV header"
 assert_eq 2 "$(tr -d '\r' <"$out/stdout" | wc -l)" "CSV lines"
 
-# The record page of each TRAYHELPER.EXE row: the command line in its selectable box, the other
+# The record page of each row of TrayHelper.exe: the command line in its selectable box, the other
 # facts in the scrolling box, both shown; together the table's lines for that record, the
 # program's SHA-256 (which the table does not have) aside.
 page_facts() { # ENTRY: the page's facts of the record, as the table's lines, into $out/page.txt
-    local row command
+    local row command name
+    # The list names the program by its description; the rows in view are read until one is
+    # missing.
     for ((row = 0; row < 40; row++)); do
-        [[ $(uidriver text "$window" "@BAexe($row)" 2>/dev/null) == TRAYHELPER.EXE ]] || continue
+        name=$(uidriver text "$window" "@BAexe($row)" 2>/dev/null) || break
+        [[ $name == 'Acme Startup Helper' ]] || continue
         uidriver click "$window" "@BAexe($row)"
         uidriver wait-text "$window" @Label1 TRAYHELPER.EXE 5000
         grep -qxF "$(text_of FACTS-FILENAME): $1" <(uidriver text "$window" @TextFacts | tr -d '\r') ||
