@@ -40,12 +40,12 @@ bool SameKey(const BackupEntry& entry, const std::wstring& folder, const std::ws
     return entry.ExeFolder == folder && entry.ExeName == name && entry.Arguments == arguments;
 }
 
-// The undo page's two lists stay in step: nine data rows per display line.
+// The undo page's listing stays in step: one entry per display line.
 void CheckListing(vtrl::fakes::FakePlatform& fake, const std::vector<BackupEntry>& entries) {
     const vtrl::decisions::BackupListing listing =
         vtrl::decisions::ListBackupEntries(fake.Get(), vtrl::fuzz::kDataFolder, false);
     VTRL_FUZZ_CHECK(listing.displayLines.size() == entries.size());
-    VTRL_FUZZ_CHECK(listing.dataRows.size() == entries.size() * vtrl::decisions::kBackupDataRows);
+    VTRL_FUZZ_CHECK(listing.entries.size() == entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         VTRL_FUZZ_CHECK(vtrl::decisions::ListedEntry(listing, i) == entries[i]);
     }
@@ -54,8 +54,7 @@ void CheckListing(vtrl::fakes::FakePlatform& fake, const std::vector<BackupEntry
     const vtrl::decisions::BackupListing recent =
         vtrl::decisions::ListBackupEntries(fake.Get(), vtrl::fuzz::kDataFolder, true);
     VTRL_FUZZ_CHECK(recent.displayLines.size() <= entries.size());
-    VTRL_FUZZ_CHECK(recent.dataRows.size() ==
-                    recent.displayLines.size() * vtrl::decisions::kBackupDataRows);
+    VTRL_FUZZ_CHECK(recent.entries.size() == recent.displayLines.size());
 }
 
 } // namespace
