@@ -96,23 +96,27 @@ void ClearRecords(StartupInventory& inventory) {
 
 void AddRecord(ScanContext& context, StartupRecord record) {
     auto& records = context.inventory.Records;
-    std::size_t slot = 0;
+    std::size_t slot = context.nextSlot;
     while (slot < records.size() && records[slot].InUse) {
         ++slot;
     }
     if (slot == records.size()) {
         records.emplace_back();
     }
+    context.nextSlot = slot + 1;
     record.InUse = true;
     record.NeedsAdministrator =
         context.site != nullptr && context.site->machineWide && !context.facts.IsAdmin;
     if (context.site != nullptr) {
         record.SwitchKey = context.site->switchKey;
     }
-    FillWindowsSwitch(context.platform, record);
+    FillWindowsSwitch(context.platform, context.switches, record);
     record.ExeName = context.platform.locale.ToLower(record.ExeName);
-    record.IsRunning = IsProgramRunning(context.platform.locale, context.processes,
-                                        record.ExeFolder + L"\\" + record.ExeName);
+    if (!context.running) {
+        context.running.emplace(context.platform.locale, context.processes);
+    }
+    record.IsRunning = context.running->IsRunning(context.platform.locale,
+                                                  record.ExeFolder + L"\\" + record.ExeName);
     records[slot] = std::move(record);
     if (context.options.withIcons && records[slot].Found) {
         SaveRecordIcon(context, records[slot]);

@@ -3,12 +3,16 @@
 // (scan_sources.h), each entry added as one record, found or not.
 
 #include "inventory/command_resolver.h"
+#include "inventory/running_programs.h"
 #include "inventory/scan_sources.h"
 #include "inventory/startup_place.h"
 #include "inventory/startup_record.h"
+#include "inventory/windows_switch.h"
 #include "platform/platform.h"
 #include "services/system_facts.h"
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +48,11 @@ struct ScanContext {
     CommandResolver resolver;
     // The site being listed.
     const PlaceSite* site = nullptr;
+    // Made from the processes and read from the switch keys once, for every record.
+    std::optional<RunningProgramIndex> running{};
+    WindowsSwitchReader switches{};
+    // The slots before this one are in use.
+    std::size_t nextSlot = 0;
 };
 
 // Reads the version strings and size of a found record's program into it, as a scan with file

@@ -82,26 +82,29 @@ void ScanRunKey(ScanContext& context, const std::wstring& keyPath, const wchar_t
                 const std::vector<std::wstring>& only) {
     platform::Platform& platform = context.platform;
     const auto location = services::ParseRegistryLocation(keyPath);
-    const std::vector<std::wstring> names = services::RegListValues(platform.registry, keyPath);
-    if (!location || names.front() == services::kNoItemsMarker) {
+    if (!location) {
+        return;
+    }
+    // Names and data in one pass over the key.
+    auto values = platform.registry.ListValues(location->hive, location->keyPath);
+    if (!values) {
         return;
     }
     std::vector<std::wstring> wanted;
     for (const std::wstring& name : only) {
         wanted.push_back(platform.locale.ToLower(name));
     }
-    for (const std::wstring& name : names) {
+    for (const auto& [name, value] : *values) {
         if (!wanted.empty() && std::find(wanted.begin(), wanted.end(),
                                          platform.locale.ToLower(name)) == wanted.end()) {
             continue;
         }
-        const auto value = platform.registry.QueryValue(location->hive, location->keyPath, name);
-        const wchar_t* type = value ? ValueTypeName(value->type) : nullptr;
+        const wchar_t* type = ValueTypeName(value.type);
         // Numbers and bytes are no commands; every text is listed, whatever it says.
         if (type == nullptr) {
             continue;
         }
-        const std::wstring command = services::FormatRegistryValue(*value);
+        const std::wstring command = services::FormatRegistryValue(value);
         const ResolvedCommand resolved = context.resolver.ResolveCommandLine(command);
 
         StartupRecord record;

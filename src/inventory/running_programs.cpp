@@ -52,4 +52,21 @@ bool IsProgramRunning(platform::Locale& locale,
     return false;
 }
 
+RunningProgramIndex::RunningProgramIndex(platform::Locale& locale,
+                                         const std::vector<platform::RunningProcess>& running) {
+    for (const platform::RunningProcess& process : running) {
+        if (process.imagePath.empty()) {
+            pathlessNames_.insert(locale.ToLower(process.exeFile));
+        } else {
+            paths_.insert(ComparablePath(locale, process.imagePath));
+        }
+    }
+}
+
+bool RunningProgramIndex::IsRunning(platform::Locale& locale, const std::wstring& path) const {
+    return paths_.contains(ComparablePath(locale, path)) ||
+           (!pathlessNames_.empty() &&
+            pathlessNames_.contains(locale.ToLower(LastPathComponent(path))));
+}
+
 } // namespace vtrl::inventory

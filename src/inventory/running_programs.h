@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace vtrl::inventory {
@@ -27,5 +28,20 @@ ProcessesStartedFrom(platform::Locale& locale, const std::vector<platform::Runni
 bool IsProgramRunning(platform::Locale& locale,
                       const std::vector<platform::RunningProcess>& running,
                       const std::wstring& path);
+
+// IsProgramRunning for many files against one list of processes: each process's path and name
+// made comparable once, so that a scan of a thousand records does not fold every process's path
+// a thousand times.
+class RunningProgramIndex {
+public:
+    RunningProgramIndex(platform::Locale& locale,
+                        const std::vector<platform::RunningProcess>& running);
+    bool IsRunning(platform::Locale& locale, const std::wstring& path) const;
+
+private:
+    std::unordered_set<std::wstring> paths_;
+    // The lower-case file names of the processes whose path cannot be read.
+    std::unordered_set<std::wstring> pathlessNames_;
+};
 
 } // namespace vtrl::inventory

@@ -23,8 +23,32 @@ ApprovedState ReadWindowsSwitch(platform::Platform& platform, const StartupRecor
     return value ? ParseApprovedValue(value->data) : ApprovedState{};
 }
 
-void FillWindowsSwitch(platform::Platform& platform, StartupRecord& record) {
-    const ApprovedState state = ReadWindowsSwitch(platform, record);
+ApprovedState WindowsSwitchReader::Read(platform::Platform& platform, const StartupRecord& record) {
+    if (!CanSwitchInWindows(record)) {
+        return {};
+    }
+    auto key = keys_.find(record.SwitchKey);
+    if (key == keys_.end()) {
+        std::map<std::wstring, std::vector<std::uint8_t>> values;
+        const auto location = services::ParseRegistryLocation(record.SwitchKey);
+        if (location) {
+            for (auto& [name, value] :
+                 platform.registry.ListValues(location->hive, location->keyPath)
+                     .value_or(std::vector<platform::NamedRegistryValue>{})) {
+                // Value names ignore case, as Windows compares them.
+                values.emplace(platform.locale.ToUpper(name), std::move(value.data));
+            }
+        }
+        key = keys_.emplace(record.SwitchKey, std::move(values)).first;
+    }
+    const auto value = key->second.find(platform.locale.ToUpper(record.EntryName));
+    return value != key->second.end() ? ParseApprovedValue(value->second) : ApprovedState{};
+}
+
+namespace {
+
+void ShowWindowsSwitch(platform::Platform& platform, const ApprovedState& state,
+                       StartupRecord& record) {
     record.EnabledInWindows = state.enabled;
     record.DisabledSince = state.disabledSince;
     record.DisabledSinceText.clear();
@@ -33,6 +57,17 @@ void FillWindowsSwitch(platform::Platform& platform, StartupRecord& record) {
             record.DisabledSinceText = platform.locale.FormatDateTime(*local);
         }
     }
+}
+
+} // namespace
+
+void FillWindowsSwitch(platform::Platform& platform, StartupRecord& record) {
+    ShowWindowsSwitch(platform, ReadWindowsSwitch(platform, record), record);
+}
+
+void FillWindowsSwitch(platform::Platform& platform, WindowsSwitchReader& reader,
+                       StartupRecord& record) {
+    ShowWindowsSwitch(platform, reader.Read(platform, record), record);
 }
 
 bool SetWindowsSwitch(platform::Platform& platform, const StartupRecord& record, bool on) {

@@ -9,7 +9,9 @@
 #include "inventory/startup_record.h"
 #include "platform/platform.h"
 
+#include <map>
 #include <string>
+#include <vector>
 
 namespace vtrl::inventory {
 
@@ -28,8 +30,22 @@ bool CanSwitchInWindows(const StartupRecord& record);
 // The switch as it stands; on when there is no switch or no value.
 ApprovedState ReadWindowsSwitch(platform::Platform& platform, const StartupRecord& record);
 
+// The switches of many records read as one scan reads them: each switch key's values once, on
+// the first record that needs the key, instead of one registry query a record.
+class WindowsSwitchReader {
+public:
+    ApprovedState Read(platform::Platform& platform, const StartupRecord& record);
+
+private:
+    // Per switch key, its values' data under their upper-case names.
+    std::map<std::wstring, std::map<std::wstring, std::vector<std::uint8_t>>> keys_;
+};
+
 // Sets EnabledInWindows, DisabledSince and DisabledSinceText from the switch as it stands.
 void FillWindowsSwitch(platform::Platform& platform, StartupRecord& record);
+// The same with the switch read through the scan's reader.
+void FillWindowsSwitch(platform::Platform& platform, WindowsSwitchReader& reader,
+                       StartupRecord& record);
 
 // Writes what Task Manager writes to switch the record off (stamped with the current time) or on
 // again, creating the key when missing; nothing else changes. False when the record has no switch

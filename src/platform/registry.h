@@ -23,6 +23,12 @@ struct RegistryValue {
     std::vector<std::uint8_t> data; // raw bytes as stored; strings are UTF-16LE
 };
 
+// A value as enumeration hands it out: its whole name (NULs included) with its type and data.
+struct NamedRegistryValue {
+    std::wstring name;
+    RegistryValue value;
+};
+
 class Registry {
 public:
     virtual ~Registry() = default;
@@ -39,6 +45,24 @@ public:
     // missing or cannot be read.
     virtual std::optional<RegistryValue> QueryValue(Hive hive, const std::wstring& key,
                                                     const std::wstring& name) = 0;
+    // Every value of the key with its data, in enumeration order; nullopt when the key cannot be
+    // opened for reading. A value deleted while the key is read is left out. This one is the same
+    // as listing the names and asking for each; a real registry reads them in one pass.
+    virtual std::optional<std::vector<NamedRegistryValue>> ListValues(Hive hive,
+                                                                      const std::wstring& key) {
+        auto names = ListValueNames(hive, key);
+        if (!names) {
+            return std::nullopt;
+        }
+        std::vector<NamedRegistryValue> values;
+        values.reserve(names->size());
+        for (std::wstring& name : *names) {
+            if (auto value = QueryValue(hive, key, name)) {
+                values.push_back({std::move(name), std::move(*value)});
+            }
+        }
+        return values;
+    }
     // Creates the key and any missing parents; true when it exists afterwards.
     virtual bool CreateKey(Hive hive, const std::wstring& key) = 0;
     // Writes into an existing key; false when the key is missing or the write fails. Neither this

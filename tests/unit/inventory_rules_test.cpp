@@ -261,6 +261,16 @@ TEST(RunningPrograms, MatchedByFullPathAndByNameOnlyWhereThePathIsUnknown) {
     // Ending needs the path: the name-only process is never among those started from a file.
     EXPECT_EQ(ProcessesStartedFrom(locale, running, L"D:\\Any\\setup.tmp.exe").size(), 0u);
     EXPECT_EQ(ProcessesStartedFrom(locale, running, L"c:/tools/my.tool.exe").size(), 1u);
+    // The scan's index of the same processes answers alike.
+    const RunningProgramIndex index(locale, running);
+    for (const wchar_t* path :
+         {L"C:\\WINDOWS\\SYSTEM32\\svchost.exe", L"C:\\Users\\x\\svchost.exe",
+          L"C:\\TOOLS\\my.tool.exe", L"c:/tools/my.tool.exe", L"\\\\?\\C:\\Tools\\MY.TOOL.exe",
+          L"C:\\Tools\\my.exe", L"D:\\Any\\SETUP.TMP.EXE", L"D:\\Any\\setup.exe"}) {
+        EXPECT_EQ(index.IsRunning(locale, path), IsProgramRunning(locale, running, path)) << path;
+    }
+    EXPECT_TRUE(index.IsRunning(locale, L"D:\\Any\\SETUP.TMP.EXE"));
+    EXPECT_TRUE(index.IsRunning(locale, L"\\\\?\\C:\\Tools\\MY.TOOL.exe"));
 
     processes.fail = true;
     EXPECT_TRUE(ListRunningProcesses(processes).empty());

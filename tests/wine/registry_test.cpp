@@ -163,6 +163,41 @@ TEST_F(RegistryWineTest, LongValueNamesDoNotHideTheValuesAfterThem) {
     EXPECT_EQ(services::RegReadValue(registry, Full(longName)), L"2");
 }
 
+// One pass over a key gives what naming each value gives: every name, type and byte, a value
+// far larger than the others and a very long name included.
+TEST_F(RegistryWineTest, ListingValuesWithTheirDataMatchesAskingForEach) {
+    std::vector<BYTE> blob(70'000);
+    for (std::size_t i = 0; i < blob.size(); ++i) {
+        blob[i] = static_cast<BYTE>(i * 13);
+    }
+    const std::wstring longName(5'000, L'N');
+    RawSet(L"Sz", REG_SZ, SzBytes(L"\"C:\\Tools\\a.exe\" /x"));
+    RawSet(L"Empty", REG_SZ, {});
+    RawSet(L"Blob", REG_BINARY, blob);
+    RawSet(longName, REG_EXPAND_SZ, SzBytes(L"%WINDIR%\\b.exe"));
+    RawSet(L"Multi", REG_MULTI_SZ, {L'a', 0, 0, 0, L'b', 0, 0, 0, 0, 0});
+    RawSet(L"Number", REG_DWORD, {7, 0, 0, 0});
+
+    const auto values = registry.ListValues(platform::Hive::CurrentUser, keyPath_);
+    ASSERT_TRUE(values);
+    std::vector<std::wstring> names;
+    for (const auto& [name, value] : *values) {
+        names.push_back(name);
+        const auto asked = registry.QueryValue(platform::Hive::CurrentUser, keyPath_, name);
+        ASSERT_TRUE(asked) << testing::PrintToString(name.substr(0, 20));
+        EXPECT_EQ(value.type, asked->type) << testing::PrintToString(name.substr(0, 20));
+        EXPECT_EQ(value.data, asked->data) << testing::PrintToString(name.substr(0, 20));
+    }
+    EXPECT_THAT(names, ElementsAreArray(RawNames()));
+    EXPECT_EQ(names.size(), 6u);
+
+    EXPECT_FALSE(registry.ListValues(platform::Hive::CurrentUser, keyPath_ + L"\\Missing"));
+    ASSERT_TRUE(CreateRawKey(HKEY_CURRENT_USER, keyPath_ + L"\\Bare"));
+    const auto bare = registry.ListValues(platform::Hive::CurrentUser, keyPath_ + L"\\Bare");
+    ASSERT_TRUE(bare);
+    EXPECT_TRUE(bare->empty());
+}
+
 TEST_F(RegistryWineTest, WriteValueCreatesMissingKeysAndStoresTheRightTypes) {
     const std::wstring deep = Full(L"A\\B");
     services::RegWriteValue(registry, deep, L"Tool", L"C:\\x.exe", platform::kRegSz);

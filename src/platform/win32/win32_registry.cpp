@@ -127,6 +127,49 @@ std::optional<std::vector<std::wstring>> Win32Registry::ListValueNames(platform:
     return names;
 }
 
+std::optional<std::vector<platform::NamedRegistryValue>>
+Win32Registry::ListValues(platform::Hive hive, const std::wstring& key) {
+    const unique_hkey handle = OpenKey(hive, key, KEY_QUERY_VALUE);
+    if (!handle) {
+        return std::nullopt;
+    }
+    DWORD longestName = 0;
+    DWORD largestData = 0;
+    if (RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, &longestName, &largestData, nullptr, nullptr) != ERROR_SUCCESS) {
+        longestName = 255;
+    }
+    std::vector<wchar_t> name(std::min<DWORD>(longestName + 1, kMaxValueNameBuffer));
+    std::vector<std::uint8_t> data(std::max<DWORD>(largestData, 1));
+
+    // One call a value hands out its name and data together. A value that grew or came after
+    // the size query makes the buffers grow and the same index be read again.
+    std::vector<platform::NamedRegistryValue> values;
+    DWORD index = 0;
+    int retries = 0;
+    for (int step = 0; step < kMaxEnumerationSteps; ++step) {
+        auto length = static_cast<DWORD>(name.size());
+        auto size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        const LSTATUS status = RegEnumValueW(handle.get(), index, name.data(), &length, nullptr,
+                                             &type, data.data(), &size);
+        if (status == ERROR_SUCCESS) {
+            values.push_back(
+                {std::wstring(name.data(), length),
+                 {type, std::vector<std::uint8_t>(data.begin(), data.begin() + size)}});
+            ++index;
+            retries = 0;
+        } else if (status == ERROR_MORE_DATA && retries < kMaxQueryAttempts) {
+            ++retries;
+            data.resize(std::max<std::size_t>(size, data.size() * 2));
+            name.resize(std::min<std::size_t>(name.size() * 2, kMaxValueNameBuffer));
+        } else {
+            break;
+        }
+    }
+    return values;
+}
+
 std::optional<std::vector<std::wstring>> Win32Registry::ListSubkeyNames(platform::Hive hive,
                                                                         const std::wstring& key) {
     const unique_hkey handle = OpenKey(hive, key, KEY_ENUMERATE_SUB_KEYS);

@@ -13,6 +13,8 @@ public:
                                                              const std::wstring& key) override;
     std::optional<platform::RegistryValue> QueryValue(platform::Hive hive, const std::wstring& key,
                                                       const std::wstring& name) override;
+    std::optional<std::vector<platform::NamedRegistryValue>>
+    ListValues(platform::Hive hive, const std::wstring& key) override;
     bool CreateKey(platform::Hive hive, const std::wstring& key) override;
     bool SetValue(platform::Hive hive, const std::wstring& key, const std::wstring& name,
                   const platform::RegistryValue& value) override;
