@@ -51,6 +51,8 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
     : ui::Form(L"Vantorel", kWindowWidthTwips, kWindowHeightTwips, ui::FormStyle::Dialog),
       platform_(platform), facts_(facts), language_(language), preopenExe_(std::move(preopenExe)) {
     SetBackground(kWhite);
+    // Only the list page's windows are made before the first paint.
+    SetLateHiddenContent(true);
     Add(Header);
     Add(HeaderIcon);
     Add(HeaderTitle);

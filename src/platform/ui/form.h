@@ -73,6 +73,10 @@ public:
     void Show();
     void Hide();
     Colour Background() const { return background_; }
+    // Controls inside a hidden container get their windows when the container is first shown,
+    // not with the form: a window of many pages opens at the cost of the page it shows.
+    void SetLateHiddenContent(bool late) { lateHiddenContent_ = late; }
+    bool LateHiddenContent() const { return lateHiddenContent_; }
     void SetBackground(Colour colour);
     bool Topmost() const { return topmost_; }
     void MakeTopmost();
@@ -139,6 +143,7 @@ private:
     FormStyle style_;
     bool visible_ = false;
     bool topmost_ = false;
+    bool lateHiddenContent_ = false;
     Colour background_ = kDefaultColour;
     bool unloaded_ = false;
     std::vector<Control*> controls_;

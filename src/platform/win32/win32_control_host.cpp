@@ -81,7 +81,6 @@ bool Win32Control::Create(HWND parent, int dpi) {
     if (control_.Kind() == ui::ControlKind::Label && control_.TabStop()) {
         SetWindowSubclass(window_, &Win32Control::LinkProc, 0, reinterpret_cast<DWORD_PTR>(this));
     }
-    control_.Attach(this);
     return true;
 }
 
@@ -195,6 +194,13 @@ void Win32Control::ShowToolTip(const std::wstring& text) {
     SendMessageW(toolTip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void Win32Control::ShowVisible(bool visible) {
+    if (visible && IsContainer()) {
+        host_.ContainerShown(control_);
+    }
+    ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
 void Win32Control::ShowValue(int value) {
     switch (control_.Kind()) {
     case ui::ControlKind::CheckBox:
@@ -215,13 +221,8 @@ void Win32Control::ShowValue(int value) {
 }
 
 void Win32Control::ShowFont(const ui::Font& font) {
-    const int height = -MulDiv(static_cast<int>(std::lround(font.points * 100)), dpi_, 7200);
-    HFONT created = CreateFontW(
-        height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline ? TRUE : FALSE,
-        FALSE, static_cast<BYTE>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-        CLEARTYPE_QUALITY, DEFAULT_PITCH, font.name.c_str());
-    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(created), TRUE);
-    font_.reset(created);
+    font_ = host_.FontFor(font, dpi_);
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
 }
 
 void Win32Control::PaintContainer() {

@@ -30,6 +30,8 @@ public:
     }
 
     bool Create(HWND parent, int dpi);
+    // Hands the model its native window, which then shows the model's whole state.
+    void AttachModel() { control_.Attach(this); }
     ui::Control& Model() { return control_; }
     bool IsContainer() const {
         return control_.Kind() == ui::ControlKind::Picture ||
@@ -44,7 +46,7 @@ public:
     void PaintContainer();
 
     void ShowText(const std::wstring& text) override;
-    void ShowVisible(bool visible) override { ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE); }
+    void ShowVisible(bool visible) override;
     void ShowEnabled(bool enabled) override { EnableWindow(window_, enabled ? TRUE : FALSE); }
     void ShowValue(int value) override;
     void ShowRect(const ui::TwipsRect& rect) override {
@@ -92,7 +94,7 @@ private:
     int dpi_ = kDefaultDpi;
     // Deleted after the window, which names the control by it until then.
     unique_global_atom nameAtom_;
-    unique_font font_;
+    HFONT font_ = nullptr; // the form's, shared by every control with the same font
     unique_brush background_;
     unique_window toolTip_;
 };

@@ -3,6 +3,7 @@
 #include "platform/win32/win32_window_system.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vtrl::win32 {
 
@@ -53,21 +54,56 @@ void Win32FormHost::AttachControl(ui::Control& control) {
     if (Find(&control) != nullptr) {
         return;
     }
+    const bool late = form_.LateHiddenContent();
     HWND parent = window_;
-    if (control.Parent() != nullptr) {
-        Win32Control* container = Find(control.Parent());
-        if (container == nullptr) {
+    if (const ui::Control* container = control.Parent()) {
+        Win32Control* native = Find(container);
+        if (native == nullptr && !late) {
             AttachControl(*control.Parent());
-            container = Find(control.Parent());
+            native = Find(container);
         }
-        if (container != nullptr) {
-            parent = container->Handle();
+        if (late && (native == nullptr || !container->Visible())) {
+            // Made when its container is shown (ContainerShown).
+            return;
+        }
+        if (native != nullptr) {
+            parent = native->Handle();
         }
     }
     auto native = std::make_unique<Win32Control>(*this, control);
-    if (native->Create(parent, static_cast<int>(dpi_))) {
-        controls_.push_back(std::move(native));
+    if (!native->Create(parent, static_cast<int>(dpi_))) {
+        return;
     }
+    Win32Control& made = *native;
+    controls_.push_back(std::move(native));
+    // Only now that the form knows the window: a container shown here makes its children.
+    made.AttachModel();
+}
+
+void Win32FormHost::ContainerShown(const ui::Control& container) {
+    if (!form_.LateHiddenContent()) {
+        return;
+    }
+    for (ui::Control* control : form_.Controls()) {
+        if (control->Parent() == &container) {
+            AttachControl(*control);
+        }
+    }
+}
+
+HFONT Win32FormHost::FontFor(const ui::Font& font, int dpi) {
+    const int height = -MulDiv(static_cast<int>(std::lround(font.points * 100)), dpi, 7200);
+    auto key = std::make_tuple(font.name, height, font.bold, font.underline,
+                               static_cast<int>(font.charset), dpi);
+    auto found = fonts_.find(key);
+    if (found == fonts_.end()) {
+        HFONT made = CreateFontW(
+            height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline ? TRUE : FALSE,
+            FALSE, static_cast<BYTE>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+            CLEARTYPE_QUALITY, DEFAULT_PITCH, font.name.c_str());
+        found = fonts_.emplace(std::move(key), unique_font(made)).first;
+    }
+    return found->second.get();
 }
 
 void Win32FormHost::ShowVisible(bool visible) {

@@ -11,8 +11,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace vtrl::win32 {
@@ -54,6 +56,10 @@ public:
     }
     void TimerChanged(ui::Timer& timer) override;
     void AttachControl(ui::Control& control) override;
+    // Makes the windows of the container's children that waited for it to be shown.
+    void ContainerShown(const ui::Control& container);
+    // The font for the form's controls at this DPI, made once and kept as long as the form.
+    HFONT FontFor(const ui::Font& font, int dpi);
     void DetachControl(ui::Control& control) override {
         std::erase_if(controls_,
                       [&control](const auto& native) { return &native->Model() == &control; });
@@ -121,6 +127,8 @@ private:
     Win32WindowSystem& system_;
     ui::Form& form_;
     UINT dpi_ = kDefaultDpi;
+    // The fonts outlive the controls: the destructor destroys the controls' windows first.
+    std::map<std::tuple<std::wstring, int, bool, bool, int, int>, unique_font> fonts_;
     std::vector<std::unique_ptr<Win32Control>> controls_;
     unique_brush background_;
     bool trayIconWanted_ = false;
