@@ -10,6 +10,7 @@
 #include "inventory/startup_record.h"
 #include "manager/create_page.h"
 #include "manager/database_page.h"
+#include "manager/link_colour.h"
 #include "manager/list_order.h"
 #include "manager/record_page.h"
 #include "manager/settings_page.h"
@@ -42,8 +43,7 @@ inline constexpr int kRowsInView = 6;
 inline constexpr int kRowGapTwips = 300;
 // The keyboard's selected row: white on the header's colour.
 inline constexpr ui::Colour kSelectedRowBackground = 0x00704A1F;
-// Links and the grey of the list's secondary texts.
-inline constexpr ui::Colour kLinkColour = 0x00C05A1E;
+// The grey of the list's secondary texts.
 inline constexpr ui::Colour kStatusGreyText = 0x00808080;
 
 // What one record's row says; the rows in view show it, so that only they are windows.

@@ -6,6 +6,7 @@
 #include "decisions/record_switch.h"
 #include "inventory/record_facts.h"
 #include "inventory/windows_switch.h"
+#include "manager/link_colour.h"
 #include "manager/main_window.h"
 #include "manager/record_facts_panel.h"
 #include "manager/store_message.h"
@@ -20,7 +21,6 @@ namespace vtrl::manager {
 namespace {
 
 constexpr ui::Colour kWhite = 0x00FFFFFF;
-constexpr ui::Colour kLinkBlue = 0x00C05A1E;
 // The four options exclude one another; no other option on the page shares the number.
 constexpr int kDecisionGroup = 2;
 constexpr int kEnlargeFactor = 2;
@@ -110,7 +110,7 @@ void RecordPage::Build() {
         if (control != &Label1) {
             control->SetFont(link);
         }
-        control->SetColours(kLinkBlue, kWhite);
+        control->SetColours(kLinkColour, kWhite);
         control->SetHandCursor(true);
     }
     UpdateRestrictOptions();
