@@ -10,6 +10,7 @@
 #include "inventory/startup_record.h"
 #include "manager/create_page.h"
 #include "manager/database_page.h"
+#include "manager/interface_texts.h"
 #include "manager/link_colour.h"
 #include "manager/list_order.h"
 #include "manager/record_page.h"
@@ -195,7 +196,7 @@ public:
     platform::Platform& Platform() { return platform_; }
     const services::SystemFacts& Facts() const { return facts_; }
     const services::Language& Language() const { return language_; }
-    // GetText of section "INTERFACE".
+    // GetText of section "INTERFACE", each key read once per language (interface_texts.h).
     std::wstring Text(const std::wstring& key);
     // The words for "Verified:", "Not verified" and "Not signed" in the interface language.
     inventory::SignatureWords SignatureWords();
@@ -251,6 +252,7 @@ private:
     platform::Platform& platform_;
     const services::SystemFacts& facts_;
     const services::Language& language_;
+    InterfaceTexts texts_{platform_, language_};
     std::wstring preopenExe_;
     inventory::StartupInventory inventory_;
     decisions::Decisions decisions_;
