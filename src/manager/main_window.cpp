@@ -142,7 +142,7 @@ Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
 }
 
 std::wstring Main::Text(const std::wstring& key) {
-    return services::GetText(platform_, language_, L"INTERFACE", key);
+    return texts_(key);
 }
 
 void Main::LoadDecisionsAndRules() {

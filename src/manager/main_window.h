@@ -10,6 +10,8 @@
 #include "inventory/startup_record.h"
 #include "manager/create_page.h"
 #include "manager/database_page.h"
+#include "manager/interface_texts.h"
+#include "manager/link_colour.h"
 #include "manager/list_order.h"
 #include "manager/record_page.h"
 #include "manager/settings_page.h"
@@ -42,8 +44,7 @@ inline constexpr int kRowsInView = 6;
 inline constexpr int kRowGapTwips = 300;
 // The keyboard's selected row: white on the header's colour.
 inline constexpr ui::Colour kSelectedRowBackground = 0x00704A1F;
-// Links and the grey of the list's secondary texts.
-inline constexpr ui::Colour kLinkColour = 0x00C05A1E;
+// The grey of the list's secondary texts.
 inline constexpr ui::Colour kStatusGreyText = 0x00808080;
 
 // What one record's row says; the rows in view show it, so that only they are windows.
@@ -195,7 +196,7 @@ public:
     platform::Platform& Platform() { return platform_; }
     const services::SystemFacts& Facts() const { return facts_; }
     const services::Language& Language() const { return language_; }
-    // GetText of section "INTERFACE".
+    // GetText of section "INTERFACE", each key read once per language (interface_texts.h).
     std::wstring Text(const std::wstring& key);
     // The words for "Verified:", "Not verified" and "Not signed" in the interface language.
     inventory::SignatureWords SignatureWords();
@@ -251,6 +252,7 @@ private:
     platform::Platform& platform_;
     const services::SystemFacts& facts_;
     const services::Language& language_;
+    InterfaceTexts texts_{platform_, language_};
     std::wstring preopenExe_;
     inventory::StartupInventory inventory_;
     decisions::Decisions decisions_;

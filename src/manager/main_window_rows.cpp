@@ -12,7 +12,6 @@
 #include "services/icon_bitmap.h"
 
 #include <algorithm>
-#include <map>
 
 namespace vtrl::manager {
 namespace {
@@ -41,29 +40,12 @@ constexpr ui::Colour kMarkColour = 0x00005AB4;
 constexpr int kIconsDrawnPerTick = 4;
 constexpr int kIconsCheckedPerTick = 64;
 
-// GetText reads the language file at each call: a list of a thousand rows asks each key once.
-class TextsOnce {
-public:
-    explicit TextsOnce(Main& main) : main_(main) {}
-    const std::wstring& operator()(const std::wstring& key) {
-        auto found = texts_.find(key);
-        if (found == texts_.end()) {
-            found = texts_.emplace(key, main_.Text(key)).first;
-        }
-        return found->second;
-    }
-
-private:
-    Main& main_;
-    std::map<std::wstring, std::wstring> texts_;
-};
-
 } // namespace
 
 void Main::BuildRows() {
     const int records = inventory_.LastRecordIndex + 1;
     const inventory::SignatureWords words = SignatureWords();
-    TextsOnce text(*this);
+    const auto text = [this](const std::wstring& key) { return Text(key); };
     rows_.clear();
     rows_.reserve(static_cast<std::size_t>(std::max(records, 0)));
     for (int i = 0; i < records; ++i) {
@@ -250,7 +232,7 @@ void Main::ApplyListOrder(bool fromTop) {
 }
 
 void Main::RefreshRecordStatuses() {
-    TextsOnce text(*this);
+    const auto text = [this](const std::wstring& key) { return Text(key); };
     for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
         auto& record = inventory_.Records[static_cast<std::size_t>(i)];
         const auto decision =

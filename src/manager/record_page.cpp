@@ -6,21 +6,19 @@
 #include "decisions/record_switch.h"
 #include "inventory/record_facts.h"
 #include "inventory/windows_switch.h"
+#include "manager/link_colour.h"
 #include "manager/main_window.h"
+#include "manager/program_help.h"
 #include "manager/record_facts_panel.h"
+#include "manager/record_notes.h"
 #include "manager/store_message.h"
-#include "services/error_log.h"
 #include "services/icon_bitmap.h"
 #include "services/web_links.h"
-
-#include <cstdlib>
-#include <cwchar>
 
 namespace vtrl::manager {
 namespace {
 
 constexpr ui::Colour kWhite = 0x00FFFFFF;
-constexpr ui::Colour kLinkBlue = 0x00C05A1E;
 // The four options exclude one another; no other option on the page shares the number.
 constexpr int kDecisionGroup = 2;
 constexpr int kEnlargeFactor = 2;
@@ -30,20 +28,6 @@ constexpr int kFactsTop = 3630;
 constexpr int kPageBottom = 5295;
 constexpr int kFootGap = 45;
 constexpr wchar_t kPublisherPlaceholder[] = L"%1";
-constexpr wchar_t kWebSearchPrefix[] = L"https://www.bing.com/search?q=What is ";
-
-// The record index held by `id`, when it names a record of the inventory.
-std::optional<int> RecordIndexOf(const std::wstring& text, int lastRecordIndex) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    wchar_t* end = nullptr;
-    const long index = std::wcstol(text.c_str(), &end, 10);
-    if (end == nullptr || *end != L'\0' || index < 0 || index > lastRecordIndex) {
-        return std::nullopt;
-    }
-    return static_cast<int>(index);
-}
 
 } // namespace
 
@@ -69,17 +53,13 @@ std::wstring PublisherLinkText(const std::wstring& pattern, const std::wstring& 
     return text.replace(at, std::char_traits<wchar_t>::length(kPublisherPlaceholder), publisher);
 }
 
-std::wstring WebSearchAddress(const std::wstring& upperCaseName) {
-    return kWebSearchPrefix + upperCaseName;
-}
-
 void RecordPage::Build() {
     for (ui::Control* control :
-         {&Label2,        &Label5,    &Label4,        &Label6,  &Label9,           &Label7,
-          &Label10,       &Label1,    &Image1,        &Label14, &Option1,          &Option2,
-          &Option3,       &Check3,    &Check4,        &Option9, &Command1,         &Label15,
-          &CommandSwitch, &Label3,    &Label11,       &id,      &LabelCommandLine, &TextCommandLine,
-          &LabelCopy,     &TextFacts, &LabelPublisher}) {
+         {&Label2,          &Label5,    &Label4,    &Label6,        &Label9,
+          &Label7,          &Label10,   &Label1,    &Image1,        &Label14,
+          &Option1,         &Option2,   &Option3,   &Check3,        &Check4,
+          &Option9,         &Command1,  &Label15,   &CommandSwitch, &LabelCommandLine,
+          &TextCommandLine, &LabelCopy, &TextFacts, &LabelPublisher}) {
         control->SetColours(ui::kDefaultColour, kWhite);
         main_.AddToPage(*control, kRecordPage);
     }
@@ -87,9 +67,6 @@ void RecordPage::Build() {
         text->SetReadOnly(true);
     }
     TextFacts.SetMultiLine(true);
-    for (ui::Control* hidden : {&Label3, &Label11, &id}) {
-        hidden->SetVisible(false);
-    }
     for (ui::Control* option : {&Option1, &Option2, &Option3, &Option9}) {
         option->SetGroup(kDecisionGroup);
     }
@@ -110,7 +87,7 @@ void RecordPage::Build() {
         if (control != &Label1) {
             control->SetFont(link);
         }
-        control->SetColours(kLinkBlue, kWhite);
+        control->SetColours(kLinkColour, kWhite);
         control->SetHandCursor(true);
     }
     UpdateRestrictOptions();
@@ -132,9 +109,9 @@ void RecordPage::Build() {
 }
 
 void RecordPage::LoadTexts() {
-    for (ui::Control* label : {&Label14, &Label1, &Label2, &Label5, &Label4, &Label6, &Label9,
-                               &Label7, &Label10, &Label15, &Label3, &Label11, &id, &LabelPublisher,
-                               &LabelCommandLine, &LabelCopy, &TextCommandLine, &TextFacts}) {
+    for (ui::Control* label :
+         {&Label14, &Label1, &Label2, &Label5, &Label4, &Label6, &Label9, &Label7, &Label10,
+          &Label15, &LabelPublisher, &LabelCommandLine, &LabelCopy, &TextCommandLine, &TextFacts}) {
         main_.UseLanguageCharset(*label);
     }
     Label14.SetCaption(main_.Text(L"LABEL14"));
@@ -168,13 +145,12 @@ void RecordPage::Open(int index) {
                              std::vector<std::uint8_t>(bytes->begin(), bytes->end()));
         }
     }
-    Label1.SetCaption(platform.locale.ToUpper(record.ExeName));
-    Label3.SetCaption(record.ExeFolder);
-    Label11.SetCaption(record.Arguments);
-    Label15.SetCaption(RecordNotes(record));
+    Label1.SetCaption(ShownProgramName(platform.locale, record));
+    Label15.SetCaption(
+        RecordNotes(record, [this](const std::wstring& key) { return main_.Text(key); }));
     CommandSwitch.SetCaption(main_.Text(record.EnabledInWindows ? L"SWITCHOFF" : L"SWITCHON"));
     CommandSwitch.SetVisible(inventory::CanSwitchInWindows(record));
-    id.SetCaption(std::to_wstring(index));
+    openRecord_ = index;
     const FactsPanelText panel = PanelTextOf(
         inventory::RecordFacts(platform, main_.Facts(), inventory, index,
                                [this](const std::wstring& key) { return main_.Text(key); }),
@@ -223,49 +199,6 @@ void RecordPage::LayOutFoot() {
     TextFacts.Move(box);
 }
 
-std::wstring RecordPage::RecordNotes(const inventory::StartupRecord& record) {
-    std::vector<std::wstring> notes;
-    if (!record.Found) {
-        notes.push_back(main_.Text(L"REC-NOTFOUND"));
-    }
-    if (!record.Launcher.empty()) {
-        notes.push_back(main_.Text(L"REC-LAUNCHER") + L" " + record.Launcher);
-    }
-    if (record.HijackRisk) {
-        notes.push_back(main_.Text(L"REC-HIJACK"));
-    }
-    // A Startup-folder file: what opens it and the marks that hide it from a folder view.
-    if (record.Kind == inventory::kKindStartupFile && !record.Opener.empty()) {
-        notes.push_back(main_.Text(L"REC-OPENER") + L" " + record.Opener);
-    }
-    if (record.HiddenFile) {
-        notes.push_back(main_.Text(L"REC-HIDDENFILE"));
-    }
-    if (record.SystemFile) {
-        notes.push_back(main_.Text(L"REC-SYSTEMFILE"));
-    }
-    if (record.Kind == inventory::kKindFolderRedirection) {
-        notes.push_back(main_.Text(L"REC-REDIRECTED"));
-    }
-    if (record.NeedsAdministrator) {
-        notes.push_back(main_.Text(L"REC-ADMIN"));
-    }
-    if (!record.EnabledInWindows) {
-        notes.push_back(main_.Text(L"REC-WINOFF") +
-                        (record.DisabledSinceText.empty()
-                             ? std::wstring()
-                             : L" (" + record.DisabledSinceText + L")"));
-    }
-    if (!inventory::CanSwitchInWindows(record)) {
-        notes.push_back(main_.Text(L"REC-NOSWITCH"));
-    }
-    std::wstring text;
-    for (const std::wstring& note : notes) {
-        text += (text.empty() ? L"" : L"\r\n") + note;
-    }
-    return text;
-}
-
 void RecordPage::UpdateRestrictOptions() {
     const bool restricted = Option3.Value() != 0;
     for (ui::Control* box : {&Check3, &Check4}) {
@@ -276,7 +209,19 @@ void RecordPage::UpdateRestrictOptions() {
     }
 }
 
+inventory::StartupRecord* RecordPage::OpenRecord() {
+    auto& inventory = main_.Inventory();
+    if (!openRecord_ || *openRecord_ < 0 || *openRecord_ > inventory.LastRecordIndex) {
+        return nullptr;
+    }
+    return &inventory.Records[static_cast<std::size_t>(*openRecord_)];
+}
+
 void RecordPage::Command1_Click() {
+    inventory::StartupRecord* record = OpenRecord();
+    if (record == nullptr) {
+        return;
+    }
     auto& platform = main_.Platform();
     const auto& facts = main_.Facts();
     const bool justForNow = Option9.Value() != 0;
@@ -293,8 +238,8 @@ void RecordPage::Command1_Click() {
         return;
     }
     const auto saved = decisions::SaveDecision(
-        platform, facts.DataFolder, main_.Decisions(), Label3.Caption(), Label1.Caption(),
-        Label11.Caption(), killIfRunning, deleteRecord, status);
+        platform, facts.DataFolder, main_.Decisions(), record->ExeFolder, record->ExeName,
+        record->Arguments, killIfRunning, deleteRecord, status);
     if (ShowStoreProblem(main_, saved)) {
         // Nothing was stored: the page stays, with the user's choice, to be tried again.
         return;
@@ -305,16 +250,11 @@ void RecordPage::Command1_Click() {
     }
     // Removes at once, with its backup first; the user hears whether the record is really gone,
     // and the fresh window shows the list as it now is either way.
-    bool removed = false;
-    auto& inventory = main_.Inventory();
-    if (const auto index = RecordIndexOf(id.Caption(), inventory.LastRecordIndex)) {
-        const auto removal = decisions::RemoveStartupRecord(
-            platform, facts.DataFolder, inventory.Records[static_cast<std::size_t>(*index)]);
-        if (ShowStoreProblem(main_, removal)) {
-            return;
-        }
-        removed = static_cast<bool>(removal);
+    const auto removal = decisions::RemoveStartupRecord(platform, facts.DataFolder, *record);
+    if (ShowStoreProblem(main_, removal)) {
+        return;
     }
+    const bool removed = static_cast<bool>(removal);
     platform.messages.Show(main_.Text(removed ? L"DELETED" : L"NOTDELETED"), services::kProductName,
                            removed ? platform::MessageIcon::Information
                                    : platform::MessageIcon::Warning,
@@ -323,13 +263,12 @@ void RecordPage::Command1_Click() {
 }
 
 void RecordPage::CommandSwitch_Click() {
-    auto& inventory = main_.Inventory();
-    const auto index = RecordIndexOf(id.Caption(), inventory.LastRecordIndex);
-    if (!index) {
+    const inventory::StartupRecord* open = OpenRecord();
+    if (open == nullptr) {
         return;
     }
     auto& platform = main_.Platform();
-    const auto& record = inventory.Records[static_cast<std::size_t>(*index)];
+    const auto& record = *open;
     if (record.NeedsAdministrator) {
         platform.messages.Show(main_.Text(L"NOTADMIN"), services::kProductName,
                                platform::MessageIcon::Warning, platform::MessageButtons::Ok);
@@ -354,21 +293,21 @@ void RecordPage::CommandSwitch_Click() {
 }
 
 void RecordPage::Label1_Click() {
-    auto& platform = main_.Platform();
-    if (platform.files.FolderExists(Label3.Caption())) {
-        services::OpenInBrowser(platform, Label3.Caption());
+    if (const inventory::StartupRecord* record = OpenRecord()) {
+        OpenProgramFolder(main_.Platform(), *record);
     }
 }
 
 void RecordPage::Label4_Click() {
-    auto& platform = main_.Platform();
-    services::TraceStep(platform, main_.Facts(), services::kStepFileProperties);
-    platform.launcher.ShowFileProperties(Label3.Caption() + L"\\" + Label1.Caption());
-    services::TraceStep(platform, main_.Facts(), L"");
+    if (const inventory::StartupRecord* record = OpenRecord()) {
+        ShowProgramProperties(main_.Platform(), main_.Facts(), *record);
+    }
 }
 
 void RecordPage::Label6_Click() {
-    services::OpenInBrowser(main_.Platform(), WebSearchAddress(Label1.Caption()));
+    if (const inventory::StartupRecord* record = OpenRecord()) {
+        SearchWebForProgram(main_.Platform(), *record);
+    }
 }
 
 void RecordPage::Label7_Click() {
@@ -389,18 +328,17 @@ void RecordPage::LabelCopy_Click() {
 }
 
 void RecordPage::LabelPublisher_Click() {
-    const auto index = RecordIndexOf(id.Caption(), main_.Inventory().LastRecordIndex);
-    if (!index) {
+    const inventory::StartupRecord* record = OpenRecord();
+    if (record == nullptr) {
         return;
     }
-    const auto& record = main_.Inventory().Records[static_cast<std::size_t>(*index)];
     const auto added = decisions::AddPublisherRule(main_.Platform(), main_.Facts().DataFolder,
-                                                   main_.Publishers(), record.Signature.Signer);
+                                                   main_.Publishers(), record->Signature.Signer);
     if (ShowStoreProblem(main_, added)) {
         return;
     }
     // The page again, now showing the approval the rule gives.
-    Open(*index);
+    Open(*openRecord_);
 }
 
 } // namespace vtrl::manager

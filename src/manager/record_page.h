@@ -19,8 +19,6 @@ class Main;
 std::wstring StatusForChoice(bool noDecision, bool approved, bool restricted);
 // "Approve everything %1 starts" with the publisher put in for %1.
 std::wstring PublisherLinkText(const std::wstring& pattern, const std::wstring& publisher);
-// The web search for an executable's upper-case name: "What is " + name, not encoded.
-std::wstring WebSearchAddress(const std::wstring& upperCaseName);
 
 class RecordPage {
 public:
@@ -32,10 +30,10 @@ public:
     void LoadTexts();
     // Fills the page for record index and shows it (a click on a row of the list).
     void Open(int index);
+    // The record the page was last opened on; the handlers act on it and do nothing without one.
+    std::optional<int> OpenRecordIndex() const { return openRecord_; }
 
     void UpdateRestrictOptions();
-    // Not found, the launcher beside the program, the hijack risk: one line each.
-    std::wstring RecordNotes(const inventory::StartupRecord& record);
     void Command1_Click();
     void Label1_Click();
     void Label4_Click();
@@ -116,13 +114,12 @@ public:
     // and whose publisher is not approved yet.
     ui::Control LabelPublisher{ui::ControlKind::Label, L"LabelPublisher", {120, 5040, 8655, 255}};
 
-    // What the page shows, kept where the handlers read it.
-    ui::Control Label3{ui::ControlKind::Label, L"Label3", {0, 0, 0, 0}};
-    ui::Control Label11{ui::ControlKind::Label, L"Label11", {0, 0, 0, 0}};
-    ui::Control id{ui::ControlKind::Label, L"id", {0, 0, 0, 0}};
-
 private:
+    // The open record in the main window's inventory, or nullptr when none is open.
+    inventory::StartupRecord* OpenRecord();
+
     Main& main_;
+    std::optional<int> openRecord_;
     // The approval shown comes from a publisher rule, not from the record's own decision: "Ok"
     // with it still chosen stores nothing, so that the approval stays bound to the signature.
     bool approvedByPublisher_ = false;

@@ -7,6 +7,8 @@
 #include "manager_window_fixture.h"
 #include "services/icon_bitmap.h"
 
+#include <algorithm>
+
 namespace vtrl::manager {
 namespace {
 
@@ -49,10 +51,7 @@ TEST_F(RecordPageTest, OpensWithTheRecordAndItsStoredDecision) {
     EXPECT_TRUE(main.MonsterWindow(kRecordPage).Visible());
     EXPECT_FALSE(main.MonsterWindow(kListPage).Visible());
     EXPECT_EQ(page.Label1.Caption(), L"TOOL.EXE");
-    // The list page's look-up has lower-cased the record's folder already.
-    EXPECT_EQ(page.Label3.Caption(), L"c:\\tools");
-    EXPECT_EQ(page.Label11.Caption(), L"-min");
-    EXPECT_EQ(page.id.Caption(), L"0");
+    EXPECT_EQ(page.OpenRecordIndex(), 0);
     EXPECT_EQ(Options(page), (std::vector<int>{0, 0, 1, 0}));
     EXPECT_EQ(page.Check3.Value(), 1);
     EXPECT_TRUE(page.Check3.Enabled());
@@ -62,8 +61,7 @@ TEST_F(RecordPageTest, OpensWithTheRecordAndItsStoredDecision) {
     // Another record without a decision: both boxes cleared and disabled again.
     main.BAimg_Click(1);
     EXPECT_EQ(page.Label1.Caption(), L"OTHER.EXE");
-    EXPECT_EQ(page.id.Caption(), L"1");
-    EXPECT_EQ(page.Label11.Caption(), L"");
+    EXPECT_EQ(page.OpenRecordIndex(), 1);
     EXPECT_EQ(Options(page), (std::vector<int>{1, 0, 0, 0}));
     EXPECT_EQ(page.Check3.Value(), 0);
     EXPECT_FALSE(page.Check3.Enabled());
@@ -292,11 +290,153 @@ TEST_F(RecordPageTest, HelpLinksOpenTheFolderThePropertiesTheSearchAndTheUndoPag
 }
 
 TEST_F(RecordPageTest, AFolderThatIsGoneIsNotOpened) {
+    fake.registry.SetValue(platform::Hive::CurrentUser, testing::kRunKey, L"Gone",
+                           {platform::kRegSz, services::EncodeRegSz(L"C:\\Nowhere\\gone.exe")});
     Main& main = Open();
-    main.BAexe_Click(1);
-    main.recordPage.Label3.SetCaption(L"C:\\Nowhere");
+    main.BAexe_Click(2);
+    ASSERT_EQ(main.recordPage.Label1.Caption(), L"GONE.EXE");
     main.recordPage.Label1.Click();
     EXPECT_TRUE(fake.launcher.opened.empty());
+    // The folder of the record open now, not of one opened before.
+    main.BAexe_Click(0);
+    main.recordPage.Label1.Click();
+    EXPECT_EQ(fake.launcher.opened, std::vector<std::wstring>{L"c:\\tools"});
+}
+
+// The page acts on the record it was last opened on, with that record's own folder and
+// arguments: a long folder and long arguments, arguments with a line break, and a second record
+// of the same program without arguments, each a record of its own.
+TEST_F(RecordPageTest, ActsOnTheOpenRecordWithItsOwnFolderAndArguments) {
+    const std::wstring longFolder =
+        L"C:\\Programs of a Vendor With a Long Name\\" + std::wstring(120, L'F') + L" & Co\\Tools";
+    const std::wstring longArguments = L"--profile \"" + std::wstring(900, L'p') + L"\" -x";
+    AddRunRecord(L"Long", longFolder, L"long.exe", longArguments);
+    AddRunRecord(L"Twice", L"C:\\Same", L"same.exe", L"-a\r\n-b");
+    AddRunRecord(L"Bare", L"C:\\Same", L"same.exe");
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    ASSERT_EQ(main.RowCount(), 5);
+    const std::wstring lowerLong = fakes::FoldCase(longFolder);
+    struct Case {
+        int record;
+        std::wstring entry, folder, arguments, properties;
+    };
+    for (const Case& open : {Case{2, L"Long", lowerLong, longArguments, lowerLong + L"\\LONG.EXE"},
+                             Case{3, L"Twice", L"c:\\same", L"-a\r\n-b", L"c:\\same\\SAME.EXE"},
+                             Case{4, L"Bare", L"c:\\same", L"", L"c:\\same\\SAME.EXE"}}) {
+        const auto& record = main.Inventory().Records[static_cast<std::size_t>(open.record)];
+        ASSERT_EQ(record.EntryName, open.entry);
+        ASSERT_EQ(record.Arguments, open.arguments);
+        fake.launcher.opened.clear();
+        fake.launcher.propertiesShown.clear();
+        // Another record's page first: nothing of it may stay behind.
+        main.BAexe_Click(0);
+        main.BAexe_Click(open.record);
+        ASSERT_EQ(page.OpenRecordIndex(), open.record);
+        page.Label1.Click();
+        page.Label6.Click();
+        page.Label4.Click();
+        EXPECT_EQ(fake.launcher.opened, (std::vector<std::wstring>{
+                                            open.folder, L"https://www.bing.com/search?q=What is " +
+                                                             page.Label1.Caption()}));
+        EXPECT_EQ(fake.launcher.propertiesShown, std::vector<std::wstring>{open.properties});
+    }
+
+    // Approving the program with a line break in its arguments approves that record alone.
+    main.BAexe_Click(1);
+    main.BAexe_Click(3);
+    page.Option2.Click();
+    page.Command1.Click();
+    EXPECT_EQ(main.BAinfo(3).Caption(), L"Approved");
+    EXPECT_EQ(main.BAinfo(4).Caption(), L"No decision yet");
+    EXPECT_EQ(Stored(L"same.exe").Arguments, L"-a  -b") << "stored on one line";
+
+    main.BAexe_Click(2);
+    page.Option3.Click();
+    page.Check3.Click();
+    page.Command1.Click();
+    const auto stored = Stored(L"long.exe");
+    EXPECT_EQ(stored.ExeFolder, lowerLong);
+    EXPECT_EQ(stored.Arguments, longArguments);
+    EXPECT_EQ(main.BAinfo(2).Caption(), L"Restricted");
+
+    // "Just for now" removes the record without arguments, not its twin.
+    main.BAexe_Click(3);
+    main.BAexe_Click(4);
+    page.Option9.Click();
+    page.Command1.Click();
+    EXPECT_FALSE(RunValuePresent(L"Bare"));
+    EXPECT_TRUE(RunValuePresent(L"Twice"));
+    const auto listing = decisions::ListBackupEntries(fake.Get(), facts.DataFolder, false);
+    ASSERT_EQ(listing.displayLines.size(), 1u);
+    EXPECT_EQ(decisions::ListedEntry(listing, 0)->CommandLine, L"C:\\Same\\same.exe");
+    // Its choice is stored under its own, empty arguments; the twin keeps its approval.
+    std::vector<std::pair<std::wstring, std::wstring>> sameProgram;
+    const auto table = StoredDecisions();
+    for (int i = 0; i <= table.DecisionLastIndex; ++i) {
+        const auto& entry = table.DecisionTable[static_cast<std::size_t>(i)];
+        if (entry.ExeName == L"same.exe") {
+            sameProgram.emplace_back(entry.Arguments, entry.Status);
+        }
+    }
+    EXPECT_EQ(sameProgram,
+              (std::vector<std::pair<std::wstring, std::wstring>>{{L"-a  -b", L"1"}, {L"", L""}}));
+}
+
+// A handler reached before any record was opened does nothing: no decision, no removal, no
+// switch, no rule, nothing opened, no message, no restart.
+TEST_F(RecordPageTest, WithNoRecordOpenTheActionsDoNothing) {
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    ASSERT_EQ(page.OpenRecordIndex(), std::nullopt);
+    page.Option9.Click();
+    page.Command1_Click();
+    page.CommandSwitch_Click();
+    page.LabelPublisher_Click();
+    page.Label1_Click();
+    page.Label4_Click();
+    page.Label6_Click();
+    EXPECT_EQ(StoredDecisions().DecisionLastIndex, -1);
+    EXPECT_TRUE(RunValuePresent(L"Tool"));
+    EXPECT_TRUE(RunValuePresent(L"Other"));
+    EXPECT_FALSE(fake.files.FileExists(decisions::BackupLogPath(facts.DataFolder)));
+    EXPECT_TRUE(fake.launcher.opened.empty());
+    EXPECT_TRUE(fake.launcher.propertiesShown.empty());
+    EXPECT_TRUE(fake.launcher.started.empty());
+    EXPECT_TRUE(fake.messages.shown.empty());
+    EXPECT_FALSE(main.Unloaded());
+    EXPECT_EQ(main.CurrentPage(), kListPage);
+}
+
+// The window reads each interface text once, for the list and the page alike, however often
+// the page opens; after a change of language the texts come from the new language's file.
+TEST_F(RecordPageTest, ReadsEachTextOncePerLanguage) {
+    const auto readsOf = [this](const std::wstring& key) {
+        return std::count_if(fake.ini.reads.begin(), fake.ini.reads.end(),
+                             [&key](const auto& read) { return read.key == key; });
+    };
+    Main& main = Open();
+    RecordPage& page = main.recordPage;
+    main.BAexe_Click(0);
+    main.BAexe_Click(1);
+    const std::size_t reads = fake.ini.reads.size();
+    for (int again = 0; again < 3; ++again) {
+        main.BAexe_Click(0);
+        page.Option1.Click();
+        page.Command1.Click(); // back to the list, whose statuses are worded again
+        main.BAexe_Click(1);
+    }
+    EXPECT_EQ(fake.ini.reads.size(), reads);
+    EXPECT_EQ(readsOf(L"rec-unknown"), 1);
+    EXPECT_EQ(readsOf(L"facts-location"), 1);
+
+    fake.files.AddFile(std::wstring(testing::kLanguages) + L"\\German.ini",
+                       "[INTERFACE]\r\nFACTS-LOCATION=Ort\r\nAPPROVEPUBLISHER=Alles von %1\r\n");
+    language.LanguageName = L"German";
+    main.BAexe_Click(0);
+    EXPECT_TRUE(page.TextFacts.Caption().starts_with(L"Ort: ")) << "the new language";
+    EXPECT_TRUE(page.LabelPublisher.Caption().starts_with(L"Alles von "));
+    EXPECT_EQ(page.LabelCommandLine.Caption(), L"Command line:") << "English where it has none";
 }
 
 TEST_F(RecordPageTest, TheIconIsShownAtDoubleSizeWhenItsBitmapExists) {
@@ -449,8 +589,9 @@ protected:
     RecordPage& OpenEntry(Main& main, const std::wstring& entry) {
         for (int row = 0; row < main.RowCount(); ++row) {
             main.BAexe_Click(row);
-            const int index = std::stoi(main.recordPage.id.Caption());
-            if (main.Inventory().Records[static_cast<std::size_t>(index)].EntryName == entry) {
+            const std::optional<int> index = main.recordPage.OpenRecordIndex();
+            if (index &&
+                main.Inventory().Records[static_cast<std::size_t>(*index)].EntryName == entry) {
                 return main.recordPage;
             }
         }
