@@ -4,6 +4,7 @@
 
 #include "manager/main_window.h"
 
+#include "manager/list_spoken_rows.h"
 #include "platform/ui/access_keys.h"
 
 #include <algorithm>
@@ -101,10 +102,9 @@ void Main::SelectRow(int index) {
     }
     selectedRow_ = index;
     // A screen reader reads the focused list by its name: the selected record, its status and
-    // its markers.
-    const ListRow& row = Row(index);
-    Picture1.SetCaption(row.name + L", " + row.status +
-                        (row.marks.empty() ? L"" : L", " + row.marks));
+    // its markers; and the list's rows, with this one selected.
+    Picture1.SetCaption(SpokenRowText(Row(index)));
+    ShowSpokenRows(Picture1, rows_, shownRecords_, selectedRow_);
     ShowSelection();
 }
 

@@ -8,6 +8,7 @@
 #include "decisions/record_decision.h"
 #include "inventory/windows_own.h"
 #include "manager/list_row_text.h"
+#include "manager/list_spoken_rows.h"
 #include "services/error_log.h"
 #include "services/icon_bitmap.h"
 
@@ -228,6 +229,7 @@ void Main::ApplyListOrder(bool fromTop) {
             Picture1.SetCaption(ListEmpty.Caption());
         }
     }
+    ShowSpokenRows(Picture1, rows_, shownRecords_, selectedRow_);
     ShowRowsInView();
 }
 

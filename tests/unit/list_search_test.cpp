@@ -178,6 +178,46 @@ TEST_F(ListSearch, SortLinksOrderByNamePublisherOrStatusAndBackToTheOrderFound) 
     EXPECT_EQ(main.ShownRecords(), (std::vector<int>{0, 3})) << "search and sort together";
 }
 
+TEST_F(ListSearch, ScreenReadersGetTheShownRowsInOrderWithTheSelectedOne) {
+    Main& main = Open();
+    const auto spoken = [&main] {
+        return main.Picture1.AccessibleRows().value_or(ui::AccessibleList{});
+    };
+    ASSERT_EQ(spoken().rows.size(), 10u);
+    EXPECT_EQ(spoken().rows[0], L"Zip Helper, No decision yet, Running");
+    EXPECT_EQ(spoken().rows[1], L"UPDATER.EXE, No decision yet");
+    EXPECT_EQ(spoken().selected, 0u);
+    EXPECT_TRUE(Press(main, ui::Key::Down));
+    EXPECT_EQ(spoken().selected, 1u);
+
+    main.SortName.Click();
+    EXPECT_EQ(spoken().rows.front(), L"Audio Tray, No decision yet");
+    EXPECT_EQ(spoken().selected, 8u) << "UPDATER.EXE, where the order puts it now";
+    // A decision saved elsewhere is heard in the row's status when the list shows again.
+    decisions::SaveDecision(fake.Get(), facts.DataFolder, main.Decisions(), L"C:\\SND",
+                            L"atray.exe", L"", false, false, decisions::kStatusApproved);
+    main.ShowPage(kListPage);
+    EXPECT_EQ(spoken().rows.front(), L"Audio Tray, Approved");
+
+    Type(main, L"archive");
+    EXPECT_EQ(spoken().rows, (std::vector<std::wstring>{L"Backup Agent, No decision yet",
+                                                        L"Zip Helper, No decision yet, Running"}));
+    EXPECT_EQ(spoken().selected, 0u) << "the hidden selection moved to the first match";
+    Type(main, L"no such program");
+    EXPECT_TRUE(spoken().rows.empty());
+    EXPECT_EQ(spoken().selected, std::nullopt);
+}
+
+TEST(AccessibleList, ASelectionPastTheRowsSelectsNone) {
+    ui::Control list{ui::ControlKind::Picture, L"List", {}};
+    EXPECT_FALSE(list.AccessibleRows().has_value()) << "no list until one is given";
+    list.SetAccessibleList({L"A", L"B"}, 2);
+    ASSERT_TRUE(list.AccessibleRows());
+    EXPECT_EQ(list.AccessibleRows()->selected, std::nullopt);
+    list.SetAccessibleList({L"A", L"B"}, 1);
+    EXPECT_EQ(list.AccessibleRows()->selected, 1u);
+}
+
 TEST_F(ListSearch, SearchAndSortAreReachedByTabAndAccessKeys) {
     Main& main = Open();
     std::vector<std::wstring> order;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <oleacc.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +23,7 @@
 
 namespace {
 
+using vtrl::win32::ComApartment;
 using vtrl::win32::unique_file;
 
 enum ExitCode : int { kOk = 0, kNotFound = 1, kUsage = 2 };
@@ -657,6 +660,83 @@ int ListItemsCommand(const Args& args) {
     return kOk;
 }
 
+// What a screen reader reads of a control, from this other process: the accessible object of its
+// client area (oleacc loaded at run time: its import library clashes with uuid's).
+struct ReleaseAccessible {
+    void operator()(IAccessible* object) const { object->Release(); }
+};
+using AccessiblePtr = std::unique_ptr<IAccessible, ReleaseAccessible>;
+
+AccessiblePtr ClientAccessible(HWND control) {
+    using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+    HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
+    const auto fromWindow = oleacc == nullptr
+                                ? nullptr
+                                : reinterpret_cast<FromWindow>(reinterpret_cast<void*>(
+                                      GetProcAddress(oleacc, "AccessibleObjectFromWindow")));
+    IAccessible* object = nullptr;
+    if (fromWindow == nullptr ||
+        FAILED(fromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                          reinterpret_cast<void**>(&object)))) {
+        return nullptr;
+    }
+    return AccessiblePtr(object);
+}
+
+VARIANT ChildVariant(LONG child) {
+    VARIANT id;
+    VariantInit(&id);
+    id.vt = VT_I4;
+    id.lVal = child;
+    return id;
+}
+
+// A VT_I4 answer (a role, a child id); 0 for any other answer.
+LONG IntegerAnswer(HRESULT got, VARIANT& answer) {
+    const LONG value = SUCCEEDED(got) && answer.vt == VT_I4 ? answer.lVal : 0;
+    VariantClear(&answer);
+    return value;
+}
+
+// "role=list|client|N count=N selected=ID focused=ID" (child ids, 0 for none), then each
+// child's name on a line of its own.
+int AccessibleListCommand(const Args& args) {
+    const auto found = WaitForControl(args[0], ControlRef::Parse(args[1]));
+    if (!found) {
+        return NotFound(args[0], args[1]);
+    }
+    const ComApartment apartment;
+    const AccessiblePtr object = ClientAccessible(found->control);
+    if (!object) {
+        return Fail(kNotFound, L"\"" + args[1] + L"\" has no accessible object");
+    }
+    VARIANT answer;
+    VariantInit(&answer);
+    const LONG role =
+        IntegerAnswer(object->get_accRole(ChildVariant(CHILDID_SELF), &answer), answer);
+    LONG count = 0;
+    if (FAILED(object->get_accChildCount(&count))) {
+        count = 0;
+    }
+    const LONG selected = IntegerAnswer(object->get_accSelection(&answer), answer);
+    const LONG focused = IntegerAnswer(object->get_accFocus(&answer), answer);
+    const std::wstring roleText = role == ROLE_SYSTEM_LIST     ? L"list"
+                                  : role == ROLE_SYSTEM_CLIENT ? L"client"
+                                                               : std::to_wstring(role);
+    PrintLine(L"role=" + roleText + L" count=" + std::to_wstring(count) + L" selected=" +
+              std::to_wstring(selected) + L" focused=" + std::to_wstring(focused));
+    for (LONG child = 1; child <= count; ++child) {
+        BSTR name = nullptr;
+        if (object->get_accName(ChildVariant(child), &name) == S_OK && name != nullptr) {
+            PrintLine(std::wstring(name, SysStringLen(name)));
+        } else {
+            PrintLine(L"");
+        }
+        SysFreeString(name);
+    }
+    return kOk;
+}
+
 // Selects an item by its text or by "#N" (zero-based) and tells the parent, as a click on the
 // item would; setting the selection by message alone notifies nobody.
 int SelectItem(const Args& args) {
@@ -862,6 +942,9 @@ constexpr Command kCommands[] = {
      L"CAPTION NAME_PREFIX   texts of the shown controls so named, one per line"},
     {L"list-items", 2, 2, ListItemsCommand, L"CAPTION CONTROL   one item per line"},
     {L"select-item", 3, 3, SelectItem, L"CAPTION CONTROL ITEM   ITEM is a text or #INDEX"},
+    {L"accessible-list", 2, 2, AccessibleListCommand,
+     L"CAPTION CONTROL   as a screen reader sees it: \"role=R count=N selected=ID focused=ID\", "
+     L"then each child's name"},
     {L"list", 0, 1, List, L"[EXE_NAME]   handle, pid, class, caption, visible (tab-separated)"},
     {L"close", 1, 1, Close, L"CAPTION   post WM_CLOSE (to a hidden window too)"},
     {L"rect", 1, 1, Rect, L"CAPTION   left top width height of the window, in pixels"},

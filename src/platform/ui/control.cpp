@@ -138,6 +138,21 @@ void Control::SetToolTip(std::wstring text) {
     }
 }
 
+void Control::SetAccessibleList(std::vector<std::wstring> rows,
+                                std::optional<std::size_t> selected) {
+    if (selected && *selected >= rows.size()) {
+        selected.reset();
+    }
+    AccessibleList list{std::move(rows), selected};
+    if (accessibleList_ == list) {
+        return;
+    }
+    accessibleList_ = std::move(list);
+    if (native_ != nullptr) {
+        native_->ShowAccessibleList(*accessibleList_);
+    }
+}
+
 void Control::SetRange(int minimum, int maximum) {
     minimum_ = minimum;
     maximum_ = std::max(minimum, maximum);
@@ -215,6 +230,9 @@ void Control::MirrorAll() {
     }
     if (!toolTip_.empty()) {
         native_->ShowToolTip(toolTip_);
+    }
+    if (accessibleList_) {
+        native_->ShowAccessibleList(*accessibleList_);
     }
     native_->ShowValue(value_);
     native_->ShowEnabled(enabled_);

@@ -4,7 +4,9 @@
 // runs headless in unit tests and drives real controls under Windows through the same calls.
 
 #include <cstdint>
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,6 +50,14 @@ struct Font {
     friend bool operator==(const Font&, const Font&) = default;
 };
 
+// A drawn list as screen readers get it: each row's spoken text in the order shown, and where
+// the selected row is among them.
+struct AccessibleList {
+    std::vector<std::wstring> rows;
+    std::optional<std::size_t> selected; // none when nothing is selected
+    friend bool operator==(const AccessibleList&, const AccessibleList&) = default;
+};
+
 // What a native control must mirror; the window system implements it.
 class NativeControl {
 public:
@@ -64,6 +74,7 @@ public:
     virtual void ShowRange(int minimum, int maximum) = 0;
     virtual void TakeFocus() = 0;
     virtual void ShowToolTip(const std::wstring& text) = 0;
+    virtual void ShowAccessibleList(const AccessibleList& list) = 0;
 };
 
 class Control {
@@ -126,6 +137,12 @@ public:
     // The text shown while the mouse rests on the control; empty for none.
     const std::wstring& ToolTip() const { return toolTip_; }
     void SetToolTip(std::wstring text);
+
+    // Pictures that draw a list: its rows and selection as screen readers get them (a position
+    // past the rows selects none); nullopt for a control that is no list. Setting what is
+    // already set tells the native control nothing, so that a reader does not repeat itself.
+    const std::optional<AccessibleList>& AccessibleRows() const { return accessibleList_; }
+    void SetAccessibleList(std::vector<std::wstring> rows, std::optional<std::size_t> selected);
 
     // Text boxes: for reading and selecting only, and over several lines with a vertical
     // scroll bar. A native control takes both when it is made: set them before it is attached.
@@ -195,6 +212,7 @@ private:
     std::vector<std::uint8_t> picture_;
     bool stretch_ = false;
     std::wstring toolTip_;
+    std::optional<AccessibleList> accessibleList_;
     bool readOnly_ = false;
     bool multiLine_ = false;
     int minimum_ = 0;

@@ -35,18 +35,12 @@ struct GlobalFreeIfOwned {
 
 } // namespace
 
-Win32Clipboard::~Win32Clipboard() {
-    if (owner_ != nullptr) {
-        DestroyWindow(owner_);
-    }
-}
-
 HWND Win32Clipboard::Owner() {
-    if (owner_ == nullptr) {
-        owner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+    if (!owner_) {
+        owner_.reset(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr));
     }
-    return owner_;
+    return owner_.get();
 }
 
 bool Win32Clipboard::PutText(const std::wstring& text) {

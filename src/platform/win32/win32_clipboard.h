@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/clipboard.h"
+#include "platform/win32/unique_handle.h"
 
 #include <windows.h>
 
@@ -11,7 +12,6 @@ public:
     Win32Clipboard() = default;
     Win32Clipboard(const Win32Clipboard&) = delete;
     Win32Clipboard& operator=(const Win32Clipboard&) = delete;
-    ~Win32Clipboard() override;
 
     bool PutText(const std::wstring& text) override;
     std::optional<std::wstring> Text() override;
@@ -20,7 +20,7 @@ private:
     // The clipboard keeps data only for an owner window: a message-only one, made when first
     // needed and kept, so that what was put stays after the call.
     HWND Owner();
-    HWND owner_ = nullptr;
+    unique_window owner_;
 };
 
 } // namespace vtrl::win32

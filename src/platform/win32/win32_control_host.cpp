@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 namespace vtrl::win32 {
@@ -274,7 +275,18 @@ LRESULT Win32Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         FocusChanged(message == WM_SETFOCUS);
+        if (message == WM_SETFOCUS) {
+            accessibility_.FocusCame(window_);
+        }
         return 0;
+    case WM_GETOBJECT:
+        if (const std::optional<LRESULT> answer = accessibility_.Answer(window_, wParam, lParam)) {
+            return *answer;
+        }
+        break;
+    case WM_DESTROY:
+        accessibility_.Disconnect();
+        break;
     case WM_SETCURSOR:
         break;
     default:

@@ -6,6 +6,7 @@
 #include "platform/ui/form.h"
 #include "platform/win32/base_window.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_list_accessible.h"
 #include "platform/win32/win32_window_basics.h"
 
 #include <windows.h>
@@ -74,6 +75,12 @@ public:
     }
     void TakeFocus() override { SetFocus(window_); }
     void ShowToolTip(const std::wstring& text) override;
+    // Only our drawn containers answer WM_GETOBJECT themselves.
+    void ShowAccessibleList(const ui::AccessibleList& list) override {
+        if (IsContainer()) {
+            accessibility_.Show(window_, list);
+        }
+    }
     // The tooltip window; null until the control has a tooltip text.
     HWND ToolTipWindow() const { return toolTip_.get(); }
 
@@ -97,6 +104,7 @@ private:
     HFONT font_ = nullptr; // the form's, shared by every control with the same font
     unique_brush background_;
     unique_window toolTip_;
+    ListAccessibility accessibility_;
 };
 
 } // namespace vtrl::win32

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The manager window without a mouse, with real key presses on the display: Down, Down, Enter
-# opens the third record; Escape goes back to the list; Tab reaches each link and Enter opens
-# its page, as Alt and a link's access key do; Enter on a page presses its default button;
-# Escape on the list closes the window.
+# The manager window without a mouse, with real key presses on the display: Down, Down selects
+# the third record, for a screen reader too, and Enter opens it; Escape goes back to the list;
+# Tab reaches each link and Enter opens its page, as Alt and a link's access key do; Enter on a
+# page presses its default button; Escape on the list closes the window.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
@@ -33,6 +33,12 @@ third=$(uidriver text "$window" '@BAexe(2)')
 [[ -n $third ]] || fail "the list has no third row"
 keys Down Down
 screenshot 79_list_selection.png
+# A screen reader, from its own process, finds a list of the eight records with the third one
+# selected and focused, each named by its record's name and status.
+spoken=$(uidriver accessible-list "$window" @Picture1) || fail "the list has no accessible object"
+[[ $(head -n 1 <<<"$spoken") == 'role=list count=8 selected=3 focused=3' ]] ||
+    fail "the list is not read as a list with the third row selected: $spoken"
+[[ $(sed -n 4p <<<"$spoken") == "$third, "?* ]] || fail "the third row is not read as $third: $spoken"
 keys Return
 uidriver wait-text "$window" @Label1 "$third" 5000 || fail "Down, Down, Enter did not open $third"
 wait_shown Command1
