@@ -16,6 +16,7 @@
 #include "manager/undo_page.h"
 #include "platform/platform.h"
 #include "platform/ui/form.h"
+#include "platform/ui/window_system.h"
 #include "services/icon_stamps.h"
 #include "services/localisation.h"
 #include "services/system_facts.h"
@@ -68,8 +69,9 @@ int PreselectIndexFor(platform::Locale& locale, const inventory::StartupInventor
 
 class Main : public ui::Form {
 public:
-    Main(platform::Platform& platform, const services::SystemFacts& facts,
-         const services::Language& language, std::wstring preopenExe);
+    Main(platform::Platform& platform, ui::WindowSystem& windows,
+         const services::SystemFacts& facts, const services::Language& language,
+         std::wstring preopenExe);
 
     // The header band of our own design.
     ui::Control Header{ui::ControlKind::Frame, L"Header", {0, 0, 9060, 1320}};
@@ -193,6 +195,7 @@ public:
 
     // What the pages share.
     platform::Platform& Platform() { return platform_; }
+    ui::WindowSystem& Windows() { return windows_; }
     const services::SystemFacts& Facts() const { return facts_; }
     const services::Language& Language() const { return language_; }
     // GetText of section "INTERFACE".
@@ -249,6 +252,7 @@ private:
     ui::Control* DefaultButton(int page);
 
     platform::Platform& platform_;
+    ui::WindowSystem& windows_;
     const services::SystemFacts& facts_;
     const services::Language& language_;
     std::wstring preopenExe_;
