@@ -10,7 +10,7 @@ bool CanSwitchInWindows(const StartupRecord& record) {
            record.EntryName.find(L'\0') == std::wstring::npos;
 }
 
-ApprovedState ReadWindowsSwitch(platform::Platform& platform, const StartupRecord& record) {
+ApprovedState ReadWindowsSwitch(platform::Registry& registry, const StartupRecord& record) {
     if (!CanSwitchInWindows(record)) {
         return {};
     }
@@ -18,13 +18,12 @@ ApprovedState ReadWindowsSwitch(platform::Platform& platform, const StartupRecor
     if (!location) {
         return {};
     }
-    const auto value =
-        platform.registry.QueryValue(location->hive, location->keyPath, record.EntryName);
+    const auto value = registry.QueryValue(location->hive, location->keyPath, record.EntryName);
     return value ? ParseApprovedValue(value->data) : ApprovedState{};
 }
 
 void FillWindowsSwitch(platform::Platform& platform, StartupRecord& record) {
-    const ApprovedState state = ReadWindowsSwitch(platform, record);
+    const ApprovedState state = ReadWindowsSwitch(platform.registry, record);
     record.EnabledInWindows = state.enabled;
     record.DisabledSince = state.disabledSince;
     record.DisabledSinceText.clear();

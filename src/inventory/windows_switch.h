@@ -26,7 +26,7 @@ inline constexpr wchar_t kApprovedStartupFolder[] = L"\\StartupFolder";
 bool CanSwitchInWindows(const StartupRecord& record);
 
 // The switch as it stands; on when there is no switch or no value.
-ApprovedState ReadWindowsSwitch(platform::Platform& platform, const StartupRecord& record);
+ApprovedState ReadWindowsSwitch(platform::Registry& registry, const StartupRecord& record);
 
 // Sets EnabledInWindows, DisabledSince and DisabledSinceText from the switch as it stands.
 void FillWindowsSwitch(platform::Platform& platform, StartupRecord& record);
