@@ -111,7 +111,7 @@ int RunChild(bool openWindow) {
     {
         win32::ComApartment com;
         win32::Win32Platform platform;
-        shell::RunEntry(platform.Get(), openWindow ? L"" : L"no-such-mode");
+        shell::RunEntry(platform.Get(), platform.Windows(), openWindow ? L"" : L"no-such-mode");
     }
     if (!openWindow) {
         Emit("ready");

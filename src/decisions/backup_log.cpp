@@ -99,7 +99,7 @@ StoreResult BackupAndLogRemoval(platform::Platform& platform, const std::wstring
                                 const std::wstring& folder, const std::wstring& exeName,
                                 const std::wstring& arguments, const std::wstring& commandLine,
                                 const PlaceReader& readPlace) {
-    const auto turn = TakeWriterTurn(platform, dataFolder);
+    const auto turn = TakeWriterTurn(platform.locks, dataFolder);
     if (!turn) {
         return {StoreOutcome::Busy};
     }
@@ -189,7 +189,7 @@ std::optional<BackupEntry> ListedEntry(const BackupListing& listing, std::size_t
 }
 
 StoreResult ClearBackupLog(platform::Platform& platform, const std::wstring& dataFolder) {
-    const auto turn = TakeWriterTurn(platform, dataFolder);
+    const auto turn = TakeWriterTurn(platform.locks, dataFolder);
     if (!turn) {
         return {StoreOutcome::Busy};
     }

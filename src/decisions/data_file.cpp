@@ -6,9 +6,9 @@
 
 namespace vtrl::decisions {
 
-std::unique_ptr<platform::DataLockHold> TakeWriterTurn(platform::Platform& platform,
+std::unique_ptr<platform::DataLockHold> TakeWriterTurn(platform::DataLocks& locks,
                                                        const std::wstring& dataFolder) {
-    return platform.locks.Acquire(dataFolder, kDataLockWaitMilliseconds);
+    return locks.Acquire(dataFolder, kDataLockWaitMilliseconds);
 }
 
 DataFileRead ReadDataFile(platform::Platform& platform, const std::wstring& path) {

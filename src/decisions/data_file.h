@@ -36,7 +36,7 @@ struct StoreResult {
 
 // The writer's turn on the data folder's files, waiting at most kDataLockWaitMilliseconds;
 // nullptr when it did not come.
-std::unique_ptr<platform::DataLockHold> TakeWriterTurn(platform::Platform& platform,
+std::unique_ptr<platform::DataLockHold> TakeWriterTurn(platform::DataLocks& locks,
                                                        const std::wstring& dataFolder);
 
 // The file's lines as it is now: no lines when it does not exist; TooLarge or Failed (and no

@@ -159,7 +159,7 @@ StoreResult SaveDecision(platform::Platform& platform, const std::wstring& dataF
                          Decisions& decisions, const std::wstring& folder,
                          const std::wstring& exeName, const std::wstring& arguments,
                          bool killIfRunning, bool deleteRecord, const std::wstring& status) {
-    const auto turn = TakeWriterTurn(platform, dataFolder);
+    const auto turn = TakeWriterTurn(platform.locks, dataFolder);
     if (!turn) {
         return {StoreOutcome::Busy};
     }
@@ -227,7 +227,7 @@ DecisionEntry LookupDecision(platform::Locale& locale, const Decisions& decision
 
 StoreResult ClearDecisions(platform::Platform& platform, const std::wstring& dataFolder,
                            Decisions& decisions) {
-    const auto turn = TakeWriterTurn(platform, dataFolder);
+    const auto turn = TakeWriterTurn(platform.locks, dataFolder);
     if (!turn) {
         return {StoreOutcome::Busy};
     }

@@ -13,7 +13,7 @@ namespace {
 template <typename Change>
 StoreResult ChangeRules(platform::Platform& platform, const std::wstring& dataFolder,
                         PublisherRules& rules, Change change) {
-    const auto turn = TakeWriterTurn(platform, dataFolder);
+    const auto turn = TakeWriterTurn(platform.locks, dataFolder);
     if (!turn) {
         return {StoreOutcome::Busy};
     }

@@ -10,7 +10,7 @@ bool CanSwitchInWindows(const StartupRecord& record) {
            record.EntryName.find(L'\0') == std::wstring::npos;
 }
 
-ApprovedState ReadWindowsSwitch(platform::Platform& platform, const StartupRecord& record) {
+ApprovedState ReadWindowsSwitch(platform::Registry& registry, const StartupRecord& record) {
     if (!CanSwitchInWindows(record)) {
         return {};
     }
@@ -18,8 +18,7 @@ ApprovedState ReadWindowsSwitch(platform::Platform& platform, const StartupRecor
     if (!location) {
         return {};
     }
-    const auto value =
-        platform.registry.QueryValue(location->hive, location->keyPath, record.EntryName);
+    const auto value = registry.QueryValue(location->hive, location->keyPath, record.EntryName);
     return value ? ParseApprovedValue(value->data) : ApprovedState{};
 }
 
@@ -62,7 +61,7 @@ void ShowWindowsSwitch(platform::Platform& platform, const ApprovedState& state,
 } // namespace
 
 void FillWindowsSwitch(platform::Platform& platform, StartupRecord& record) {
-    ShowWindowsSwitch(platform, ReadWindowsSwitch(platform, record), record);
+    ShowWindowsSwitch(platform, ReadWindowsSwitch(platform.registry, record), record);
 }
 
 void FillWindowsSwitch(platform::Platform& platform, WindowsSwitchReader& reader,

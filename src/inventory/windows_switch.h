@@ -28,7 +28,7 @@ inline constexpr wchar_t kApprovedStartupFolder[] = L"\\StartupFolder";
 bool CanSwitchInWindows(const StartupRecord& record);
 
 // The switch as it stands; on when there is no switch or no value.
-ApprovedState ReadWindowsSwitch(platform::Platform& platform, const StartupRecord& record);
+ApprovedState ReadWindowsSwitch(platform::Registry& registry, const StartupRecord& record);
 
 // The switches of many records read as one scan reads them: each switch key's values once, on
 // the first record that needs the key, instead of one registry query a record.

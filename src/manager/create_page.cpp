@@ -69,7 +69,7 @@ void CreatePage::Command16_Click() {
                                       kExecutableFilter, kAnyFilePattern};
     // A cancelled dialog leaves its name box as it started, which names no file.
     const std::wstring path =
-        platform.windows.ChooseOpenFile(&main_, request).value_or(request.fileName);
+        main_.Windows().ChooseOpenFile(&main_, request).value_or(request.fileName);
     if (!platform.files.FileExists(path)) {
         return;
     }

@@ -46,10 +46,12 @@ int PreselectIndexFor(platform::Locale& locale, const inventory::StartupInventor
     return index;
 }
 
-Main::Main(platform::Platform& platform, const services::SystemFacts& facts,
-           const services::Language& language, std::wstring preopenExe)
+Main::Main(platform::Platform& platform, ui::WindowSystem& windows,
+           const services::SystemFacts& facts, const services::Language& language,
+           std::wstring preopenExe)
     : ui::Form(L"Vantorel", kWindowWidthTwips, kWindowHeightTwips, ui::FormStyle::Dialog),
-      platform_(platform), facts_(facts), language_(language), preopenExe_(std::move(preopenExe)) {
+      platform_(platform), windows_(windows), facts_(facts), language_(language),
+      preopenExe_(std::move(preopenExe)) {
     SetBackground(kWhite);
     // Only the list page's windows are made before the first paint.
     SetLateHiddenContent(true);

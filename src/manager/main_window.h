@@ -18,6 +18,7 @@
 #include "manager/undo_page.h"
 #include "platform/platform.h"
 #include "platform/ui/form.h"
+#include "platform/ui/window_system.h"
 #include "services/icon_stamps.h"
 #include "services/localisation.h"
 #include "services/system_facts.h"
@@ -69,8 +70,9 @@ int PreselectIndexFor(platform::Locale& locale, const inventory::StartupInventor
 
 class Main : public ui::Form {
 public:
-    Main(platform::Platform& platform, const services::SystemFacts& facts,
-         const services::Language& language, std::wstring preopenExe);
+    Main(platform::Platform& platform, ui::WindowSystem& windows,
+         const services::SystemFacts& facts, const services::Language& language,
+         std::wstring preopenExe);
 
     // The header band of our own design.
     ui::Control Header{ui::ControlKind::Frame, L"Header", {0, 0, 9060, 1320}};
@@ -194,6 +196,7 @@ public:
 
     // What the pages share.
     platform::Platform& Platform() { return platform_; }
+    ui::WindowSystem& Windows() { return windows_; }
     const services::SystemFacts& Facts() const { return facts_; }
     const services::Language& Language() const { return language_; }
     // GetText of section "INTERFACE", each key read once per language (interface_texts.h).
@@ -250,6 +253,7 @@ private:
     ui::Control* DefaultButton(int page);
 
     platform::Platform& platform_;
+    ui::WindowSystem& windows_;
     const services::SystemFacts& facts_;
     const services::Language& language_;
     InterfaceTexts texts_{platform_, language_};

@@ -1,5 +1,6 @@
 #pragma once
-// Every Windows facility the core uses, gathered once in the entry and passed by reference.
+// Every Windows facility the core uses, gathered once in the entry and passed by reference. The
+// window system is not among them: the entry hands it to the user-interface code alone.
 
 #include "platform/change_watch.h"
 #include "platform/clipboard.h"
@@ -22,13 +23,6 @@
 #include "platform/sound.h"
 #include "platform/version_info.h"
 
-// The window system is only declared here: core code never calls it, and the form classes stay
-// out of every file that takes the platform; user-interface code includes
-// "platform/ui/window_system.h".
-namespace vtrl::ui {
-class WindowSystem;
-}
-
 namespace vtrl::platform {
 
 struct Platform {
@@ -47,7 +41,6 @@ struct Platform {
     Icons& icons;
     Sound& sound;
     Desktop& desktop;
-    ui::WindowSystem& windows;
     ChangeWatch& changes;
     DataLocks& locks;
     Environment& environment;

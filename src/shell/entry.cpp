@@ -27,7 +27,7 @@ void ShowHandOffPopup(EntryContext& context, const std::wstring& commandLine,
         return;
     }
     auto& popup = static_cast<monitor::PopupReminder&>(
-        context.platform.windows.Load(std::make_unique<monitor::PopupReminder>(
+        context.windows.Load(std::make_unique<monitor::PopupReminder>(
             context.platform, context.facts, context.language)));
     popup.Activate(handOff->folder, handOff->exeName, notice);
     if (notice == monitor::PopupNotice::NewRecord) {
@@ -48,7 +48,7 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
     std::vector<DispatchStep> steps;
     auto openDialog = [&context](services::FrameworkPage page) -> services::CORVEN_FORM_2_2& {
         auto& dialog = static_cast<services::CORVEN_FORM_2_2&>(
-            context.platform.windows.Load(std::make_unique<services::CORVEN_FORM_2_2>(
+            context.windows.Load(std::make_unique<services::CORVEN_FORM_2_2>(
                 context.platform, context.facts, context.language)));
         dialog.OpenOn(page);
         return dialog;
@@ -112,24 +112,26 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
                          const auto startMode = services::StartModeFromStored(services::GetSetting(
                              context.platform.registry, services::kAppKey,
                              services::kSettingsSection, services::kStartModeKey));
-                         context.platform.windows.Load(std::make_unique<monitor::TrayAgent>(
+                         context.windows.Load(std::make_unique<monitor::TrayAgent>(
                              context.platform, context.facts, context.language, startMode));
                      }});
     steps.push_back({L"", MatchTest::Equal, AfterStep::GoesOn, [&context](const std::wstring&) {
-                         context.platform.windows.Load(std::make_unique<manager::Main>(
-                             context.platform, context.facts, context.language, L""));
+                         context.windows.Load(
+                             std::make_unique<manager::Main>(context.platform, context.windows,
+                                                             context.facts, context.language, L""));
                      }});
     steps.push_back({services::kPreopenWord, MatchTest::Contains, AfterStep::Returns,
                      [&context](const std::wstring& commandLine) {
-                         context.platform.windows.Load(std::make_unique<manager::Main>(
-                             context.platform, context.facts, context.language,
+                         context.windows.Load(std::make_unique<manager::Main>(
+                             context.platform, context.windows, context.facts, context.language,
                              RemoveEveryOccurrence(commandLine, services::kPreopenWord)));
                      }});
     return steps;
 }
 
-DispatchOutcome RunEntry(platform::Platform& platform, const std::wstring& commandLine) {
-    EntryContext context{platform, services::FrameworkStartup(platform), {}};
+DispatchOutcome RunEntry(platform::Platform& platform, ui::WindowSystem& windows,
+                         const std::wstring& commandLine) {
+    EntryContext context{platform, windows, services::FrameworkStartup(platform), {}};
     auto language = services::ChooseLanguage(platform, context.facts);
     if (!language) {
         return DispatchOutcome::EndProcess;
@@ -143,7 +145,7 @@ DispatchOutcome RunEntry(platform::Platform& platform, const std::wstring& comma
     const DispatchOutcome outcome = Dispatch(ModeTable(context), commandLine);
     if (outcome == DispatchOutcome::Returned) {
         // The windows the mode opened use the context: it lives until the last one closes.
-        platform.windows.RunMessageLoop();
+        windows.RunMessageLoop();
     }
     return outcome;
 }

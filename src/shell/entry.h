@@ -2,6 +2,7 @@
 // The start of every process: system facts first, then the mode chosen by the command line.
 
 #include "platform/platform.h"
+#include "platform/ui/window_system.h"
 #include "services/localisation.h"
 #include "services/system_facts.h"
 #include "shell/dispatch.h"
@@ -13,6 +14,7 @@ namespace vtrl::shell {
 
 struct EntryContext {
     platform::Platform& platform;
+    ui::WindowSystem& windows; // loads the windows the modes open
     services::SystemFacts facts;
     services::Language language; // chosen right after the facts
 };
@@ -22,6 +24,7 @@ std::vector<DispatchStep> ModeTable(EntryContext& context);
 
 // Runs the start-up and the dispatch, then, when a mode opened windows, their message loop until
 // the last one closes.
-DispatchOutcome RunEntry(platform::Platform& platform, const std::wstring& commandLine);
+DispatchOutcome RunEntry(platform::Platform& platform, ui::WindowSystem& windows,
+                         const std::wstring& commandLine);
 
 } // namespace vtrl::shell

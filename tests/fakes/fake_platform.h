@@ -25,13 +25,13 @@ public:
     // The same platform with its files seen through another file system (a wrapper that fails
     // or records chosen calls).
     platform::Platform WithFiles(platform::FileSystem& otherFiles) {
-        return platform::Platform{platform_.registry,    otherFiles,           platform_.folders,
-                                  platform_.links,       platform_.locale,     platform_.version,
-                                  platform_.clock,       platform_.processes,  platform_.ini,
-                                  platform_.messages,    platform_.launcher,   platform_.http,
-                                  platform_.icons,       platform_.sound,      platform_.desktop,
-                                  platform_.windows,     platform_.changes,    platform_.locks,
-                                  platform_.environment, platform_.signatures, platform_.clipboard};
+        return platform::Platform{platform_.registry,   otherFiles,          platform_.folders,
+                                  platform_.links,      platform_.locale,    platform_.version,
+                                  platform_.clock,      platform_.processes, platform_.ini,
+                                  platform_.messages,   platform_.launcher,  platform_.http,
+                                  platform_.icons,      platform_.sound,     platform_.desktop,
+                                  platform_.changes,    platform_.locks,     platform_.environment,
+                                  platform_.signatures, platform_.clipboard};
     }
 
     FakeRegistry registry;
@@ -49,6 +49,7 @@ public:
     FakeIcons icons;
     FakeSound sound;
     FakeDesktop desktop;
+    // Not part of the platform: handed to the windows that need it.
     FakeWindowSystem windows;
     FakeChangeWatch changes;
     FakeDataLocks locks;
@@ -57,10 +58,10 @@ public:
     FakeClipboard clipboard;
 
 private:
-    platform::Platform platform_{registry,    files,      folders,  links,    locale,   version,
-                                 clock,       processes,  ini,      messages, launcher, http,
-                                 icons,       sound,      desktop,  windows,  changes,  locks,
-                                 environment, signatures, clipboard};
+    platform::Platform platform_{registry, files, folders,     links,      locale,
+                                 version,  clock, processes,   ini,        messages,
+                                 launcher, http,  icons,       sound,      desktop,
+                                 changes,  locks, environment, signatures, clipboard};
 };
 
 } // namespace vtrl::fakes

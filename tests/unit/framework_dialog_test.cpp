@@ -66,7 +66,8 @@ protected:
 
     // Starts like the program does and runs the command line's row of the mode table.
     CORVEN_FORM_2_2& Open(const std::wstring& commandLine) {
-        context.emplace(shell::EntryContext{platform, FrameworkStartup(platform), {}});
+        context.emplace(
+            shell::EntryContext{platform, fake.windows, FrameworkStartup(platform), {}});
         context->language = ChooseLanguage(platform, context->facts).value();
         EXPECT_EQ(shell::Dispatch(shell::ModeTable(*context), commandLine),
                   shell::DispatchOutcome::Returned);
@@ -100,12 +101,11 @@ protected:
 
     fakes::FakePlatform fake;
     WatchedHttp http{fake.http};
-    platform::Platform platform{fake.registry, fake.files,    fake.folders,     fake.links,
-                                fake.locale,   fake.version,  fake.clock,       fake.processes,
-                                fake.ini,      fake.messages, fake.launcher,    http,
-                                fake.icons,    fake.sound,    fake.desktop,     fake.windows,
-                                fake.changes,  fake.locks,    fake.environment, fake.signatures,
-                                fake.clipboard};
+    platform::Platform platform{fake.registry, fake.files,       fake.folders,    fake.links,
+                                fake.locale,   fake.version,     fake.clock,      fake.processes,
+                                fake.ini,      fake.messages,    fake.launcher,   http,
+                                fake.icons,    fake.sound,       fake.desktop,    fake.changes,
+                                fake.locks,    fake.environment, fake.signatures, fake.clipboard};
     std::optional<shell::EntryContext> context;
     std::wstring languages;
 };
@@ -114,7 +114,7 @@ protected:
 // The language page.
 
 TEST_F(FrameworkDialogTest, TheDialogsRowsAreTestedFirst) {
-    shell::EntryContext entry{platform, FrameworkStartup(platform), {}};
+    shell::EntryContext entry{platform, fake.windows, FrameworkStartup(platform), {}};
     const auto steps = shell::ModeTable(entry);
     ASSERT_GE(steps.size(), 3u);
     EXPECT_EQ(steps[0].word, L"lang");

@@ -188,12 +188,11 @@ private:
 
 TEST_F(HandOffFiles, NamesOutsideTheDataFolderNeverReachTheFileSystem) {
     TouchedFiles files{fake.files};
-    platform::Platform watched{fake.registry, files,         fake.folders,     fake.links,
-                               fake.locale,   fake.version,  fake.clock,       fake.processes,
-                               fake.ini,      fake.messages, fake.launcher,    fake.http,
-                               fake.icons,    fake.sound,    fake.desktop,     fake.windows,
-                               fake.changes,  fake.locks,    fake.environment, fake.signatures,
-                               fake.clipboard};
+    platform::Platform watched{
+        fake.registry, files,      fake.folders,     fake.links,      fake.locale,
+        fake.version,  fake.clock, fake.processes,   fake.ini,        fake.messages,
+        fake.launcher, fake.http,  fake.icons,       fake.sound,      fake.desktop,
+        fake.changes,  fake.locks, fake.environment, fake.signatures, fake.clipboard};
     for (const std::wstring name :
          {L"..\\x", L"..\\..\\..\\..\\x", L"C:\\x", L"../x", L"CON", L""}) {
         EXPECT_EQ(TakeHandOffFile(watched, kDataFolder, name), std::nullopt) << name;

@@ -400,10 +400,10 @@ private:
 TEST_F(InstallationTest, NoQuestionWhileAScriptWaitsToBeStarted) {
     ScriptWatchingBoxes boxes(fake);
     platform::Platform& f = fake.Get();
-    platform::Platform watched{
-        f.registry,  f.files,   f.folders, f.links,    f.locale,      f.version,    f.clock,
-        f.processes, f.ini,     boxes,     f.launcher, f.http,        f.icons,      f.sound,
-        f.desktop,   f.windows, f.changes, f.locks,    f.environment, f.signatures, f.clipboard};
+    platform::Platform watched{f.registry, f.files, f.folders,     f.links,      f.locale,
+                               f.version,  f.clock, f.processes,   f.ini,        boxes,
+                               f.launcher, f.http,  f.icons,       f.sound,      f.desktop,
+                               f.changes,  f.locks, f.environment, f.signatures, f.clipboard};
     fake.messages.answers = {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Ok};
     Uninstall(watched, facts, language, [](std::chrono::milliseconds) {});
     EXPECT_EQ(fake.messages.shown.size(), 3u);

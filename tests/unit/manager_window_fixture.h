@@ -81,8 +81,8 @@ protected:
     }
 
     Main& Open(const std::wstring& preopen = L"") {
-        return static_cast<Main&>(
-            fake.windows.Load(std::make_unique<Main>(fake.Get(), facts, language, preopen)));
+        return static_cast<Main&>(fake.windows.Load(
+            std::make_unique<Main>(fake.Get(), fake.windows, facts, language, preopen)));
     }
 
     std::wstring Setting(const std::wstring& key) {

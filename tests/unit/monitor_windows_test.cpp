@@ -284,14 +284,16 @@ TEST_F(EntryModes, HandOffWordsOpenTheirNotice) {
     HandOff(L"12345", "C:\\Tools\r\nbad.exe\r\n");
     HandOff(L"3003", "C:\\Tools\r\nnew.exe\r\n");
 
-    EXPECT_EQ(shell::RunEntry(fake.Get(), L"notifi12345"), shell::DispatchOutcome::Returned);
+    EXPECT_EQ(shell::RunEntry(fake.Get(), fake.windows, L"notifi12345"),
+              shell::DispatchOutcome::Returned);
     auto* removal = fake.windows.Find<PopupReminder>();
     ASSERT_NE(removal, nullptr);
     EXPECT_EQ(removal->Label3.Caption(), L"Removed.");
     EXPECT_FALSE(fake.files.FileExists(facts.DataFolder + L"\\12345"));
     EXPECT_TRUE(Get(L"Remind", L"bad.exe").empty());
 
-    EXPECT_EQ(shell::RunEntry(fake.Get(), L"unknown3003"), shell::DispatchOutcome::Returned);
+    EXPECT_EQ(shell::RunEntry(fake.Get(), fake.windows, L"unknown3003"),
+              shell::DispatchOutcome::Returned);
     EXPECT_FALSE(fake.files.FileExists(facts.DataFolder + L"\\3003"));
     EXPECT_EQ(Get(L"Remind", L"new.exe"), fake.locale.FormatDateTime(fake.clock.now));
     EXPECT_EQ(fake.windows.forms.size(), 2u);
@@ -304,7 +306,7 @@ TEST_F(EntryModes, BadHandOffNamesShowNothingAndDeleteNothing) {
     HandOff(L"short", "C:\\only\r\n");
     for (const wchar_t* line : {L"notifi..\\..\\..\\..\\outside.txt", L"notifiC:\\outside.txt",
                                 L"unknownmissing", L"notifishort", L"notifi"}) {
-        shell::RunEntry(fake.Get(), line);
+        shell::RunEntry(fake.Get(), fake.windows, line);
     }
     EXPECT_TRUE(fake.windows.forms.empty());
     EXPECT_TRUE(fake.files.FileExists(L"C:\\outside.txt"));
@@ -314,7 +316,8 @@ TEST_F(EntryModes, BadHandOffNamesShowNothingAndDeleteNothing) {
     // names above were refused for what they are, not because the entry gave up early.
     const auto written = WriteHandOffFile(fake.Get(), facts.DataFolder, {L"C:\\Tools", L"bad.exe"});
     ASSERT_TRUE(written.has_value());
-    EXPECT_EQ(shell::RunEntry(fake.Get(), L"notifi" + *written), shell::DispatchOutcome::Returned);
+    EXPECT_EQ(shell::RunEntry(fake.Get(), fake.windows, L"notifi" + *written),
+              shell::DispatchOutcome::Returned);
     auto* popup = fake.windows.Find<PopupReminder>();
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(popup->Label3.Caption(), L"Removed.");
@@ -325,11 +328,13 @@ TEST_F(EntryModes, BadHandOffNamesShowNothingAndDeleteNothing) {
 TEST_F(EntryModes, StartupHandsTheStoredModeToTheAgent) {
     Set(L"Settings", L"Recent Update", fake.locale.FormatDateTime(fake.clock.now));
     Set(L"Settings", L"SMode", L"Weekly");
-    EXPECT_EQ(shell::RunEntry(fake.Get(), L"startup"), shell::DispatchOutcome::Returned);
+    EXPECT_EQ(shell::RunEntry(fake.Get(), fake.windows, L"startup"),
+              shell::DispatchOutcome::Returned);
     auto* agent = fake.windows.Find<TrayAgent>();
     ASSERT_NE(agent, nullptr);
     EXPECT_FALSE(agent->MagicSubTimer.Enabled()) << "an unknown mode enables nothing";
-    EXPECT_EQ(shell::RunEntry(fake.Get(), L"Startup"), shell::DispatchOutcome::NoMatch);
+    EXPECT_EQ(shell::RunEntry(fake.Get(), fake.windows, L"Startup"),
+              shell::DispatchOutcome::NoMatch);
 }
 
 } // namespace

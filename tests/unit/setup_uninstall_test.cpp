@@ -47,11 +47,10 @@ protected:
     }
     platform::Platform WithDesktop(platform::Desktop& desktop) {
         platform::Platform& p = fake.Get();
-        return platform::Platform{p.registry, p.files,   p.folders,   p.links,       p.locale,
-                                  p.version,  p.clock,   p.processes, p.ini,         p.messages,
-                                  p.launcher, p.http,    p.icons,     p.sound,       desktop,
-                                  p.windows,  p.changes, p.locks,     p.environment, p.signatures,
-                                  p.clipboard};
+        return platform::Platform{p.registry, p.files, p.folders,     p.links,      p.locale,
+                                  p.version,  p.clock, p.processes,   p.ini,        p.messages,
+                                  p.launcher, p.http,  p.icons,       p.sound,      desktop,
+                                  p.changes,  p.locks, p.environment, p.signatures, p.clipboard};
     }
     PauseFunction Recorder() {
         return [this](std::chrono::milliseconds time) { pauses.push_back(time); };
@@ -130,17 +129,20 @@ TEST_F(SetupUninstallTest, TheSetupWordsRunTheirStepsWithoutTheUpdateQuestion) {
     services::SaveSetting(fake.registry, services::kAppKey, L"Settings", L"Recent Update",
                           L"1/1/2026 9:30:00 AM");
 
-    EXPECT_EQ(RunEntry(fake.Get(), services::kSetupInstallWord), DispatchOutcome::EndProcess);
+    EXPECT_EQ(RunEntry(fake.Get(), fake.windows, services::kSetupInstallWord),
+              DispatchOutcome::EndProcess);
     EXPECT_TRUE(fake.messages.shown.empty());
     ASSERT_FALSE(fake.links.created.empty()) << "the install steps ran";
     EXPECT_EQ(fake.links.created[0].linkPath, kAgentShortcut);
 
-    EXPECT_EQ(RunEntry(fake.Get(), services::kSetupUninstallWord), DispatchOutcome::EndProcess);
+    EXPECT_EQ(RunEntry(fake.Get(), fake.windows, services::kSetupUninstallWord),
+              DispatchOutcome::EndProcess);
     EXPECT_TRUE(fake.messages.shown.empty());
     EXPECT_FALSE(fake.files.FileExists(kAgentShortcut));
 
-    EXPECT_EQ(RunEntry(fake.Get(), std::wstring(services::kSetupUninstallWord) + L" "),
-              DispatchOutcome::NoMatch);
+    EXPECT_EQ(
+        RunEntry(fake.Get(), fake.windows, std::wstring(services::kSetupUninstallWord) + L" "),
+        DispatchOutcome::NoMatch);
     EXPECT_EQ(fake.messages.shown.size(), 1u) << "another command line still asks";
 }
 

@@ -202,7 +202,7 @@ HWND ChildNamed(HWND parent, const std::wstring& caption) {
 TEST(RealAccessibleNames, DrawnControlsAreNamedByTheirCaption) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     win32::Win32Platform real;
-    auto& windows = static_cast<win32::Win32WindowSystem&>(real.Get().windows);
+    win32::Win32WindowSystem& windows = real.Windows();
     auto& form = static_cast<DrawnList&>(windows.Load(std::make_unique<DrawnList>()));
     form.Show();
     form.List.SetFocus();
@@ -224,7 +224,7 @@ TEST(RealAccessibleNames, DrawnControlsAreNamedByTheirCaption) {
 TEST(RealAccessibleNames, ADrawnListIsAListOfItsRowsThatFollowsTheSelection) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     win32::Win32Platform real;
-    auto& windows = static_cast<win32::Win32WindowSystem&>(real.Get().windows);
+    win32::Win32WindowSystem& windows = real.Windows();
     auto& form = static_cast<DrawnList&>(windows.Load(std::make_unique<DrawnList>()));
     form.List.SetAccessibleList(
         {L"ALPHA.EXE, Approved", L"BETA.EXE, Restricted, Running", L"GAMMA.EXE, No decision yet"},

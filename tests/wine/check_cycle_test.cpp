@@ -154,10 +154,10 @@ protected:
     RecordingLauncher launcher{real.Get().launcher};
     RecordingSound sound{real.Get().sound};
     platform::Platform& r = real.Get();
-    platform::Platform recorded{
-        r.registry,  r.files,   r.folders,  r.links,  r.locale,      r.version,    r.clock,
-        r.processes, r.ini,     r.messages, launcher, r.http,        r.icons,      sound,
-        r.desktop,   r.windows, r.changes,  r.locks,  r.environment, r.signatures, r.clipboard};
+    platform::Platform recorded{r.registry, r.files, r.folders,     r.links,      r.locale,
+                                r.version,  r.clock, r.processes,   r.ini,        r.messages,
+                                launcher,   r.http,  r.icons,       sound,        r.desktop,
+                                r.changes,  r.locks, r.environment, r.signatures, r.clipboard};
     services::SystemFacts facts;
     std::wstring key, base, target;
     win32::unique_kernel_handle process;

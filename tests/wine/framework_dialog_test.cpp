@@ -115,14 +115,13 @@ protected:
     }
     platform::Platform With(platform::Http& http) {
         platform::Platform& r = real.Get();
-        return {r.registry,    r.files,      r.folders,  r.links,   r.locale,   r.version,
-                r.clock,       r.processes,  r.ini,      messages,  r.launcher, http,
-                r.icons,       r.sound,      r.desktop,  r.windows, r.changes,  r.locks,
-                r.environment, r.signatures, r.clipboard};
+        return {r.registry,  r.files,   r.folders, r.links,       r.locale,     r.version,  r.clock,
+                r.processes, r.ini,     messages,  r.launcher,    http,         r.icons,    r.sound,
+                r.desktop,   r.changes, r.locks,   r.environment, r.signatures, r.clipboard};
     }
     services::CORVEN_FORM_2_2& Open(platform::Platform& platform, services::FrameworkPage page) {
-        auto& dialog = static_cast<services::CORVEN_FORM_2_2&>(platform.windows.Load(
-            std::make_unique<services::CORVEN_FORM_2_2>(platform, facts, language)));
+        auto& dialog = static_cast<services::CORVEN_FORM_2_2&>(
+            Windows().Load(std::make_unique<services::CORVEN_FORM_2_2>(platform, facts, language)));
         dialog.OpenOn(page);
         return dialog;
     }
@@ -135,16 +134,14 @@ protected:
         dialog.Text1.UserSetCaption(L"okay@x.io");
         return dialog;
     }
-    win32::Win32WindowSystem& Windows() {
-        return static_cast<win32::Win32WindowSystem&>(real.Get().windows);
-    }
+    win32::Win32WindowSystem& Windows() { return real.Windows(); }
     // The answer comes back through the message loop.
     void AwaitAnswer() {
         Windows().RunMessageLoopUntil([this] { return !messages.shown.empty(); });
     }
     void Close(services::CORVEN_FORM_2_2& dialog) {
         dialog.Unload();
-        real.Get().windows.RunMessageLoop(); // returns once the dialog is gone
+        Windows().RunMessageLoop(); // returns once the dialog is gone
     }
 
     win32::ComApartment com;

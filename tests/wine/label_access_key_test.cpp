@@ -29,7 +29,7 @@ public:
 
 TEST(RealLabelAccessKey, FocusesTheBoxAfterTheLabelWithItsTextSelected) {
     win32::Win32Platform real;
-    auto& windows = static_cast<win32::Win32WindowSystem&>(real.Get().windows);
+    win32::Win32WindowSystem& windows = real.Windows();
     auto& form = static_cast<LabelledBox&>(windows.Load(std::make_unique<LabelledBox>()));
     auto& probe = static_cast<testing_support::TickingForm&>(
         windows.Load(std::make_unique<testing_support::TickingForm>(20)));

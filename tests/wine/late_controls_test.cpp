@@ -97,7 +97,7 @@ protected:
     }
 
     win32::Win32Platform real;
-    win32::Win32WindowSystem& windows = static_cast<win32::Win32WindowSystem&>(real.Get().windows);
+    win32::Win32WindowSystem& windows = real.Windows();
     HWND window = nullptr;
 };
 

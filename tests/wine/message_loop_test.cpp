@@ -33,7 +33,7 @@ std::wstring FocusedText() {
 
 TEST(RealMessageLoop, TabMovesTheFocusToTheNextControl) {
     win32::Win32Platform real;
-    auto& windows = static_cast<win32::Win32WindowSystem&>(real.Get().windows);
+    win32::Win32WindowSystem& windows = real.Windows();
     auto& form = static_cast<TwoButtons&>(windows.Load(std::make_unique<TwoButtons>()));
     auto& probe = static_cast<testing_support::TickingForm&>(
         windows.Load(std::make_unique<testing_support::TickingForm>(20)));

@@ -26,7 +26,7 @@ TEST(RealPopup, SlidesOutStepByStepOnItsTimerWhileTheLoopGoesOn) {
     services::Language language;
     language.LanguageFolder = testing_support::ShippedLanguagesFolder();
     language.LanguageName = L"English";
-    auto& windows = static_cast<win32::Win32WindowSystem&>(platform.windows);
+    win32::Win32WindowSystem& windows = real.Windows();
 
     auto& popup = static_cast<monitor::PopupReminder&>(
         windows.Load(std::make_unique<monitor::PopupReminder>(platform, facts, language)));

@@ -145,10 +145,10 @@ TEST_F(SafeTextWineTest, DecisionForAFolderOutsideTheAnsiCodePageIsRemovedAndRes
     EXPECT_EQ(stored->lines, decisions::FormatDecisionLines(table));
 
     NoStartLauncher launcher(r.launcher);
-    platform::Platform quiet{
-        r.registry,  r.files,   r.folders,  r.links,  r.locale,      r.version,    r.clock,
-        r.processes, r.ini,     r.messages, launcher, r.http,        r.icons,      r.sound,
-        r.desktop,   r.windows, r.changes,  r.locks,  r.environment, r.signatures, r.clipboard};
+    platform::Platform quiet{r.registry, r.files, r.folders,     r.links,      r.locale,
+                             r.version,  r.clock, r.processes,   r.ini,        r.messages,
+                             launcher,   r.http,  r.icons,       r.sound,      r.desktop,
+                             r.changes,  r.locks, r.environment, r.signatures, r.clipboard};
     inventory::StartupInventory inventory;
     inventory::ScanSources sources;
     sources.places = {inventory::RunKeySite(std::wstring(L"HKEY_CURRENT_USER\\") + kRunKey)};

@@ -65,7 +65,7 @@ TEST(RealToolTip, HoldsTheControlsTextAndTakesANewOne) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     win32::Win32Platform real;
-    auto& windows = static_cast<win32::Win32WindowSystem&>(real.Get().windows);
+    win32::Win32WindowSystem& windows = real.Windows();
     auto& form = static_cast<TipForm&>(windows.Load(std::make_unique<TipForm>()));
     form.Show();
     EXPECT_TRUE(ToolTipsOfThread().empty()) << "no tooltip window before a text is given";

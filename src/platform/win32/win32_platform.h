@@ -28,6 +28,8 @@ namespace vtrl::win32 {
 class Win32Platform {
 public:
     platform::Platform& Get() { return platform_; }
+    // Kept apart from the platform: only the entry and the forms it loads use it.
+    Win32WindowSystem& Windows() { return windows_; }
 
 private:
     Win32Registry registry_;
@@ -51,10 +53,10 @@ private:
     Win32Environment environment_;
     Win32FileSignatures signatures_;
     Win32Clipboard clipboard_;
-    platform::Platform platform_{
-        registry_,  files_,   folders_,  links_,    locale_,      version_,    clock_,
-        processes_, ini_,     messages_, launcher_, http_,        icons_,      sound_,
-        desktop_,   windows_, changes_,  locks_,    environment_, signatures_, clipboard_};
+    platform::Platform platform_{registry_, files_, folders_,     links_,      locale_,
+                                 version_,  clock_, processes_,   ini_,        messages_,
+                                 launcher_, http_,  icons_,       sound_,      desktop_,
+                                 changes_,  locks_, environment_, signatures_, clipboard_};
 };
 
 } // namespace vtrl::win32

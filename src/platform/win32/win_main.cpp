@@ -14,6 +14,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     vtrl::win32::ComApartment com;
     vtrl::win32::Win32Platform platform;
 
-    vtrl::shell::RunEntry(platform.Get(), commandLine != nullptr ? commandLine : L"");
+    vtrl::shell::RunEntry(platform.Get(), platform.Windows(),
+                          commandLine != nullptr ? commandLine : L"");
     return 0;
 }

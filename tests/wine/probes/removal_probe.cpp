@@ -179,10 +179,10 @@ int wmain(int argc, wchar_t** argv) {
     SteppingRegistry registry(r.registry, steps);
     SteppingFiles files(r.files, steps, decisions::BackupLogPath(dataFolder), startupFolder);
     RefusingLauncher launcher;
-    platform::Platform stepping{
-        registry,    files,     r.folders,  r.links,  r.locale,      r.version,    r.clock,
-        r.processes, r.ini,     r.messages, launcher, r.http,        r.icons,      r.sound,
-        r.desktop,   r.windows, r.changes,  r.locks,  r.environment, r.signatures, r.clipboard};
+    platform::Platform stepping{registry,  files,   r.folders,     r.links,      r.locale,
+                                r.version, r.clock, r.processes,   r.ini,        r.messages,
+                                launcher,  r.http,  r.icons,       r.sound,      r.desktop,
+                                r.changes, r.locks, r.environment, r.signatures, r.clipboard};
 
     inventory::ScanSources sources;
     sources.places = {inventory::RunKeySite(runKey), inventory::StartupFolderSite(startupFolder)};

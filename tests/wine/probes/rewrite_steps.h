@@ -27,11 +27,10 @@ public:
 
 private:
     static platform::Platform WithClock(platform::Platform& real, platform::Clock& clock) {
-        return {real.registry, real.files,   real.folders,   real.links,       real.locale,
-                real.version,  clock,        real.processes, real.ini,         real.messages,
-                real.launcher, real.http,    real.icons,     real.sound,       real.desktop,
-                real.windows,  real.changes, real.locks,     real.environment, real.signatures,
-                real.clipboard};
+        return {real.registry, real.files, real.folders,     real.links,      real.locale,
+                real.version,  clock,      real.processes,   real.ini,        real.messages,
+                real.launcher, real.http,  real.icons,       real.sound,      real.desktop,
+                real.changes,  real.locks, real.environment, real.signatures, real.clipboard};
     }
     win32::Win32Platform real_;
     FixedClock clock_;

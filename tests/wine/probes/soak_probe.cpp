@@ -584,7 +584,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     auto& agent =
-        static_cast<monitor::TrayAgent&>(platform.windows.Load(std::make_unique<monitor::TrayAgent>(
+        static_cast<monitor::TrayAgent&>(real.Windows().Load(std::make_unique<monitor::TrayAgent>(
             platform, facts, language, services::StartMode::Resident)));
     HWND window = FindWindowW(nullptr, services::kTrayAgentCaption);
     DWORD owner = 0;
@@ -607,7 +607,7 @@ int wmain(int argc, wchar_t** argv) {
     gSoak = &soak;
     const UINT_PTR driver = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, DriverTick);
     const ULONGLONG started = GetTickCount64();
-    platform.windows.RunMessageLoop();
+    real.Windows().RunMessageLoop();
     KillTimer(nullptr, driver);
     gSoak = nullptr;
     if (!soak.Done()) {
