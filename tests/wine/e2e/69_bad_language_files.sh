@@ -22,7 +22,11 @@ cp "$english" "$VTRL_CASE_DIR/English.ini"
 cp "$VTRL_BIN/version_none.exe" "$app/keeper.exe"
 reg_set 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' Keeper REG_SZ 'C:\vtrlprog\keeper.exe'
 text_of() { sed -n "s/^$2=//p" "$VTRL_CASE_DIR/$1.ini" | tr -d '\r' | iconv -f CP1252 -t UTF-8; }
-garbage() { python3 -c 'import random,sys; sys.stdout.buffer.write(random.Random(7).randbytes(65536))'; }
+# The same 64 KB of random bytes each time, made once (a Python start per block made the 20 MB
+# file take minutes on a slow machine).
+python3 -c 'import random,sys; sys.stdout.buffer.write(random.Random(7).randbytes(65536))' \
+    >"$VTRL_CASE_DIR/garbage.bin"
+garbage() { cat "$VTRL_CASE_DIR/garbage.bin"; }
 
 shows() { # LABEL LANGUAGE EXPECTED_MAIN1
     reg_set "$settings" Language REG_SZ "$2"
@@ -53,7 +57,8 @@ shows 'French.ini in UTF-16' French "$(text_of French MAIN1)"
 {
     cat "$VTRL_CASE_DIR/French.ini"
     printf '\r\n'
-    for _ in $(seq 320); do garbage | tr -d '[]'; done
+    tr -d '[]' <"$VTRL_CASE_DIR/garbage.bin" >"$VTRL_CASE_DIR/block.bin"
+    for _ in $(seq 320); do cat "$VTRL_CASE_DIR/block.bin"; done
 } >"$french"
 [[ $(stat -c %s "$french") -gt 20000000 ]] || fail "the big language file is too small"
 shows 'French.ini of 20 MB' French "$(text_of French MAIN1)"
