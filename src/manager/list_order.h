@@ -27,8 +27,9 @@ public:
     using Fold = std::function<std::wstring(const std::wstring&)>;
     explicit ListOrder(Fold fold) : fold_(std::move(fold)) {}
 
-    // One entry per record, by record index; each text is folded once here.
-    void SetRows(const std::vector<ListRowTexts>& rows);
+    // One entry per record, by record index. The texts are folded when a search or a sort first
+    // needs them, so that a list shown as found costs no folding.
+    void SetRows(std::vector<ListRowTexts> rows);
     // A record's status changed (a decision was saved).
     void SetStatus(int record, const std::wstring& status);
     int Size() const { return static_cast<int>(rows_.size()); }
@@ -42,8 +43,13 @@ public:
                            ListSort sort) const;
 
 private:
+    // The rows folded, made on first need and kept until the rows change.
+    const std::vector<ListRowTexts>& Folded() const;
+
     Fold fold_;
-    std::vector<ListRowTexts> rows_; // folded
+    std::vector<ListRowTexts> rows_; // as given
+    mutable std::vector<ListRowTexts> folded_;
+    mutable bool foldedCurrent_ = false;
 };
 
 } // namespace vtrl::manager

@@ -54,7 +54,7 @@ void Main::FillListOrder() {
         texts.push_back({row.name, record.Company, row.status, record.CommandLine,
                          record.Location + L"\n" + record.EntryName + L"\n" + row.place});
     }
-    listOrder_.SetRows(texts);
+    listOrder_.SetRows(std::move(texts));
 }
 
 void Main::TextSearch_Change() {

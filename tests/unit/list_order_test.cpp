@@ -82,5 +82,27 @@ TEST_F(ListOrderTest, SortIsStableAndFollowsStatusChanges) {
         << "the new status is searched folded";
 }
 
+TEST(ListOrderFolding, FoldsNothingUntilASearchOrSortNeedsItThenEachTextOnce) {
+    int folds = 0;
+    ListOrder order{[&folds](const std::wstring& text) {
+        ++folds;
+        return Lower(text);
+    }};
+    order.SetRows({{L"Beta", L"", L"New", L"b.exe", L""}, {L"Alpha", L"", L"New", L"a.exe", L""}});
+    EXPECT_EQ(order.Order({1, 0, 5}, L"", ListSort::Scan), (std::vector<int>{1, 0}));
+    EXPECT_EQ(folds, 0) << "the list as found needs no folding";
+    order.SetStatus(0, L"Restricted");
+    EXPECT_EQ(order.Order({0, 1}, L"RESTR", ListSort::Scan), (std::vector<int>{0}))
+        << "a status set before the first search is searched";
+    EXPECT_EQ(folds, 11) << "five texts a row, and the query";
+    EXPECT_EQ(order.Order({0, 1}, L"", ListSort::Name), (std::vector<int>{1, 0}));
+    EXPECT_EQ(folds, 12) << "the rows are folded once";
+    order.SetStatus(1, L"Kept Back");
+    EXPECT_EQ(order.Order({0, 1}, L"kept", ListSort::Scan), (std::vector<int>{1}));
+    order.SetRows({{L"Gamma", L"", L"", L"", L""}});
+    EXPECT_EQ(order.Order({0}, L"gam", ListSort::Scan), (std::vector<int>{0}))
+        << "new rows are folded afresh";
+}
+
 } // namespace
 } // namespace vtrl::manager
