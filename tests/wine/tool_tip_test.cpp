@@ -1,5 +1,5 @@
-// A control's tooltip on real windows: a tooltip control holds the control's text for it, and a
-// new text replaces the old one.
+// A control's tooltip on real windows: made when the pointer first comes over the control, a
+// tooltip control holds the control's text for it, and a new text replaces the old one.
 
 #include "platform/win32/win32_platform.h"
 
@@ -78,6 +78,10 @@ TEST(RealToolTip, HoldsTheControlsTextAndTakesANewOne) {
     HWND plain = FindWindowExW(window, nullptr, L"STATIC", L"Plain label");
     ASSERT_NE(name, nullptr);
     ASSERT_NE(plain, nullptr);
+    EXPECT_TRUE(ToolTipsOfThread().empty()) << "none before the pointer comes over the control";
+    SendMessageW(plain, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_TRUE(ToolTipsOfThread().empty()) << "a control without a text has none";
+    SendMessageW(name, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
     const std::vector<HWND> tips = ToolTipsOfThread();
     ASSERT_EQ(tips.size(), 1u);
     EXPECT_EQ(GetWindow(tips[0], GW_OWNER), window) << "the form owns it and takes it along";
@@ -85,6 +89,7 @@ TEST(RealToolTip, HoldsTheControlsTextAndTakesANewOne) {
     EXPECT_EQ(TipText(tips[0], plain), std::nullopt) << "only the control that has a text";
 
     form.Name.SetToolTip(L"C:\\Other\\other.exe");
+    SendMessageW(name, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(ToolTipsOfThread().size(), 1u) << "one tooltip window per control";
     EXPECT_EQ(TipText(tips[0], name), L"C:\\Other\\other.exe");
 

@@ -63,10 +63,20 @@ bool Win32Control::Create(HWND parent, int dpi) {
     if (control_.TabStop()) {
         style |= WS_TABSTOP;
     }
+    // Made as the model stands, so that AttachModel need not move, name, show or enable it again.
+    if (control_.Visible()) {
+        style |= WS_VISIBLE;
+    }
+    if (!control_.Enabled()) {
+        style |= WS_DISABLED;
+    }
+    const bool hasText = control_.Kind() != ui::ControlKind::ListBox &&
+                         control_.Kind() != ui::ControlKind::VScrollBar;
+    const std::wstring caption = hasText ? WindowCaption() : std::wstring();
     const ui::TwipsRect& rect = control_.Rect();
     void* createParameter = IsContainer() ? this : nullptr;
     HWND window =
-        CreateWindowExW(extended, windowClass, control_.Caption().c_str(), style,
+        CreateWindowExW(extended, windowClass, caption.c_str(), style,
                         ui::TwipsToPixels(rect.left, dpi_), ui::TwipsToPixels(rect.top, dpi_),
                         ui::TwipsToPixels(rect.width, dpi_), ui::TwipsToPixels(rect.height, dpi_),
                         parent, nullptr, GetModuleHandleW(nullptr), createParameter);
@@ -157,18 +167,41 @@ bool Win32Control::KeyDown(WPARAM virtualKey) noexcept {
     }
 }
 
-void Win32Control::ShowText(const std::wstring& caption) {
-    const std::wstring text =
-        control_.AccessKey() != 0 ? ui::TextWithAccessKey(caption, control_.AccessKey()) : caption;
+std::wstring Win32Control::WindowCaption() const {
+    const std::wstring& caption = control_.Caption();
+    return control_.AccessKey() != 0 ? ui::TextWithAccessKey(caption, control_.AccessKey())
+                                     : caption;
+}
+
+void Win32Control::ShowText(const std::wstring&) {
+    if (attaching_) {
+        return; // made with it
+    }
+    const std::wstring text = WindowCaption();
     if (control_.Kind() != ui::ControlKind::TextBox || WindowText(window_) != text) {
         SetWindowTextW(window_, text.c_str());
     }
     if (IsContainer()) {
-        InvalidateRect(window_, nullptr, TRUE);
+        Redraw();
     }
 }
 
 void Win32Control::ShowToolTip(const std::wstring& text) {
+    if (!toolTip_) {
+        // The tooltip window is made when the pointer first comes over the control: a tooltip
+        // window costs as much as several controls, and most are never hovered.
+        if (!text.empty() && !waitingForPointer_) {
+            waitingForPointer_ =
+                SetWindowSubclass(window_, &Win32Control::PointerWaitProc, kPointerWaitId,
+                                  reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+        }
+        return;
+    }
+    TTTOOLINFOW tool = ToolInfo(text);
+    SendMessageW(toolTip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+TTTOOLINFOW Win32Control::ToolInfo(const std::wstring& text) const {
     // The structure as comctl32 5 knows it, so that the tool is added with either version.
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -176,30 +209,54 @@ void Win32Control::ShowToolTip(const std::wstring& text) {
     tool.hwnd = GetParent(window_);
     tool.uId = reinterpret_cast<UINT_PTR>(window_);
     tool.lpszText = const_cast<wchar_t*>(text.c_str());
-    if (!toolTip_) {
-        if (text.empty()) {
-            return;
-        }
-        toolTip_.reset(CreateWindowExW(
-            WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-            GetAncestor(window_, GA_ROOT), nullptr, GetModuleHandleW(nullptr), nullptr));
-        if (!toolTip_) {
-            return;
-        }
-        // A long command line wraps at about a third of the screen instead of running off it.
-        SendMessageW(toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 3);
-        SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    return tool;
+}
+
+void Win32Control::MakeToolTip() {
+    const std::wstring& text = control_.ToolTip();
+    if (toolTip_ || text.empty()) {
         return;
     }
-    SendMessageW(toolTip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    toolTip_.reset(CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(window_, GA_ROOT),
+        nullptr, GetModuleHandleW(nullptr), nullptr));
+    if (!toolTip_) {
+        return;
+    }
+    // A long command line wraps at about a third of the screen instead of running off it.
+    SendMessageW(toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 3);
+    TTTOOLINFOW tool = ToolInfo(text);
+    SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT CALLBACK Win32Control::PointerWaitProc(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam, UINT_PTR, DWORD_PTR self) noexcept {
+    auto* control = reinterpret_cast<Win32Control*>(self);
+    if (message == WM_MOUSEMOVE || message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, &Win32Control::PointerWaitProc, kPointerWaitId);
+        control->waitingForPointer_ = false;
+    }
+    if (message == WM_MOUSEMOVE) {
+        control->MakeToolTip();
+        if (control->toolTip_) {
+            // The tooltip watches the control from now on; this first move starts its wait.
+            MSG event{window, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+            GetCursorPos(&event.pt);
+            SendMessageW(control->toolTip_.get(), TTM_RELAYEVENT, 0,
+                         reinterpret_cast<LPARAM>(&event));
+        }
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 void Win32Control::ShowVisible(bool visible) {
     if (visible && IsContainer()) {
         host_.ContainerShown(control_);
     }
-    ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
+    if (!attaching_) {
+        ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
+    }
 }
 
 void Win32Control::ShowValue(int value) {
@@ -223,7 +280,7 @@ void Win32Control::ShowValue(int value) {
 
 void Win32Control::ShowFont(const ui::Font& font) {
     font_ = host_.FontFor(font, dpi_);
-    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), attaching_ ? FALSE : TRUE);
 }
 
 void Win32Control::PaintContainer() {

@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -31,8 +33,14 @@ public:
     }
 
     bool Create(HWND parent, int dpi);
-    // Hands the model its native window, which then shows the model's whole state.
-    void AttachModel() { control_.Attach(this); }
+    // Hands the model its native window, which then shows the model's whole state. The window
+    // was made with the model's text, place, visibility and enabled state, so the mirror only
+    // adds what creation could not (font, colours, value, tooltip).
+    void AttachModel() {
+        attaching_ = true;
+        control_.Attach(this);
+        attaching_ = false;
+    }
     ui::Control& Model() { return control_; }
     bool IsContainer() const {
         return control_.Kind() == ui::ControlKind::Picture ||
@@ -48,9 +56,16 @@ public:
 
     void ShowText(const std::wstring& text) override;
     void ShowVisible(bool visible) override;
-    void ShowEnabled(bool enabled) override { EnableWindow(window_, enabled ? TRUE : FALSE); }
+    void ShowEnabled(bool enabled) override {
+        if (!attaching_) {
+            EnableWindow(window_, enabled ? TRUE : FALSE);
+        }
+    }
     void ShowValue(int value) override;
     void ShowRect(const ui::TwipsRect& rect) override {
+        if (attaching_) {
+            return;
+        }
         MoveWindow(window_, ui::TwipsToPixels(rect.left, dpi_), ui::TwipsToPixels(rect.top, dpi_),
                    ui::TwipsToPixels(rect.width, dpi_), ui::TwipsToPixels(rect.height, dpi_), TRUE);
     }
@@ -58,7 +73,7 @@ public:
     void ShowColours(ui::Colour, ui::Colour background) override {
         background_.reset(
             background == ui::kDefaultColour ? nullptr : CreateSolidBrush(ToColorRef(background)));
-        InvalidateRect(window_, nullptr, TRUE);
+        Redraw();
     }
     void ShowItems(const std::vector<std::wstring>& items) override {
         SendMessageW(window_, LB_RESETCONTENT, 0, 0);
@@ -66,9 +81,7 @@ public:
             SendMessageW(window_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
         }
     }
-    void ShowPicture(const std::vector<std::uint8_t>&) override {
-        InvalidateRect(window_, nullptr, TRUE);
-    }
+    void ShowPicture(const std::vector<std::uint8_t>&) override { Redraw(); }
     void ShowRange(int minimum, int maximum) override {
         SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_DISABLENOSCROLL, minimum, maximum, 0, 0, 0};
         SetScrollInfo(window_, SB_CTL, &info, TRUE);
@@ -81,7 +94,7 @@ public:
             accessibility_.Show(window_, list);
         }
     }
-    // The tooltip window; null until the control has a tooltip text.
+    // The tooltip window; null until the pointer came over a control with a tooltip text.
     HWND ToolTipWindow() const { return toolTip_.get(); }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -92,7 +105,21 @@ private:
     static LRESULT CALLBACK LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR self) noexcept;
     LRESULT HandleLinkMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // Until the pointer first comes over a control with a tooltip text (ShowToolTip).
+    static LRESULT CALLBACK PointerWaitProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR id, DWORD_PTR self) noexcept;
+    static constexpr UINT_PTR kPointerWaitId = 1;
+    void MakeToolTip();
+    TTTOOLINFOW ToolInfo(const std::wstring& text) const;
     bool KeyDown(WPARAM virtualKey) noexcept;
+    // The caption as the window shows it (with its access key marked).
+    std::wstring WindowCaption() const;
+    // Paints the window again; a window being made paints with its first paint anyway.
+    void Redraw() {
+        if (!attaching_) {
+            InvalidateRect(window_, nullptr, TRUE);
+        }
+    }
     void FocusChanged(bool focused) noexcept;
 
     friend class BaseWindow<Win32Control>;
@@ -105,6 +132,9 @@ private:
     unique_brush background_;
     unique_window toolTip_;
     ListAccessibility accessibility_;
+    // True while the model shows its state in a window just made (AttachModel).
+    bool attaching_ = false;
+    bool waitingForPointer_ = false;
 };
 
 } // namespace vtrl::win32
