@@ -97,6 +97,8 @@ Main::Main(platform::Platform& platform, ui::WindowSystem& windows,
     Add(VScroll);
     Frame1.SetParent(&Picture1);
     Frame1.SetColours(ui::kDefaultColour, kWhite);
+    // Shown once the rows know what they show, so that each row's window is made with its text.
+    Frame1.SetVisible(false);
     Add(Frame1);
     ListEmpty.SetParent(&Frame1);
     ListEmpty.SetColours(kStatusGreyText, kWhite);
@@ -210,6 +212,7 @@ void Main::Form_Load() {
     CheckHideWindows.SetValue(HideWindowsSetting(platform_) ? 1 : 0);
     LayOutRows();
     ReadFactsInView();
+    Frame1.SetVisible(true);
     // The window opens in the middle of the screen.
     const ui::ScreenMetrics screen = Screen();
     SetPosition(std::max(0, (screen.widthTwips - Width()) / 2),

@@ -233,6 +233,11 @@ private:
     void ReadFactsInView();
     // Reads every record's facts not in yet and stops the refresh.
     void FinishFileFacts();
+    // A record's status text from its decision, unless known since the decisions were last
+    // read; true when it was worked out now.
+    bool EnsureStatus(int record);
+    // Every record's status: before a search or a sort, and at the first tick after the paint.
+    void FinishStatuses();
     // The keyboard (main_window_keys.cpp).
     void WireKeyboard();
     bool ListKey(ui::Key key);
@@ -281,6 +286,8 @@ private:
     int iconCursor_ = 0;
     // The file facts read so far, by record, and the next record to look at.
     std::vector<bool> factsRead_;
+    // The rows whose status text is worked out since the decisions were last read.
+    std::vector<bool> statusKnown_;
     int factsCursor_ = 0;
     std::set<std::wstring> iconsDone_;
     std::optional<services::IconStamps> iconStamps_;

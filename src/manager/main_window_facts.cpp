@@ -65,6 +65,7 @@ void Main::ReadFactsInView() {
 }
 
 void Main::FactsRefresh_Tick() {
+    FinishStatuses();
     // The rows scrolled into view first: they are what the user looks at.
     ReadFactsInView();
     for (int count = 0; factsCursor_ < RowCount() && count < kFactsReadPerTick; ++factsCursor_) {
@@ -78,6 +79,7 @@ void Main::FactsRefresh_Tick() {
 }
 
 void Main::FinishFileFacts() {
+    FinishStatuses();
     if (!FactsRefresh.Enabled()) {
         return;
     }

@@ -101,6 +101,7 @@ void Main::SelectRow(int index) {
         return;
     }
     selectedRow_ = index;
+    EnsureStatus(index);
     // A screen reader reads the focused list by its name: the selected record, its status and
     // its markers; and the list's rows, with this one selected.
     Picture1.SetCaption(SpokenRowText(Row(index)));

@@ -159,6 +159,7 @@ void Main::ShowRowsInView() {
             }
             continue;
         }
+        EnsureStatus(*record);
         ListRow& row = rows_[static_cast<std::size_t>(*record)];
         ReadRowIcon(row, inventory_.Records[static_cast<std::size_t>(*record)]);
         // Only what changed reaches the windows: a scroll step repaints no more than it must.
@@ -233,15 +234,43 @@ void Main::ApplyListOrder(bool fromTop) {
     ShowRowsInView();
 }
 
+bool Main::EnsureStatus(int record) {
+    if (record < 0 || record > inventory_.LastRecordIndex || record >= RowCount()) {
+        return false;
+    }
+    const auto at = static_cast<std::size_t>(record);
+    if (statusKnown_.size() != rows_.size()) {
+        statusKnown_.assign(rows_.size(), false);
+    }
+    if (statusKnown_[at]) {
+        return false;
+    }
+    statusKnown_[at] = true;
+    const auto decision = decisions::LookupRecordDecision(platform_.locale, decisions_, publishers_,
+                                                          inventory_.Records[at]);
+    rows_[at].status = RowStatusText(inventory_.Records[at], decision.Status,
+                                     [this](const std::wstring& key) { return Text(key); });
+    listOrder_.SetStatus(record, rows_[at].status);
+    return true;
+}
+
+void Main::FinishStatuses() {
+    bool found = false;
+    for (int i = 0; i < RowCount(); ++i) {
+        found = EnsureStatus(i) || found;
+    }
+    // The list's name says every row's status.
+    if (found && selectedRow_) {
+        SelectRow(*selectedRow_);
+    }
+}
+
 void Main::RefreshRecordStatuses() {
-    const auto text = [this](const std::wstring& key) { return Text(key); };
-    for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
-        auto& record = inventory_.Records[static_cast<std::size_t>(i)];
-        const auto decision =
-            decisions::LookupRecordDecision(platform_.locale, decisions_, publishers_, record);
-        rows_[static_cast<std::size_t>(i)].status = RowStatusText(
-            record, decision.Status, [&text](const std::wstring& key) { return text(key); });
-        listOrder_.SetStatus(i, rows_[static_cast<std::size_t>(i)].status);
+    statusKnown_.assign(rows_.size(), false);
+    // Before the first paint only the rows in view (ShowRowsInView) and the selected one get
+    // theirs: the others follow at the first tick of the file facts.
+    if (Visible() || sort_ == ListSort::Status || !TextSearch.Caption().empty()) {
+        FinishStatuses();
     }
     // The list's name says the selected record's status too.
     if (selectedRow_) {
