@@ -208,6 +208,22 @@ TEST_F(ListSearch, ScreenReadersGetTheShownRowsInOrderWithTheSelectedOne) {
     EXPECT_EQ(spoken().selected, std::nullopt);
 }
 
+TEST_F(ListSearch, StatusesOutOfViewFollowTheFirstPaintAndASearchFindsThemBefore) {
+    Decide(L"C:\\TOOLS", L"tool5.exe", decisions::kStatusRestricted);
+    {
+        Main& main = Open();
+        EXPECT_EQ(main.BAinfo(0).Caption(), L"No decision yet") << "the rows in view have theirs";
+        main.FactsRefresh.onTick();
+        ASSERT_EQ(main.Picture1.AccessibleRows()->rows.size(), 10u);
+        EXPECT_EQ(main.Picture1.AccessibleRows()->rows[9], L"TOOL5.EXE, Restricted")
+            << "a screen reader hears every row's status after the first tick";
+        main.Unload();
+    }
+    Main& main = Open();
+    Type(main, L"restricted");
+    EXPECT_EQ(main.ShownRecords(), std::vector<int>{9}) << "searched before any tick";
+}
+
 TEST(AccessibleList, ASelectionPastTheRowsSelectsNone) {
     ui::Control list{ui::ControlKind::Picture, L"List", {}};
     EXPECT_FALSE(list.AccessibleRows().has_value()) << "no list until one is given";
