@@ -184,11 +184,7 @@ void Main::Form_Load() {
     Command6.SetCaption(Text(L"APPLYANDCLOSE"));
     CheckHideWindows.SetCaption(Text(L"HIDEWINDOWS"));
     LoadSearchTexts();
-    settingsPage.LoadTexts();
-    recordPage.LoadTexts();
-    undoPage.LoadTexts();
-    databasePage.LoadTexts();
-    createPage.LoadTexts();
+    // The other pages read theirs when first shown (LoadPageTexts).
 
     SetCaption(services::ProductTitle());
     HeaderTitle.SetCaption(L"Vantorel");
@@ -236,10 +232,37 @@ void Main::Form_MouseDown() {
     BeginDrag();
 }
 
+void Main::LoadPageTexts(int page) {
+    if (page < 0 || page >= kPageCount || pageTextsRead_[static_cast<std::size_t>(page)]) {
+        return;
+    }
+    pageTextsRead_[static_cast<std::size_t>(page)] = true;
+    switch (page) {
+    case kSettingsPage:
+        settingsPage.LoadTexts();
+        break;
+    case kRecordPage:
+        recordPage.LoadTexts();
+        break;
+    case kUndoPage:
+        undoPage.LoadTexts();
+        break;
+    case kDatabasePage:
+        databasePage.LoadTexts();
+        break;
+    case kCreatePage:
+        createPage.LoadTexts();
+        break;
+    default:
+        break; // the list's are read with the window
+    }
+}
+
 void Main::ShowPage(int page) {
     if (page < 0 || page >= kPageCount) {
         return;
     }
+    LoadPageTexts(page);
     for (auto& frame : pages_) {
         frame->SetVisible(false);
     }
@@ -272,20 +295,24 @@ void Main::BAexe_Click(int index) {
     }
     SelectRow(index);
     EnsureFileFacts(index);
+    LoadPageTexts(kRecordPage);
     recordPage.Open(index);
 }
 
 void Main::Label22_Click() {
+    LoadPageTexts(kUndoPage);
     undoPage.FillUndoList();
     ShowPage(kUndoPage);
 }
 
 void Main::Label21_Click() {
+    LoadPageTexts(kDatabasePage);
     databasePage.FillDatabaseLists();
     ShowPage(kDatabasePage);
 }
 
 void Main::Label20_Click() {
+    LoadPageTexts(kSettingsPage);
     settingsPage.LoadSettingsPage();
     ShowPage(kSettingsPage);
 }

@@ -24,6 +24,7 @@
 #include "services/system_facts.h"
 
 #include <cstdint>
+#include <array>
 #include <memory>
 #include <optional>
 #include <set>
@@ -172,6 +173,8 @@ public:
     // The record the list's keyboard selection is on.
     std::optional<int> SelectedRow() const { return selectedRow_; }
     void ShowPage(int page);
+    // A page's texts, read once, before it is first filled or shown.
+    void LoadPageTexts(int page);
     void RefreshRecordStatuses();
     // Opens the record page of a record (by its index in the inventory).
     void BAexe_Click(int index);
@@ -294,6 +297,7 @@ private:
     bool iconStampsChanged_ = false;
     std::vector<std::unique_ptr<ui::Control>> linkMarks_;
     int currentPage_ = kListPage;
+    std::array<bool, kPageCount> pageTextsRead_{};
     std::optional<int> selectedRow_;
     // The row drawn as selected: only while the list has the focus and the keyboard was used.
     std::optional<int> highlightedRow_;

@@ -164,6 +164,7 @@ TEST_F(DatabasePageTest, BusyFileChangesNothingAndSaysSo) {
 
 TEST_F(DatabasePageTest, CaptionsComeFromTheLanguageFile) {
     Main& main = Open();
+    main.Label21_Click();
     EXPECT_EQ(main.databasePage.Option8.Caption(), L"Black list");
     EXPECT_EQ(main.databasePage.Command12.Caption(), L"Clear list");
     EXPECT_EQ(main.databasePage.Command11.Caption(), L"OK");

@@ -196,6 +196,8 @@ TEST_F(SettingsPageTest, ReopeningThePageDiscardsUnsavedEdits) {
 
 TEST_F(SettingsPageTest, CaptionsComeFromTheLanguageFile) {
     Main& main = Open();
+    EXPECT_NE(Page(main).Check5.Caption(), L"Play sounds") << "read when the page is first shown";
+    main.Label20_Click();
     EXPECT_EQ(Page(main).Check5.Caption(), L"Play sounds");
     EXPECT_EQ(Page(main).Command3.Caption(), L"Apply");
 }
