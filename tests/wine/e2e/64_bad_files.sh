@@ -5,6 +5,7 @@
 # the decision file, reads every complete decision that precedes the damage, and its rewrite of
 # the backup log keeps every complete entry (stray lines are dropped, as the reader skips them).
 # The manager window opens on its list page over the damaged files.
+# case-timeout: 240
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/../lib.sh"
