@@ -75,7 +75,8 @@ Main::Main(platform::Platform& platform, ui::WindowSystem& windows,
         auto frame = std::make_unique<ui::Control>(
             ui::ControlKind::Frame, L"MonsterWindow(" + std::to_wstring(page) + L")", kPageRect);
         frame->SetColours(ui::kDefaultColour, kWhite);
-        frame->SetVisible(page == kListPage);
+        // The list page too is shown only once its texts are read (Form_Load).
+        frame->SetVisible(false);
         Add(*frame);
         pages_.push_back(std::move(frame));
     }
@@ -172,6 +173,25 @@ void Main::UseLanguageCharset(ui::Control& label) {
 }
 
 void Main::Form_Load() {
+    // The scan runs beside the reading of the list page's texts and the making of its windows;
+    // the list is filled once both are done (FinishLoad). The icons come after the first paint
+    // (IconRefresh), from the bitmaps saved before, and so do the file facts of the rows out of
+    // view (FactsRefresh).
+    RunAside(
+        [this] {
+            try {
+                inventory::ScanOptions options;
+                options.withFileFacts = false;
+                scanOutcome_ =
+                    inventory::ScanStartupRecords(platform_, facts_, inventory_, options);
+            } catch (...) {
+                scanFailure_ = std::current_exception();
+            }
+        },
+        [this] {
+            scanDone_ = true;
+            FinishLoad();
+        });
     for (ui::Control* label : {&Deza0, &Deza1, &Label22, &Label21, &Label20, &Label23}) {
         UseLanguageCharset(*label);
     }
@@ -190,13 +210,22 @@ void Main::Form_Load() {
     HeaderTitle.SetCaption(L"Vantorel");
     settingsPage.LoadSettingsPage();
     platform_.desktop.CloseWindowByTitle(services::kTrayAgentCaption, false);
+    // The list page's windows, made with their texts.
+    MonsterWindow(kListPage).SetVisible(true);
+    pageReady_ = true;
+    FinishLoad();
+}
 
-    // The icons come after the first paint (IconRefresh), from the bitmaps saved before, and so
-    // do the file facts of the rows out of view (FactsRefresh).
-    inventory::ScanOptions options;
-    options.withFileFacts = false;
-    if (inventory::ScanStartupRecords(platform_, facts_, inventory_, options) ==
-        inventory::ScanOutcome::NoRecords) {
+void Main::FinishLoad() {
+    if (!scanDone_ || !pageReady_ || loadFinished_) {
+        return;
+    }
+    loadFinished_ = true;
+    if (scanFailure_) {
+        Unload();
+        std::rethrow_exception(scanFailure_);
+    }
+    if (scanOutcome_ == inventory::ScanOutcome::NoRecords) {
         monitor::WarnNoRecords(platform_, language_);
         Unload();
         return;

@@ -6,6 +6,7 @@
 
 #include "decisions/decision_database.h"
 #include "decisions/publisher_rules.h"
+#include "inventory/inventory_scan.h"
 #include "inventory/signature_status.h"
 #include "inventory/startup_record.h"
 #include "manager/create_page.h"
@@ -24,6 +25,7 @@
 #include "services/system_facts.h"
 
 #include <cstdint>
+#include <exception>
 #include <array>
 #include <memory>
 #include <optional>
@@ -222,6 +224,8 @@ public:
     int CurrentPage() const { return currentPage_; }
 
 private:
+    // Fills the list and shows the window once the scan and the list page are both ready.
+    void FinishLoad();
     // The rows (main_window_rows.cpp).
     void BuildRows();
     void ShowRowsInView();
@@ -267,6 +271,12 @@ private:
     InterfaceTexts texts_{platform_, language_};
     std::wstring preopenExe_;
     inventory::StartupInventory inventory_;
+    // The window's scan, which runs beside its set-up (Form_Load).
+    inventory::ScanOutcome scanOutcome_ = inventory::ScanOutcome::NoRecords;
+    std::exception_ptr scanFailure_;
+    bool scanDone_ = false;
+    bool pageReady_ = false;
+    bool loadFinished_ = false;
     decisions::Decisions decisions_;
     decisions::PublisherRules publishers_;
     std::vector<std::unique_ptr<ui::Control>> pages_;

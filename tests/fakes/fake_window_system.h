@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vtrl::fakes {
@@ -26,11 +27,24 @@ public:
     void DetachControl(ui::Control&) override {}
     void ShowBackground(ui::Colour colour) override { background = colour; }
     void Close() override { closed = true; }
-    // Headless forms have no loop to come back to: the work and its end run at once.
+    // Headless forms have no loop to come back to: the work and its end run at once, unless the
+    // test holds them back to run them later (RunHeldAside), as a slow worker thread would.
     void RunAside(std::function<void()> work, std::function<void()> done) override {
         ++asideRuns;
+        if (holdAside) {
+            heldAside.push_back({std::move(work), std::move(done)});
+            return;
+        }
         work();
         done();
+    }
+    void RunHeldAside() {
+        auto held = std::move(heldAside);
+        heldAside.clear();
+        for (auto& [work, done] : held) {
+            work();
+            done();
+        }
     }
     void Pause(int milliseconds) override { pausedMs += milliseconds; }
     void BeginDrag() override { ++drags; }
@@ -57,6 +71,8 @@ public:
     ui::Colour background = ui::kDefaultColour;
     bool closed = false;
     int asideRuns = 0;
+    bool holdAside = false;
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> heldAside;
     int pausedMs = 0;
     int drags = 0;
     ui::ScreenMetrics screen{1920 * 15, 1080 * 15, 15};
@@ -70,6 +86,7 @@ class FakeWindowSystem final : public ui::WindowSystem {
 public:
     ui::Form& Load(std::unique_ptr<ui::Form> form) override {
         auto host = std::make_unique<FakeFormHost>();
+        host->holdAside = holdAsideWork;
         form->AttachHost(host.get());
         ui::Form& loaded = *form;
         hosts.push_back(std::move(host));
@@ -114,6 +131,8 @@ public:
     std::vector<std::unique_ptr<FakeFormHost>> hosts;
     std::vector<std::unique_ptr<ui::Form>> forms;
     int messageLoops = 0;
+    // New forms' hosts hold their work aside back until the test runs it.
+    bool holdAsideWork = false;
     struct FileDialog {
         const ui::Form* owner = nullptr;
         ui::OpenFileRequest request;

@@ -224,6 +224,19 @@ TEST_F(ListSearch, StatusesOutOfViewFollowTheFirstPaintAndASearchFindsThemBefore
     EXPECT_EQ(main.ShownRecords(), std::vector<int>{9}) << "searched before any tick";
 }
 
+TEST_F(ListSearch, TheListIsFilledAndShownWhenAScanSlowerThanThePageEnds) {
+    fake.windows.holdAsideWork = true;
+    Main& main = Open();
+    EXPECT_EQ(main.LabelSearch.Caption(), L"Search:") << "the page is ready";
+    EXPECT_FALSE(main.Visible()) << "but not shown without its records";
+    EXPECT_EQ(main.RowCount(), 0);
+    fake.windows.hosts.back()->RunHeldAside();
+    EXPECT_TRUE(main.Visible());
+    EXPECT_EQ(main.RowCount(), 10);
+    EXPECT_EQ(VisibleNames(main).front(), L"Zip Helper");
+    EXPECT_EQ(main.BAinfo(0).Caption(), L"No decision yet");
+}
+
 TEST(AccessibleList, ASelectionPastTheRowsSelectsNone) {
     ui::Control list{ui::ControlKind::Picture, L"List", {}};
     EXPECT_FALSE(list.AccessibleRows().has_value()) << "no list until one is given";

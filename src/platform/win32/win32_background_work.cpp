@@ -12,6 +12,8 @@ BackgroundWork::~BackgroundWork() {
 }
 
 DWORD WINAPI BackgroundWork::ThreadMain(void* task) noexcept {
+    // The work may use the shell's objects (shortcuts, known folders), as the form's thread does.
+    const ComApartment com;
     try {
         static_cast<Task*>(task)->work();
     } catch (...) {
