@@ -172,12 +172,12 @@ void Main::UseLanguageCharset(ui::Control& label) {
     label.SetFont(font);
 }
 
-void Main::Form_Load() {
-    // The scan runs beside the reading of the list page's texts and the making of its windows;
-    // the list is filled once both are done (FinishLoad). The icons come after the first paint
-    // (IconRefresh), from the bitmaps saved before, and so do the file facts of the rows out of
-    // view (FactsRefresh).
-    RunAside(
+void Main::Form_Initialize(ui::AsideWork& aside) {
+    // The scan runs beside the making of the window, the reading of the list page's texts and
+    // the making of its windows; the list is filled once both are done (FinishLoad). The icons
+    // come after the first paint (IconRefresh), from the bitmaps saved before, and so do the
+    // file facts of the rows out of view (FactsRefresh).
+    aside.RunAside(
         [this] {
             try {
                 inventory::ScanOptions options;
@@ -192,6 +192,9 @@ void Main::Form_Load() {
             scanDone_ = true;
             FinishLoad();
         });
+}
+
+void Main::Form_Load() {
     for (ui::Control* label : {&Deza0, &Deza1, &Label22, &Label21, &Label20, &Label23}) {
         UseLanguageCharset(*label);
     }

@@ -162,6 +162,7 @@ public:
 
     int PreselectIndex = 0;
 
+    void Form_Initialize(ui::AsideWork& aside) override;
     void Form_Load() override;
     void Form_QueryUnload() override;
     void Form_MouseDown() override;

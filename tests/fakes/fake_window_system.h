@@ -87,6 +87,8 @@ public:
     ui::Form& Load(std::unique_ptr<ui::Form> form) override {
         auto host = std::make_unique<FakeFormHost>();
         host->holdAside = holdAsideWork;
+        // As with real windows, the work aside starts before the form has its host.
+        form->Form_Initialize(*host);
         form->AttachHost(host.get());
         ui::Form& loaded = *form;
         hosts.push_back(std::move(host));

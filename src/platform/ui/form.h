@@ -27,10 +27,18 @@ enum class FormStyle {
     Dialog,     // a title bar with a close box
 };
 
-// What a form asks of its native window.
-class FormHost {
+// Runs work on a worker thread while the window goes on handling events; done runs on the
+// window's thread once work has ended, unless the form is gone by then. A form whose window is
+// gone stays in memory until its work has ended.
+class AsideWork {
 public:
-    virtual ~FormHost() = default;
+    virtual ~AsideWork() = default;
+    virtual void RunAside(std::function<void()> work, std::function<void()> done) = 0;
+};
+
+// What a form asks of its native window.
+class FormHost : public AsideWork {
+public:
     virtual void ShowCaption(const std::wstring& caption) = 0;
     virtual void ShowPosition(int leftTwips, int topTwips) = 0;
     virtual void ShowVisible(bool visible) = 0;
@@ -41,9 +49,6 @@ public:
     virtual void ShowBackground(Colour colour) = 0;
     // Destroys the native window; the form is dropped once the current event is handled.
     virtual void Close() = 0;
-    // Runs work on a worker thread while the window goes on handling events; done runs on the
-    // window's thread once work has ended, unless the form is gone by then.
-    virtual void RunAside(std::function<void()> work, std::function<void()> done) = 0;
     virtual void Pause(int milliseconds) = 0;
     // Lets the user move the window as if the press had been on a title bar.
     virtual void BeginDrag() = 0;
@@ -102,6 +107,9 @@ public:
     void RemoveControl(Control& control);
 
     // Events.
+    // Before the form has its window: work that needs none (a scan) may start aside here and
+    // run while the window and its controls are made.
+    virtual void Form_Initialize(AsideWork& aside) { (void)aside; }
     virtual void Form_Load() {}
     virtual void Form_QueryUnload() {}
     virtual void Form_MouseDown() {}

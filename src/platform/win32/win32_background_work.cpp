@@ -47,6 +47,11 @@ void BackgroundWork::Forget(const void* owner) {
     }
 }
 
+bool BackgroundWork::Holds(const void* owner) const {
+    return std::any_of(tasks_.begin(), tasks_.end(),
+                       [owner](const auto& task) { return task->owner == owner; });
+}
+
 void BackgroundWork::Finish(const Task* task) {
     const auto found = std::find_if(tasks_.begin(), tasks_.end(),
                                     [task](const auto& held) { return held.get() == task; });

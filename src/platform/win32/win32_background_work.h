@@ -24,6 +24,8 @@ public:
     void Start(const void* owner, std::function<void()> work, std::function<void()> done);
     // The owner is gone: the completions of its work still running are dropped.
     void Forget(const void* owner);
+    // Work of the owner has not ended yet, or its end has not been handled by the loop.
+    bool Holds(const void* owner) const;
 
 private:
     struct Task {

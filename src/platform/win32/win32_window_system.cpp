@@ -46,6 +46,8 @@ ui::Form& Win32WindowSystem::Load(std::unique_ptr<ui::Form> form) {
     Entry& entry = entries_.back();
     if (RegisterWindowClasses()) {
         entry.host = std::make_unique<Win32FormHost>(*this, loaded);
+        // Its work aside needs no window: it runs while the window is made.
+        loaded.Form_Initialize(*entry.host);
         if (!entry.host->Create()) {
             entry.host.reset();
         }
@@ -53,6 +55,7 @@ ui::Form& Win32WindowSystem::Load(std::unique_ptr<ui::Form> form) {
     if (!entry.host) {
         // Without a window the form can neither be seen nor receive events.
         entry.destroyed = true;
+        work_.Forget(&loaded);
         loaded.Unload();
         return loaded;
     }
@@ -75,8 +78,9 @@ bool Win32WindowSystem::AnyFormOpen() const {
 }
 
 void Win32WindowSystem::Reap() {
-    std::erase_if(entries_, [](Entry& entry) {
-        if (!entry.destroyed) {
+    std::erase_if(entries_, [this](Entry& entry) {
+        // Work still running aside may refer to the form.
+        if (!entry.destroyed || work_.Holds(entry.form.get())) {
             return false;
         }
         entry.host.reset();
