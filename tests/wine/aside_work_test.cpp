@@ -26,7 +26,7 @@ struct Seen {
 
 class EarlyWorker final : public ui::Form {
 public:
-    // The work waits for release (when given) and then writes to the form.
+    // The work waits for release (when given) and then looks whether the form is still there.
     EarlyWorker(Seen& seen, HANDLE release)
         : ui::Form(L"Early worker", 3000, 1200, ui::FormStyle::Hidden), seen_(seen),
           release_(release) {}
@@ -41,7 +41,6 @@ public:
                     WaitForSingleObject(release_, 10000);
                 }
                 seen_.formAliveInWork = !seen_.formDestroyed;
-                written_ = 42;
             },
             [this] {
                 seen_.loadedWhenDone = loaded_;
@@ -55,7 +54,6 @@ private:
     Seen& seen_;
     HANDLE release_;
     bool loaded_ = false;
-    int written_ = 0;
 };
 
 TEST(RealAsideWork, WorkStartedBeforeTheWindowRunsOnAWorkerAndEndsAfterTheLoad) {
