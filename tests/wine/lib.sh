@@ -446,6 +446,15 @@ wait_until() {
     return 1
 }
 
+# now_ms: the wall time in milliseconds.
+now_ms() { date +%s%3N; }
+
+# written_since START FILE: the milliseconds from START (a now_ms) to FILE's last write. A check
+# that reads the registry through Wine costs a few hundred milliseconds a try, and wait_until's
+# count includes its last try; the program's own write of FILE as it reacts (the backup log
+# entry is written just before the change it records) tells when it reacted.
+written_since() { echo $(($(date -r "$2" +%s%3N) - $1)); }
+
 # Assertions: each ends the script with a message on failure.
 
 fail() {

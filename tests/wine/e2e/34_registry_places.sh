@@ -162,7 +162,6 @@ else:
     print("%s=%s" % (quoted, hexes(data.replace("\\0", "\0") + "\0\0", 7)))
 PY
 }
-now_ms() { date +%s%3N; }
 # Each backup entry is written just before its record goes: the log tells when all have gone.
 entries() { tr -d '\r' <"$data/BackupAndLog.txt" 2>/dev/null | grep -c '^=\{74\}$' || true; }
 # burst PATTERN COUNT: plants at once every place whose kind matches, then waits until the log
