@@ -3,8 +3,8 @@
 // never paints, and follows a change of it; a drawn list is a list of its rows, with the
 // selected row selected and focused, followed when they change and cut off when it goes.
 
+#include "child_with_text.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/win32_window_basics.h"
 
 #include <windows.h>
 
@@ -178,27 +178,6 @@ private:
     HWINEVENTHOOK hook_;
 };
 
-struct ChildSearch {
-    std::wstring caption;
-    HWND found = nullptr;
-};
-
-HWND ChildNamed(HWND parent, const std::wstring& caption) {
-    ChildSearch search{caption};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM wanted) -> BOOL {
-            auto& search = *reinterpret_cast<ChildSearch*>(wanted);
-            if (win32::WindowText(child) != search.caption) {
-                return TRUE;
-            }
-            search.found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 TEST(RealAccessibleNames, DrawnControlsAreNamedByTheirCaption) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     win32::Win32Platform real;
@@ -212,7 +191,7 @@ TEST(RealAccessibleNames, DrawnControlsAreNamedByTheirCaption) {
     form.List.SetCaption(L"Programs: NOTEPAD.EXE, Approved");
     EXPECT_EQ(AccessibleName(list), L"Programs: NOTEPAD.EXE, Approved");
 
-    HWND icon = ChildNamed(GetParent(list), L"NOTEPAD.EXE");
+    HWND icon = testing_support::ChildWithText(GetParent(list), L"NOTEPAD.EXE");
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(AccessibleName(icon), L"NOTEPAD.EXE");
 
@@ -291,7 +270,7 @@ TEST(RealAccessibleNames, ADrawnListIsAListOfItsRowsThatFollowsTheSelection) {
     EXPECT_EQ(StateOf(object.Get(), 1), selectable);
 
     // A drawn control that is no list keeps the standard object.
-    HWND icon = ChildNamed(GetParent(list), L"NOTEPAD.EXE");
+    HWND icon = testing_support::ChildWithText(GetParent(list), L"NOTEPAD.EXE");
     ASSERT_NE(icon, nullptr);
     ComPtr<IAccessible> plain = ClientObject(icon);
     ASSERT_NE(plain, nullptr);

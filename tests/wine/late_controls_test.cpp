@@ -2,6 +2,7 @@
 // page is first shown, in the order the controls were added (the order Tab follows), with what
 // was set meanwhile; other forms make every window at once. Controls with one font share it.
 
+#include "child_with_text.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_window_basics.h"
 
@@ -50,27 +51,6 @@ public:
     ui::Control Bold{ui::ControlKind::Label, L"Bold", {120, 480, 1200, 255}, L"bold"};
 };
 
-struct Search {
-    std::wstring text;
-    HWND found = nullptr;
-};
-
-HWND Child(HWND form, const std::wstring& text) {
-    Search search{text};
-    EnumChildWindows(
-        form,
-        [](HWND child, LPARAM wanted) -> BOOL {
-            auto& search = *reinterpret_cast<Search*>(wanted);
-            if (win32::WindowText(child) != search.text) {
-                return TRUE;
-            }
-            search.found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 std::vector<std::wstring> ChildTexts(HWND parent) {
     std::vector<std::wstring> texts;
     for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
@@ -104,22 +84,23 @@ protected:
 TEST_F(RealLateHiddenContent, AHiddenPageIsMadeWhenFirstShown) {
     Pages& form = Open(true);
     ASSERT_NE(window, nullptr);
-    ASSERT_NE(Child(window, L"label"), nullptr) << "the shown page is made with the form";
-    HWND hidden = Child(window, L"hidden page");
+    ASSERT_NE(testing_support::ChildWithText(window, L"label"), nullptr)
+        << "the shown page is made with the form";
+    HWND hidden = testing_support::ChildWithText(window, L"hidden page");
     ASSERT_NE(hidden, nullptr) << "the page itself is made";
     EXPECT_EQ(GetWindow(hidden, GW_CHILD), nullptr) << "nothing inside it yet";
-    EXPECT_EQ(Child(window, L"deep"), nullptr);
+    EXPECT_EQ(testing_support::ChildWithText(window, L"deep"), nullptr);
 
     form.First.SetCaption(L"first, renamed");
     form.Second.SetEnabled(false);
     form.Hidden.SetVisible(true);
     EXPECT_EQ(ChildTexts(hidden),
               (std::vector<std::wstring>{L"first, renamed", L"inner", L"second"}));
-    HWND deep = Child(window, L"deep");
+    HWND deep = testing_support::ChildWithText(window, L"deep");
     ASSERT_NE(deep, nullptr) << "a shown container inside the page is filled too";
-    EXPECT_EQ(GetParent(deep), Child(window, L"inner"));
+    EXPECT_EQ(GetParent(deep), testing_support::ChildWithText(window, L"inner"));
     EXPECT_TRUE(IsWindowVisible(deep));
-    EXPECT_FALSE(IsWindowEnabled(Child(window, L"second")));
+    EXPECT_FALSE(IsWindowEnabled(testing_support::ChildWithText(window, L"second")));
 
     form.Hidden.SetVisible(false);
     form.Hidden.SetVisible(true);
@@ -129,19 +110,19 @@ TEST_F(RealLateHiddenContent, AHiddenPageIsMadeWhenFirstShown) {
 TEST_F(RealLateHiddenContent, OtherFormsMakeEveryWindowAtOnce) {
     Open(false);
     ASSERT_NE(window, nullptr);
-    HWND hidden = Child(window, L"hidden page");
+    HWND hidden = testing_support::ChildWithText(window, L"hidden page");
     ASSERT_NE(hidden, nullptr);
     EXPECT_EQ(ChildTexts(hidden), (std::vector<std::wstring>{L"first", L"inner", L"second"}));
-    EXPECT_FALSE(IsWindowVisible(Child(window, L"deep")));
+    EXPECT_FALSE(IsWindowVisible(testing_support::ChildWithText(window, L"deep")));
 }
 
 TEST_F(RealLateHiddenContent, ControlsWithOneFontShareIt) {
     Open(true);
     ASSERT_NE(window, nullptr);
     const auto font = [](HWND control) { return SendMessageW(control, WM_GETFONT, 0, 0); };
-    HWND label = Child(window, L"label");
-    HWND bold = Child(window, L"bold");
-    HWND plain = Child(window, L"plain");
+    HWND label = testing_support::ChildWithText(window, L"label");
+    HWND bold = testing_support::ChildWithText(window, L"bold");
+    HWND plain = testing_support::ChildWithText(window, L"plain");
     ASSERT_NE(label, nullptr);
     ASSERT_NE(plain, nullptr);
     ASSERT_NE(bold, nullptr);
