@@ -65,27 +65,6 @@ std::wstring GetLongPath(platform::Folders& folders, const std::wstring& path) {
     return longPath && !longPath->empty() ? std::move(*longPath) : path;
 }
 
-bool ResolveExecutable(platform::Platform& platform, const services::SystemFacts& facts,
-                       std::wstring& candidate) {
-    if (candidate.find(L'~') != std::wstring::npos) {
-        candidate = GetLongPath(platform.folders, candidate);
-    }
-    if (!platform.files.FileExists(candidate)) {
-        const std::wstring driveRoot = facts.WindowsDrive + L":";
-        // Every trial runs against the current candidate: after a hit the later ones prefix an
-        // absolute path and fail, so the first folder that holds the file wins.
-        for (const std::wstring* folder :
-             {&facts.WindowsFolder, &facts.SystemFolder, &facts.DesktopFolder, &facts.TempFolder,
-              &driveRoot, &facts.AppDataFolder, &facts.ProgramFilesFolder}) {
-            const std::wstring trial = *folder + L"\\" + candidate;
-            if (platform.files.FileExists(trial)) {
-                candidate = trial;
-            }
-        }
-    }
-    return platform.files.FileExists(candidate);
-}
-
 std::wstring ParentFolder(const std::wstring& path) {
     const std::size_t slash = path.rfind(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);

@@ -25,11 +25,6 @@ bool SplitRundllCall(platform::Locale& locale, const services::SystemFacts& fact
 // The long form of a path, or the path unchanged when it has none.
 std::wstring GetLongPath(platform::Folders& folders, const std::wstring& path);
 
-// Expands an 8.3 candidate, then tries it as given and under each search folder in turn;
-// true when the candidate (changed in place) now names an existing file.
-bool ResolveExecutable(platform::Platform& platform, const services::SystemFacts& facts,
-                       std::wstring& candidate);
-
 // Everything before the last backslash ("C:" for a file in a drive root; "" without one).
 std::wstring ParentFolder(const std::wstring& path);
 // Everything after the last backslash.

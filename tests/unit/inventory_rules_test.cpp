@@ -150,58 +150,6 @@ TEST_F(RundllCalls, OtherProgramsAreLeftAlone) {
     }
 }
 
-class Resolution : public ::testing::Test {
-protected:
-    bool Resolve(std::wstring& candidate) {
-        return ResolveExecutable(fake.Get(), facts, candidate);
-    }
-    fakes::FakePlatform fake;
-    services::SystemFacts facts = FakeProfileFacts();
-};
-
-TEST_F(Resolution, ExistingPathsAndShortNames) {
-    fake.files.AddFile(L"C:\\Program Files\\Tool\\tool.exe", "MZ");
-    std::wstring candidate = L"C:\\Program Files\\Tool\\tool.exe";
-    EXPECT_TRUE(Resolve(candidate));
-    EXPECT_EQ(candidate, L"C:\\Program Files\\Tool\\tool.exe");
-
-    fake.folders.longForms[L"C:\\PROGRA~1\\TOOL\\TOOL.EXE"] = L"C:\\Program Files\\Tool\\TOOL.EXE";
-    candidate = L"C:\\PROGRA~1\\TOOL\\TOOL.EXE";
-    EXPECT_TRUE(Resolve(candidate));
-    EXPECT_EQ(candidate, L"C:\\Program Files\\Tool\\TOOL.EXE");
-}
-
-TEST_F(Resolution, SearchFoldersInOrder) {
-    fake.files.AddFile(L"C:\\windows\\both.exe", "");
-    fake.files.AddFile(L"C:\\windows\\system32\\both.exe", "");
-    fake.files.AddFile(L"C:\\windows\\system32\\only32.exe", "");
-    fake.files.AddFile(L"C:\\Program Files\\pf.exe", "");
-    fake.files.AddFile(L"C:\\rooted.exe", "");
-    fake.files.AddFile(L"C:\\users\\tester\\Temp\\temp.exe", "");
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"both.exe", L"C:\\windows\\both.exe"},
-        {L"only32.exe", L"C:\\windows\\system32\\only32.exe"},
-        {L"system32\\only32.exe", L"C:\\windows\\system32\\only32.exe"},
-        {L"pf.exe", L"C:\\Program Files\\pf.exe"},
-        {L"rooted.exe", L"C:\\rooted.exe"},
-        {L"temp.exe", L"C:\\users\\tester\\Temp\\temp.exe"},
-    };
-    for (const auto& [bare, expected] : cases) {
-        std::wstring candidate = bare;
-        EXPECT_TRUE(Resolve(candidate)) << bare;
-        EXPECT_EQ(candidate, expected);
-    }
-}
-
-TEST_F(Resolution, MissingFilesAndFolders) {
-    fake.files.AddFolder(L"C:\\windows\\Tool");
-    for (const std::wstring missing :
-         {L"nowhere.exe", L"C:\\gone\\x.exe", L"Tool", L"", L" C:\\windows\\notepad.exe"}) {
-        std::wstring candidate = missing;
-        EXPECT_FALSE(Resolve(candidate)) << missing;
-    }
-}
-
 TEST(PathCuts, FolderAndName) {
     EXPECT_EQ(ParentFolder(L"C:\\PROGRAM FILES\\VENDOR\\TOOL.EXE"), L"C:\\PROGRAM FILES\\VENDOR");
     EXPECT_EQ(ParentFolder(L"C:\\TOOL.EXE"), L"C:");
