@@ -105,7 +105,7 @@ StoreResult BackupAndLogRemoval(platform::Platform& platform, const std::wstring
     }
     // Read under the turn: an entry another process wrote a moment ago stays.
     const std::wstring path = BackupLogPath(dataFolder);
-    const DataFileRead read = ReadDataFile(platform, path);
+    const DataFileRead read = ReadDataFile(platform.files, platform.locale, path);
     if (read.outcome != StoreOutcome::Stored) {
         return {read.outcome};
     }
@@ -137,8 +137,8 @@ StoreResult BackupAndLogRemoval(platform::Platform& platform, const std::wstring
     added.RemovedDate = DateLine(platform.clock.Now());
     added.RemovedTime = TimeLine(platform.clock.Now());
     // The copy first: a log entry never names a copy that is not there yet.
-    const auto previousCopy =
-        StoreRecordCopy(platform, dataFolder, added, readPlace ? readPlace() : std::nullopt);
+    const auto previousCopy = StoreRecordCopy(platform.files, platform.locale, dataFolder, added,
+                                              readPlace ? readPlace() : std::nullopt);
     if (!previousCopy) {
         return {StoreOutcome::Failed};
     }

@@ -11,17 +11,18 @@ std::unique_ptr<platform::DataLockHold> TakeWriterTurn(platform::DataLocks& lock
     return locks.Acquire(dataFolder, kDataLockWaitMilliseconds);
 }
 
-DataFileRead ReadDataFile(platform::Platform& platform, const std::wstring& path) {
+DataFileRead ReadDataFile(platform::FileSystem& files, platform::Locale& locale,
+                          const std::wstring& path) {
     DataFileRead read;
-    if (!platform.files.FileExists(path) && !platform.files.FolderExists(path)) {
+    if (!files.FileExists(path) && !files.FolderExists(path)) {
         return read;
     }
-    const auto size = platform.files.FileSize(path);
+    const auto size = files.FileSize(path);
     if (size && *size > kMaxDataFileBytes) {
         read.outcome = StoreOutcome::TooLarge;
         return read;
     }
-    auto lines = services::ReadTextLines(platform.files, platform.locale, path);
+    auto lines = services::ReadTextLines(files, locale, path);
     if (!lines) {
         read.outcome = StoreOutcome::Failed;
         return read;

@@ -3,7 +3,9 @@
 // "BackupAndLog.txt") shares: one writer at a time across processes, a size limit, and damaged
 // content kept aside before a rewrite drops it.
 
-#include "platform/platform.h"
+#include "platform/data_lock.h"
+#include "platform/files.h"
+#include "platform/locale.h"
 
 #include <cstdint>
 #include <memory>
@@ -45,7 +47,8 @@ struct DataFileRead {
     StoreOutcome outcome = StoreOutcome::Stored;
     std::vector<std::wstring> lines;
 };
-DataFileRead ReadDataFile(platform::Platform& platform, const std::wstring& path);
+DataFileRead ReadDataFile(platform::FileSystem& files, platform::Locale& locale,
+                          const std::wstring& path);
 
 // Keeps the file's bytes as they are under the first free name of "<stem>.unreadable.txt",
 // "<stem>.unreadable2.txt", ... beside it ("ActionsDB.txt" -> "ActionsDB.unreadable.txt"), so

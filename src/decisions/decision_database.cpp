@@ -146,7 +146,7 @@ void LoadDecisions(platform::Platform& platform, const std::wstring& dataFolder,
     if (!platform.files.FileExists(path)) {
         platform.files.CreateNewEmpty(path);
     }
-    const DataFileRead read = ReadDataFile(platform, path);
+    const DataFileRead read = ReadDataFile(platform.files, platform.locale, path);
     // Missing even after the attempt to create it: nothing stored can be lost by a later save.
     decisions.FileUnreadable = read.outcome != StoreOutcome::Stored;
     if (decisions.FileUnreadable) {
@@ -166,7 +166,7 @@ StoreResult SaveDecision(platform::Platform& platform, const std::wstring& dataF
     // The change goes into the file as it is now, not into the copy the caller loaded earlier:
     // another window or the agent may have saved since.
     const std::wstring path = DecisionFilePath(dataFolder);
-    const DataFileRead read = ReadDataFile(platform, path);
+    const DataFileRead read = ReadDataFile(platform.files, platform.locale, path);
     if (read.outcome != StoreOutcome::Stored) {
         return {read.outcome};
     }

@@ -18,7 +18,7 @@ StoreResult ChangeRules(platform::Platform& platform, const std::wstring& dataFo
         return {StoreOutcome::Busy};
     }
     const std::wstring path = PublisherRulesPath(dataFolder);
-    const DataFileRead read = ReadDataFile(platform, path);
+    const DataFileRead read = ReadDataFile(platform.files, platform.locale, path);
     if (read.outcome != StoreOutcome::Stored) {
         return {read.outcome};
     }
@@ -57,7 +57,8 @@ std::vector<std::wstring> ParsePublisherLines(const std::vector<std::wstring>& l
 
 void LoadPublisherRules(platform::Platform& platform, const std::wstring& dataFolder,
                         PublisherRules& rules) {
-    const DataFileRead read = ReadDataFile(platform, PublisherRulesPath(dataFolder));
+    const DataFileRead read =
+        ReadDataFile(platform.files, platform.locale, PublisherRulesPath(dataFolder));
     rules = PublisherRules{};
     if (read.outcome != StoreOutcome::Stored) {
         rules.FileUnreadable = true;

@@ -161,10 +161,10 @@ std::wstring RecordCopyPath(platform::Locale& locale, const std::wstring& dataFo
     return RecordCopyFolder(dataFolder) + L"\\" + name + L".bin";
 }
 
-std::optional<RecordCopy> FindRecordCopy(platform::Platform& platform,
+std::optional<RecordCopy> FindRecordCopy(platform::FileSystem& files, platform::Locale& locale,
                                          const std::wstring& dataFolder, const BackupEntry& entry) {
-    const auto bytes = ReadCopyFile(platform.files, RecordCopyPath(platform.locale, dataFolder,
-                                                                   entry.Kind, entry.FullLocation));
+    const auto bytes =
+        ReadCopyFile(files, RecordCopyPath(locale, dataFolder, entry.Kind, entry.FullLocation));
     if (!bytes) {
         return std::nullopt;
     }
@@ -173,20 +173,19 @@ std::optional<RecordCopy> FindRecordCopy(platform::Platform& platform,
     // character (a line break, a NUL): the copy writes nowhere else than the entry names.
     if (!copy || copy->Kind != entry.Kind || copy->FullLocation != entry.FullLocation ||
         copy->RemovedAt != entry.RemovedAt ||
-        platform.locale.ToLower(AsStoredText(copy->content.exactLocation)) !=
-            platform.locale.ToLower(entry.FullLocation)) {
+        locale.ToLower(AsStoredText(copy->content.exactLocation)) !=
+            locale.ToLower(entry.FullLocation)) {
         return std::nullopt;
     }
     return copy;
 }
 
-std::optional<PreviousCopy> StoreRecordCopy(platform::Platform& platform,
+std::optional<PreviousCopy> StoreRecordCopy(platform::FileSystem& files, platform::Locale& locale,
                                             const std::wstring& dataFolder,
                                             const BackupEntry& added,
                                             const std::optional<PlaceContent>& content) {
-    platform::FileSystem& files = platform.files;
-    PreviousCopy previous{
-        RecordCopyPath(platform.locale, dataFolder, added.Kind, added.FullLocation), std::nullopt};
+    PreviousCopy previous{RecordCopyPath(locale, dataFolder, added.Kind, added.FullLocation),
+                          std::nullopt};
     previous.bytes = ReadCopyFile(files, previous.path);
     if (!content) {
         // Left behind, it names another removal and is never used; removed, it takes no room.

@@ -7,7 +7,8 @@
 
 #include "decisions/backup_log.h"
 #include "inventory/place_content.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/locale.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,7 +43,7 @@ std::wstring RecordCopyPath(platform::Locale& locale, const std::wstring& dataFo
 // The copy that belongs to exactly this log entry; nullopt when there is none, it cannot be read,
 // or it belongs to another removal (an entry written before copies were kept, or by a removal
 // whose copy was replaced since).
-std::optional<RecordCopy> FindRecordCopy(platform::Platform& platform,
+std::optional<RecordCopy> FindRecordCopy(platform::FileSystem& files, platform::Locale& locale,
                                          const std::wstring& dataFolder, const BackupEntry& entry);
 
 // What a copy's file held before a removal replaced it, to be put back when the log entry the new
@@ -54,7 +55,7 @@ struct PreviousCopy {
 // Writes the copy that belongs to the log entry `added` (as the log will read it back), replacing
 // the place's older copy; with no content, the older copy is removed, since it no longer belongs
 // to the place's entry. nullopt when the new copy could not be written: nothing changed then.
-std::optional<PreviousCopy> StoreRecordCopy(platform::Platform& platform,
+std::optional<PreviousCopy> StoreRecordCopy(platform::FileSystem& files, platform::Locale& locale,
                                             const std::wstring& dataFolder,
                                             const BackupEntry& added,
                                             const std::optional<PlaceContent>& content);

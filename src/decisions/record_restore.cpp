@@ -53,7 +53,7 @@ RestoreOutcome RestoreRemovedRecord(platform::Platform& platform,
         outcome.refused = true;
         return outcome;
     }
-    const auto copy = FindRecordCopy(platform, facts.DataFolder, entry);
+    const auto copy = FindRecordCopy(platform.files, platform.locale, facts.DataFolder, entry);
     const auto exactTarget =
         copy ? ExactTarget(platform.locale, facts, entry, *copy) : std::nullopt;
     if (exactTarget) {

@@ -21,14 +21,15 @@ bool FolderRedirectionPlace::CanRemove(const StartupRecord& record) const {
 
 std::optional<PlaceContent> FolderRedirectionPlace::Read(platform::Platform& platform,
                                                          const StartupRecord& record) const {
-    return ReadValueContent(platform, record.Location, record.EntryName, FullLocation(record));
+    return ReadValueContent(platform.registry, record.Location, record.EntryName,
+                            FullLocation(record));
 }
 
 bool FolderRedirectionPlace::Remove(platform::Platform& platform,
                                     const StartupRecord& record) const {
     const auto setting = StartupSettingAt(platform.locale, record.Location, record.EntryName);
-    return setting &&
-           WriteNamedValue(platform, record.Location, record.EntryName, DefaultValueOf(*setting));
+    return setting && WriteNamedValue(platform.registry, record.Location, record.EntryName,
+                                      DefaultValueOf(*setting));
 }
 
 std::optional<std::wstring>
@@ -49,13 +50,13 @@ FolderRedirectionPlace::EntryAt(platform::Locale& locale, const PlaceSite& site,
 bool FolderRedirectionPlace::WriteBack(platform::Platform& platform, const PlaceSite& site,
                                        const std::wstring& entry,
                                        const PlaceContent& content) const {
-    return WriteValueContent(platform, site.location, entry, content);
+    return WriteValueContent(platform.registry, site.location, entry, content);
 }
 
 bool FolderRedirectionPlace::WriteFromLog(platform::Platform& platform, const PlaceSite& site,
                                           const std::wstring& entry,
                                           const LoggedRecord& logged) const {
-    return WriteNamedValue(platform, site.location, entry,
+    return WriteNamedValue(platform.registry, site.location, entry,
                            {platform::kRegExpandSz, services::EncodeRegSz(logged.commandLine)});
 }
 

@@ -40,20 +40,19 @@ std::vector<std::uint8_t> ListData(const std::wstring& text, std::uint32_t type)
     return data;
 }
 
-std::optional<platform::RegistryValue> QueryAt(platform::Platform& platform,
+std::optional<platform::RegistryValue> QueryAt(platform::Registry& registry,
                                                const std::wstring& key, const std::wstring& name) {
     const auto location = services::ParseRegistryLocation(key);
     if (!location) {
         return std::nullopt;
     }
-    return platform.registry.QueryValue(location->hive, location->keyPath, name);
+    return registry.QueryValue(location->hive, location->keyPath, name);
 }
 
 // The list of Windows' own item alone, in the rule's syntax; empty when the rule names none.
-std::wstring OwnList(platform::Platform& platform, const ListRule& rule) {
-    return rule.whenEmpty.empty()
-               ? std::wstring()
-               : WithItem(L"", rule.syntax, platform.environment.Expand(rule.whenEmpty));
+std::wstring OwnList(platform::Environment& environment, const ListRule& rule) {
+    return rule.whenEmpty.empty() ? std::wstring()
+                                  : WithItem(L"", rule.syntax, environment.Expand(rule.whenEmpty));
 }
 
 // "value\item" split at its first backslash: the value names here hold none.
@@ -112,7 +111,7 @@ void ListValuePlace::List(ScanContext& context, const PlaceSite& site) const {
     platform::Platform& platform = context.platform;
     for (const std::wstring& name : site.values) {
         const ListRule* rule = RuleOf(platform.locale, name);
-        const auto value = QueryAt(platform, site.location, name);
+        const auto value = QueryAt(platform.registry, site.location, name);
         const auto text = value ? ListText(*value) : std::nullopt;
         if (rule == nullptr || !text) {
             continue;
@@ -148,7 +147,8 @@ bool ListValuePlace::CanRemove(const StartupRecord& record) const {
 
 std::optional<PlaceContent> ListValuePlace::Read(platform::Platform& platform,
                                                  const StartupRecord& record) const {
-    return ReadValueContent(platform, record.Location, record.EntryName, FullLocation(record));
+    return ReadValueContent(platform.registry, record.Location, record.EntryName,
+                            FullLocation(record));
 }
 
 std::optional<platform::RegistryValue> ListValuePlace::Edited(platform::Platform& platform,
@@ -164,7 +164,7 @@ std::optional<platform::RegistryValue> ListValuePlace::Edited(platform::Platform
         add ? WithItem(*text, rule.syntax, item) : WithoutItem(*text, rule.syntax, item);
     if (!add && !rule.whenEmpty.empty() && ListItems(edited, rule.syntax).empty()) {
         // Windows would start nothing at all from an empty value: its own item stays.
-        edited = OwnList(platform, rule);
+        edited = OwnList(platform.environment, rule);
     }
     if (rule.syntax == ListSyntax::Strings) {
         // Written as the registry documents a multi-string, even when it was read without.
@@ -178,16 +178,16 @@ bool ListValuePlace::Remove(platform::Platform& platform, const StartupRecord& r
     if (rule == nullptr) {
         return false;
     }
-    const auto value = QueryAt(platform, record.Location, record.EntryName);
+    const auto value = QueryAt(platform.registry, record.Location, record.EntryName);
     if (!value) {
-        return !QueryAt(platform, record.Location, record.EntryName); // gone already
+        return !QueryAt(platform.registry, record.Location, record.EntryName); // gone already
     }
     const auto edited = Edited(platform, *rule, *value, record.CommandLine, false);
     if (!edited) {
         return false;
     }
     return edited->data == value->data ||
-           WriteNamedValue(platform, record.Location, record.EntryName, *edited);
+           WriteNamedValue(platform.registry, record.Location, record.EntryName, *edited);
 }
 
 std::optional<std::wstring> ListValuePlace::EntryAt(platform::Locale& locale, const PlaceSite& site,
@@ -211,14 +211,14 @@ std::optional<std::wstring> ListValuePlace::EntryAt(platform::Locale& locale, co
 bool ListValuePlace::PutBack(platform::Platform& platform, const std::wstring& key,
                              const ListRule& rule, const std::wstring& item,
                              std::uint32_t typeWhenMissing) const {
-    auto value = QueryAt(platform, key, rule.valueName);
+    auto value = QueryAt(platform.registry, key, rule.valueName);
     if (!value) {
         // A value that went meanwhile gets Windows' own item back beside this one.
-        const std::wstring base = OwnList(platform, rule);
+        const std::wstring base = OwnList(platform.environment, rule);
         value = platform::RegistryValue{typeWhenMissing, ListData(base, typeWhenMissing)};
     }
     const auto edited = Edited(platform, rule, *value, item, true);
-    return edited && WriteNamedValue(platform, key, rule.valueName, *edited);
+    return edited && WriteNamedValue(platform.registry, key, rule.valueName, *edited);
 }
 
 bool ListValuePlace::WriteBack(platform::Platform& platform, const PlaceSite& site,
@@ -230,10 +230,10 @@ bool ListValuePlace::WriteBack(platform::Platform& platform, const PlaceSite& si
     }
     const platform::RegistryValue before{
         content.valueType, std::vector<std::uint8_t>(content.data.begin(), content.data.end())};
-    const auto now = QueryAt(platform, site.location, name);
+    const auto now = QueryAt(platform.registry, site.location, name);
     const auto left = Edited(platform, *rule, before, item, false);
     if (now && left && now->type == left->type && now->data == left->data) {
-        return WriteNamedValue(platform, site.location, name, before);
+        return WriteNamedValue(platform.registry, site.location, name, before);
     }
     return PutBack(platform, site.location, *rule, item, content.valueType);
 }

@@ -24,14 +24,14 @@ bool NamesValueExactly(const StartupRecord& record) {
            record.Location.find(L'\0') == std::wstring::npos;
 }
 
-std::optional<PlaceContent> ReadValueContent(platform::Platform& platform, const std::wstring& key,
+std::optional<PlaceContent> ReadValueContent(platform::Registry& registry, const std::wstring& key,
                                              const std::wstring& name,
                                              const std::wstring& fullLocation) {
     const auto location = KeyOf(key);
     if (!location) {
         return std::nullopt;
     }
-    auto value = platform.registry.QueryValue(location->hive, location->keyPath, name);
+    auto value = registry.QueryValue(location->hive, location->keyPath, name);
     if (!value || value->data.size() > kMaxRecordCopyBytes) {
         return std::nullopt;
     }
@@ -42,43 +42,43 @@ std::optional<PlaceContent> ReadValueContent(platform::Platform& platform, const
     return content;
 }
 
-bool DeleteNamedValue(platform::Platform& platform, const std::wstring& key,
-                      const std::wstring& name) {
+bool DeleteNamedValue(platform::Registry& registry, platform::Locale& locale,
+                      const std::wstring& key, const std::wstring& name) {
     const auto location = KeyOf(key);
     if (!location) {
         return false;
     }
     // The value is named directly rather than through a path text: a path ending in "\" would
     // name the whole key when the record is the key's default value.
-    if (platform.registry.DeleteValue(location->hive, location->keyPath, name)) {
+    if (registry.DeleteValue(location->hive, location->keyPath, name)) {
         return true;
     }
-    const auto names = platform.registry.ListValueNames(location->hive, location->keyPath);
+    const auto names = registry.ListValueNames(location->hive, location->keyPath);
     if (!names) {
         return false;
     }
-    const std::wstring wanted = platform.locale.ToLower(name);
+    const std::wstring wanted = locale.ToLower(name);
     for (const std::wstring& present : *names) {
-        if (platform.locale.ToLower(present) == wanted) {
+        if (locale.ToLower(present) == wanted) {
             return false;
         }
     }
     return true;
 }
 
-bool WriteNamedValue(platform::Platform& platform, const std::wstring& key,
+bool WriteNamedValue(platform::Registry& registry, const std::wstring& key,
                      const std::wstring& name, const platform::RegistryValue& value) {
     const auto location = KeyOf(key);
-    if (!location || !platform.registry.CreateKey(location->hive, location->keyPath)) {
+    if (!location || !registry.CreateKey(location->hive, location->keyPath)) {
         return false;
     }
-    return platform.registry.SetValue(location->hive, location->keyPath, name, value);
+    return registry.SetValue(location->hive, location->keyPath, name, value);
 }
 
-bool WriteValueContent(platform::Platform& platform, const std::wstring& key,
+bool WriteValueContent(platform::Registry& registry, const std::wstring& key,
                        const std::wstring& name, const PlaceContent& content) {
     return WriteNamedValue(
-        platform, key, name,
+        registry, key, name,
         {content.valueType, std::vector<std::uint8_t>(content.data.begin(), content.data.end())});
 }
 

@@ -5,7 +5,8 @@
 
 #include "inventory/place_content.h"
 #include "inventory/startup_record.h"
-#include "platform/platform.h"
+#include "platform/locale.h"
+#include "platform/registry.h"
 
 #include <optional>
 #include <string>
@@ -18,21 +19,21 @@ bool NamesValueExactly(const StartupRecord& record);
 
 // The value's type and raw data as stored, with `fullLocation` as its exact location; nullopt
 // when it is missing, cannot be read or is larger than a copy keeps.
-std::optional<PlaceContent> ReadValueContent(platform::Platform& platform, const std::wstring& key,
+std::optional<PlaceContent> ReadValueContent(platform::Registry& registry, const std::wstring& key,
                                              const std::wstring& name,
                                              const std::wstring& fullLocation);
 
 // Deletes only this value (also a key's unnamed default value); true when it is gone afterwards,
 // also when it was gone before.
-bool DeleteNamedValue(platform::Platform& platform, const std::wstring& key,
-                      const std::wstring& name);
+bool DeleteNamedValue(platform::Registry& registry, platform::Locale& locale,
+                      const std::wstring& key, const std::wstring& name);
 
 // Writes back the value a copy kept (its type and raw data), creating the key when missing.
-bool WriteValueContent(platform::Platform& platform, const std::wstring& key,
+bool WriteValueContent(platform::Registry& registry, const std::wstring& key,
                        const std::wstring& name, const PlaceContent& content);
 
 // Creates the key when missing and writes the value.
-bool WriteNamedValue(platform::Platform& platform, const std::wstring& key,
+bool WriteNamedValue(platform::Registry& registry, const std::wstring& key,
                      const std::wstring& name, const platform::RegistryValue& value);
 
 } // namespace vtrl::inventory

@@ -16,11 +16,12 @@ bool RunKeyPlace::CanRemove(const StartupRecord& record) const {
 
 std::optional<PlaceContent> RunKeyPlace::Read(platform::Platform& platform,
                                               const StartupRecord& record) const {
-    return ReadValueContent(platform, record.Location, record.EntryName, FullLocation(record));
+    return ReadValueContent(platform.registry, record.Location, record.EntryName,
+                            FullLocation(record));
 }
 
 bool RunKeyPlace::Remove(platform::Platform& platform, const StartupRecord& record) const {
-    return DeleteNamedValue(platform, record.Location, record.EntryName);
+    return DeleteNamedValue(platform.registry, platform.locale, record.Location, record.EntryName);
 }
 
 std::optional<std::wstring> RunKeyPlace::EntryAt(platform::Locale& locale, const PlaceSite& site,
@@ -39,12 +40,12 @@ std::optional<std::wstring> RunKeyPlace::EntryAt(platform::Locale& locale, const
 
 bool RunKeyPlace::WriteBack(platform::Platform& platform, const PlaceSite& site,
                             const std::wstring& entry, const PlaceContent& content) const {
-    return WriteValueContent(platform, site.location, entry, content);
+    return WriteValueContent(platform.registry, site.location, entry, content);
 }
 
 bool RunKeyPlace::WriteFromLog(platform::Platform& platform, const PlaceSite& site,
                                const std::wstring& entry, const LoggedRecord& logged) const {
-    return WriteNamedValue(platform, site.location, entry,
+    return WriteNamedValue(platform.registry, site.location, entry,
                            {platform::kRegSz, services::EncodeRegSz(logged.commandLine)});
 }
 

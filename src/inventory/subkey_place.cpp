@@ -10,12 +10,12 @@ namespace vtrl::inventory {
 
 namespace {
 
-std::vector<std::wstring> Subkeys(platform::Platform& platform, const std::wstring& key) {
+std::vector<std::wstring> Subkeys(platform::Registry& registry, const std::wstring& key) {
     const auto location = services::ParseRegistryLocation(key);
     if (!location) {
         return {};
     }
-    return platform.registry.ListSubkeyNames(location->hive, location->keyPath)
+    return registry.ListSubkeyNames(location->hive, location->keyPath)
         .value_or(std::vector<std::wstring>{});
 }
 
@@ -61,7 +61,7 @@ void SubkeyPlace::ListSection(ScanContext& context, const std::wstring& key, boo
 
 void SubkeyPlace::List(ScanContext& context, const PlaceSite& site) const {
     platform::Platform& platform = context.platform;
-    for (const std::wstring& subkey : Subkeys(platform, site.location)) {
+    for (const std::wstring& subkey : Subkeys(platform.registry, site.location)) {
         const std::wstring key = site.location + L"\\" + subkey;
         if (layout_ == SubkeyLayout::Components) {
             ScanRunKey(context, key, kind_, site.values);
@@ -72,7 +72,7 @@ void SubkeyPlace::List(ScanContext& context, const PlaceSite& site) const {
             continue;
         }
         ListSection(context, key, false);
-        for (const std::wstring& inner : Subkeys(platform, key)) {
+        for (const std::wstring& inner : Subkeys(platform.registry, key)) {
             if (IsDepend(platform.locale, inner)) {
                 ListSection(context, key + L"\\" + inner, true);
             }
@@ -86,11 +86,12 @@ bool SubkeyPlace::CanRemove(const StartupRecord& record) const {
 
 std::optional<PlaceContent> SubkeyPlace::Read(platform::Platform& platform,
                                               const StartupRecord& record) const {
-    return ReadValueContent(platform, record.Location, record.EntryName, FullLocation(record));
+    return ReadValueContent(platform.registry, record.Location, record.EntryName,
+                            FullLocation(record));
 }
 
 bool SubkeyPlace::Remove(platform::Platform& platform, const StartupRecord& record) const {
-    return DeleteNamedValue(platform, record.Location, record.EntryName);
+    return DeleteNamedValue(platform.registry, platform.locale, record.Location, record.EntryName);
 }
 
 std::optional<SubkeyPlace::Split> SubkeyPlace::SplitEntry(platform::Locale& locale,
@@ -132,7 +133,7 @@ bool SubkeyPlace::WriteBack(platform::Platform& platform, const PlaceSite& site,
                             const std::wstring& entry, const PlaceContent& content) const {
     const auto split = SplitEntry(platform.locale, site, entry);
     return split &&
-           WriteNamedValue(platform, site.location + L"\\" + split->subkey, split->value,
+           WriteNamedValue(platform.registry, site.location + L"\\" + split->subkey, split->value,
                            {content.valueType,
                             std::vector<std::uint8_t>(content.data.begin(), content.data.end())});
 }
@@ -140,8 +141,9 @@ bool SubkeyPlace::WriteBack(platform::Platform& platform, const PlaceSite& site,
 bool SubkeyPlace::WriteFromLog(platform::Platform& platform, const PlaceSite& site,
                                const std::wstring& entry, const LoggedRecord& logged) const {
     const auto split = SplitEntry(platform.locale, site, entry);
-    return split && WriteNamedValue(platform, site.location + L"\\" + split->subkey, split->value,
-                                    {platform::kRegSz, services::EncodeRegSz(logged.commandLine)});
+    return split &&
+           WriteNamedValue(platform.registry, site.location + L"\\" + split->subkey, split->value,
+                           {platform::kRegSz, services::EncodeRegSz(logged.commandLine)});
 }
 
 const StartupPlace& RunOnceExSections() {

@@ -75,7 +75,7 @@ bool SetWindowsSwitch(platform::Platform& platform, const StartupRecord& record,
     }
     const auto data =
         on ? SwitchedOnValue() : SwitchedOffValue(FileTimeOfUtc(platform.clock.UtcNow()));
-    return WriteNamedValue(platform, record.SwitchKey, record.EntryName,
+    return WriteNamedValue(platform.registry, record.SwitchKey, record.EntryName,
                            {platform::kRegBinary, data});
 }
 

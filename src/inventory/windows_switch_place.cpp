@@ -20,7 +20,8 @@ std::optional<PlaceContent> WindowsSwitchPlace::Read(platform::Platform& platfor
     if (record.SwitchKey.empty()) {
         return std::nullopt;
     }
-    return ReadValueContent(platform, record.SwitchKey, record.EntryName, FullLocation(record));
+    return ReadValueContent(platform.registry, record.SwitchKey, record.EntryName,
+                            FullLocation(record));
 }
 
 bool WindowsSwitchPlace::Remove(platform::Platform& /*platform*/,
@@ -36,13 +37,13 @@ std::optional<std::wstring> WindowsSwitchPlace::EntryAt(platform::Locale& locale
 
 bool WindowsSwitchPlace::WriteBack(platform::Platform& platform, const PlaceSite& site,
                                    const std::wstring& entry, const PlaceContent& content) const {
-    return WriteValueContent(platform, site.location, entry, content);
+    return WriteValueContent(platform.registry, site.location, entry, content);
 }
 
 bool WindowsSwitchPlace::WriteFromLog(platform::Platform& platform, const PlaceSite& site,
                                       const std::wstring& entry,
                                       const LoggedRecord& /*logged*/) const {
-    return WriteNamedValue(platform, site.location, entry,
+    return WriteNamedValue(platform.registry, site.location, entry,
                            {platform::kRegBinary, SwitchedOnValue()});
 }
 

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fake.files.AddFile(
         decisions::RecordCopyPath(fake.locale, fuzz::kDataFolder, entry.Kind, entry.FullLocation),
         file);
-    const auto found = decisions::FindRecordCopy(fake.Get(), fuzz::kDataFolder, entry);
+    const auto found = decisions::FindRecordCopy(fake.files, fake.locale, fuzz::kDataFolder, entry);
     if (found) {
         VTRL_FUZZ_CHECK(found == parsed);
         VTRL_FUZZ_CHECK(found->Kind == entry.Kind && found->FullLocation == entry.FullLocation &&

@@ -260,7 +260,7 @@ TEST_F(RecordCopyTest, LogThatCannotBeWrittenPutsTheEarlierCopyBack) {
     EXPECT_TRUE(Value(L"Tool"));
     EXPECT_EQ(fixture.fake.files.Content(copyPath), firstCopy);
     EXPECT_EQ(Logged(), std::vector<BackupEntry>{first});
-    EXPECT_TRUE(FindRecordCopy(P(), kDataFolder, first));
+    EXPECT_TRUE(FindRecordCopy(P().files, P().locale, kDataFolder, first));
 }
 
 // A place that is already gone is logged as before, and an older copy of it no longer counts.
@@ -271,7 +271,7 @@ TEST_F(RecordCopyTest, PlaceWithoutContentIsLoggedWithoutACopy) {
     ASSERT_TRUE(RemoveStartupRecord(P(), kDataFolder, RunRecord(L"Tool")));
     const auto logged = Logged();
     ASSERT_EQ(logged.size(), 1u);
-    EXPECT_FALSE(FindRecordCopy(P(), kDataFolder, logged[0]));
+    EXPECT_FALSE(FindRecordCopy(P().files, P().locale, kDataFolder, logged[0]));
     EXPECT_TRUE(fixture.fake.files.ListFolder(RecordCopyFolder(kDataFolder), L"*").empty());
     EXPECT_FALSE(Restore(logged[0]).exactCopy);
     EXPECT_EQ(Value(L"Tool")->type, platform::kRegSz);

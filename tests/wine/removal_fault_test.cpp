@@ -235,7 +235,7 @@ protected:
                     EXPECT_EQ(entry->CommandLine, CommandLine(i));
                 }
                 // The exact copy is written before its entry, so an entry never lacks it.
-                EXPECT_TRUE(decisions::FindRecordCopy(r, data, *entry).has_value())
+                EXPECT_TRUE(decisions::FindRecordCopy(r.files, r.locale, data, *entry).has_value())
                     << "record " << i << " (round " << round << ") is logged without its copy";
             }
             if (!Present(i)) {
