@@ -170,7 +170,8 @@ BackupListing ListBackupEntries(platform::Platform& platform, const std::wstring
     }
     for (const BackupEntry& entry : ParseBackupLines(*lines)) {
         if (pastWeekOnly) {
-            const auto age = services::SecondsSince(platform, entry.RemovedAt);
+            const auto age =
+                services::SecondsSince(platform.clock, platform.locale, entry.RemovedAt);
             if (age && *age >= kPastWeekSeconds) {
                 continue;
             }

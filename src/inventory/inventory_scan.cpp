@@ -24,7 +24,7 @@ void StampFirstRun(platform::Platform& platform, const StartupInventory& invento
     }
     services::SaveSetting(platform.registry, services::kAppKey, services::kDataSection,
                           services::kFirstRunKey, kFirstRunDone);
-    const std::wstring now = services::NowText(platform);
+    const std::wstring now = services::NowText(platform.clock, platform.locale);
     for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
         services::SaveSetting(platform.registry, services::kAppKey, services::kRemindSection,
                               inventory.Records[static_cast<std::size_t>(index)].ExeName, now);
@@ -35,14 +35,15 @@ void StampFirstRun(platform::Platform& platform, const StartupInventory& invento
 void SaveRecordIcon(ScanContext& context, const StartupRecord& record) {
     const bool traced = !context.options.readOnly;
     if (traced) {
-        services::TraceStep(context.platform, context.facts, services::kStepExtractFileIcon);
+        services::TraceStep(context.platform.files, context.platform.locale, context.facts,
+                            services::kStepExtractFileIcon);
     }
-    services::SaveIconBitmap(context.platform, context.facts.DataFolder,
-                             record.ProgramPath.empty() ? record.ExeFolder + L"\\" + record.ExeName
-                                                        : record.ProgramPath,
-                             services::kIconBitmapSize, record.ExeName);
+    services::SaveIconBitmap(
+        context.platform.files, context.platform.icons, context.facts.DataFolder,
+        record.ProgramPath.empty() ? record.ExeFolder + L"\\" + record.ExeName : record.ProgramPath,
+        services::kIconBitmapSize, record.ExeName);
     if (traced) {
-        services::TraceStep(context.platform, context.facts, L"");
+        services::TraceStep(context.platform.files, context.platform.locale, context.facts, L"");
     }
 }
 

@@ -74,8 +74,8 @@ void CreatePage::Command16_Click() {
         return;
     }
     Text1.SetCaption(path);
-    services::SaveIconBitmap(platform, facts.DataFolder, path, services::kIconBitmapSize,
-                             services::kUserIconName);
+    services::SaveIconBitmap(platform.files, platform.icons, facts.DataFolder, path,
+                             services::kIconBitmapSize, services::kUserIconName);
     const std::wstring bitmap = services::IconBitmapPath(facts.DataFolder, services::kUserIconName);
     if (platform.files.FileExists(bitmap)) {
         if (const auto bytes = platform.files.ReadAll(bitmap)) {

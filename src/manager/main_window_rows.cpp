@@ -285,12 +285,12 @@ void Main::RefreshRecordStatuses() {
 }
 
 void Main::VScroll_Change() {
-    services::TraceStep(platform_, facts_, services::kStepScrollChange);
+    services::TraceStep(platform_.files, platform_.locale, facts_, services::kStepScrollChange);
     // The rows stay where they are and show the records from the scroll value on; the frame
     // sits at the top of the viewport from the first scroll on, as when it moved.
     Frame1.SetTop(0);
     ShowRowsInView();
-    services::TraceStep(platform_, facts_, L"");
+    services::TraceStep(platform_.files, platform_.locale, facts_, L"");
 }
 
 bool Main::RefreshIcon(int index) {
@@ -305,10 +305,10 @@ bool Main::RefreshIcon(int index) {
                            platform_.files.FileExists(bitmap))) {
         return false;
     }
-    services::TraceStep(platform_, facts_, services::kStepExtractFileIcon);
-    auto icon = services::SaveIconBitmap(platform_, facts_.DataFolder, program,
-                                         services::kIconBitmapSize, record.ExeName);
-    services::TraceStep(platform_, facts_, L"");
+    services::TraceStep(platform_.files, platform_.locale, facts_, services::kStepExtractFileIcon);
+    auto icon = services::SaveIconBitmap(platform_.files, platform_.icons, facts_.DataFolder,
+                                         program, services::kIconBitmapSize, record.ExeName);
+    services::TraceStep(platform_.files, platform_.locale, facts_, L"");
     if (!icon) {
         return true;
     }
@@ -328,7 +328,8 @@ bool Main::RefreshIcon(int index) {
 
 void Main::IconRefresh_Tick() {
     if (!iconStamps_) {
-        iconStamps_ = services::LoadIconStamps(platform_, facts_.DataFolder);
+        iconStamps_ =
+            services::LoadIconStamps(platform_.files, platform_.locale, facts_.DataFolder);
         // The header's own icon too waits for the first paint.
         const std::wstring ownExe = facts_.ProgramFolder + L"\\" + facts_.ProgramName + L".exe";
         if (auto icon = platform_.icons.RenderIconBitmap(ownExe, services::kIconBitmapSize)) {
@@ -360,7 +361,8 @@ void Main::IconRefresh_Tick() {
 
 void Main::SaveIconStamps() {
     if (iconStamps_ && iconStampsChanged_) {
-        services::SaveIconStamps(platform_, facts_.DataFolder, *iconStamps_);
+        services::SaveIconStamps(platform_.files, platform_.locale, facts_.DataFolder,
+                                 *iconStamps_);
         iconStampsChanged_ = false;
     }
 }

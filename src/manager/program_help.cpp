@@ -26,10 +26,10 @@ void OpenProgramFolder(platform::Platform& platform, const inventory::StartupRec
 
 void ShowProgramProperties(platform::Platform& platform, const services::SystemFacts& facts,
                            const inventory::StartupRecord& record) {
-    services::TraceStep(platform, facts, services::kStepFileProperties);
+    services::TraceStep(platform.files, platform.locale, facts, services::kStepFileProperties);
     platform.launcher.ShowFileProperties(record.ExeFolder + L"\\" +
                                          ShownProgramName(platform.locale, record));
-    services::TraceStep(platform, facts, L"");
+    services::TraceStep(platform.files, platform.locale, facts, L"");
 }
 
 void SearchWebForProgram(platform::Platform& platform, const inventory::StartupRecord& record) {

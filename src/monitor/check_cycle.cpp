@@ -75,7 +75,8 @@ public:
         // none.
         long long due = kRemindIntervalSeconds;
         if (const auto since = services::SecondsSince(
-                platform_, Setting(platform_, services::kRemindSection, record.ExeName))) {
+                platform_.clock, platform_.locale,
+                Setting(platform_, services::kRemindSection, record.ExeName))) {
             due = *since;
         } else {
             Save(platform_, services::kRemindSection, record.ExeName,
@@ -83,9 +84,9 @@ public:
                      services::ShiftedTime(now, -kRemindIntervalSeconds)));
         }
         long long gap = 0;
-        if (const auto since =
-                services::SecondsSince(platform_, Setting(platform_, services::kDataSection,
-                                                          services::kLastReminderKey))) {
+        if (const auto since = services::SecondsSince(
+                platform_.clock, platform_.locale,
+                Setting(platform_, services::kDataSection, services::kLastReminderKey))) {
             gap = *since;
         } else {
             Save(platform_, services::kDataSection, services::kLastReminderKey,
@@ -219,13 +220,13 @@ void NotifySwitchOff(platform::Platform& platform, const services::SystemFacts& 
 }
 
 void PlayNotificationSound(platform::Platform& platform, const services::SystemFacts& facts) {
-    services::TraceStep(platform, facts, services::kStepPlayingSound);
+    services::TraceStep(platform.files, platform.locale, facts, services::kStepPlayingSound);
     const std::wstring path = facts.ProgramFolder + L"\\" + kSoundFileName;
     if (platform.files.FileExists(path) &&
         Setting(platform, services::kSettingsSection, services::kSoundKey).empty()) {
         platform.sound.PlayFileAsync(path);
     }
-    services::TraceStep(platform, facts, L"");
+    services::TraceStep(platform.files, platform.locale, facts, L"");
 }
 
 } // namespace vtrl::monitor

@@ -83,12 +83,13 @@ void PopupReminder::Form_Load() {
 
 void PopupReminder::Activate(const std::wstring& PathsIs, const std::wstring& EXE,
                              PopupNotice notice) {
-    services::TraceStep(platform_, facts_, services::kStepActivating);
-    if (auto icon = services::SaveIconBitmap(platform_, facts_.DataFolder, PathsIs + L"\\" + EXE,
-                                             services::kIconBitmapSize, EXE)) {
+    services::TraceStep(platform_.files, platform_.locale, facts_, services::kStepActivating);
+    if (auto icon =
+            services::SaveIconBitmap(platform_.files, platform_.icons, facts_.DataFolder,
+                                     PathsIs + L"\\" + EXE, services::kIconBitmapSize, EXE)) {
         PicBuffer.SetPicture(std::move(icon->picture));
     }
-    services::TraceStep(platform_, facts_, L"");
+    services::TraceStep(platform_.files, platform_.locale, facts_, L"");
     Label1.SetCaption(PathsIs);
     Label2.SetCaption(platform_.locale.ToUpper(EXE));
     if (notice == PopupNotice::Removed) {

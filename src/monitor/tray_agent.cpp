@@ -36,16 +36,18 @@ void TrayAgent::Form_Load() {
     if (startMode_ == services::StartMode::Once) {
         std::wstring last = services::GetSetting(
             registry, services::kAppKey, services::kDataSection, services::kLastOnceCheckKey);
-        auto elapsed = services::SecondsSince(platform_, last);
+        auto elapsed = services::SecondsSince(platform_.clock, platform_.locale, last);
         if (!elapsed) {
             // Never checked (or the stored time cannot be read): today counts as the last check.
             services::SaveSetting(registry, services::kAppKey, services::kDataSection,
-                                  services::kLastOnceCheckKey, services::NowText(platform_));
+                                  services::kLastOnceCheckKey,
+                                  services::NowText(platform_.clock, platform_.locale));
             elapsed = 0;
         }
         if (*elapsed > kOnceIntervalSeconds) {
             services::SaveSetting(registry, services::kAppKey, services::kDataSection,
-                                  services::kLastOnceCheckKey, services::NowText(platform_));
+                                  services::kLastOnceCheckKey,
+                                  services::NowText(platform_.clock, platform_.locale));
             RunPass();
         }
         Unload();

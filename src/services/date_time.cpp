@@ -37,8 +37,8 @@ long long SecondsOf(const platform::LocalTime& time) {
 
 } // namespace
 
-std::wstring NowText(platform::Platform& platform) {
-    return platform.locale.FormatDateTime(platform.clock.Now());
+std::wstring NowText(platform::Clock& clock, platform::Locale& locale) {
+    return locale.FormatDateTime(clock.Now());
 }
 
 long long SecondsBetween(const platform::LocalTime& earlier, const platform::LocalTime& later) {
@@ -61,15 +61,16 @@ platform::LocalTime ShiftedTime(const platform::LocalTime& time, long long secon
     return shifted;
 }
 
-std::optional<long long> SecondsSince(platform::Platform& platform, const std::wstring& stored) {
+std::optional<long long> SecondsSince(platform::Clock& clock, platform::Locale& locale,
+                                      const std::wstring& stored) {
     if (stored.empty()) {
         return std::nullopt;
     }
-    const auto then = platform.locale.ParseDateTime(stored);
+    const auto then = locale.ParseDateTime(stored);
     if (!then) {
         return std::nullopt;
     }
-    return SecondsBetween(*then, platform.clock.Now());
+    return SecondsBetween(*then, clock.Now());
 }
 
 } // namespace vtrl::services

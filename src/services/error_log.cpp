@@ -4,15 +4,16 @@
 
 namespace vtrl::services {
 
-void TraceStep(platform::Platform& platform, const SystemFacts& facts, const std::wstring& step) {
+void TraceStep(platform::FileSystem& files, platform::Locale& locale, const SystemFacts& facts,
+               const std::wstring& step) {
     const std::wstring path = facts.DataFolder + L"\\" + kErrorLogName;
     if (step.empty()) {
         // A marker that is not there makes the delete fail, harmlessly: one call either way.
-        platform.files.Remove(path);
+        files.Remove(path);
         return;
     }
-    platform.files.Overwrite(
-        path, EncodeText(platform.locale, L"x|ver:" + facts.VersionText + L"|" + step + L"\r\n"));
+    files.Overwrite(path,
+                    EncodeText(locale, L"x|ver:" + facts.VersionText + L"|" + step + L"\r\n"));
 }
 
 } // namespace vtrl::services

@@ -2,7 +2,8 @@
 // A one-line marker that names the step the program is in, so that a crash inside code it does
 // not control leaves the step's name behind in the data folder.
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/locale.h"
 #include "services/system_facts.h"
 
 #include <string>
@@ -20,6 +21,7 @@ inline constexpr wchar_t kStepActivating[] = L"ACTIVATING";
 
 // A step name writes the marker "x|ver:<version>|<step>"; the empty text clears it.
 // Failures are swallowed: the caller's step goes on either way.
-void TraceStep(platform::Platform& platform, const SystemFacts& facts, const std::wstring& step);
+void TraceStep(platform::FileSystem& files, platform::Locale& locale, const SystemFacts& facts,
+               const std::wstring& step);
 
 } // namespace vtrl::services

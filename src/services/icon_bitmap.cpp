@@ -21,14 +21,14 @@ std::wstring IconBitmapPath(const std::wstring& dataFolder, const std::wstring& 
     return dataFolder + L"\\" + name + kIconBitmapExtension;
 }
 
-std::optional<IconBitmap> SaveIconBitmap(platform::Platform& platform,
+std::optional<IconBitmap> SaveIconBitmap(platform::FileSystem& files, platform::Icons& icons,
                                          const std::wstring& dataFolder,
                                          const std::wstring& filePath, int size,
                                          const std::wstring& name) {
     if (size != kIconBitmapSize && size != kSmallIconBitmapSize) {
         return std::nullopt;
     }
-    auto picture = platform.icons.RenderIconBitmap(filePath, size);
+    auto picture = icons.RenderIconBitmap(filePath, size);
     if (!picture || picture->empty()) {
         return std::nullopt;
     }
@@ -37,7 +37,7 @@ std::optional<IconBitmap> SaveIconBitmap(platform::Platform& platform,
     if (!path.empty()) {
         const std::string_view bytes(reinterpret_cast<const char*>(result.picture.data()),
                                      result.picture.size());
-        result.saved = platform.files.ReplaceAll(path, bytes);
+        result.saved = files.ReplaceAll(path, bytes);
     }
     return result;
 }

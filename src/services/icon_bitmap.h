@@ -2,7 +2,8 @@
 // Icon bitmaps: the shell's icon of an executable saved as "<name>.bmp" in the data folder, a
 // cache that the manager window, the popup and the inventory scan share across processes.
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/icons.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,7 +35,7 @@ struct IconBitmap {
 // sees it missing or half written. When the shell gives no icon nothing is written and an older
 // bitmap stays; nullopt then. A name that is empty or holds a path separator is drawn but not
 // saved, as it would name a file outside the data folder.
-std::optional<IconBitmap> SaveIconBitmap(platform::Platform& platform,
+std::optional<IconBitmap> SaveIconBitmap(platform::FileSystem& files, platform::Icons& icons,
                                          const std::wstring& dataFolder,
                                          const std::wstring& filePath, int size,
                                          const std::wstring& name);

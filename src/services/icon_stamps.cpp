@@ -54,15 +54,15 @@ std::vector<std::wstring> FormatIconStamps(const IconStamps& stamps) {
     return lines;
 }
 
-IconStamps LoadIconStamps(platform::Platform& platform, const std::wstring& dataFolder) {
-    const auto lines = ReadTextLines(platform.files, platform.locale, StampsPath(dataFolder));
+IconStamps LoadIconStamps(platform::FileSystem& files, platform::Locale& locale,
+                          const std::wstring& dataFolder) {
+    const auto lines = ReadTextLines(files, locale, StampsPath(dataFolder));
     return lines ? ParseIconStamps(*lines) : IconStamps{};
 }
 
-bool SaveIconStamps(platform::Platform& platform, const std::wstring& dataFolder,
-                    const IconStamps& stamps) {
-    return WriteTextLines(platform.files, platform.locale, StampsPath(dataFolder),
-                          FormatIconStamps(stamps));
+bool SaveIconStamps(platform::FileSystem& files, platform::Locale& locale,
+                    const std::wstring& dataFolder, const IconStamps& stamps) {
+    return WriteTextLines(files, locale, StampsPath(dataFolder), FormatIconStamps(stamps));
 }
 
 bool IconIsCurrent(const IconStamps& stamps, const std::wstring& name,

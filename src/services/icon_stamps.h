@@ -5,7 +5,8 @@
 // tabs (a character no file name holds).
 
 #include "platform/file_signature.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/locale.h"
 
 #include <map>
 #include <string>
@@ -24,9 +25,10 @@ IconStamps ParseIconStamps(const std::vector<std::wstring>& lines);
 std::vector<std::wstring> FormatIconStamps(const IconStamps& stamps);
 
 // The stamps file of the data folder; empty when it is missing or unreadable.
-IconStamps LoadIconStamps(platform::Platform& platform, const std::wstring& dataFolder);
-bool SaveIconStamps(platform::Platform& platform, const std::wstring& dataFolder,
-                    const IconStamps& stamps);
+IconStamps LoadIconStamps(platform::FileSystem& files, platform::Locale& locale,
+                          const std::wstring& dataFolder);
+bool SaveIconStamps(platform::FileSystem& files, platform::Locale& locale,
+                    const std::wstring& dataFolder, const IconStamps& stamps);
 
 // The bitmap saved under name was drawn from a file with this stamp.
 bool IconIsCurrent(const IconStamps& stamps, const std::wstring& name,

@@ -126,7 +126,7 @@ std::int16_t DaysSinceUpdateCheck(platform::Platform& platform) {
     std::wstring stored =
         GetSetting(platform.registry, kAppKey, kSettingsSection, kRecentUpdateSetting);
     if (stored.empty()) {
-        stored = NowText(platform);
+        stored = NowText(platform.clock, platform.locale);
         SaveSetting(platform.registry, kAppKey, kSettingsSection, kRecentUpdateSetting, stored);
     }
     const std::optional<platform::LocalTime> then = platform.locale.ParseDateTime(stored);
@@ -159,7 +159,7 @@ void UpdateCheckReminder(platform::Platform& platform, const SystemFacts& facts,
     }
     OpenWebLink(platform, facts, language, kTopicUpdates, L"", false);
     SaveSetting(platform.registry, kAppKey, kSettingsSection, kRecentUpdateSetting,
-                NowText(platform));
+                NowText(platform.clock, platform.locale));
 }
 
 bool HttpGet(platform::Platform& platform, const std::wstring& url, const std::wstring& filePath,

@@ -34,7 +34,7 @@ void ShowHandOffPopup(EntryContext& context, const std::wstring& commandLine,
         // The check pass spaces its reminders about the same executable from this time.
         services::SaveSetting(context.platform.registry, services::kAppKey,
                               services::kRemindSection, handOff->exeName,
-                              services::NowText(context.platform));
+                              services::NowText(context.platform.clock, context.platform.locale));
     }
 }
 
@@ -62,9 +62,10 @@ std::vector<DispatchStep> ModeTable(EntryContext& context) {
          [openDialog](const std::wstring&) { openDialog(services::FrameworkPage::Subscription); }});
     steps.push_back(
         {L"updates", MatchTest::Equal, AfterStep::Ends, [&context](const std::wstring&) {
-             services::SaveSetting(context.platform.registry, services::kAppKey, L"Settings",
-                                   services::kRecentUpdateSetting,
-                                   services::NowText(context.platform));
+             services::SaveSetting(
+                 context.platform.registry, services::kAppKey, L"Settings",
+                 services::kRecentUpdateSetting,
+                 services::NowText(context.platform.clock, context.platform.locale));
              services::OpenWebLink(context.platform, context.facts, context.language,
                                    services::kTopicUpdates, L"", false);
          }});

@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The text a removal stores reads back to the same second.
     const std::wstring text = fake.locale.FormatDateTime(time);
     VTRL_FUZZ_CHECK(fake.locale.ParseDateTime(text) == time);
-    const auto age = vtrl::services::SecondsSince(fake.Get(), text);
+    const auto age = vtrl::services::SecondsSince(fake.Get().clock, fake.Get().locale, text);
     VTRL_FUZZ_CHECK(age.has_value());
     VTRL_FUZZ_CHECK(vtrl::services::ShiftedTime(time, *age) == fake.clock.now);
     VTRL_FUZZ_CHECK(*age == -vtrl::services::SecondsBetween(fake.clock.now, time));
@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Any other text: unreadable is nothing, readable is a real time.
     const auto parsed = fake.locale.ParseDateTime(stored);
-    const auto storedAge = vtrl::services::SecondsSince(fake.Get(), stored);
+    const auto storedAge =
+        vtrl::services::SecondsSince(fake.Get().clock, fake.Get().locale, stored);
     VTRL_FUZZ_CHECK(parsed.has_value() == storedAge.has_value());
     if (parsed) {
         VTRL_FUZZ_CHECK(vtrl::services::ShiftedTime(*parsed, *storedAge) ==

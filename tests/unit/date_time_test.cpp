@@ -19,14 +19,15 @@ TEST(DateTime, SecondsAcrossMonthYearAndLeapDays) {
 TEST(DateTime, StoredTextRoundTripAndUnreadableText) {
     fakes::FakePlatform fake;
     fake.clock.now = {2026, 12, 8, 17, 5, 9};
-    const std::wstring stored = NowText(fake.Get());
+    const std::wstring stored = NowText(fake.Get().clock, fake.Get().locale);
     EXPECT_EQ(stored, L"12/8/2026 5:05:09 PM");
-    EXPECT_EQ(SecondsSince(fake.Get(), stored), 0);
+    EXPECT_EQ(SecondsSince(fake.Get().clock, fake.Get().locale, stored), 0);
     fake.clock.now = {2026, 12, 9, 17, 5, 9};
-    EXPECT_EQ(SecondsSince(fake.Get(), stored), 86400);
-    EXPECT_EQ(SecondsSince(fake.Get(), L""), std::nullopt);
-    EXPECT_EQ(SecondsSince(fake.Get(), L"yesterday"), std::nullopt);
-    EXPECT_EQ(SecondsSince(fake.Get(), L"13/1/2026 1:00:00 AM"), std::nullopt);
+    EXPECT_EQ(SecondsSince(fake.Get().clock, fake.Get().locale, stored), 86400);
+    EXPECT_EQ(SecondsSince(fake.Get().clock, fake.Get().locale, L""), std::nullopt);
+    EXPECT_EQ(SecondsSince(fake.Get().clock, fake.Get().locale, L"yesterday"), std::nullopt);
+    EXPECT_EQ(SecondsSince(fake.Get().clock, fake.Get().locale, L"13/1/2026 1:00:00 AM"),
+              std::nullopt);
 }
 
 } // namespace

@@ -24,28 +24,28 @@ protected:
 
 TEST_F(ErrorLogTest, WritesOneLineAndReplacesAnOldMarker) {
     fake.files.AddFile(L"C:\\data\\VTRL1\\fileerror.txt", "x|ver:0.90|SCROLLCHANGE\r\nstale\r\n");
-    TraceStep(fake.Get(), facts, kStepExtractFileIcon);
+    TraceStep(fake.Get().files, fake.Get().locale, facts, kStepExtractFileIcon);
     EXPECT_EQ(Marker(), "x|ver:1.00|EXTRACTFILEICON\r\n");
-    TraceStep(fake.Get(), facts, kStepPlayingSound);
+    TraceStep(fake.Get().files, fake.Get().locale, facts, kStepPlayingSound);
     EXPECT_EQ(Marker(), "x|ver:1.00|PLAYINGSOUND\r\n");
 }
 
 TEST_F(ErrorLogTest, EmptyStepClearsTheMarker) {
-    TraceStep(fake.Get(), facts, kStepActivating);
-    TraceStep(fake.Get(), facts, L"");
+    TraceStep(fake.Get().files, fake.Get().locale, facts, kStepActivating);
+    TraceStep(fake.Get().files, fake.Get().locale, facts, L"");
     EXPECT_FALSE(Marker().has_value());
-    TraceStep(fake.Get(), facts, L""); // nothing to clear: nothing happens
+    TraceStep(fake.Get().files, fake.Get().locale, facts, L""); // nothing to clear: nothing happens
     EXPECT_FALSE(Marker().has_value());
 }
 
 TEST_F(ErrorLogTest, MissingOrLockedFolderIsSwallowed) {
     facts.DataFolder = L"C:\\nowhere";
-    TraceStep(fake.Get(), facts, kStepFileProperties);
+    TraceStep(fake.Get().files, fake.Get().locale, facts, kStepFileProperties);
     EXPECT_FALSE(fake.files.FileExists(L"C:\\nowhere\\fileerror.txt"));
 
     facts.DataFolder = L"C:\\data\\VTRL1";
     fake.files.MakeReadOnly(facts.DataFolder);
-    TraceStep(fake.Get(), facts, kStepFileProperties);
+    TraceStep(fake.Get().files, fake.Get().locale, facts, kStepFileProperties);
     EXPECT_FALSE(Marker().has_value());
 }
 

@@ -33,7 +33,7 @@ protected:
     }
     std::optional<IconBitmap> Save(const std::wstring& path, const std::wstring& name,
                                    int size = kIconBitmapSize) {
-        return SaveIconBitmap(fake.Get(), kDataFolder, path, size, name);
+        return SaveIconBitmap(fake.Get().files, fake.Get().icons, kDataFolder, path, size, name);
     }
     std::optional<std::string> Stored(const std::wstring& fileName) {
         return fake.files.Content(std::wstring(kDataFolder) + L"\\" + fileName);

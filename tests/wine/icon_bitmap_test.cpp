@@ -60,8 +60,8 @@ protected:
         RemoveDirectoryW(dataFolder.c_str());
     }
     std::optional<services::IconBitmap> Save(const std::wstring& path, const std::wstring& name) {
-        return services::SaveIconBitmap(real.Get(), dataFolder, path, services::kIconBitmapSize,
-                                        name);
+        return services::SaveIconBitmap(real.Get().files, real.Get().icons, dataFolder, path,
+                                        services::kIconBitmapSize, name);
     }
     std::wstring Stored(const std::wstring& name) {
         return services::IconBitmapPath(dataFolder, name);

@@ -158,11 +158,11 @@ TEST_F(RealPlatformTest, BatchFileReachesAFolderWithAGermanLetter) {
 
 TEST_F(RealPlatformTest, TraceStepWritesAndClearsItsMarker) {
     const std::wstring marker = facts.DataFolder + L"\\fileerror.txt";
-    services::TraceStep(real.Get(), facts, services::kStepExtractFileIcon);
+    services::TraceStep(real.Get().files, real.Get().locale, facts, services::kStepExtractFileIcon);
     EXPECT_EQ(real.Get().files.ReadAll(marker), "x|ver:1.00|EXTRACTFILEICON\r\n");
-    services::TraceStep(real.Get(), facts, services::kStepScrollChange);
+    services::TraceStep(real.Get().files, real.Get().locale, facts, services::kStepScrollChange);
     EXPECT_EQ(real.Get().files.ReadAll(marker), "x|ver:1.00|SCROLLCHANGE\r\n");
-    services::TraceStep(real.Get(), facts, L"");
+    services::TraceStep(real.Get().files, real.Get().locale, facts, L"");
     EXPECT_FALSE(real.Get().files.FileExists(marker));
 }
 
