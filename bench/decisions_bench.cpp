@@ -111,9 +111,10 @@ bool Measure(platform::Platform& platform, const std::wstring& folder, int entri
 
     decisions::Decisions loaded;
     std::size_t rawLines = 0;
-    const auto load =
-        bench::Alternate(kRounds, {[&] { decisions::LoadDecisions(platform, folder, loaded); },
-                                   [&] { rawLines = RawRead(path); }});
+    const auto load = bench::Alternate(
+        kRounds,
+        {[&] { decisions::LoadDecisions(platform.files, platform.locale, folder, loaded); },
+         [&] { rawLines = RawRead(path); }});
 
     // One decision changed in the middle of the table, as a click on a record page does; the
     // status flips each round so that every save really changes a byte.

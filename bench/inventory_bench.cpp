@@ -139,7 +139,7 @@ bool ApproveAll(platform::Platform& platform, const services::SystemFacts& facts
     inventory::StartupInventory inventory;
     inventory::ScanStartupRecords(platform, facts, inventory, {.readOnly = true}, sources);
     decisions::Decisions decisions;
-    decisions::LoadDecisions(platform, facts.DataFolder, decisions);
+    decisions::LoadDecisions(platform.files, platform.locale, facts.DataFolder, decisions);
     bool ok = inventory.LastRecordIndex >= 0;
     for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
         const auto& record = inventory.Records[static_cast<std::size_t>(index)];

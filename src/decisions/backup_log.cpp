@@ -189,17 +189,18 @@ std::optional<BackupEntry> ListedEntry(const BackupListing& listing, std::size_t
     return listing.entries[index];
 }
 
-StoreResult ClearBackupLog(platform::Platform& platform, const std::wstring& dataFolder) {
-    const auto turn = TakeWriterTurn(platform.locks, dataFolder);
+StoreResult ClearBackupLog(platform::FileSystem& files, platform::DataLocks& locks,
+                           const std::wstring& dataFolder) {
+    const auto turn = TakeWriterTurn(locks, dataFolder);
     if (!turn) {
         return {StoreOutcome::Busy};
     }
     const std::wstring path = BackupLogPath(dataFolder);
-    if (platform.files.FileExists(path) && !platform.files.Remove(path)) {
+    if (files.FileExists(path) && !files.Remove(path)) {
         return {StoreOutcome::Failed};
     }
     // Without their entries the copies are never used again; one that stays takes room only.
-    ClearRecordCopies(platform.files, dataFolder);
+    ClearRecordCopies(files, dataFolder);
     return {StoreOutcome::Stored};
 }
 

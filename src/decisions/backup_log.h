@@ -91,6 +91,7 @@ std::wstring DisplayLineOf(platform::Locale& locale, const BackupEntry& entry);
 std::optional<BackupEntry> ListedEntry(const BackupListing& listing, std::size_t index);
 // Deletes the log when it exists, and then the exact copies kept beside it, under the writer's
 // turn; Failed when the log stays (the copies are then kept too).
-StoreResult ClearBackupLog(platform::Platform& platform, const std::wstring& dataFolder);
+StoreResult ClearBackupLog(platform::FileSystem& files, platform::DataLocks& locks,
+                           const std::wstring& dataFolder);
 
 } // namespace vtrl::decisions

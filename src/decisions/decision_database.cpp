@@ -139,14 +139,14 @@ void ApplyDecision(platform::Locale& locale, Decisions& decisions, const std::ws
 
 } // namespace
 
-void LoadDecisions(platform::Platform& platform, const std::wstring& dataFolder,
-                   Decisions& decisions) {
+void LoadDecisions(platform::FileSystem& files, platform::Locale& locale,
+                   const std::wstring& dataFolder, Decisions& decisions) {
     EmptyTable(decisions);
     const std::wstring path = DecisionFilePath(dataFolder);
-    if (!platform.files.FileExists(path)) {
-        platform.files.CreateNewEmpty(path);
+    if (!files.FileExists(path)) {
+        files.CreateNewEmpty(path);
     }
-    const DataFileRead read = ReadDataFile(platform.files, platform.locale, path);
+    const DataFileRead read = ReadDataFile(files, locale, path);
     // Missing even after the attempt to create it: nothing stored can be lost by a later save.
     decisions.FileUnreadable = read.outcome != StoreOutcome::Stored;
     if (decisions.FileUnreadable) {
@@ -225,20 +225,20 @@ DecisionEntry LookupDecision(platform::Locale& locale, const Decisions& decision
     return result;
 }
 
-StoreResult ClearDecisions(platform::Platform& platform, const std::wstring& dataFolder,
-                           Decisions& decisions) {
-    const auto turn = TakeWriterTurn(platform.locks, dataFolder);
+StoreResult ClearDecisions(platform::FileSystem& files, platform::DataLocks& locks,
+                           const std::wstring& dataFolder, Decisions& decisions) {
+    const auto turn = TakeWriterTurn(locks, dataFolder);
     if (!turn) {
         return {StoreOutcome::Busy};
     }
     const std::wstring path = DecisionFilePath(dataFolder);
-    if (platform.files.FileExists(path)) {
-        platform.files.Remove(path);
+    if (files.FileExists(path)) {
+        files.Remove(path);
     }
     EmptyTable(decisions);
     // Clearing is the user's explicit wish, so an unreadable file may go; if it stayed, it stays
     // protected.
-    decisions.FileUnreadable = platform.files.FileExists(path);
+    decisions.FileUnreadable = files.FileExists(path);
     return {decisions.FileUnreadable ? StoreOutcome::Failed : StoreOutcome::Stored};
 }
 

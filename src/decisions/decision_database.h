@@ -56,8 +56,8 @@ bool IsCleanDecisionFile(const std::vector<std::wstring>& lines);
 
 // Replaces the table with the file's content, creating an empty file when there is none. A file
 // that cannot be read (or is over kMaxDataFileBytes) leaves the table empty and FileUnreadable set.
-void LoadDecisions(platform::Platform& platform, const std::wstring& dataFolder,
-                   Decisions& decisions);
+void LoadDecisions(platform::FileSystem& files, platform::Locale& locale,
+                   const std::wstring& dataFolder, Decisions& decisions);
 // Inserts or updates the entry of the key (folder and name lower-cased, status upper-cased, line
 // breaks in any of the texts stored as blanks) in the file as it is now: under the writer's turn
 // it re-reads the file, keeps a damaged one aside, applies this one change and rewrites it; the
@@ -72,7 +72,7 @@ StoreResult SaveDecision(platform::Platform& platform, const std::wstring& dataF
 DecisionEntry LookupDecision(platform::Locale& locale, const Decisions& decisions,
                              inventory::StartupRecord& record);
 // Deletes the file and empties the table, under the writer's turn (Busy changes nothing).
-StoreResult ClearDecisions(platform::Platform& platform, const std::wstring& dataFolder,
-                           Decisions& decisions);
+StoreResult ClearDecisions(platform::FileSystem& files, platform::DataLocks& locks,
+                           const std::wstring& dataFolder, Decisions& decisions);
 
 } // namespace vtrl::decisions

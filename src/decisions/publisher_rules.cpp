@@ -55,10 +55,9 @@ std::vector<std::wstring> ParsePublisherLines(const std::vector<std::wstring>& l
     return publishers;
 }
 
-void LoadPublisherRules(platform::Platform& platform, const std::wstring& dataFolder,
-                        PublisherRules& rules) {
-    const DataFileRead read =
-        ReadDataFile(platform.files, platform.locale, PublisherRulesPath(dataFolder));
+void LoadPublisherRules(platform::FileSystem& files, platform::Locale& locale,
+                        const std::wstring& dataFolder, PublisherRules& rules) {
+    const DataFileRead read = ReadDataFile(files, locale, PublisherRulesPath(dataFolder));
     rules = PublisherRules{};
     if (read.outcome != StoreOutcome::Stored) {
         rules.FileUnreadable = true;

@@ -26,8 +26,8 @@ std::vector<std::wstring> ParsePublisherLines(const std::vector<std::wstring>& l
 
 // Replaces the rules with the file's; a missing file is no rules, an unreadable one no rules
 // with FileUnreadable set. Creates nothing.
-void LoadPublisherRules(platform::Platform& platform, const std::wstring& dataFolder,
-                        PublisherRules& rules);
+void LoadPublisherRules(platform::FileSystem& files, platform::Locale& locale,
+                        const std::wstring& dataFolder, PublisherRules& rules);
 // Adds or removes one publisher in the file as it is now, under the writer's turn, keeping a
 // damaged file aside first; the caller's rules then become the file's new content. On any other
 // outcome than Stored the file and the rules are left as they were.

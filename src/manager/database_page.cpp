@@ -122,8 +122,9 @@ void DatabasePage::RemoveSelectedPublisher(std::size_t line) {
 
 void DatabasePage::Command12_Click() {
     if (Confirmed()) {
-        ShowStoreProblem(main_, decisions::ClearDecisions(
-                                    main_.Platform(), main_.Facts().DataFolder, main_.Decisions()));
+        ShowStoreProblem(main_,
+                         decisions::ClearDecisions(main_.Platform().files, main_.Platform().locks,
+                                                   main_.Facts().DataFolder, main_.Decisions()));
     }
     FillDatabaseLists();
 }

@@ -151,8 +151,9 @@ std::wstring Main::Text(const std::wstring& key) {
 }
 
 void Main::LoadDecisionsAndRules() {
-    decisions::LoadDecisions(platform_, facts_.DataFolder, decisions_);
-    decisions::LoadPublisherRules(platform_, facts_.DataFolder, publishers_);
+    decisions::LoadDecisions(platform_.files, platform_.locale, facts_.DataFolder, decisions_);
+    decisions::LoadPublisherRules(platform_.files, platform_.locale, facts_.DataFolder,
+                                  publishers_);
 }
 
 inventory::SignatureWords Main::SignatureWords() {

@@ -132,9 +132,9 @@ void SettingsPage::SaveSettings() {
         platform.files.Remove(shortcut);
     }
     if (Option10.Value() != 0 || Option11.Value() != 0) {
-        monitor::SaveRestrictionWay(platform, Option10.Value() != 0
-                                                  ? monitor::RestrictionWay::SwitchOff
-                                                  : monitor::RestrictionWay::Delete);
+        monitor::SaveRestrictionWay(platform.registry, Option10.Value() != 0
+                                                           ? monitor::RestrictionWay::SwitchOff
+                                                           : monitor::RestrictionWay::Delete);
     }
     // The mode is kept even while the agent does not start with Windows.
     if (Option6.Value() != 0) {

@@ -91,7 +91,8 @@ void UndoPage::Command9_Click() {
                                platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
         return;
     }
-    ShowStoreProblem(main_, decisions::ClearBackupLog(platform, main_.Facts().DataFolder));
+    ShowStoreProblem(
+        main_, decisions::ClearBackupLog(platform.files, platform.locks, main_.Facts().DataFolder));
     FillUndoList();
 }
 

@@ -180,9 +180,9 @@ inventory::ScanOutcome RunCheckCycle(platform::Platform& platform,
                                       sources) == inventory::ScanOutcome::NoRecords) {
         return inventory::ScanOutcome::NoRecords;
     }
-    decisions::LoadDecisions(platform, facts.DataFolder, decisions);
+    decisions::LoadDecisions(platform.files, platform.locale, facts.DataFolder, decisions);
     decisions::PublisherRules publishers;
-    decisions::LoadPublisherRules(platform, facts.DataFolder, publishers);
+    decisions::LoadPublisherRules(platform.files, platform.locale, facts.DataFolder, publishers);
     Pass pass(platform, facts, inventory.Processes);
     for (int index = 0; index <= inventory.LastRecordIndex; ++index) {
         inventory::StartupRecord& record = inventory.Records[static_cast<std::size_t>(index)];

@@ -70,17 +70,17 @@ bool IsHandOffName(const std::wstring& name) {
                        [](wchar_t character) { return character >= L'0' && character <= L'9'; });
 }
 
-std::optional<HandOff> TakeHandOffFile(platform::Platform& platform, const std::wstring& dataFolder,
-                                       const std::wstring& name) {
+std::optional<HandOff> TakeHandOffFile(platform::FileSystem& files, platform::Locale& locale,
+                                       const std::wstring& dataFolder, const std::wstring& name) {
     if (!IsHandOffName(name)) {
         return std::nullopt;
     }
     const std::wstring path = dataFolder + L"\\" + name;
-    const auto lines = services::ReadTextLines(platform.files, platform.locale, path);
+    const auto lines = services::ReadTextLines(files, locale, path);
     if (!lines || lines->size() < 2) {
         return std::nullopt;
     }
-    platform.files.Remove(path);
+    files.Remove(path);
     return HandOff{(*lines)[0], (*lines)[1]};
 }
 

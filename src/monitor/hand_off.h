@@ -44,7 +44,7 @@ bool IsHandOffName(const std::wstring& name);
 
 // Reads lines 1 and 2 of dataFolder\name and then deletes the file. Any other name, a missing or
 // unreadable file, or one with fewer than two lines gives nullopt, and nothing is deleted.
-std::optional<HandOff> TakeHandOffFile(platform::Platform& platform, const std::wstring& dataFolder,
-                                       const std::wstring& name);
+std::optional<HandOff> TakeHandOffFile(platform::FileSystem& files, platform::Locale& locale,
+                                       const std::wstring& dataFolder, const std::wstring& name);
 
 } // namespace vtrl::monitor

@@ -18,12 +18,12 @@ RestrictionWay LoadRestrictionWay(platform::Platform& platform, const std::wstri
     const RestrictionWay way = platform.files.FileExists(decisions::DecisionFilePath(dataFolder))
                                    ? RestrictionWay::Delete
                                    : RestrictionWay::SwitchOff;
-    SaveRestrictionWay(platform, way);
+    SaveRestrictionWay(platform.registry, way);
     return way;
 }
 
-void SaveRestrictionWay(platform::Platform& platform, RestrictionWay way) {
-    services::SaveSetting(platform.registry, services::kAppKey, services::kSettingsSection,
+void SaveRestrictionWay(platform::Registry& registry, RestrictionWay way) {
+    services::SaveSetting(registry, services::kAppKey, services::kSettingsSection,
                           services::kRestrictByKey,
                           way == RestrictionWay::SwitchOff ? services::kRestrictBySwitch
                                                            : services::kRestrictByDelete);

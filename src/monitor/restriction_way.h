@@ -16,6 +16,6 @@ enum class RestrictionWay { SwitchOff, Delete };
 // profile, "delete" for one that already has a decision file, so that nothing changes under an
 // existing user.
 RestrictionWay LoadRestrictionWay(platform::Platform& platform, const std::wstring& dataFolder);
-void SaveRestrictionWay(platform::Platform& platform, RestrictionWay way);
+void SaveRestrictionWay(platform::Registry& registry, RestrictionWay way);
 
 } // namespace vtrl::monitor

@@ -172,7 +172,8 @@ void CORVEN_FORM_2_2::Command2_Click() {
     // One request at a time: the window goes on handling events while the download runs on a
     // worker, and the answer comes back through the message loop.
     Command2.SetEnabled(false);
-    const std::wstring request = BeginSubscription(platform_, facts_, language_, fields);
+    const std::wstring request =
+        BeginSubscription(platform_.registry, platform_.locale, facts_, language_, fields);
     auto reply = std::make_shared<std::optional<std::string>>();
     platform::Http& http = platform_.http;
     RunAside([&http, request, reply] { *reply = http.Get(request); },
@@ -206,7 +207,7 @@ void CORVEN_FORM_2_2::Command8_Click() {
     if (consent) {
         Command8.SetEnabled(false);
     }
-    const bool thank = SaveQualityConsent(platform_, facts_, consent);
+    const bool thank = SaveQualityConsent(platform_.files, platform_.registry, facts_, consent);
     Command8.SetEnabled(true);
     if (thank) {
         Warn(kCipSection, L"THANKS", platform::MessageIcon::Information);

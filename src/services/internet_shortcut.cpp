@@ -11,11 +11,10 @@ std::vector<std::wstring> InternetShortcutLines(const std::wstring& url,
             L"IconFile=" + iconFile};
 }
 
-void CreateUrlFile(platform::Platform& platform, const std::wstring& filePath,
-                   const std::wstring& url, const std::wstring& iconIndex,
-                   const std::wstring& iconFile) {
-    WriteTextLines(platform.files, platform.locale, filePath,
-                   InternetShortcutLines(url, iconIndex, iconFile));
+void CreateUrlFile(platform::FileSystem& files, platform::Locale& locale,
+                   const std::wstring& filePath, const std::wstring& url,
+                   const std::wstring& iconIndex, const std::wstring& iconFile) {
+    WriteTextLines(files, locale, filePath, InternetShortcutLines(url, iconIndex, iconFile));
 }
 
 } // namespace vtrl::services

@@ -1,7 +1,8 @@
 #pragma once
 // Internet shortcut files (".url"): a link the shell opens in the browser.
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/locale.h"
 
 #include <string>
 #include <vector>
@@ -14,8 +15,8 @@ std::vector<std::wstring> InternetShortcutLines(const std::wstring& url,
                                                 const std::wstring& iconFile);
 
 // Writes the file in place of any old one; failures are silent.
-void CreateUrlFile(platform::Platform& platform, const std::wstring& filePath,
-                   const std::wstring& url, const std::wstring& iconIndex,
-                   const std::wstring& iconFile);
+void CreateUrlFile(platform::FileSystem& files, platform::Locale& locale,
+                   const std::wstring& filePath, const std::wstring& url,
+                   const std::wstring& iconIndex, const std::wstring& iconFile);
 
 } // namespace vtrl::services

@@ -75,18 +75,18 @@ SubscriptionOutcome InterpretReply(bool downloaded, const std::wstring& firstLin
     return outcome;
 }
 
-std::wstring BeginSubscription(platform::Platform& platform, const SystemFacts& facts,
-                               const Language& language, const SubscriptionFields& fields,
-                               const std::wstring& endpoint) {
-    SaveSetting(platform.registry, kAppKey, kSettingsSection, kSubscriptionEmailSetting,
-                fields.email);
-    return SubscriptionRequest(facts, language, GetCountryName(platform.locale), fields, endpoint);
+std::wstring BeginSubscription(platform::Registry& registry, platform::Locale& locale,
+                               const SystemFacts& facts, const Language& language,
+                               const SubscriptionFields& fields, const std::wstring& endpoint) {
+    SaveSetting(registry, kAppKey, kSettingsSection, kSubscriptionEmailSetting, fields.email);
+    return SubscriptionRequest(facts, language, GetCountryName(locale), fields, endpoint);
 }
 
 SubscriptionOutcome FinishSubscription(platform::Platform& platform, const SystemFacts& facts,
                                        const std::optional<std::string>& reply) {
     const std::wstring replyFile = facts.AppDataFolder + L"\\" + kSubscriptionReplyFileName;
-    const bool downloaded = StoreDownload(platform, reply, replyFile, kSubscriptionReplyLength);
+    const bool downloaded =
+        StoreDownload(platform.files, platform.locale, reply, replyFile, kSubscriptionReplyLength);
 
     std::wstring firstLine;
     if (platform.files.FileExists(replyFile)) {
@@ -102,7 +102,8 @@ SubscriptionOutcome FinishSubscription(platform::Platform& platform, const Syste
 SubscriptionOutcome Subscribe(platform::Platform& platform, const SystemFacts& facts,
                               const Language& language, const SubscriptionFields& fields,
                               const std::wstring& endpoint) {
-    const std::wstring request = BeginSubscription(platform, facts, language, fields, endpoint);
+    const std::wstring request =
+        BeginSubscription(platform.registry, platform.locale, facts, language, fields, endpoint);
     return FinishSubscription(platform, facts, platform.http.Get(request));
 }
 

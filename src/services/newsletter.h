@@ -59,8 +59,9 @@ SubscriptionOutcome InterpretReply(bool downloaded, const std::wstring& firstLin
 // The exchange in two halves, so that the download between them can run on another thread.
 // BeginSubscription saves the address and gives the request to send; FinishSubscription stores the
 // reply (nullopt: none came), reads and deletes the answer file, and tells what to show.
-std::wstring BeginSubscription(platform::Platform& platform, const SystemFacts& facts,
-                               const Language& language, const SubscriptionFields& fields,
+std::wstring BeginSubscription(platform::Registry& registry, platform::Locale& locale,
+                               const SystemFacts& facts, const Language& language,
+                               const SubscriptionFields& fields,
                                const std::wstring& endpoint = kVendorWebEndpoint);
 SubscriptionOutcome FinishSubscription(platform::Platform& platform, const SystemFacts& facts,
                                        const std::optional<std::string>& reply);

@@ -11,16 +11,17 @@ bool QualityConsentGiven(platform::Registry& registry) {
     return GetSetting(registry, kAppKey, kSettingsSection, kCipSetting) == L"YES";
 }
 
-bool SaveQualityConsent(platform::Platform& platform, const SystemFacts& facts, bool consent) {
+bool SaveQualityConsent(platform::FileSystem& files, platform::Registry& registry,
+                        const SystemFacts& facts, bool consent) {
     if (!consent) {
-        SaveSetting(platform.registry, kAppKey, kSettingsSection, kCipSetting, L"NO");
+        SaveSetting(registry, kAppKey, kSettingsSection, kCipSetting, L"NO");
         return false;
     }
     const std::wstring file = facts.DataFolder + L"\\" + kCipFileName;
-    if (platform.files.FileExists(file)) {
-        platform.files.Remove(file);
+    if (files.FileExists(file)) {
+        files.Remove(file);
     }
-    SaveSetting(platform.registry, kAppKey, kSettingsSection, kCipSetting, L"YES");
+    SaveSetting(registry, kAppKey, kSettingsSection, kCipSetting, L"YES");
     return true;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The quality-programme page of the framework dialog: the consent setting and its file.
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/registry.h"
 #include "services/settings_keys.h"
 #include "services/system_facts.h"
 
@@ -15,6 +16,7 @@ bool QualityConsentGiven(platform::Registry& registry);
 
 // Saves the choice; for a consent also deletes the programme file. True when the window is to
 // thank the user ("CIP"/"THANKS"). The page then ends the process either way.
-bool SaveQualityConsent(platform::Platform& platform, const SystemFacts& facts, bool consent);
+bool SaveQualityConsent(platform::FileSystem& files, platform::Registry& registry,
+                        const SystemFacts& facts, bool consent);
 
 } // namespace vtrl::services

@@ -164,20 +164,22 @@ void UpdateCheckReminder(platform::Platform& platform, const SystemFacts& facts,
 
 bool HttpGet(platform::Platform& platform, const std::wstring& url, const std::wstring& filePath,
              std::int32_t expectedLength) {
-    return StoreDownload(platform, platform.http.Get(url), filePath, expectedLength);
+    return StoreDownload(platform.files, platform.locale, platform.http.Get(url), filePath,
+                         expectedLength);
 }
 
-bool StoreDownload(platform::Platform& platform, const std::optional<std::string>& reply,
-                   const std::wstring& filePath, std::int32_t expectedLength) {
+bool StoreDownload(platform::FileSystem& files, platform::Locale& locale,
+                   const std::optional<std::string>& reply, const std::wstring& filePath,
+                   std::int32_t expectedLength) {
     if (!reply) {
         return false;
     }
-    const std::wstring body = platform.locale.FromAnsi(*reply);
+    const std::wstring body = locale.FromAnsi(*reply);
     if (expectedLength < 0 || body.size() != static_cast<std::size_t>(expectedLength)) {
         return false;
     }
     // The whole file is replaced: a longer old file must not keep its tail behind the new body.
-    return platform.files.ReplaceAll(filePath, EncodeText(platform.locale, body));
+    return files.ReplaceAll(filePath, EncodeText(locale, body));
 }
 
 } // namespace vtrl::services

@@ -66,7 +66,8 @@ void UpdateCheckReminder(platform::Platform& platform, const SystemFacts& facts,
 bool HttpGet(platform::Platform& platform, const std::wstring& url, const std::wstring& filePath,
              std::int32_t expectedLength);
 // The second half of HttpGet, for a reply downloaded elsewhere (nullopt: none came).
-bool StoreDownload(platform::Platform& platform, const std::optional<std::string>& reply,
-                   const std::wstring& filePath, std::int32_t expectedLength);
+bool StoreDownload(platform::FileSystem& files, platform::Locale& locale,
+                   const std::optional<std::string>& reply, const std::wstring& filePath,
+                   std::int32_t expectedLength);
 
 } // namespace vtrl::services

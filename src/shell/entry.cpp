@@ -22,7 +22,8 @@ namespace {
 void ShowHandOffPopup(EntryContext& context, const std::wstring& commandLine,
                       const std::wstring& word, monitor::PopupNotice notice) {
     const std::wstring name = monitor::HandOffNameIn(commandLine, word);
-    auto handOff = monitor::TakeHandOffFile(context.platform, context.facts.DataFolder, name);
+    auto handOff = monitor::TakeHandOffFile(context.platform.files, context.platform.locale,
+                                            context.facts.DataFolder, name);
     if (!handOff) {
         return;
     }

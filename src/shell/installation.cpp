@@ -237,7 +237,7 @@ void Install(platform::Platform& platform, const services::SystemFacts& facts,
     services::CreateLinkFile(platform.links, layout.programShortcut, layout.exePath, L"", folder,
                              L"", L"");
     services::CreateUrlFile(
-        platform,
+        platform.files, platform.locale,
         layout.programGroup + L"\\" +
             services::GetText(platform, language, L"SHORTCUTS", L"TOSITE") + L".url",
         services::OpenWebLink(platform, facts, language, services::kTopicSite, L"", true), L"",

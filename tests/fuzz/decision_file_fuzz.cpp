@@ -137,7 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fake.files.AddFile(path, file);
 
     Decisions decisions;
-    vtrl::decisions::LoadDecisions(platform, vtrl::fuzz::kDataFolder, decisions);
+    vtrl::decisions::LoadDecisions(platform.files, platform.locale, vtrl::fuzz::kDataFolder,
+                                   decisions);
     VTRL_FUZZ_CHECK(!decisions.FileUnreadable);
     CheckDense(decisions);
     const std::vector<DecisionEntry> expected = ReadFileOracle(fake.locale, file);
@@ -166,7 +167,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         VTRL_FUZZ_CHECK(ReadFileOracle(fake.locale, *written) == after);
 
         Decisions reloaded;
-        vtrl::decisions::LoadDecisions(platform, vtrl::fuzz::kDataFolder, reloaded);
+        vtrl::decisions::LoadDecisions(platform.files, platform.locale, vtrl::fuzz::kDataFolder,
+                                       reloaded);
         VTRL_FUZZ_CHECK(InUse(reloaded) == after);
         VTRL_FUZZ_CHECK(reloaded.DecisionLastIndex == decisions.DecisionLastIndex);
 

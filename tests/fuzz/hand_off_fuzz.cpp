@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fake.files.AddFile(outside, "keep\r\nme\r\n");
     const std::size_t filesBefore = fake.files.FileCount();
-    const auto taken = vtrl::monitor::TakeHandOffFile(fake.Get(), folder, name);
+    const auto taken =
+        vtrl::monitor::TakeHandOffFile(fake.Get().files, fake.Get().locale, folder, name);
     VTRL_FUZZ_CHECK(fake.files.Content(outside) == std::string("keep\r\nme\r\n"));
     if (!plain) {
         VTRL_FUZZ_CHECK(!taken.has_value());
@@ -71,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VTRL_FUZZ_CHECK(written.has_value());
     VTRL_FUZZ_CHECK(vtrl::monitor::IsHandOffName(*written));
     VTRL_FUZZ_CHECK(written->find_first_not_of(L"0123456789") == std::wstring::npos);
-    const auto back = vtrl::monitor::TakeHandOffFile(fake.Get(), folder, *written);
+    const auto back =
+        vtrl::monitor::TakeHandOffFile(fake.Get().files, fake.Get().locale, folder, *written);
     // Names and folders of existing files never hold line breaks; other texts may not survive.
     const bool oneLineEach = handOff.folder.find_first_of(L"\r\n") == std::wstring::npos &&
                              handOff.exeName.find_first_of(L"\r\n") == std::wstring::npos;

@@ -209,7 +209,7 @@ TEST_F(BackupLogTest, PastWeekFilterAtExactlySevenDays) {
 TEST_F(BackupLogTest, MissingLogListsNothingAndClearDeletes) {
     EXPECT_TRUE(ListBackupEntries(fixture.Get(), kDataFolder, false).displayLines.empty());
     Log(L"c:\\p", L"a.exe", L"");
-    EXPECT_TRUE(ClearBackupLog(fixture.Get(), kDataFolder));
+    EXPECT_TRUE(ClearBackupLog(fixture.Get().files, fixture.Get().locks, kDataFolder));
     EXPECT_FALSE(fixture.fake.files.FileExists(Path()));
 }
 

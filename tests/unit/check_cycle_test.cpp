@@ -95,7 +95,7 @@ protected:
     void DecideIn(const std::wstring& folder, const std::wstring& exe, const wchar_t* status,
                   bool kill, bool remove) {
         decisions::Decisions table;
-        decisions::LoadDecisions(fake.Get(), facts.DataFolder, table);
+        decisions::LoadDecisions(fake.Get().files, fake.Get().locale, facts.DataFolder, table);
         ASSERT_TRUE(decisions::SaveDecision(fake.Get(), facts.DataFolder, table, folder, exe, L"",
                                             kill, remove, status));
     }
@@ -322,7 +322,7 @@ TEST_F(CheckCycle, AMissingProgramsRecordIsTreatedLikeAnyOther) {
                            {platform::kRegSz, services::EncodeRegSz(L"C:\\Lost\\lost.exe")});
     fake.processes.Start(L"C:\\Elsewhere\\gone.exe");
     decisions::Decisions decided;
-    decisions::LoadDecisions(fake.Get(), facts.DataFolder, decided);
+    decisions::LoadDecisions(fake.Get().files, fake.Get().locale, facts.DataFolder, decided);
     ASSERT_TRUE(decisions::SaveDecision(fake.Get(), facts.DataFolder, decided, L"C:\\Gone",
                                         L"gone.exe", L"-x", true, true,
                                         decisions::kStatusRestricted));

@@ -17,7 +17,9 @@ class DecisionDatabaseTest : public ::testing::Test {
 protected:
     std::wstring Path() const { return DecisionFilePath(kDataFolder); }
     std::string FileText() const { return fixture.fake.files.Content(Path()).value_or("<none>"); }
-    void Load() { LoadDecisions(fixture.Get(), kDataFolder, decisions); }
+    void Load() {
+        LoadDecisions(fixture.Get().files, fixture.Get().locale, kDataFolder, decisions);
+    }
     bool Save(const std::wstring& folder, const std::wstring& name, const std::wstring& arguments,
               bool kill, bool remove, const std::wstring& status) {
         return static_cast<bool>(SaveDecision(fixture.Get(), kDataFolder, decisions, folder, name,
@@ -58,7 +60,7 @@ TEST_F(DecisionDatabaseTest, RoundTripThroughTheFile) {
     Save(L"c:\\b", L"two.exe", L"", false, false, L"0");
     Save(L"c:\\c", L"three.exe", L"Y", true, false, L"1");
     Decisions reloaded;
-    LoadDecisions(fixture.Get(), kDataFolder, reloaded);
+    LoadDecisions(fixture.Get().files, fixture.Get().locale, kDataFolder, reloaded);
     ASSERT_EQ(reloaded.DecisionLastIndex, 2);
     for (int slot = 0; slot <= 2; ++slot) {
         EXPECT_EQ(reloaded.DecisionTable[slot], decisions.DecisionTable[slot]) << slot;
@@ -86,7 +88,7 @@ TEST_F(DecisionDatabaseTest, StatusUpperCasedAndEmptyStatusKept) {
     EXPECT_EQ(FileText(), Entry("c:\\a", "x.exe", "", "N", "Y", "") +
                               Entry("c:\\b", "y.exe", "", "N", "N", "Z"));
     Decisions reloaded;
-    LoadDecisions(fixture.Get(), kDataFolder, reloaded);
+    LoadDecisions(fixture.Get().files, fixture.Get().locale, kDataFolder, reloaded);
     EXPECT_EQ(reloaded.DecisionTable[0].Status, L"");
     // Another save rewrites the unknown statuses unchanged.
     SaveDecision(fixture.Get(), kDataFolder, reloaded, L"c:\\c", L"w.exe", L"", false, false, L"1");
@@ -202,7 +204,7 @@ TEST_F(DecisionDatabaseTest, FailedWriteReportedAndFileKept) {
 TEST_F(DecisionDatabaseTest, ClearDeletesFileAndEmptiesTable) {
     Load();
     Save(L"c:\\a", L"b.exe", L"", false, false, L"1");
-    EXPECT_TRUE(ClearDecisions(fixture.Get(), kDataFolder, decisions));
+    EXPECT_TRUE(ClearDecisions(fixture.Get().files, fixture.Get().locks, kDataFolder, decisions));
     EXPECT_FALSE(fixture.fake.files.FileExists(Path()));
     EXPECT_EQ(decisions.DecisionLastIndex, -1);
     EXPECT_FALSE(decisions.DecisionTable[0].InUse);
@@ -216,7 +218,7 @@ TEST_F(DecisionDatabaseTest, StaleTableKeepsADecisionSavedMeanwhile) {
     Load();
     ASSERT_TRUE(Save(L"c:\\a", L"first.exe", L"", false, false, L"1"));
     Decisions otherWindow;
-    LoadDecisions(fixture.Get(), kDataFolder, otherWindow);
+    LoadDecisions(fixture.Get().files, fixture.Get().locale, kDataFolder, otherWindow);
     ASSERT_TRUE(SaveDecision(fixture.Get(), kDataFolder, otherWindow, L"c:\\b", L"other.exe", L"",
                              true, true, L"2"));
     ASSERT_TRUE(Save(L"c:\\a", L"first.exe", L"", false, false, L"2"));
@@ -252,7 +254,9 @@ TEST_F(DecisionDatabaseTest, BusyWriterChangesNothing) {
                            false, L"2")
                   .outcome,
               StoreOutcome::Busy);
-    EXPECT_EQ(ClearDecisions(fixture.Get(), kDataFolder, decisions).outcome, StoreOutcome::Busy);
+    EXPECT_EQ(
+        ClearDecisions(fixture.Get().files, fixture.Get().locks, kDataFolder, decisions).outcome,
+        StoreOutcome::Busy);
     EXPECT_EQ(FileText(), stored);
     EXPECT_EQ(decisions.DecisionLastIndex, 0);
     // Another data folder has a turn of its own.

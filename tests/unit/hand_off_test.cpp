@@ -108,21 +108,24 @@ TEST_F(HandOffFiles, TheLongestWrittenNameIsAcceptedByTheReader) {
     ASSERT_TRUE(name);
     EXPECT_EQ(*name, stem + std::to_wstring(kHandOffNameAttempts));
     EXPECT_TRUE(IsHandOffName(*name)) << *name;
-    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, *name), (HandOff{L"c:\\p", L"q.exe"}));
+    EXPECT_EQ(TakeHandOffFile(fake.Get().files, fake.Get().locale, kDataFolder, *name),
+              (HandOff{L"c:\\p", L"q.exe"}));
 }
 
 TEST_F(HandOffFiles, DataFilesNamedOnTheCommandLineStayByteIdentical) {
     const std::string actions = "c:\\tools\r\ntool.exe\r\n\r\nY\r\nY\r\n2\r\n";
     for (const wchar_t* name : {L"ActionsDB.txt", L"BackupAndLog.txt"}) {
         fake.files.AddFile(PathOf(name), actions);
-        EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, name), std::nullopt) << name;
+        EXPECT_EQ(TakeHandOffFile(fake.Get().files, fake.Get().locale, kDataFolder, name),
+                  std::nullopt)
+            << name;
         EXPECT_EQ(fake.files.Content(PathOf(name)), actions) << name;
     }
 }
 
 TEST_F(HandOffFiles, TakeReadsTheTwoLinesAndDeletesTheFile) {
     fake.files.AddFile(PathOf(L"12345"), "c:\\tools\r\ntool.exe\r\nextra line\r\n");
-    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, L"12345"),
+    EXPECT_EQ(TakeHandOffFile(fake.Get().files, fake.Get().locale, kDataFolder, L"12345"),
               (HandOff{L"c:\\tools", L"tool.exe"}));
     EXPECT_FALSE(fake.files.FileExists(PathOf(L"12345")));
 }
@@ -130,16 +133,21 @@ TEST_F(HandOffFiles, TakeReadsTheTwoLinesAndDeletesTheFile) {
 TEST_F(HandOffFiles, TakeRoundTripsWhatTheWriterWrote) {
     const auto name = WriteHandOffFile(fake.Get(), kDataFolder, {L"c:\\p q", L"r.exe"});
     ASSERT_TRUE(name);
-    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, *name), (HandOff{L"c:\\p q", L"r.exe"}));
-    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, *name), std::nullopt);
+    EXPECT_EQ(TakeHandOffFile(fake.Get().files, fake.Get().locale, kDataFolder, *name),
+              (HandOff{L"c:\\p q", L"r.exe"}));
+    EXPECT_EQ(TakeHandOffFile(fake.Get().files, fake.Get().locale, kDataFolder, *name),
+              std::nullopt);
 }
 
 TEST_F(HandOffFiles, MissingOrShortFilesGiveNothingAndStay) {
-    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, L"999"), std::nullopt);
+    EXPECT_EQ(TakeHandOffFile(fake.Get().files, fake.Get().locale, kDataFolder, L"999"),
+              std::nullopt);
     fake.files.AddFile(PathOf(L"1"), "c:\\tools\r\n");
     fake.files.AddFile(PathOf(L"2"), "");
-    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, L"1"), std::nullopt);
-    EXPECT_EQ(TakeHandOffFile(fake.Get(), kDataFolder, L"2"), std::nullopt);
+    EXPECT_EQ(TakeHandOffFile(fake.Get().files, fake.Get().locale, kDataFolder, L"1"),
+              std::nullopt);
+    EXPECT_EQ(TakeHandOffFile(fake.Get().files, fake.Get().locale, kDataFolder, L"2"),
+              std::nullopt);
     EXPECT_TRUE(fake.files.FileExists(PathOf(L"1")));
     EXPECT_TRUE(fake.files.FileExists(PathOf(L"2")));
 }
@@ -195,12 +203,13 @@ TEST_F(HandOffFiles, NamesOutsideTheDataFolderNeverReachTheFileSystem) {
         fake.changes,  fake.locks, fake.environment, fake.signatures, fake.clipboard};
     for (const std::wstring name :
          {L"..\\x", L"..\\..\\..\\..\\x", L"C:\\x", L"../x", L"CON", L""}) {
-        EXPECT_EQ(TakeHandOffFile(watched, kDataFolder, name), std::nullopt) << name;
+        EXPECT_EQ(TakeHandOffFile(watched.files, watched.locale, kDataFolder, name), std::nullopt)
+            << name;
     }
     EXPECT_EQ(files.touched, std::vector<std::wstring>{});
     // The same gate lets a plain name through to exactly one file in the folder.
     fake.files.AddFile(PathOf(L"7"), "c:\\p\r\nq.exe\r\n");
-    EXPECT_TRUE(TakeHandOffFile(watched, kDataFolder, L"7"));
+    EXPECT_TRUE(TakeHandOffFile(watched.files, watched.locale, kDataFolder, L"7"));
     for (const std::wstring& path : files.touched) {
         EXPECT_EQ(path, PathOf(L"7"));
     }

@@ -437,7 +437,8 @@ TEST(InternetShortcutTest, FourLinesReplacingAnOldFile) {
     fakes::FakePlatform fake;
     const std::wstring path = L"C:\\users\\tester\\Desktop\\site.url";
     fake.files.AddFile(path, "an older and much longer file that must not leave its tail behind");
-    services::CreateUrlFile(fake.Get(), path, L"https://example.test/?a=1&b=2", L"0", L"C:\\x.ico");
+    services::CreateUrlFile(fake.Get().files, fake.Get().locale, path,
+                            L"https://example.test/?a=1&b=2", L"0", L"C:\\x.ico");
     EXPECT_EQ(*fake.files.Content(path), "[InternetShortcut]\r\nURL=https://example.test/?a=1&b=2"
                                          "\r\nIconIndex=0\r\nIconFile=C:\\x.ico\r\n");
 }

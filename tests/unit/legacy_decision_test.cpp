@@ -34,7 +34,7 @@ protected:
     std::map<std::wstring, std::wstring> Statuses(const std::string& file) {
         fake.files.AddFile(facts.DataFolder + L"\\ActionsDB.txt", file);
         decisions::Decisions decisions;
-        decisions::LoadDecisions(fake.Get(), facts.DataFolder, decisions);
+        decisions::LoadDecisions(fake.Get().files, fake.Get().locale, facts.DataFolder, decisions);
         StartupInventory inventory;
         ScanStartupRecords(fake.Get(), facts, inventory, {});
         std::map<std::wstring, std::wstring> statuses;

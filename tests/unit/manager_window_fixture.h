@@ -101,7 +101,7 @@ protected:
     // The decisions as a fresh process reads them.
     decisions::Decisions StoredDecisions() {
         decisions::Decisions stored;
-        decisions::LoadDecisions(fake.Get(), facts.DataFolder, stored);
+        decisions::LoadDecisions(fake.Get().files, fake.Get().locale, facts.DataFolder, stored);
         return stored;
     }
     void Decide(const std::wstring& folder, const std::wstring& exe, const std::wstring& status,

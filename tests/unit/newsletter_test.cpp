@@ -167,13 +167,13 @@ TEST(QualityProgrammeTest, ConsentDeletesTheFileAndThanks) {
     fake.files.AddFile(file, "x");
     EXPECT_FALSE(QualityConsentGiven(fake.registry));
 
-    EXPECT_TRUE(SaveQualityConsent(fake.Get(), facts, true));
+    EXPECT_TRUE(SaveQualityConsent(fake.Get().files, fake.Get().registry, facts, true));
     EXPECT_FALSE(fake.files.FileExists(file));
     EXPECT_EQ(GetSetting(fake.registry, kAppKey, L"Settings", L"CIP"), L"YES");
     EXPECT_TRUE(QualityConsentGiven(fake.registry));
 
     fake.files.AddFile(file, "x");
-    EXPECT_FALSE(SaveQualityConsent(fake.Get(), facts, false));
+    EXPECT_FALSE(SaveQualityConsent(fake.Get().files, fake.Get().registry, facts, false));
     EXPECT_TRUE(fake.files.FileExists(file));
     EXPECT_EQ(GetSetting(fake.registry, kAppKey, L"Settings", L"CIP"), L"NO");
     EXPECT_FALSE(QualityConsentGiven(fake.registry));

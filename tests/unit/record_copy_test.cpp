@@ -281,7 +281,7 @@ TEST_F(RecordCopyTest, ClearingTheLogClearsTheCopies) {
     SetValue(L"Tool", platform::kRegExpandSz, expandData);
     ASSERT_TRUE(RemoveStartupRecord(P(), kDataFolder, RunRecord(L"Tool")));
     ASSERT_EQ(fixture.fake.files.ListFolder(RecordCopyFolder(kDataFolder), L"*").size(), 1u);
-    ASSERT_TRUE(ClearBackupLog(P(), kDataFolder));
+    ASSERT_TRUE(ClearBackupLog(P().files, P().locks, kDataFolder));
     EXPECT_TRUE(fixture.fake.files.ListFolder(RecordCopyFolder(kDataFolder), L"*").empty());
     EXPECT_FALSE(fixture.fake.files.FileExists(BackupLogPath(kDataFolder)));
 }

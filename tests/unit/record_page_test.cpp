@@ -40,7 +40,7 @@ protected:
 
 TEST_F(RecordPageTest, OpensWithTheRecordAndItsStoredDecision) {
     decisions::Decisions table;
-    decisions::LoadDecisions(fake.Get(), facts.DataFolder, table);
+    decisions::LoadDecisions(fake.Get().files, fake.Get().locale, facts.DataFolder, table);
     decisions::SaveDecision(fake.Get(), facts.DataFolder, table, L"C:\\TOOLS", L"TOOL.EXE", L"-min",
                             false, true, decisions::kStatusRestricted);
     Main& main = Open();
@@ -228,7 +228,7 @@ TEST_F(RecordPageTest, AStaleTableKeepsADecisionAnotherProcessSavedMeanwhile) {
     Main& main = Open();
     RecordPage& page = main.recordPage;
     decisions::Decisions agent;
-    decisions::LoadDecisions(fake.Get(), facts.DataFolder, agent);
+    decisions::LoadDecisions(fake.Get().files, fake.Get().locale, facts.DataFolder, agent);
     ASSERT_TRUE(decisions::SaveDecision(fake.Get(), facts.DataFolder, agent, L"C:\\Apps",
                                         L"other.exe", L"", true, true, L"2"));
     main.BAexe_Click(0);

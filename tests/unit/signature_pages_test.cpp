@@ -26,7 +26,7 @@ protected:
     }
     std::vector<std::wstring> Publishers() {
         decisions::PublisherRules rules;
-        decisions::LoadPublisherRules(fake.Get(), facts.DataFolder, rules);
+        decisions::LoadPublisherRules(fake.Get().files, fake.Get().locale, facts.DataFolder, rules);
         return rules.Publishers;
     }
 };

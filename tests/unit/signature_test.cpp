@@ -246,7 +246,7 @@ protected:
         record.ExeFolder = L"C:\\PROGRAM FILES\\VENDOR";
         record.ExeName = L"tool.exe";
         record.Signature = {inventory::SignatureStatus::Verified, L"Vendor Ltd", L"", L"aa"};
-        LoadDecisions(fake.Get(), kDataFolder, decisions);
+        LoadDecisions(fake.Get().files, fake.Get().locale, kDataFolder, decisions);
     }
     std::wstring StatusOf(inventory::StartupRecord r) {
         return LookupRecordDecision(fake.locale, decisions, rules, r).Status;
@@ -269,7 +269,7 @@ TEST_F(PublisherRulesTest, StoredBesideTheDecisionsAndRemovable) {
     EXPECT_EQ(fake.files.Content(PublisherRulesPath(kDataFolder)), "Vendor Ltd\r\nOther Inc\r\n");
 
     PublisherRules loaded;
-    LoadPublisherRules(fake.Get(), kDataFolder, loaded);
+    LoadPublisherRules(fake.Get().files, fake.Get().locale, kDataFolder, loaded);
     EXPECT_EQ(loaded, rules);
     ASSERT_TRUE(RemovePublisherRule(fake.Get(), kDataFolder, rules, L"Vendor Ltd"));
     EXPECT_EQ(rules.Publishers, std::vector<std::wstring>{L"Other Inc"});

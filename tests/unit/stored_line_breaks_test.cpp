@@ -30,20 +30,20 @@ protected:
 // decision_file_fuzz input "\n\n": one save whose folder is a lone LF made a 12-line file.
 TEST_F(StoredLineBreaksTest, DecisionWithLineFeedFolderReloadsAsSaved) {
     Decisions decisions;
-    LoadDecisions(fixture.Get(), kDataFolder, decisions);
+    LoadDecisions(fixture.Get().files, fixture.Get().locale, kDataFolder, decisions);
     ASSERT_TRUE(
         SaveDecision(fixture.Get(), kDataFolder, decisions, L"\n", L"", L"", false, false, L""));
     EXPECT_EQ(fixture.fake.files.Content(DecisionFilePath(kDataFolder)),
               std::string("\r\n \r\n\r\n\r\nN\r\nN\r\n\r\n\r\n\r\n\r\n\r\n"));
     Decisions reloaded;
-    LoadDecisions(fixture.Get(), kDataFolder, reloaded);
+    LoadDecisions(fixture.Get().files, fixture.Get().locale, kDataFolder, reloaded);
     EXPECT_EQ(reloaded.DecisionLastIndex, 0);
     EXPECT_EQ(reloaded.DecisionTable[0], decisions.DecisionTable[0]);
 }
 
 TEST_F(StoredLineBreaksTest, ArgumentsWithLineBreaksCannotShiftOtherDecisions) {
     Decisions decisions;
-    LoadDecisions(fixture.Get(), kDataFolder, decisions);
+    LoadDecisions(fixture.Get().files, fixture.Get().locale, kDataFolder, decisions);
     // Arguments built to read as a second, approving entry if written as they are.
     const std::wstring crafted = L"x\r\nN\r\nN\r\n1\r\n\r\n\r\n\r\n\r\n\r\nc:\\evil\r\nevil.exe";
     ASSERT_TRUE(SaveDecision(fixture.Get(), kDataFolder, decisions, L"C:\\Evil", L"Evil.exe",
@@ -52,7 +52,7 @@ TEST_F(StoredLineBreaksTest, ArgumentsWithLineBreaksCannotShiftOtherDecisions) {
                              false, true, kStatusRestricted));
 
     Decisions reloaded;
-    LoadDecisions(fixture.Get(), kDataFolder, reloaded);
+    LoadDecisions(fixture.Get().files, fixture.Get().locale, kDataFolder, reloaded);
     ASSERT_EQ(reloaded.DecisionLastIndex, 1);
     EXPECT_EQ(reloaded.DecisionTable[0], decisions.DecisionTable[0]);
     EXPECT_EQ(reloaded.DecisionTable[1], decisions.DecisionTable[1]);

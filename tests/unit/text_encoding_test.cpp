@@ -125,13 +125,13 @@ TEST_F(TextEncodingTest, DecisionForAFolderOutsideTheAnsiCodePageMatchesAfterRel
     const std::wstring data = L"C:\\d";
     const std::wstring folder = L"c:\\users\\\u0142ukasz\\tools";
     decisions::Decisions saved;
-    decisions::LoadDecisions(fake.Get(), data, saved);
+    decisions::LoadDecisions(fake.Get().files, fake.Get().locale, data, saved);
     ASSERT_TRUE(decisions::SaveDecision(fake.Get(), data, saved, folder, kChinese, L"", true, true,
                                         decisions::kStatusRestricted));
     EXPECT_TRUE(fake.files.Content(decisions::DecisionFilePath(data))->starts_with("\xEF\xBB\xBF"));
 
     decisions::Decisions reloaded;
-    decisions::LoadDecisions(fake.Get(), data, reloaded);
+    decisions::LoadDecisions(fake.Get().files, fake.Get().locale, data, reloaded);
     inventory::StartupRecord record;
     record.ExeFolder = folder;
     record.ExeName = kChinese;

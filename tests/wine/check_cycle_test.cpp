@@ -170,7 +170,7 @@ TEST_F(CheckCycleWineTest, RestrictedRecordIsDeletedLoggedAnnouncedAndEnded) {
     services::SaveSetting(r.registry, services::kAppKey, L"Settings", L"NotifiWin", L"");
     WriteRunValue(L"CycleTarget", L"\"" + target + L"\" wait");
     decisions::Decisions table;
-    decisions::LoadDecisions(r, facts.DataFolder, table);
+    decisions::LoadDecisions(r.files, r.locale, facts.DataFolder, table);
     ASSERT_TRUE(decisions::SaveDecision(r, facts.DataFolder, table, base, L"cycle_target.exe",
                                         L"wait", true, true, decisions::kStatusRestricted));
     StartTarget();
@@ -194,7 +194,7 @@ TEST_F(CheckCycleWineTest, RestrictedRecordIsDeletedLoggedAnnouncedAndEnded) {
     const std::wstring prefix = services::OwnCommandLine(facts, services::kRemovalWord, L"");
     ASSERT_TRUE(launcher.started[0].starts_with(prefix)) << launcher.started[0];
     const std::wstring name = launcher.started[0].substr(prefix.size());
-    const auto handOff = monitor::TakeHandOffFile(r, facts.DataFolder, name);
+    const auto handOff = monitor::TakeHandOffFile(r.files, r.locale, facts.DataFolder, name);
     ASSERT_TRUE(handOff) << name;
     EXPECT_EQ(handOff->folder, r.locale.ToLower(base));
     EXPECT_EQ(handOff->exeName, L"cycle_target.exe");
@@ -217,7 +217,7 @@ TEST_F(CheckCycleWineTest, ANamesakeInAnotherFolderKeepsRunningWhileTheDottedOne
     }
     WriteRunValue(L"Dotted", L"\"" + restricted + L"\" wait");
     decisions::Decisions table;
-    decisions::LoadDecisions(r, facts.DataFolder, table);
+    decisions::LoadDecisions(r.files, r.locale, facts.DataFolder, table);
     ASSERT_TRUE(decisions::SaveDecision(r, facts.DataFolder, table, base, L"my.tool.exe", L"wait",
                                         true, false, decisions::kStatusRestricted));
     win32::unique_kernel_handle ended = Start(restricted);
@@ -252,7 +252,7 @@ TEST_F(CheckCycleWineTest, AValueNameWithANulLeavesItsPrefixSiblingAlone) {
     const std::wstring odd(L"Tool\0hidden", 11);
     ASSERT_TRUE(WriteNativeRunValue(odd, L"\"" + target + L"\" wait"));
     decisions::Decisions table;
-    decisions::LoadDecisions(r, facts.DataFolder, table);
+    decisions::LoadDecisions(r.files, r.locale, facts.DataFolder, table);
     ASSERT_TRUE(decisions::SaveDecision(r, facts.DataFolder, table, base, L"cycle_target.exe",
                                         L"wait", false, true, decisions::kStatusRestricted));
 

@@ -175,7 +175,7 @@ TEST_F(CrashTest, KilledWriterLeavesOldOrNewContent) {
             << *logBytes;
 
         decisions::Decisions loaded;
-        decisions::LoadDecisions(real.Get(), folder, loaded);
+        decisions::LoadDecisions(real.Get().files, real.Get().locale, folder, loaded);
         ASSERT_FALSE(loaded.FileUnreadable);
         ASSERT_EQ(loaded.DecisionLastIndex, *decisionBytes == oneDecision ? 0 : 1);
         ASSERT_EQ(decisions::ParseBackupLines(Lines(logPath)).size(), 2u);

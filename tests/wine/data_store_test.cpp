@@ -171,7 +171,7 @@ TEST_F(DataStoreWineTest, DamagedDecisionFileIsKeptAsideByteForByte) {
     const std::string damaged = std::string("\xff\xfe\r\0c\0:\0\r\0", 10) + "stray\r\n";
     ASSERT_TRUE(r.files.ReplaceAll(path, damaged));
     decisions::Decisions table;
-    decisions::LoadDecisions(r, facts.DataFolder, table);
+    decisions::LoadDecisions(r.files, r.locale, facts.DataFolder, table);
     ASSERT_TRUE(decisions::SaveDecision(r, facts.DataFolder, table, L"C:\\Tools", L"tool.exe", L"",
                                         false, false, decisions::kStatusApproved));
     EXPECT_EQ(testing_support::ReadFileBytes(facts.DataFolder + L"\\ActionsDB.unreadable.txt"),

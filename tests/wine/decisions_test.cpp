@@ -111,7 +111,7 @@ protected:
     }
     void ExpectApproved(const inventory::StartupRecord& record) {
         decisions::Decisions stored;
-        decisions::LoadDecisions(real.Get(), dataFolder, stored);
+        decisions::LoadDecisions(real.Get().files, real.Get().locale, dataFolder, stored);
         inventory::StartupRecord lookedUp = record;
         EXPECT_EQ(decisions::LookupDecision(real.Get().locale, stored, lookedUp).Status, L"1");
         EXPECT_EQ(stored.DecisionLastIndex, 0);

@@ -101,8 +101,8 @@ TEST_F(RealNewsletterTest, RequestAndAnswersThroughTheHttpStack) {
 TEST_F(RealNewsletterTest, UrlFileAndQualityFile) {
     auto& platform = real.Get();
     const std::wstring url = scratch + L"\\Vantorel on the Web.url";
-    services::CreateUrlFile(platform, url, L"https://www.vantorel.example/check.php?to=site", L"",
-                            L"");
+    services::CreateUrlFile(platform.files, platform.locale, url,
+                            L"https://www.vantorel.example/check.php?to=site", L"", L"");
     EXPECT_EQ(platform.files.ReadAll(url).value_or(""),
               "[InternetShortcut]\r\nURL=https://www.vantorel.example/check.php?to=site\r\n"
               "IconIndex=\r\nIconFile=\r\n");
@@ -113,10 +113,10 @@ TEST_F(RealNewsletterTest, UrlFileAndQualityFile) {
 
     const std::wstring cip = scratch + L"\\cip.txt";
     ASSERT_TRUE(platform.files.ReplaceAll(cip, "x"));
-    EXPECT_FALSE(services::SaveQualityConsent(platform, facts, false));
+    EXPECT_FALSE(services::SaveQualityConsent(platform.files, platform.registry, facts, false));
     EXPECT_TRUE(platform.files.FileExists(cip));
     EXPECT_FALSE(services::QualityConsentGiven(platform.registry));
-    EXPECT_TRUE(services::SaveQualityConsent(platform, facts, true));
+    EXPECT_TRUE(services::SaveQualityConsent(platform.files, platform.registry, facts, true));
     EXPECT_FALSE(platform.files.FileExists(cip));
     EXPECT_TRUE(services::QualityConsentGiven(platform.registry));
 }

@@ -134,7 +134,7 @@ TEST_F(SafeTextWineTest, DecisionForAFolderOutsideTheAnsiCodePageIsRemovedAndRes
                   ERROR_SUCCESS);
     }
     decisions::Decisions table;
-    decisions::LoadDecisions(r, facts.DataFolder, table);
+    decisions::LoadDecisions(r.files, r.locale, facts.DataFolder, table);
     ASSERT_TRUE(decisions::SaveDecision(r, facts.DataFolder, table, folder, L"tool.exe", L"wait",
                                         false, true, decisions::kStatusRestricted));
     const auto stored =
@@ -178,7 +178,7 @@ TEST_F(SafeTextWineTest, DecisionForAFolderOutsideTheAnsiCodePageIsRemovedAndRes
               ERROR_SUCCESS);
     EXPECT_EQ(std::wstring(restored), command);
     decisions::Decisions reloaded;
-    decisions::LoadDecisions(r, facts.DataFolder, reloaded);
+    decisions::LoadDecisions(r.files, r.locale, facts.DataFolder, reloaded);
     inventory::StartupRecord record;
     record.ExeFolder = folder;
     record.ExeName = L"tool.exe";

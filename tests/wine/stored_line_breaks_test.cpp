@@ -89,14 +89,14 @@ TEST_F(StoredLineBreaksWineTest, RemovalAndDecisionKeepTheirLines) {
     EXPECT_EQ(logged[1].CommandLine, L"c:\\windows\\notepad.exe -a  N  N  1");
 
     decisions::Decisions table;
-    decisions::LoadDecisions(real.Get(), dataFolder, table);
+    decisions::LoadDecisions(real.Get().files, real.Get().locale, dataFolder, table);
     ASSERT_TRUE(decisions::SaveDecision(real.Get(), dataFolder, table, record.ExeFolder,
                                         record.ExeName, record.Arguments, true, true,
                                         decisions::kStatusRestricted));
     ASSERT_TRUE(decisions::SaveDecision(real.Get(), dataFolder, table, L"c:\\a", L"first.exe", L"",
                                         false, false, decisions::kStatusApproved));
     decisions::Decisions reloaded;
-    decisions::LoadDecisions(real.Get(), dataFolder, reloaded);
+    decisions::LoadDecisions(real.Get().files, real.Get().locale, dataFolder, reloaded);
     ASSERT_EQ(reloaded.DecisionLastIndex, 1);
     EXPECT_EQ(reloaded.DecisionTable[0], table.DecisionTable[0]);
     EXPECT_EQ(reloaded.DecisionTable[1], table.DecisionTable[1]);

@@ -195,7 +195,7 @@ public:
         CreateDirectoryW(folder_.c_str(), nullptr);
         const std::wstring fixture = facts_.ProgramFolder + L"\\version_full.exe";
         decisions::Decisions table;
-        decisions::LoadDecisions(platform_, facts_.DataFolder, table);
+        decisions::LoadDecisions(platform_.files, platform_.locale, facts_.DataFolder, table);
         for (int i = 0; i < kApproved + kUndecided + kRestrictedPool; ++i) {
             if (!CopyFileW(fixture.c_str(), Exe(i).c_str(), FALSE)) {
                 return Fail("cannot copy the fixture to %s", Narrow(Exe(i)).c_str());
