@@ -19,7 +19,7 @@
 #   vtrl_wine TIMEOUT PROGRAM ARGS...     vtrl_start PROGRAM ARGS...      uidriver ARGS...
 #   win_path / unix_path / drive_c / win_env        reg_set / reg_get / reg_missing / reg_delete
 #   assert_eq / assert_file_exists / assert_no_file / fail               screenshot FILE.png
-#   run_as_standard_user CMD...
+#   run_as_standard_user CMD...         wait_until CHECK...   now_ms   written_since START FILE
 
 # The variables are for the scripts that source this file.
 # shellcheck disable=SC2034
