@@ -100,7 +100,14 @@ shoot() { # LANGUAGE DPI
     vtrl_server_stop
     vtrl_server_start
     open_window
-    uidriver click "$window" "@BAexe($(row_of TOOL.EXE))"
+    local row
+    # A missing row says what was on the screen: the program's windows and the rows shown.
+    row=$(row_of TOOL.EXE) || {
+        screenshot "72_no_row_${1}_$2.png"
+        fail "no row for TOOL.EXE in $1 at $2 DPI; windows: $(uidriver list vantorel.exe 2>&1);" \
+            "rows: $(uidriver visible-texts "$window" BA 2>&1)"
+    }
+    uidriver click "$window" "@BAexe($row)"
     uidriver wait-text "$window" @Label1 TOOL.EXE 5000
     screenshot "72_record_page_${1}_$2.png"
     close_window
