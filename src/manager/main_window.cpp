@@ -98,7 +98,7 @@ Main::Main(platform::Platform& platform, ui::WindowSystem& windows,
     Add(VScroll);
     Frame1.SetParent(&Picture1);
     Frame1.SetColours(ui::kDefaultColour, kWhite);
-    // Shown once the rows know what they show, so that each row's window is made with its text.
+    // Shown with the list page, its rows hidden until the list is laid out.
     Frame1.SetVisible(false);
     Add(Frame1);
     ListEmpty.SetParent(&Frame1);
@@ -214,8 +214,11 @@ void Main::Form_Load() {
     HeaderTitle.SetCaption(L"Vantorel");
     settingsPage.LoadSettingsPage();
     platform_.desktop.CloseWindowByTitle(services::kTrayAgentCaption, false);
-    // The list page's windows, made with their texts.
+    // The list page's windows, made with their texts, and the rows' windows: all made while the
+    // scan may still run, so that only filling them waits for it.
     MonsterWindow(kListPage).SetVisible(true);
+    MakeRowControls();
+    Frame1.SetVisible(true);
     pageReady_ = true;
     FinishLoad();
 }
@@ -241,7 +244,6 @@ void Main::FinishLoad() {
     CheckHideWindows.SetValue(HideWindowsSetting(platform_) ? 1 : 0);
     LayOutRows();
     ReadFactsInView();
-    Frame1.SetVisible(true);
     // The window opens in the middle of the screen.
     const ui::ScreenMetrics screen = Screen();
     SetPosition(std::max(0, (screen.widthTwips - Width()) / 2),

@@ -227,8 +227,10 @@ public:
 private:
     // Fills the list and shows the window once the scan and the list page are both ready.
     void FinishLoad();
-    // The rows (main_window_rows.cpp).
+    // The rows (main_window_rows.cpp): one typed row per record, and the controls of the rows
+    // in view, which show no record until the list is laid out.
     void BuildRows();
+    void MakeRowControls();
     void ShowRowsInView();
     void ReadRowIcon(ListRow& row, const inventory::StartupRecord& record);
     // Draws the record's icon again when its program changed; true when it drew.

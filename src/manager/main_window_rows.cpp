@@ -62,6 +62,9 @@ void Main::BuildRows() {
         rows_.push_back(std::move(row));
     }
     FillListOrder();
+}
+
+void Main::MakeRowControls() {
     if (!rowNames_.empty()) {
         return;
     }
