@@ -19,13 +19,13 @@ constexpr ui::TwipsRect kPageRect{120, 1440, 8895, 5295};
 constexpr ui::Colour kWhite = 0x00FFFFFF;
 constexpr ui::Colour kAccentColour = 0x00704A1F; // the popup's band
 
-bool HideWindowsSetting(platform::Platform& platform) {
-    return SettingIsOn(services::GetSetting(platform.registry, services::kAppKey,
+} // namespace
+
+bool HideWindowsSetting(platform::Registry& registry) {
+    return SettingIsOn(services::GetSetting(registry, services::kAppKey,
                                             services::kSettingsSection, services::kHideWindowsKey),
                        SettingSense::OnWhenYes);
 }
-
-} // namespace
 
 int ScrollMaximum(int recordCount) {
     return recordCount > kRowsInView ? recordCount - kRowsInView : 0;
@@ -185,6 +185,9 @@ void Main::Form_Initialize(ui::AsideWork& aside) {
                 options.withFileFacts = false;
                 scanOutcome_ =
                     inventory::ScanStartupRecords(platform_, facts_, inventory_, options);
+                if (scanOutcome_ == inventory::ScanOutcome::Records) {
+                    ReadFirstFactsAside();
+                }
             } catch (...) {
                 scanFailure_ = std::current_exception();
             }
@@ -239,9 +242,10 @@ void Main::FinishLoad() {
     }
     PreselectIndex = PreselectIndexFor(platform_.locale, inventory_, preopenExe_);
     BuildRows();
+    TakeFactsReadAside();
     LoadDecisionsAndRules();
 
-    CheckHideWindows.SetValue(HideWindowsSetting(platform_) ? 1 : 0);
+    CheckHideWindows.SetValue(HideWindowsSetting(platform_.registry) ? 1 : 0);
     LayOutRows();
     ReadFactsInView();
     // The window opens in the middle of the screen.
@@ -306,7 +310,7 @@ void Main::ShowPage(int page) {
     if (page == kListPage) {
         RefreshRecordStatuses();
         // The settings page may have changed the setting.
-        const int hide = HideWindowsSetting(platform_) ? 1 : 0;
+        const int hide = HideWindowsSetting(platform_.registry) ? 1 : 0;
         if (hide != CheckHideWindows.Value()) {
             CheckHideWindows.SetValue(hide);
             LayOutRows();

@@ -66,6 +66,8 @@ struct ListRow {
 
 // The scroll bar's maximum for a number of records: 0 (no scroll bar) below seven.
 int ScrollMaximum(int recordCount);
+// The setting that leaves Windows' own programs out of the list.
+bool HideWindowsSetting(platform::Registry& registry);
 // The record a "preopen" name opens: the last record whose executable name equals it without
 // regard to case, else record 0.
 int PreselectIndexFor(platform::Locale& locale, const inventory::StartupInventory& inventory,
@@ -241,6 +243,13 @@ private:
     // it read them.
     bool ReadFileFacts(int record);
     void ReadFactsInView();
+    // Beside the window's making, once the scan found records: the file facts of the rows the
+    // list opens with (in the scan's order, without a search), so that the first paint need not
+    // wait for them. FinishLoad takes them in (TakeFactsReadAside).
+    void ReadFirstFactsAside();
+    void TakeFactsReadAside();
+    // Whether the list shows the record when no search narrows it.
+    bool ListsRecord(int record, bool hideWindowsOwn) const;
     // Reads every record's facts not in yet and stops the refresh.
     void FinishFileFacts();
     // A record's status text from its decision, unless known since the decisions were last
@@ -302,6 +311,7 @@ private:
     int iconCursor_ = 0;
     // The file facts read so far, by record, and the next record to look at.
     std::vector<bool> factsRead_;
+    std::vector<int> factsReadAside_;
     // The rows whose status text is worked out since the decisions were last read.
     std::vector<bool> statusKnown_;
     int factsCursor_ = 0;

@@ -52,6 +52,31 @@ void Main::EnsureFileFacts(int record) {
     }
 }
 
+void Main::ReadFirstFactsAside() {
+    factsReadAside_.clear();
+    const bool hide = HideWindowsSetting(platform_.registry);
+    for (int record = 0; record <= inventory_.LastRecordIndex &&
+                         factsReadAside_.size() < static_cast<std::size_t>(kRowsInView);
+         ++record) {
+        if (!ListsRecord(record, hide)) {
+            continue;
+        }
+        factsReadAside_.push_back(record);
+        inventory::FillFileFacts(platform_, inventory_.Records[static_cast<std::size_t>(record)]);
+    }
+}
+
+void Main::TakeFactsReadAside() {
+    // The rows were made from the records with these facts in.
+    factsRead_.resize(rows_.size(), false);
+    for (const int record : factsReadAside_) {
+        if (static_cast<std::size_t>(record) < factsRead_.size()) {
+            factsRead_[static_cast<std::size_t>(record)] = true;
+        }
+    }
+    factsReadAside_.clear();
+}
+
 void Main::ReadFactsInView() {
     bool read = false;
     for (int slot = 0; slot < kRowsInView; ++slot) {

@@ -188,21 +188,27 @@ void Main::ShowRowsInView() {
         if (BAexe(slot).Foreground() != ink || BAexe(slot).Background() != paper) {
             BAexe(slot).SetColours(ink, paper);
         }
-        for (ui::Control* part : parts) {
-            if (!part->Visible()) {
-                part->SetVisible(true);
+        // A line with nothing to say is no window to draw.
+        const bool shown[] = {true, true, true, true, !row.signer.empty(), !row.marks.empty()};
+        for (std::size_t part = 0; part < std::size(parts); ++part) {
+            if (parts[part]->Visible() != shown[part]) {
+                parts[part]->SetVisible(shown[part]);
             }
         }
     }
+}
+
+bool Main::ListsRecord(int record, bool hideWindowsOwn) const {
+    return !hideWindowsOwn ||
+           !inventory::IsWindowsOwnProgram(platform_.locale, facts_.WindowsFolder,
+                                           inventory_.Records[static_cast<std::size_t>(record)]);
 }
 
 void Main::LayOutRows() {
     const bool hide = CheckHideWindows.Value() != 0;
     candidateRecords_.clear();
     for (int i = 0; i <= inventory_.LastRecordIndex && i < RowCount(); ++i) {
-        const auto& record = inventory_.Records[static_cast<std::size_t>(i)];
-        if (!hide ||
-            !inventory::IsWindowsOwnProgram(platform_.locale, facts_.WindowsFolder, record)) {
+        if (ListsRecord(i, hide)) {
             candidateRecords_.push_back(i);
         }
     }
