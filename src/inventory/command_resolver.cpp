@@ -30,8 +30,15 @@ CommandResolver::CommandResolver(platform::Platform& platform, const std::wstrin
 
 std::optional<std::wstring> CommandResolver::Find(const std::wstring& name,
                                                   const SearchOptions& options) {
-    return FindProgram(platform_.files, platform_.registry, platform_.environment, places_, name,
-                       options);
+    std::pair<std::wstring, int> key{name, static_cast<int>(options.extensions) * 2 +
+                                               (options.appPaths ? 1 : 0)};
+    if (const auto known = found_.find(key); known != found_.end()) {
+        return known->second;
+    }
+    auto found = FindProgram(platform_.files, platform_.registry, platform_.environment, places_,
+                             name, options);
+    found_.emplace(std::move(key), found);
+    return found;
 }
 
 std::wstring CommandResolver::LongForm(const std::wstring& path) {

@@ -6,7 +6,10 @@
 #include "inventory/program_search.h"
 #include "platform/platform.h"
 
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace vtrl::inventory {
 
@@ -39,6 +42,9 @@ private:
 
     platform::Platform& platform_;
     SearchPlaces places_;
+    // What Find answered, by name and way of searching, for as long as the resolver lives (one
+    // scan): a program that many records name is looked for once.
+    std::map<std::pair<std::wstring, int>, std::optional<std::wstring>> found_;
 };
 
 } // namespace vtrl::inventory

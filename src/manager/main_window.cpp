@@ -22,8 +22,8 @@ constexpr ui::Colour kAccentColour = 0x00704A1F; // the popup's band
 } // namespace
 
 bool HideWindowsSetting(platform::Registry& registry) {
-    return SettingIsOn(services::GetSetting(registry, services::kAppKey,
-                                            services::kSettingsSection, services::kHideWindowsKey),
+    return SettingIsOn(services::GetSetting(registry, services::kAppKey, services::kSettingsSection,
+                                            services::kHideWindowsKey),
                        SettingSense::OnWhenYes);
 }
 

@@ -284,6 +284,22 @@ TEST_F(CommandResolution, ShortcutTargetsAreTakenWholeAndLookedThrough) {
     EXPECT_EQ(missing.Program, L"D:\\Gone\\gone.exe");
 }
 
+TEST_F(CommandResolution, OneResolverLooksForEachProgramOnceWhateverItsArguments) {
+    CommandResolver resolver(fake.Get(), kSystem, kWindows);
+    EXPECT_TRUE(resolver.ResolveCommandLine(L"\"C:\\Program Files\\Tool\\tool.exe\" /n 1").Found);
+    EXPECT_FALSE(resolver.ResolveCommandLine(L"C:\\Tools\\bin\\gone.exe /n 1").Found);
+    // What the files say now reaches a new resolver (a new scan), not the one that looked.
+    fake.files.Remove(L"C:\\Program Files\\Tool\\tool.exe");
+    fake.files.AddFile(L"C:\\Tools\\bin\\gone.exe", "MZ");
+    const ResolvedCommand again =
+        resolver.ResolveCommandLine(L"\"C:\\Program Files\\Tool\\tool.exe\" /n 2");
+    EXPECT_TRUE(again.Found);
+    EXPECT_EQ(again.Arguments, L"/n 2");
+    EXPECT_FALSE(resolver.ResolveCommandLine(L"C:\\Tools\\bin\\gone.exe /n 2").Found);
+    EXPECT_FALSE(Resolve(L"\"C:\\Program Files\\Tool\\tool.exe\" /n 2").Found);
+    EXPECT_TRUE(Resolve(L"C:\\Tools\\bin\\gone.exe /n 2").Found);
+}
+
 TEST(LauncherNames, TheEightLaunchersWithOrWithoutExeInAnyCase) {
     for (const wchar_t* name : {L"rundll32.exe", L"WScript.EXE", L"cscript", L"MSHTA.exe",
                                 L"cmd.exe", L"PowerShell.exe", L"pwsh", L"regsvr32.exe"}) {
