@@ -27,21 +27,29 @@ std::wstring ReplaceEvery(const std::wstring& text, std::wstring_view token,
 
 std::wstring ExpandFolderTokens(platform::Locale& locale, const services::SystemFacts& facts,
                                 const std::wstring& text) {
-    const std::pair<std::wstring_view, std::wstring> tokens[] = {
-        {L"%systemroot%", locale.ToLower(facts.WindowsFolder)},
-        {L"%appdata%", locale.ToLower(facts.AppDataFolder)},
-        {L"%programfiles%", locale.ToLower(facts.ProgramFilesFolder)},
-        {L"%systemdrive%", locale.ToLower(facts.WindowsDrive) + L":"},
-        {L"%windir%", locale.ToLower(facts.WindowsFolder)},
+    struct Token {
+        std::wstring_view token;
+        const std::wstring& folder;
+        const wchar_t* after;
     };
-    std::wstring result = text;
-    for (const auto& [token, replacement] : tokens) {
-        const std::wstring lower = locale.ToLower(result);
-        if (lower.find(token) != std::wstring::npos) {
-            result = ReplaceEvery(lower, token, replacement);
+    const Token tokens[] = {
+        {L"%systemroot%", facts.WindowsFolder, L""},
+        {L"%appdata%", facts.AppDataFolder, L""},
+        {L"%programfiles%", facts.ProgramFilesFolder, L""},
+        {L"%systemdrive%", facts.WindowsDrive, L":"},
+        {L"%windir%", facts.WindowsFolder, L""},
+    };
+    // A text with a token comes back in lower case, as the old scan gave it; one without, as it
+    // is. The replacements are lower case too, so the text is folded once.
+    std::wstring lower = locale.ToLower(text);
+    bool replaced = false;
+    for (const Token& token : tokens) {
+        if (lower.find(token.token) != std::wstring::npos) {
+            lower = ReplaceEvery(lower, token.token, locale.ToLower(token.folder) + token.after);
+            replaced = true;
         }
     }
-    return result;
+    return replaced ? lower : text;
 }
 
 bool SplitRundllCall(platform::Locale& locale, const services::SystemFacts& facts,
