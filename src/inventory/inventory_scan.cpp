@@ -10,6 +10,8 @@
 #include "services/settings_keys.h"
 #include "services/settings_store.h"
 
+#include <algorithm>
+
 namespace vtrl::inventory {
 
 namespace {
@@ -92,6 +94,14 @@ void FillFileFacts(platform::Platform& platform, StartupRecord& record) {
 void ClearRecords(StartupInventory& inventory) {
     for (StartupRecord& record : inventory.Records) {
         record.InUse = false;
+    }
+}
+
+void ExpectRecords(ScanContext& context, std::size_t count) {
+    auto& records = context.inventory.Records;
+    const std::size_t wanted = context.nextSlot + count;
+    if (wanted > records.capacity()) {
+        records.reserve(std::max(wanted, records.capacity() * 2));
     }
 }
 

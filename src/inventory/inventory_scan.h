@@ -59,6 +59,10 @@ struct ScanContext {
 // facts does; a record whose program was not found is left as it is.
 void FillFileFacts(platform::Platform& platform, StartupRecord& record);
 
+// Makes room for this many more records at once: a place that lists a thousand moves the
+// records found before it once, not every time the slots run out.
+void ExpectRecords(ScanContext& context, std::size_t count);
+
 // Adds the record with the program of its resolved command: folder, name, arguments, launcher
 // and, for a file that exists, its version strings and size.
 void AddResolvedRecord(ScanContext& context, StartupRecord record, const ResolvedCommand& resolved);

@@ -90,6 +90,7 @@ void ScanRunKey(ScanContext& context, const std::wstring& keyPath, const wchar_t
     if (!values) {
         return;
     }
+    ExpectRecords(context, values->size());
     std::vector<std::wstring> wanted;
     for (const std::wstring& name : only) {
         wanted.push_back(platform.locale.ToLower(name));
