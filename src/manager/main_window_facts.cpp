@@ -8,6 +8,8 @@
 #include "manager/list_row_text.h"
 #include "manager/main_window.h"
 
+#include <algorithm>
+
 namespace vtrl::manager {
 namespace {
 
@@ -61,8 +63,22 @@ void Main::ReadFirstFactsAside() {
         if (!ListsRecord(record, hide)) {
             continue;
         }
+        auto& program = inventory_.Records[static_cast<std::size_t>(record)];
+        // Records of one program (with other arguments) share what its file says.
+        const auto same = std::find_if(
+            factsReadAside_.begin(), factsReadAside_.end(), [this, &program](int earlier) {
+                const auto& known = inventory_.Records[static_cast<std::size_t>(earlier)];
+                return known.Found && known.ProgramPath == program.ProgramPath;
+            });
+        if (program.Found && same != factsReadAside_.end()) {
+            const auto& known = inventory_.Records[static_cast<std::size_t>(*same)];
+            program.Company = known.Company;
+            program.Description = known.Description;
+            program.FileSize = known.FileSize;
+        } else {
+            inventory::FillFileFacts(platform_, program);
+        }
         factsReadAside_.push_back(record);
-        inventory::FillFileFacts(platform_, inventory_.Records[static_cast<std::size_t>(record)]);
     }
 }
 

@@ -305,6 +305,7 @@ std::optional<platform::LinkTarget> FakeShellLinks::ReadLink(const std::wstring&
 
 std::optional<std::vector<std::uint8_t>>
 FakeVersionInfo::ReadVersionBlock(const std::wstring& path) {
+    ++reads;
     const auto found = blocks.find(FoldCase(path));
     if (found == blocks.end()) {
         return std::nullopt;

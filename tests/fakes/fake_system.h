@@ -142,6 +142,7 @@ public:
     std::optional<std::vector<std::uint8_t>> ReadVersionBlock(const std::wstring& path) override;
     std::optional<platform::ModuleVersion> version = platform::ModuleVersion{1, 0};
     std::map<std::wstring, std::vector<std::uint8_t>> blocks; // keyed by folded path
+    int reads = 0;                                            // ReadVersionBlock calls
 };
 
 } // namespace vtrl::fakes

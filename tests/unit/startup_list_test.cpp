@@ -194,6 +194,25 @@ TEST_F(StartupList, FileFactsOfTheRowsOutOfViewComeAfterTheFirstPaint) {
     EXPECT_EQ(main.Inventory().Records[10].FileSize, 2);
 }
 
+TEST_F(ManagerPages, RowsInViewOfOneProgramReadItsFileFactsOnceBeforeTheFirstPaint) {
+    using namespace std::string_literals;
+    for (int i = 0; i < kRowsInView + 2; ++i) {
+        AddRunRecord(L"Copy" + std::to_wstring(i), L"C:\\Tools", L"shared.exe",
+                     L"/n " + std::to_wstring(i));
+    }
+    fake.version.blocks[fakes::FoldCase(L"C:\\Tools\\shared.exe")] = inventory::testing::Utf16Block(
+        L"\x01\x02\x03"s + L"CompanyName\0\0Acme\0\0"s + L"FileDescription\0Shared Tool\0"s);
+    Main& main = Open();
+    EXPECT_EQ(fake.version.reads, 1);
+    for (int slot = 0; slot < kRowsInView; ++slot) {
+        EXPECT_EQ(main.BAexe(slot).Caption(), L"Shared Tool") << slot;
+        EXPECT_EQ(main.BAplace(slot).Caption(), L"Acme \u00B7 Run key") << slot;
+        EXPECT_TRUE(main.FileFactsRead(slot)) << slot;
+    }
+    EXPECT_FALSE(main.FileFactsRead(kRowsInView)) << "out of view: after the first paint";
+    EXPECT_EQ(main.Inventory().Records[kRowsInView - 1].FileSize, 2);
+}
+
 TEST_F(StartupList, ASearchOrSortBeforeTheFileFactsAreInReadsThemFirst) {
     using namespace std::string_literals;
     fake.version.blocks[fakes::FoldCase(Program(12))] = inventory::testing::Utf16Block(
