@@ -65,6 +65,8 @@ TEST_F(ListSearch, EachRowSaysWhatTheProgramIsWhoMadeItAndHowItStarts) {
     EXPECT_EQ(main.BAexe(1).Caption(), L"UPDATER.EXE");
     EXPECT_EQ(main.BAplace(1).Caption(), L"Run key");
     EXPECT_EQ(main.BAmark(1).Caption(), L"");
+    EXPECT_FALSE(main.BAmark(1).Visible()) << "an empty line is no window to draw";
+    EXPECT_TRUE(main.BAplace(1).Visible());
     EXPECT_EQ(main.BAexe(1).ToolTip(), L"C:\\Upd\\updater.exe -quiet");
     // The status has room for its longest text: two lines, up to the scroll bar.
     EXPECT_GE(main.BAinfo(0).Rect().height, 2 * 240);
@@ -74,6 +76,9 @@ TEST_F(ListSearch, EachRowSaysWhatTheProgramIsWhoMadeItAndHowItStarts) {
     main.VScroll.SetValue(4);
     EXPECT_EQ(main.BAexe(0).ToolTip(), L"C:\\Tools\\tool0.exe");
     EXPECT_EQ(main.BAmark(0).Caption(), L"");
+    EXPECT_FALSE(main.BAmark(0).Visible());
+    main.VScroll.SetValue(0);
+    EXPECT_TRUE(main.BAmark(0).Visible()) << "scrolled back to a running program";
 }
 
 TEST_F(ListSearch, TypingNarrowsTheListToRecordsWhoseTextsHoldIt) {
