@@ -235,6 +235,14 @@ TEST_F(ListSearch, TheListIsFilledAndShownWhenAScanSlowerThanThePageEnds) {
     EXPECT_EQ(main.LabelSearch.Caption(), L"Search:") << "the page is ready";
     EXPECT_FALSE(main.Visible()) << "but not shown without its records";
     EXPECT_EQ(main.RowCount(), 0);
+    // The rows' controls are made meanwhile, empty and hidden in their shown container.
+    const auto rowNames = std::count_if(
+        main.Controls().begin(), main.Controls().end(),
+        [](const ui::Control* control) { return control->Name().starts_with(L"BAexe("); });
+    EXPECT_EQ(rowNames, kRowsInView);
+    EXPECT_TRUE(main.Frame1.Visible());
+    EXPECT_FALSE(main.BAexe(0).Visible());
+    EXPECT_EQ(main.BAexe(0).Caption(), L"");
     fake.windows.hosts.back()->RunHeldAside();
     EXPECT_TRUE(main.Visible());
     EXPECT_EQ(main.RowCount(), 10);
