@@ -20,6 +20,7 @@
 #   win_path / unix_path / drive_c / win_env        reg_set / reg_get / reg_missing / reg_delete
 #   assert_eq / assert_file_exists / assert_no_file / fail               screenshot FILE.png
 #   run_as_standard_user CMD...         wait_until CHECK...   now_ms   written_since START FILE
+#   agent_reacts START LOG WHAT CHECK...
 
 # The variables are for the scripts that source this file.
 # shellcheck disable=SC2034
@@ -454,6 +455,18 @@ now_ms() { date +%s%3N; }
 # count includes its last try; the program's own write of FILE as it reacts (the backup log
 # entry is written just before the change it records) tells when it reacted.
 written_since() { echo $(($(date -r "$2" +%s%3N) - $1)); }
+
+# agent_reacts START LOG WHAT CHECK...: after a change made since START (a now_ms), waits until
+# CHECK holds and fails unless the agent's entry for it in LOG (its backup log) was written
+# within two seconds of START.
+agent_reacts() {
+    local start=$1 log=$2 what=$3 ms
+    shift 3
+    wait_until "$@" >/dev/null || fail "$what did not happen"
+    ms=$(written_since "$start" "$log")
+    echo "$what: $ms ms"
+    ((ms <= 2000)) || fail "$what took $ms ms"
+}
 
 # Assertions: each ends the script with a message on failure.
 

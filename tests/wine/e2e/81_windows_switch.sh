@@ -132,35 +132,26 @@ is_off() {
     value=$(reg_get "$user_switch\\Run" "$1" 2>/dev/null) || return 1
     [[ ${value:0:2} == 03 ]]
 }
-# agent_reacts WHAT CHECK...: after a change made since $start, waits until CHECK holds and fails
-# unless the agent's log entry for it was written within two seconds.
-agent_reacts() {
-    local what=$1 ms
-    shift
-    wait_until "$@" >/dev/null || fail "$what did not happen"
-    ms=$(written_since "$start" "$data/BackupAndLog.txt")
-    echo "$what: $ms ms"
-    ((ms <= 2000)) || fail "$what took $ms ms"
-}
+log=$data/BackupAndLog.txt
 # Any change wakes the agent, which switches the restricted tool.exe off (06: on, too) ...
 start=$(now_ms)
 reg_set "$user_switch\\Run" Tool REG_BINARY 060000000000000000000000
-agent_reacts "switching tool.exe off" is_off Tool
+agent_reacts "$start" "$log" "switching tool.exe off" is_off Tool
 # ... and again when the program switches itself back on.
 start=$(now_ms)
 reg_set "$user_switch\\Run" Tool REG_BINARY "$on_value"
-agent_reacts "switching tool.exe off again" is_off Tool
+agent_reacts "$start" "$log" "switching tool.exe off again" is_off Tool
 # ... and writes its Run value again under another name, to get past the switch.
 start=$(now_ms)
 reg_set "$run_key" Renamed REG_SZ 'C:\vtrltest\renamed.exe'
-agent_reacts "switching the rewritten value off" is_off Renamed
+agent_reacts "$start" "$log" "switching the rewritten value off" is_off Renamed
 reg_get "$run_key" Renamed >/dev/null || fail "the rewritten value was deleted, not switched off"
 # Windows has no switch for RunOnce: deleted, with its backup.
 start=$(now_ms)
 reg_set "$once_key" Once REG_SZ 'C:\vtrltest\once.exe'
 once_gone() { reg_missing "$once_key" Once 2>/dev/null; }
-agent_reacts "deleting the RunOnce value" once_gone
-grep -qxF "HKEY_CURRENT_USER\\$cv\\RunOnce\\Once" <(tr -d '\r' <"$data/BackupAndLog.txt") ||
+agent_reacts "$start" "$log" "deleting the RunOnce value" once_gone
+grep -qxF "HKEY_CURRENT_USER\\$cv\\RunOnce\\Once" <(tr -d '\r' <"$log") ||
     fail "no backup entry for the RunOnce value"
 reg_missing "$user_switch\\Run" Once || fail "a switch was written for a RunOnce value"
 uidriver close "$agent"
