@@ -30,8 +30,7 @@ CommandResolver::CommandResolver(platform::Platform& platform, const std::wstrin
 
 std::optional<std::wstring> CommandResolver::Find(const std::wstring& name,
                                                   const SearchOptions& options) {
-    std::pair<std::wstring, int> key{name, static_cast<int>(options.extensions) * 2 +
-                                               (options.appPaths ? 1 : 0)};
+    std::tuple<std::wstring, Extensions, bool> key{name, options.extensions, options.appPaths};
     if (const auto known = found_.find(key); known != found_.end()) {
         return known->second;
     }

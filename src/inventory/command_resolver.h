@@ -9,7 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
+#include <tuple>
 
 namespace vtrl::inventory {
 
@@ -44,7 +44,7 @@ private:
     SearchPlaces places_;
     // What Find answered, by name and way of searching, for as long as the resolver lives (one
     // scan): a program that many records name is looked for once.
-    std::map<std::pair<std::wstring, int>, std::optional<std::wstring>> found_;
+    std::map<std::tuple<std::wstring, Extensions, bool>, std::optional<std::wstring>> found_;
 };
 
 } // namespace vtrl::inventory

@@ -81,16 +81,6 @@ void AddResolvedRecord(ScanContext& context, StartupRecord record,
     AddRecord(context, std::move(record));
 }
 
-void FillFileFacts(platform::Platform& platform, StartupRecord& record) {
-    if (!record.Found || record.ProgramPath.empty()) {
-        return;
-    }
-    FileFacts file = GatherFileFacts(platform, record.ProgramPath);
-    record.Company = std::move(file.Company);
-    record.Description = std::move(file.Description);
-    record.FileSize = file.Size;
-}
-
 void ClearRecords(StartupInventory& inventory) {
     for (StartupRecord& record : inventory.Records) {
         record.InUse = false;

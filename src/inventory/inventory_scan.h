@@ -31,7 +31,7 @@ struct ScanOptions {
     // such as the console companion that must not change what the program later sees.
     bool readOnly = false;
     // Read each found program's version strings and size. The manager window leaves them out
-    // of the scan before its first paint and fills them with FillFileFacts afterwards: reading
+    // of the scan before its first paint and fills them with a FileFactsReader afterwards: reading
     // a version resource costs about a millisecond a file under Wine, most of a large scan.
     bool withFileFacts = true;
 };
@@ -54,10 +54,6 @@ struct ScanContext {
     // The slots before this one are in use.
     std::size_t nextSlot = 0;
 };
-
-// Reads the version strings and size of a found record's program into it, as a scan with file
-// facts does; a record whose program was not found is left as it is.
-void FillFileFacts(platform::Platform& platform, StartupRecord& record);
 
 // Makes room for this many more records at once: a place that lists a thousand moves the
 // records found before it once, not every time the slots run out.

@@ -6,6 +6,7 @@
 
 #include "decisions/decision_database.h"
 #include "decisions/publisher_rules.h"
+#include "inventory/file_facts_reader.h"
 #include "inventory/inventory_scan.h"
 #include "inventory/signature_status.h"
 #include "inventory/startup_record.h"
@@ -312,6 +313,8 @@ private:
     // The file facts read so far, by record, and the next record to look at.
     std::vector<bool> factsRead_;
     std::vector<int> factsReadAside_;
+    // Used by the worker until the scan's end is handed over, then by the window's thread.
+    inventory::FileFactsReader factsReader_;
     // The rows whose status text is worked out since the decisions were last read.
     std::vector<bool> statusKnown_;
     int factsCursor_ = 0;

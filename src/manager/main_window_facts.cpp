@@ -2,13 +2,11 @@
 // about a millisecond a file under Wine, most of a scan of a thousand records: the window's scan
 // leaves them out, the rows in view get theirs before the first paint, and the others follow a
 // few at a time once the window is on screen. A search or a sort reads the rest at once, so that
-// it sees every description and publisher.
+// it sees every description and publisher. A program that several records name is read once.
 
-#include "inventory/inventory_scan.h"
+#include "inventory/file_facts_reader.h"
 #include "manager/list_row_text.h"
 #include "manager/main_window.h"
-
-#include <algorithm>
 
 namespace vtrl::manager {
 namespace {
@@ -36,7 +34,7 @@ bool Main::ReadFileFacts(int record) {
     if (!program.Found) {
         return false;
     }
-    inventory::FillFileFacts(platform_, program);
+    factsReader_.Fill(platform_, program);
     ListRow& row = rows_[static_cast<std::size_t>(record)];
     row.name = RowNameText(
         program, [this](const std::wstring& name) { return platform_.locale.ToUpper(name); });
@@ -63,21 +61,7 @@ void Main::ReadFirstFactsAside() {
         if (!ListsRecord(record, hide)) {
             continue;
         }
-        auto& program = inventory_.Records[static_cast<std::size_t>(record)];
-        // Records of one program (with other arguments) share what its file says.
-        const auto same = std::find_if(
-            factsReadAside_.begin(), factsReadAside_.end(), [this, &program](int earlier) {
-                const auto& known = inventory_.Records[static_cast<std::size_t>(earlier)];
-                return known.Found && known.ProgramPath == program.ProgramPath;
-            });
-        if (program.Found && same != factsReadAside_.end()) {
-            const auto& known = inventory_.Records[static_cast<std::size_t>(*same)];
-            program.Company = known.Company;
-            program.Description = known.Description;
-            program.FileSize = known.FileSize;
-        } else {
-            inventory::FillFileFacts(platform_, program);
-        }
+        factsReader_.Fill(platform_, inventory_.Records[static_cast<std::size_t>(record)]);
         factsReadAside_.push_back(record);
     }
 }

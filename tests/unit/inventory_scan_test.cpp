@@ -1,6 +1,7 @@
 // The inventory scan against the fake platform: scan order, the administrator rule, shortcuts,
 // registry value kinds, first-run stamping, and the inventory's slots across rescans.
 
+#include "inventory/file_facts_reader.h"
 #include "inventory/inventory_scan.h"
 #include "inventory/startup_folder_scan.h"
 #include "inventory/version_string.h"
@@ -283,12 +284,13 @@ TEST_F(InventoryScan, FileFactsCanComeAfterTheScan) {
     EXPECT_EQ(At(0).Company, L"");
     EXPECT_EQ(At(0).Description, L"");
     EXPECT_EQ(At(0).FileSize, 0);
+    FileFactsReader reader;
     for (int i = 0; i < 2; ++i) {
         StartupRecord& record = inventory.Records[static_cast<std::size_t>(i)];
         EXPECT_EQ(record.ExeFolder, full[static_cast<std::size_t>(i)].ExeFolder);
         EXPECT_EQ(record.ExeName, full[static_cast<std::size_t>(i)].ExeName);
         EXPECT_EQ(record.Arguments, full[static_cast<std::size_t>(i)].Arguments);
-        FillFileFacts(fake.Get(), record);
+        reader.Fill(fake.Get(), record);
         EXPECT_EQ(record.Company, full[static_cast<std::size_t>(i)].Company);
         EXPECT_EQ(record.Description, full[static_cast<std::size_t>(i)].Description);
         EXPECT_EQ(record.FileSize, full[static_cast<std::size_t>(i)].FileSize);

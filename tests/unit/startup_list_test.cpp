@@ -194,7 +194,7 @@ TEST_F(StartupList, FileFactsOfTheRowsOutOfViewComeAfterTheFirstPaint) {
     EXPECT_EQ(main.Inventory().Records[10].FileSize, 2);
 }
 
-TEST_F(ManagerPages, RowsInViewOfOneProgramReadItsFileFactsOnceBeforeTheFirstPaint) {
+TEST_F(ManagerPages, RecordsOfOneProgramReadItsFileFactsOnceTheRowsInViewBeforeTheFirstPaint) {
     using namespace std::string_literals;
     for (int i = 0; i < kRowsInView + 2; ++i) {
         AddRunRecord(L"Copy" + std::to_wstring(i), L"C:\\Tools", L"shared.exe",
@@ -211,6 +211,11 @@ TEST_F(ManagerPages, RowsInViewOfOneProgramReadItsFileFactsOnceBeforeTheFirstPai
     }
     EXPECT_FALSE(main.FileFactsRead(kRowsInView)) << "out of view: after the first paint";
     EXPECT_EQ(main.Inventory().Records[kRowsInView - 1].FileSize, 2);
+    while (main.FactsRefresh.Enabled()) {
+        main.FactsRefresh.onTick();
+    }
+    EXPECT_EQ(main.Row(kRowsInView + 1).name, L"Shared Tool");
+    EXPECT_EQ(fake.version.reads, 1) << "the rows out of view share the read too";
 }
 
 TEST_F(StartupList, ASearchOrSortBeforeTheFileFactsAreInReadsThemFirst) {
